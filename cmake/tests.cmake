@@ -1,0 +1,16 @@
+# One GoogleTest executable per engine folder: tests/<folder>/*.cpp becomes test_<folder>.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+foreach(folder raster compose templates picture cli)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/*.cpp)
+  if(sources)
+    add_executable(test_${folder} ${sources})
+    target_compile_options(test_${folder} PRIVATE ${MIRELANE_WARNINGS})
+    target_include_directories(test_${folder} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(test_${folder} PRIVATE mirelane_engine GTest::gtest GTest::gmock GTest::gtest_main)
+    target_compile_definitions(test_${folder} PRIVATE
+      MIRELANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" MIRELANE_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    gtest_discover_tests(test_${folder} DISCOVERY_TIMEOUT 60
+      PROPERTIES ENVIRONMENT "ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  endif()
+endforeach()

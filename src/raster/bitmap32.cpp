@@ -1,0 +1,505 @@
+// TBitmap32: size protocol, fills, transfers, picture assignment, flips and the stream form.
+#include "raster/bitmap32.h"
+
+#include <algorithm>
+#include <cstring>
+#include <istream>
+#include <limits>
+#include <new>
+#include <ostream>
+
+#include "raster/blend.h"
+#include "raster/error.h"
+#include "raster/resampler.h"
+
+namespace mirelane {
+
+namespace {
+
+// Larger stores than this are refused up front: 4 GiB of pixels is far beyond any shot
+// and would only fail later, less cleanly, inside the allocator.
+constexpr uint64_t kMaxPixels = uint64_t{1} << 30;
+
+}  // namespace
+
+// ---- TNotifiablePersistent / TCustomMap -------------------------------------------------
+
+void TNotifiablePersistent::Changed() {
+  if (updateCount_ == 0 && OnChange) OnChange(*this);
+}
+
+bool TCustomMap::SetSize(int32_t width, int32_t height) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (width == width_ && height == height_) return false;
+  ChangeSize(width_, height_, width, height);
+  Changed();
+  Resized();
+  return true;
+}
+
+void TCustomMap::SetSizeFrom(const TNotifiablePersistent* source) {
+  if (source == nullptr) {
+    SetSize(0, 0);
+    return;
+  }
+  const auto* map = dynamic_cast<const TCustomMap*>(source);
+  if (map == nullptr) throw Error(std::string("Can't set size from '") + source->ClassName() + "'");
+  SetSize(map->Width(), map->Height());
+}
+
+void TCustomMap::ChangeSize(int32_t& width, int32_t& height, int32_t newWidth, int32_t newHeight) {
+  width = newWidth;
+  height = newHeight;
+}
+
+void TCustomMap::Resized() {
+  if (OnResize) OnResize(*this);
+}
+
+// ---- TBitmap32: lifetime, size, properties ----------------------------------------------
+
+TBitmap32::TBitmap32() : resampler_(std::make_unique<TNearestResampler>(*this)) {}
+
+TBitmap32::TBitmap32(int32_t width, int32_t height) : TBitmap32() { SetSize(width, height); }
+
+TBitmap32::~TBitmap32() = default;
+
+bool TBitmap32::SetSize(int32_t width, int32_t height) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (width == width_ && height == height_) return false;
+  ChangeSize(width_, height_, width, height);
+  clipRect_ = BoundsRect();
+  HandleChanged();
+  Changed();
+  Resized();
+  return true;
+}
+
+void TBitmap32::ChangeSize(int32_t& width, int32_t& height, int32_t newWidth, int32_t newHeight) {
+  const uint64_t count = static_cast<uint64_t>(newWidth) * static_cast<uint64_t>(newHeight);
+  // Drop the old store first so a failure leaves the surface empty, never half-sized.
+  std::vector<TColor32>().swap(bits_);
+  width = 0;
+  height = 0;
+  clipRect_ = TRect{};
+  if (count > kMaxPixels) throw Error("Can't allocate the DIB handle");
+  try {
+    bits_.assign(static_cast<size_t>(count), 0);
+  } catch (const std::bad_alloc&) {
+    throw Error("Can't allocate the DIB handle");
+  } catch (const std::length_error&) {
+    throw Error("Can't allocate the DIB handle");
+  }
+  width = newWidth;
+  height = newHeight;
+}
+
+void TBitmap32::HandleChanged() {
+  if (OnHandleChanged) OnHandleChanged(*this);
+}
+
+void TBitmap32::Changed() { Changed(BoundsRect()); }
+
+void TBitmap32::Changed(const TRect& area) {
+  if (updateCount_ != 0) return;
+  if (OnAreaChanged) OnAreaChanged(*this, area);
+  if (OnChange) OnChange(*this);
+}
+
+void TBitmap32::SetDrawMode(TDrawMode mode) {
+  if (mode == drawMode_) return;
+  drawMode_ = mode;
+  Changed();
+}
+
+void TBitmap32::SetCombineMode(TCombineMode mode) {
+  if (mode == combineMode_) return;
+  combineMode_ = mode;
+  Changed();
+}
+
+void TBitmap32::SetWrapMode(TWrapMode mode) {
+  if (mode == wrapMode_) return;
+  wrapMode_ = mode;
+  Changed();
+}
+
+void TBitmap32::SetMasterAlpha(uint32_t alpha) {
+  if (alpha == masterAlpha_) return;
+  masterAlpha_ = alpha;
+  Changed();
+}
+
+void TBitmap32::SetResampler(std::unique_ptr<TCustomResampler> resampler) {
+  if (!resampler || resampler.get() == resampler_.get()) return;
+  resampler_ = std::move(resampler);
+  Changed();
+}
+
+std::string TBitmap32::ResamplerClassName() const { return resampler_ ? resampler_->ClassName() : ""; }
+
+void TBitmap32::SetResamplerClassName(const std::string& name) {
+  if (name == ResamplerClassName()) return;
+  if (const TResamplerClass* cls = FindResamplerClass(name)) SetResampler(cls->Create(*this));
+}
+
+// ---- Fills ---------------------------------------------------------------------------------
+
+void TBitmap32::Clear(TColor32 color) {
+  if (Empty()) return;
+  const TRect r = IntersectRect(clipRect_, BoundsRect());
+  for (int32_t y = r.Top; y < r.Bottom; ++y) std::fill_n(ScanLine(y) + r.Left, r.Width(), color);
+  Changed();
+}
+
+void TBitmap32::ResetAlpha(uint32_t alpha) {
+  const TColor32 a = (alpha & 0xFF) << 24;
+  for (auto& p : bits_) p = (p & 0x00FFFFFFu) | a;
+  Changed();
+}
+
+void TBitmap32::FillRectClipped(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 color) {
+  TRect r{x1, y1, x2, y2};
+  if (x1 < x2 && y1 < y2) {
+    r = IntersectRect(r, clipRect_);
+    for (int32_t y = r.Top; y < r.Bottom; ++y) std::fill_n(ScanLine(y) + r.Left, r.Width(), color);
+  }
+  Changed(r);
+}
+
+void TBitmap32::FrameRectClipped(const TRect& rect, TColor32 color) {
+  if (rect.IsEmpty() || IntersectRect(rect, clipRect_).IsEmpty()) return;
+  auto put = [&](int32_t x, int32_t y) {
+    if (x >= clipRect_.Left && x < clipRect_.Right && y >= clipRect_.Top && y < clipRect_.Bottom)
+      PixelAt(x, y) = color;
+  };
+  const int32_t right = rect.Right - 1, bottom = rect.Bottom - 1;
+  for (int32_t x = rect.Left; x <= right; ++x) {
+    put(x, rect.Top);
+    if (bottom > rect.Top) put(x, bottom);
+  }
+  if (rect.Top + 1 < bottom) {
+    for (int32_t y = rect.Top + 1; y <= bottom - 1; ++y) {
+      put(rect.Left, y);
+      if (right > rect.Left) put(right, y);
+    }
+  }
+  Changed(rect);
+}
+
+// ---- Transfers -----------------------------------------------------------------------------
+
+TTransferCombiner::TTransferCombiner(const TBitmap32& src)
+    : mode_(src.DrawMode()),
+      combine_(src.CombineMode()),
+      master_(src.MasterAlpha()),
+      outer_(src.OuterColor()),
+      custom_(src.OnPixelCombine ? &src.OnPixelCombine : nullptr) {
+  if (mode_ == dmCustom && custom_ == nullptr) mode_ = dmOpaque;
+}
+
+void TTransferCombiner::CombineRun(const TColor32* src, TColor32* dst, int n) const {
+  if (n <= 0) return;
+  if (mode_ == dmBlend && combine_ == cmBlend) {
+    if (master_ >= 255)
+      BlendRun(src, dst, n);
+    else
+      BlendRunMaster(src, dst, n, master_);
+    return;
+  }
+  CombineOtherModes(src, dst, n);
+}
+
+void TTransferCombiner::CombinePixels(const TColor32* src, TColor32* dst, int n) const {
+  if (n <= 0) return;
+  if (mode_ == dmBlend && combine_ == cmBlend) {
+    const uint32_t m = master_;
+    for (int i = 0; i < n; ++i) dst[i] = BlendPixelMaster(src[i], dst[i], m);
+    return;
+  }
+  CombineOtherModes(src, dst, n);
+}
+
+void TTransferCombiner::CombineOtherModes(const TColor32* src, TColor32* dst, int n) const {
+  switch (mode_) {
+    case dmOpaque:
+      std::memmove(dst, src, static_cast<size_t>(n) * sizeof(TColor32));
+      break;
+    case dmTransparent: {
+      const TColor32 outer = outer_;
+      for (int i = 0; i < n; ++i) dst[i] = src[i] != outer ? src[i] : dst[i];
+      break;
+    }
+    case dmCustom:
+      for (int i = 0; i < n; ++i) (*custom_)(src[i], dst[i], master_);
+      break;
+    case dmBlend:  // cmMerge
+      if (master_ >= 255) {
+        for (int i = 0; i < n; ++i) dst[i] = MergePixel(src[i], dst[i]);
+      } else {
+        for (int i = 0; i < n; ++i) dst[i] = MergePixelMaster(src[i], dst[i], master_);
+      }
+      break;
+  }
+}
+
+void TransferRect(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, const TBitmap32* src,
+                  const TRect& srcRect) {
+  if (dst == nullptr) throw Error("Destination bitmap is nil");
+  if (src == nullptr) throw Error("Source bitmap is nil");
+  if (src->Empty() || dst->Empty()) return;
+  if (src->DrawMode() == dmBlend && src->MasterAlpha() == 0) return;
+  if (srcRect.IsEmpty()) return;
+  if (!RectInside(srcRect, src->BoundsRect())) throw Error("Source rectangle is invalid");
+  const TRect clip = IntersectRect(IntersectRect(dstClip, dst->BoundsRect()), dstRect);
+  if (clip.IsEmpty()) return;
+
+  if (srcRect.Width() == dstRect.Width() && srcRect.Height() == dstRect.Height()) {
+    const TTransferCombiner combiner(*src);
+    const int32_t sx = srcRect.Left + clip.Left - dstRect.Left;
+    const int32_t sy = srcRect.Top + clip.Top - dstRect.Top;
+    for (int32_t y = clip.Top; y < clip.Bottom; ++y) {
+      combiner.CombineRun(src->ScanLine(sy + y - clip.Top) + sx, dst->ScanLine(y) + clip.Left, clip.Width());
+    }
+  } else {
+    src->Resample(*dst, dstRect, clip, srcRect);
+  }
+  dst->Changed(dstRect);
+}
+
+void TBitmap32::Resample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TRect& srcRect) const {
+  resampler_->ResampleRect(dst, dstRect, clip, *this, srcRect);
+}
+
+void TBitmap32::Draw(const TRect& dstRect, const TRect& srcRect, const TBitmap32* src) {
+  if (src == nullptr) return;
+  TransferRect(this, dstRect, clipRect_, src, srcRect);
+}
+
+void TBitmap32::Draw(int32_t dstX, int32_t dstY, const TBitmap32* src) {
+  if (src == nullptr) return;
+  Draw(TRect{dstX, dstY, dstX + src->Width(), dstY + src->Height()}, src->BoundsRect(), src);
+}
+
+void TBitmap32::DrawTo(TBitmap32* dst, const TRect& dstRect, const TRect& srcRect) const {
+  if (dst == nullptr) throw Error("Destination bitmap is nil");
+  TransferRect(dst, dstRect, dst->ClipRect(), this, srcRect);
+}
+
+void TBitmap32::DrawTo(TBitmap32* dst, int32_t dstX, int32_t dstY) const {
+  DrawTo(dst, TRect{dstX, dstY, dstX + width_, dstY + height_}, BoundsRect());
+}
+
+// ---- Assignment ----------------------------------------------------------------------------
+
+void TBitmap32::Assign(const TBitmap32* source) {
+  if (source == nullptr) {
+    SetSize(0, 0);
+    return;
+  }
+  if (source == this) return;
+  BeginUpdate();
+  try {
+    SetSize(source->Width(), source->Height());
+    std::copy(source->bits_.begin(), source->bits_.end(), bits_.begin());
+    source->CopyPropertiesTo(*this);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  Changed();
+}
+
+namespace {
+
+// A straight-alpha pixel drawn "over" an opaque background, rounded to nearest.
+TColor32 RenderOver(TColor32 p, TColor32 background) {
+  const uint32_t a = AlphaOf(p);
+  auto mix = [a](uint32_t c, uint32_t bg) { return (c * a + bg * (255 - a) + 127) / 255; };
+  return 0xFF000000u | (mix(RedOf(p), RedOf(background)) << 16) | (mix(GreenOf(p), GreenOf(background)) << 8) |
+         mix(BlueOf(p), BlueOf(background));
+}
+
+}  // namespace
+
+void TBitmap32::Assign(const TDecodedPicture& picture) {
+  if (picture.Width < 0 || picture.Height < 0 ||
+      picture.Pixels.size() != static_cast<size_t>(picture.Width) * static_cast<size_t>(picture.Height))
+    throw Error("Invalid picture data");
+  BeginUpdate();
+  try {
+    SetSize(picture.Width, picture.Height);
+    switch (picture.Kind) {
+      case TPictureKind::Bitmap:
+        std::copy(picture.Pixels.begin(), picture.Pixels.end(), bits_.begin());
+        if (picture.BitsPerPixel < 32) ResetAlpha(255);
+        if (picture.TransparentColor) {
+          const TColor32 key = ColorToColor32(*picture.TransparentColor) & 0x00FFFFFFu;
+          for (auto& p : bits_)
+            if ((p & 0x00FFFFFFu) == key) p &= 0x00FFFFFFu;
+        }
+        break;
+      case TPictureKind::IconOrMetafile:
+        // Rendered once on white and once on red: only pixels that look the same on both are opaque.
+        for (size_t i = 0; i < bits_.size(); ++i) {
+          const TColor32 onWhite = RenderOver(picture.Pixels[i], 0xFFFFFFFFu);
+          const TColor32 onRed = RenderOver(picture.Pixels[i], 0xFFFF0000u);
+          bits_[i] = onWhite == onRed ? onWhite : (onWhite & 0x00FFFFFFu);
+        }
+        break;
+      case TPictureKind::Other:
+        // The picture draws itself over the current pixels; the result is always opaque.
+        for (size_t i = 0; i < bits_.size(); ++i) bits_[i] = BlendPixel(picture.Pixels[i], bits_[i]);
+        ResetAlpha(255);
+        break;
+    }
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  Changed();
+}
+
+void TBitmap32::AssignToPicture(TDecodedPicture& picture) const {
+  picture.Kind = TPictureKind::Bitmap;
+  picture.Width = width_;
+  picture.Height = height_;
+  picture.BitsPerPixel = 32;
+  picture.TransparentColor.reset();
+  picture.Pixels = bits_;
+}
+
+void TBitmap32::CopyMapTo(TBitmap32& dst) const {
+  if (&dst == this) return;
+  dst.SetSize(width_, height_);
+  std::copy(bits_.begin(), bits_.end(), dst.bits_.begin());
+  dst.Changed();
+}
+
+void TBitmap32::CopyPropertiesTo(TBitmap32& dst) const {
+  dst.SetDrawMode(drawMode_);
+  dst.SetCombineMode(combineMode_);
+  dst.SetWrapMode(wrapMode_);
+  dst.SetMasterAlpha(masterAlpha_);
+  dst.SetOuterColor(outerColor_);
+  dst.SetResampler(resampler_->CloneFor(dst));
+}
+
+// ---- Flips and quarter turns ---------------------------------------------------------------
+
+void TBitmap32::FlipHorizontal(TBitmap32* dst) {
+  if (dst == nullptr || dst == this) {
+    for (int32_t y = 0; y < height_; ++y) std::reverse(ScanLine(y), ScanLine(y) + width_);
+    Changed();
+    return;
+  }
+  dst->SetSize(width_, height_);
+  for (int32_t y = 0; y < height_; ++y) std::reverse_copy(ScanLine(y), ScanLine(y) + width_, dst->ScanLine(y));
+  dst->Changed();
+}
+
+void TBitmap32::FlipVertical(TBitmap32* dst) {
+  if (dst == nullptr || dst == this) {
+    std::vector<TColor32> row(static_cast<size_t>(width_));
+    for (int32_t i = 0; i < height_ / 2; ++i) {
+      TColor32* a = ScanLine(i);
+      TColor32* b = ScanLine(height_ - 1 - i);
+      std::copy_n(a, width_, row.data());
+      std::copy_n(b, width_, a);
+      std::copy_n(row.data(), width_, b);
+    }
+    Changed();
+    return;
+  }
+  dst->SetSize(width_, height_);
+  for (int32_t y = 0; y < height_; ++y) std::copy_n(ScanLine(y), width_, dst->ScanLine(height_ - 1 - y));
+  dst->Changed();
+}
+
+void TBitmap32::Rotate(TBitmap32* dst, Turn turn) {
+  const int32_t w = width_, h = height_;
+  const bool quarter = turn != Turn::Half;
+  const int32_t rw = quarter ? h : w, rh = quarter ? w : h;
+  std::vector<TColor32> out(bits_.size());
+  for (int32_t y = 0; y < h; ++y) {
+    const TColor32* line = ScanLine(y);
+    for (int32_t x = 0; x < w; ++x) {
+      int32_t tx = 0, ty = 0;
+      switch (turn) {
+        case Turn::Quarter:  // clockwise: top-left ends top-right
+          tx = h - 1 - y;
+          ty = x;
+          break;
+        case Turn::Half:
+          tx = w - 1 - x;
+          ty = h - 1 - y;
+          break;
+        case Turn::ThreeQuarters:  // counter-clockwise: top-left ends bottom-left
+          tx = y;
+          ty = w - 1 - x;
+          break;
+      }
+      out[static_cast<size_t>(ty) * static_cast<size_t>(rw) + static_cast<size_t>(tx)] = line[x];
+    }
+  }
+  if (dst == nullptr || dst == this) {
+    // Quarter turns notify only through the resize; the half turn raises Changed.
+    SetSize(rw, rh);
+    bits_ = std::move(out);
+    if (!quarter) Changed();
+    return;
+  }
+  dst->SetSize(rw, rh);
+  dst->bits_ = std::move(out);
+  dst->Changed();
+}
+
+void TBitmap32::Rotate90(TBitmap32* dst) { Rotate(dst, Turn::Quarter); }
+void TBitmap32::Rotate180(TBitmap32* dst) { Rotate(dst, Turn::Half); }
+void TBitmap32::Rotate270(TBitmap32* dst) { Rotate(dst, Turn::ThreeQuarters); }
+
+// ---- Stream form ---------------------------------------------------------------------------
+
+namespace {
+
+uint32_t ReadU32(std::istream& in) {
+  unsigned char b[4];
+  if (!in.read(reinterpret_cast<char*>(b), 4)) throw Error("Stream read error");
+  return uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) | (uint32_t{b[3]} << 24);
+}
+
+void WriteU32(std::ostream& out, uint32_t v) {
+  const char b[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+                     static_cast<char>((v >> 16) & 0xFF), static_cast<char>((v >> 24) & 0xFF)};
+  out.write(b, 4);
+}
+
+}  // namespace
+
+void TBitmap32::ReadData(std::istream& in) {
+  const auto w = static_cast<int32_t>(ReadU32(in));
+  const auto h = static_cast<int32_t>(ReadU32(in));
+  if (w < 0 || h < 0 || static_cast<uint64_t>(w) * static_cast<uint64_t>(h) > kMaxPixels)
+    throw Error("Stream read error");
+  // Read everything before touching the surface, so a short stream leaves it as it was.
+  // Grown as it is read, so a lying header cannot make us allocate what the stream lacks.
+  const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
+  std::vector<TColor32> pixels;
+  pixels.reserve(std::min<size_t>(count, size_t{1} << 20));
+  for (size_t i = 0; i < count; ++i) pixels.push_back(ReadU32(in));
+  SetSize(w, h);
+  bits_ = std::move(pixels);
+  Changed();
+}
+
+void TBitmap32::WriteData(std::ostream& out) const {
+  WriteU32(out, static_cast<uint32_t>(width_));
+  WriteU32(out, static_cast<uint32_t>(height_));
+  for (TColor32 p : bits_) WriteU32(out, p);
+}
+
+}  // namespace mirelane

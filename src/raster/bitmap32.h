@@ -1,0 +1,218 @@
+// TBitmap32: the one raster type of the system, a rectangle of 32-bit straight-alpha ARGB
+// pixels that also carries the rules for how it is drawn onto another surface.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "raster/color32.h"
+#include "raster/decoded_picture.h"
+#include "raster/rect.h"
+
+namespace mirelane {
+
+enum TDrawMode { dmOpaque = 0, dmBlend = 1, dmCustom = 2, dmTransparent = 3 };
+enum TCombineMode { cmBlend = 0, cmMerge = 1 };
+enum TWrapMode { wmClamp = 0, wmRepeat = 1, wmMirror = 2 };
+
+class TNotifiablePersistent;
+class TBitmap32;
+class TCustomResampler;
+
+using TNotifyEvent = std::function<void(TNotifiablePersistent& sender)>;
+using TAreaChangedEvent = std::function<void(TBitmap32& sender, const TRect& area)>;
+// dmCustom's per-pixel rule: foreground, background (in and out), master alpha.
+using TPixelCombineEvent = std::function<void(TColor32 f, TColor32& b, uint32_t master)>;
+
+// The change notification with a nestable update count.
+class TNotifiablePersistent {
+ public:
+  TNotifiablePersistent() = default;
+  TNotifiablePersistent(const TNotifiablePersistent&) = delete;
+  TNotifiablePersistent& operator=(const TNotifiablePersistent&) = delete;
+  virtual ~TNotifiablePersistent() = default;
+
+  virtual const char* ClassName() const { return "TNotifiablePersistent"; }
+
+  virtual void Changed();
+  virtual void BeginUpdate() { ++updateCount_; }
+  virtual void EndUpdate() {
+    if (updateCount_ > 0) --updateCount_;
+  }
+  int UpdateCount() const { return updateCount_; }
+
+  TNotifyEvent OnChange;
+
+ protected:
+  int updateCount_ = 0;
+};
+
+// Adds a lock; surfaces live on one thread, so it is never contended.
+class TThreadPersistent : public TNotifiablePersistent {
+ public:
+  const char* ClassName() const override { return "TThreadPersistent"; }
+  void Lock() { lock_.lock(); }
+  void Unlock() { lock_.unlock(); }
+
+ private:
+  std::recursive_mutex lock_;
+};
+
+// A map with a size and the resize protocol.
+class TCustomMap : public TThreadPersistent {
+ public:
+  const char* ClassName() const override { return "TCustomMap"; }
+
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  TRect BoundsRect() const { return TRect{0, 0, width_, height_}; }
+  virtual bool Empty() const { return width_ == 0 || height_ == 0; }
+
+  // Negative sizes become 0; the same size changes nothing and returns false.
+  virtual bool SetSize(int32_t width, int32_t height);
+  virtual void Delete() { SetSize(0, 0); }
+  // Gives the source's size; an absent source means 0 x 0, a source without a size fails.
+  void SetSizeFrom(const TNotifiablePersistent* source);
+
+  TNotifyEvent OnResize;
+
+ protected:
+  virtual void ChangeSize(int32_t& width, int32_t& height, int32_t newWidth, int32_t newHeight);
+  virtual void Resized();
+
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+};
+
+class TBitmap32 : public TCustomMap {
+ public:
+  TBitmap32();
+  TBitmap32(int32_t width, int32_t height);
+  ~TBitmap32() override;
+
+  const char* ClassName() const override { return "TBitmap32"; }
+
+  // Pixels: rows top to bottom, contiguous; pixel (x, y) is element y * Width + x.
+  TColor32* Bits() { return bits_.data(); }
+  const TColor32* Bits() const { return bits_.data(); }
+  TColor32* ScanLine(int32_t y) { return bits_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_); }
+  const TColor32* ScanLine(int32_t y) const {
+    return bits_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_);
+  }
+  // No bounds test: callers stay inside the surface.
+  TColor32& PixelAt(int32_t x, int32_t y) { return ScanLine(y)[x]; }
+  TColor32 PixelAt(int32_t x, int32_t y) const { return ScanLine(y)[x]; }
+  size_t PixelCount() const { return bits_.size(); }
+
+  TDrawMode DrawMode() const { return drawMode_; }
+  void SetDrawMode(TDrawMode mode);
+  TCombineMode CombineMode() const { return combineMode_; }
+  void SetCombineMode(TCombineMode mode);
+  TWrapMode WrapMode() const { return wrapMode_; }
+  void SetWrapMode(TWrapMode mode);
+  uint32_t MasterAlpha() const { return masterAlpha_; }
+  void SetMasterAlpha(uint32_t alpha);
+  TColor32 OuterColor() const { return outerColor_; }
+  void SetOuterColor(TColor32 color) { outerColor_ = color; }
+  const TRect& ClipRect() const { return clipRect_; }
+
+  // The sampler used when this surface is drawn at another size; the surface owns it.
+  TCustomResampler* Resampler() const { return resampler_.get(); }
+  // Attaches a resampler: the old one is destroyed and Changed raised; null or the same one is ignored.
+  void SetResampler(std::unique_ptr<TCustomResampler> resampler);
+  std::string ResamplerClassName() const;
+  // Names not in the registry, or the name already in force, change nothing.
+  void SetResamplerClassName(const std::string& name);
+
+  bool SetSize(int32_t width, int32_t height) override;
+  void Clear(TColor32 color = 0);
+  void ResetAlpha(uint32_t alpha = 255);
+  void FillRectClipped(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 color);
+  void FrameRectClipped(const TRect& rect, TColor32 color);
+
+  // Transfers with the source's draw rules; an absent source does nothing.
+  void Draw(const TRect& dstRect, const TRect& srcRect, const TBitmap32* src);
+  void Draw(int32_t dstX, int32_t dstY, const TBitmap32* src);
+  void DrawTo(TBitmap32* dst, const TRect& dstRect, const TRect& srcRect) const;
+  void DrawTo(TBitmap32* dst, const TRect& dstRect) const { DrawTo(dst, dstRect, BoundsRect()); }
+  void DrawTo(TBitmap32* dst, int32_t dstX, int32_t dstY) const;
+
+  // Size, pixels and properties of another surface (null empties this one).
+  void Assign(const TBitmap32* source);
+  // Size and pixels of a decoded picture, with the alpha rules of its kind.
+  void Assign(const TDecodedPicture& picture);
+  // A 32-bit picture of this size holding every pixel's four bytes.
+  void AssignToPicture(TDecodedPicture& picture) const;
+  void CopyMapTo(TBitmap32& dst) const;
+  void CopyPropertiesTo(TBitmap32& dst) const;
+
+  // With no destination (or this surface) the result replaces this surface's pixels.
+  void FlipHorizontal(TBitmap32* dst = nullptr);
+  void FlipVertical(TBitmap32* dst = nullptr);
+  void Rotate90(TBitmap32* dst = nullptr);
+  void Rotate180(TBitmap32* dst = nullptr);
+  void Rotate270(TBitmap32* dst = nullptr);
+
+  // The stream form: int32 width, int32 height, then the pixels, all little-endian.
+  void ReadData(std::istream& in);
+  void WriteData(std::ostream& out) const;
+
+  void Changed() override;
+  void Changed(const TRect& area);
+
+  TAreaChangedEvent OnAreaChanged;
+  TNotifyEvent OnHandleChanged;
+  TPixelCombineEvent OnPixelCombine;
+
+ protected:
+  void ChangeSize(int32_t& width, int32_t& height, int32_t newWidth, int32_t newHeight) override;
+  void HandleChanged();
+
+ private:
+  enum class Turn { Quarter, Half, ThreeQuarters };
+  void Rotate(TBitmap32* dst, Turn turn);
+  void Resample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TRect& srcRect) const;
+  friend void TransferRect(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, const TBitmap32* src,
+                           const TRect& srcRect);
+
+  std::vector<TColor32> bits_;
+  TDrawMode drawMode_ = dmOpaque;
+  TCombineMode combineMode_ = cmBlend;
+  TWrapMode wrapMode_ = wmClamp;
+  uint32_t masterAlpha_ = 255;
+  TColor32 outerColor_ = 0;
+  TRect clipRect_{};
+  std::unique_ptr<TCustomResampler> resampler_;
+};
+
+// The transfer behind Draw and DrawTo: checks, clipping, then the block path for equal sizes
+// or the source's resampler for different sizes, combining by the source's draw mode.
+void TransferRect(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, const TBitmap32* src,
+                  const TRect& srcRect);
+
+// Combines produced pixels into a destination by a source surface's draw rules; the rule is
+// chosen once per transfer and applied along whole runs.
+class TTransferCombiner {
+ public:
+  explicit TTransferCombiner(const TBitmap32& src);
+  // The block-path and nearest-neighbour rule: BlendRun, or BlendRunMaster below full master alpha.
+  void CombineRun(const TColor32* src, TColor32* dst, int n) const;
+  // The rule of every other sampler: BlendPixelMaster with the source's master alpha.
+  void CombinePixels(const TColor32* src, TColor32* dst, int n) const;
+
+ private:
+  void CombineOtherModes(const TColor32* src, TColor32* dst, int n) const;
+
+  TDrawMode mode_;
+  TCombineMode combine_;
+  uint32_t master_;
+  TColor32 outer_;
+  const TPixelCombineEvent* custom_;
+};
+
+}  // namespace mirelane

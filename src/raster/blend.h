@@ -1,0 +1,52 @@
+// The blend core and the per-pixel and per-run rules built on it, bit-exact.
+// Weights are w and 256 - w with +128 rounding; alpha is blended like a colour channel.
+#pragma once
+
+#include <cstdint>
+
+#include "raster/color32.h"
+
+namespace mirelane {
+
+// The core for every channel at once: two channels per 32-bit lane, which is exact
+// because no per-channel sum exceeds 65408.
+inline TColor32 BlendCore(TColor32 f, TColor32 b, uint32_t w) {
+  const uint32_t iw = 256 - w;
+  const uint32_t rb = ((f & 0x00FF00FFu) * w + (b & 0x00FF00FFu) * iw + 0x00800080u) >> 8;
+  const uint32_t ag = (((f >> 8) & 0x00FF00FFu) * w + ((b >> 8) & 0x00FF00FFu) * iw + 0x00800080u) >> 8;
+  return (rb & 0x00FF00FFu) | ((ag & 0x00FF00FFu) << 8);
+}
+
+// The core with no short cuts.
+inline TColor32 CombinePixels(TColor32 x, TColor32 y, uint32_t w) { return BlendCore(x, y, w); }
+
+// In-place form: W = 0 keeps Y, W = 255 copies X.
+inline void CombineMem(TColor32 x, TColor32& y, uint32_t w) {
+  if (w == 0) return;
+  y = w >= 255 ? x : BlendCore(x, y, w);
+}
+
+inline TColor32 BlendPixel(TColor32 f, TColor32 b) {
+  const uint32_t fa = AlphaOf(f);
+  if (fa == 0) return b;
+  if (fa == 255) return f;
+  return BlendCore(f, b, fa);
+}
+
+inline TColor32 BlendPixelMaster(TColor32 f, TColor32 b, uint32_t m) {
+  const uint32_t fa = AlphaOf(f);
+  if (fa == 0) return b;
+  const uint32_t w = ((m + 1) * fa) >> 8;
+  if (w == 0) return b;
+  return BlendCore(f, b, w);
+}
+
+// Run forms: n <= 0 changes nothing.
+void BlendRun(const TColor32* src, TColor32* dst, int n);
+void BlendRunMaster(const TColor32* src, TColor32* dst, int n, uint32_t m);
+
+// Straight-alpha "over" for cmMerge, which no shot selects; kept for completeness.
+TColor32 MergePixel(TColor32 f, TColor32 b);
+TColor32 MergePixelMaster(TColor32 f, TColor32 b, uint32_t m);
+
+}  // namespace mirelane
