@@ -18,7 +18,9 @@ inline TColor32 BlendCore(TColor32 f, TColor32 b, uint32_t w) {
 }
 
 // The core with no short cuts.
-inline TColor32 CombinePixels(TColor32 x, TColor32 y, uint32_t w) { return BlendCore(x, y, w); }
+inline TColor32 CombinePixels(TColor32 x, TColor32 y, uint32_t w) {
+  return BlendCore(x, y, w);
+}
 
 // In-place form: W = 0 keeps Y, W = 255 copies X.
 inline void CombineMem(TColor32 x, TColor32& y, uint32_t w) {
