@@ -16,6 +16,9 @@ namespace {
 constexpr double kEdgeBandHalfWidth = 0.05;
 constexpr double kEdgeBandSharpness = 10.5;
 constexpr double kFaceGamma = 3.0;
+// A pixel wholly inside the face: white at coverage alpha 251 blended onto opaque black.
+constexpr TColor32 kWholePixelMask = 0xFBFAFAFAu;
+constexpr uint32_t kWholePixelGrey = IntensityOf(kWholePixelMask);
 
 // One pixel of the cut: at the brightest value untouched, opaque takes the intensity itself,
 // translucent is scaled by intensity / max.
@@ -44,6 +47,11 @@ void FillFaceMask(TBitmap32& mask, const TFixedPolygon& face, const TFixedPolygo
   mask.Clear(kColor32Black);
   FillPolygonAA(mask, face, kColor32White, pfEvenOdd, originX, originY);
   FillPolygonAA(mask, band, kColor32White, pfNonZero, originX, originY);
+  // Where the band crosses a whole pixel twice (at a corner) it would lift it above a whole pixel's
+  // grey; that pixel would become the brightest value and every whole pixel of the face would lose
+  // a little alpha. No pixel may count as more than wholly covered.
+  for (size_t i = 0; i < mask.PixelCount(); ++i)
+    if (IntensityOf(mask.Bits()[i]) > kWholePixelGrey) mask.Bits()[i] = kWholePixelMask;
   mask.Changed();
 }
 

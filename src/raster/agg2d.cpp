@@ -99,7 +99,9 @@ agg::int8u* BytesOf(const TBitmap32& bmp) {
 
 struct TAgg2D::Impl {
   agg::rendering_buffer buffer;
-  agg::rasterizer_scanline_aa<> rasterizer;
+  // Clipping in doubles before the conversion to AGG's 24.8 integers keeps coordinates far
+  // outside the buffer (corners of huge faces) from overflowing.
+  agg::rasterizer_scanline_aa<agg::rasterizer_sl_clip_dbl> rasterizer;
   agg::scanline_u8 scanline;
   agg::path_storage path;
   agg::span_allocator<agg::rgba8> spans;
