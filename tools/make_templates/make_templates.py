@@ -120,14 +120,17 @@ def floor_quad(x0, z0, x1, z1):
     return [(x0, 0.0, z1), (x1, 0.0, z1), (x1, 0.0, z0), (x0, 0.0, z0)]
 
 
-def shadow_for(k, back=0.35, right=0.25, grow=0.02):
-    """A soft floor shadow thrown back and to the right from the object's footprint."""
-    l, r = k["fbl"][0] - grow, k["fbr"][0] + grow
-    f, b = k["fbl"][2] + grow, k["bbl"][2] - grow
-    depth = f - b
-    width = r - l
-    return [(l + width * 0.05, 0.0, b - depth * back), (r + width * right, 0.0, b - depth * back),
-            (r + width * right * 0.4, 0.0, f), (l, 0.0, f)]
+def shadow_for(k, back=0.12, right=0.06):
+    """The object's footprint, a little inset at the front and stretched back and to the right
+    (away from a light at the front left): hidden under the object but for its soft fringe, so it
+    reads as a contact shadow at any output size."""
+    l, r = k["fbl"][0], k["fbr"][0]
+    f, b = k["fbl"][2], k["bbl"][2]
+    depth, width = f - b, r - l
+    f_in = f - depth * 0.1
+    b_out = b - depth * back
+    return [(l + width * 0.03, 0.0, b_out), (r + width * right, 0.0, b_out),
+            (r + width * right * 0.3, 0.0, f_in), (l + width * 0.03, 0.0, f_in)]
 
 
 def box_layers(shot, k, front="FRONT", side="SIDE", top="TOP", side_on_right=True, shadow=True):
@@ -150,8 +153,8 @@ def box_layers(shot, k, front="FRONT", side="SIDE", top="TOP", side_on_right=Tru
 # ---- the shots -----------------------------------------------------------------------------
 
 def software_box(folder):
-    shot = Shot("01 Software box", Camera(yaw_deg=-34, distance=9.0, eye_height=3.3))
-    box_layers(shot, box_corners(0, 0, 1.9, 0.75, 2.6))
+    shot = Shot("01 Software box", Camera(yaw_deg=-40, distance=9.0, eye_height=4.3))
+    box_layers(shot, box_corners(0, 0, 2.1, 0.9, 2.7))
     shot.write(folder)
 
 
@@ -174,7 +177,7 @@ def hardcover(folder):
     shot = Shot("04 Hardcover book", Camera(yaw_deg=30, distance=8.0, eye_height=2.9))
     k = box_corners(0, 0, 1.55, 0.32, 2.2)
     fr, sp, tp = front_face(k), left_face(k), top_face(k)
-    shot.add("shadow", "none", shadow_for(k, back=0.9, right=0.2))
+    shot.add("shadow", "none", shadow_for(k, back=0.5))
     shot.add("reflection", "FRONT", reflection_of(fr))
     shot.add("reflection", "SIDE", reflection_of(sp))
     shot.add("blurshade", "left", reflection_of(sp))
@@ -192,7 +195,7 @@ def paperback(folder):
     shot = Shot("05 Paperback book", Camera(yaw_deg=-32, distance=8.0, eye_height=3.0))
     k = box_corners(0, 0, 1.4, 0.22, 2.1)
     fr, pages, tp = front_face(k), right_face(k), top_face(k)
-    shot.add("shadow", "none", shadow_for(k, back=1.4, right=0.2))
+    shot.add("shadow", "none", shadow_for(k, back=0.7))
     shot.add("reflection", "FRONT", reflection_of(fr))
     shot.add("customcolorreflection", "clCream", reflection_of(pages))
     shot.add("normal", "FRONT", fr)
@@ -207,7 +210,7 @@ def jewel_case(folder):
     shot = Shot("06 CD jewel case", Camera(yaw_deg=-30, distance=7.0, eye_height=2.2))
     k = box_corners(0, 0, 1.42, 0.1, 1.25)
     fr, sd, tp = front_face(k), right_face(k), top_face(k)
-    shot.add("shadow", "none", shadow_for(k, back=3.0, right=0.15))
+    shot.add("shadow", "none", shadow_for(k, back=1.5))
     shot.add("reflection", "FRONT", reflection_of(fr))
     shot.add("reflection", "SIDE", reflection_of(sd))
     shot.add("blurhighlight", "lefttop", reflection_of(fr))
@@ -223,7 +226,7 @@ def dvd_case(folder):
     shot = Shot("07 DVD case", Camera(yaw_deg=36, distance=8.0, eye_height=2.9))
     k = box_corners(0, 0, 1.35, 0.14, 1.9)
     fr, sp, tp = front_face(k), left_face(k), top_face(k)
-    shot.add("shadow", "none", shadow_for(k, back=2.5, right=0.15))
+    shot.add("shadow", "none", shadow_for(k, back=1.2))
     shot.add("reflection", "FRONT", reflection_of(fr))
     shot.add("reflection", "SIDE", reflection_of(sp))
     shot.add("normal", "FRONT", fr)
@@ -252,7 +255,7 @@ def disc_in_case(folder):
     k = box_corners(0, 0, 1.42, 0.1, 1.25)
     fr, sd, tp = front_face(k), right_face(k), top_face(k)
     disc = disc_square(0.05, -0.02, 0.6, y0=0.62)
-    shot.add("shadow", "none", shadow_for(k, back=3.0, right=0.15))
+    shot.add("shadow", "none", shadow_for(k, back=1.5))
     shot.add("reflection", "FRONT", reflection_of(fr))
     shot.add("reflection", "SIDE", reflection_of(sd))
     shot.add("disc", "DISC", disc)
