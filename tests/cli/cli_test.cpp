@@ -152,10 +152,10 @@ TEST_F(CliTest, FlipMirrorsAndTransparentLeavesAlphaZero) {
 TEST_F(CliTest, BmpCarriesTheResolution) {
   const fs::path out = Out("shot.bmp");
   const CliResult r =
-      Run({"--root", Root(), "--dpi", "300", "--width", "40", "--height", "30", "-o", out.string()});
+      Run({"--root", Root(), "--dpi", "300", "--width", "40", "--height", "32", "-o", out.string()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::string bytes = ReadAll(out);
-  ASSERT_EQ(bytes.size(), 54u + 40 * 30 * 4);
+  ASSERT_EQ(bytes.size(), 54u + 40 * 32 * 4);
   const auto u32 = [&](size_t at) {
     return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) |
            static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
@@ -200,7 +200,7 @@ TEST_F(CliTest, FailuresExitOneAndLeaveTheOutputAlone) {
 
 TEST_F(CliTest, ConvertReadsAPictureAndWritesItOut) {
   const fs::path png = Out("a.png");
-  ASSERT_EQ(Run({"--root", Root(), "--width", "40", "--height", "30", "-o", png.string()}).exitCode, 0);
+  ASSERT_EQ(Run({"--root", Root(), "--width", "40", "--height", "32", "-o", png.string()}).exitCode, 0);
   const fs::path bmp = Out("a.bmp");
   const CliResult r = Run({"--convert", png.string(), "-o", bmp.string()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
