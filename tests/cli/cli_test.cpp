@@ -57,9 +57,13 @@ class CliTest : public ::testing::Test {
 
   CliResult Run(const std::vector<std::string>& args) const {
     std::string command = Quote(std::string(MIRELANE_BINARY_DIR) + "/mirelane-render");
-    for (const auto& a : args) command += " " + Quote(a);
+    for (const auto& a : args) {
+      command += ' ';
+      command += Quote(a);
+    }
     const fs::path errFile = dir_ / "stderr.txt";
-    command += " 2>" + Quote(errFile.string());
+    command += " 2>";
+    command += Quote(errFile.string());
     CliResult result;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
