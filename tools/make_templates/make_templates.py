@@ -120,18 +120,18 @@ def floor_quad(x0, z0, x1, z1):
     return [(x0, 0.0, z1), (x1, 0.0, z1), (x1, 0.0, z0), (x0, 0.0, z0)]
 
 
-def shadow_for(k, cast=0.22, drift=0.16):
-    """A shadow thrown back and to the right (a light at the front left) on the floor behind the
-    object: the object hides most of it, so what shows is a soft shadow peeking out beside and
-    behind it, never a dark pool in front (where the reflection lies)."""
+def shadow_for(k, back=0.08):
+    """The object's footprint, inset a little and pushed slightly back: the object hides it, and
+    only its blurred fringe shows as a soft contact shadow around the base, at any output size
+    (the blur radius is in output pixels, so a larger visible shadow would turn hard at 2048)."""
     l, r = k["fbl"][0], k["fbr"][0]
     f, b = k["fbl"][2], k["bbl"][2]
-    h = k["ftl"][1] - k["fbl"][1]
     depth, width = f - b, r - l
-    start = b + depth * 0.25
-    end = b - h * cast
-    return [(l + width * 0.1 + h * drift * 0.6, 0.0, end), (r + h * drift, 0.0, end),
-            (r - width * 0.02, 0.0, start), (l + width * 0.08, 0.0, start)]
+    inset_x = width * 0.04
+    inset_z = depth * 0.15
+    b_out = b - depth * back
+    return [(l + inset_x, 0.0, b_out), (r - inset_x * 0.5, 0.0, b_out),
+            (r - inset_x * 0.5, 0.0, f - inset_z), (l + inset_x, 0.0, f - inset_z)]
 
 
 def box_layers(shot, k, front="FRONT", side="SIDE", top="TOP", side_on_right=True, shadow=True):
