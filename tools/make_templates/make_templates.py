@@ -142,7 +142,9 @@ def box_layers(shot, k, front="FRONT", side="SIDE", top="TOP", side_on_right=Tru
         shot.add("shadow", "none", shadow_for(k))
     shot.add("reflection", front, reflection_of(fr))
     shot.add("reflection", side, reflection_of(sd))
-    shot.add("blurshade", "right" if side_on_right else "left", reflection_of(sd))
+    # Darkest towards the far bottom corner, which the fade removes: a gentle darkening of the
+    # side's reflection towards its far edge, as the side itself is shaded.
+    shot.add("blurshade", "rightdown" if side_on_right else "leftdown", reflection_of(sd))
     shot.add("normal", front, fr)
     shot.add("normal", side, sd)
     shot.add("normal", top, tp)
@@ -181,7 +183,7 @@ def hardcover(folder):
     shot.add("shadow", "none", shadow_for(k))
     shot.add("reflection", "FRONT", reflection_of(fr))
     shot.add("reflection", "SIDE", reflection_of(sp))
-    shot.add("blurshade", "left", reflection_of(sp))
+    shot.add("blurshade", "leftdown", reflection_of(sp))
     shot.add("normal", "FRONT", fr)
     shot.add("normal", "SIDE", sp)
     # The page block shows on top, inside the boards.
