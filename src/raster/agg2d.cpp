@@ -30,11 +30,17 @@
 #include <numbers>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "raster/error.h"
 
 namespace mirelane {
 namespace {
+
+// Pixels the resampling generator may read past a checked run: its filter spans at most
+// 2 x 20 x 1.5 = 60 source pixels, stepped with an inverse scale truncated to as little as 8,
+// which can make up to 8 steps more; twice that for margin.
+constexpr int kResampleOverreach = 16;
 
 using PixfmtPlain = agg::pixfmt_bgra32;
 using PixfmtPre = agg::pixfmt_bgra32_pre;
@@ -307,8 +313,16 @@ bool TAgg2D::TransformImageQuad(const TBitmap32& picture, double x1, double y1, 
   Interpolator interpolator(quad.data(), x1, y1, x2, y2);
   Subdivider subdivider(interpolator, 4);
 
-  agg::rendering_buffer srcBuffer(BytesOf(picture), static_cast<unsigned>(picture.Width()),
-                                  static_cast<unsigned>(picture.Height()), picture.Width() * 4);
+  // The resampling generator checks a run of source pixels for lying inside the picture, then may
+  // step a few pixels past that run (its inverse step is truncated). Transparent columns on the
+  // right keep those reads inside memory; they read as the transparent outside would.
+  const int paddedWidth = picture.Width() + kResampleOverreach;
+  std::vector<TColor32> padded(static_cast<size_t>(paddedWidth) * static_cast<size_t>(picture.Height()));
+  for (int y = 0; y < picture.Height(); ++y)
+    std::copy_n(picture.ScanLine(y), picture.Width(), padded.data() + static_cast<size_t>(y) * paddedWidth);
+  agg::rendering_buffer srcBuffer(reinterpret_cast<agg::int8u*>(padded.data()),
+                                  static_cast<unsigned>(paddedWidth), static_cast<unsigned>(picture.Height()),
+                                  paddedWidth * 4);
   PixfmtPre srcPixfmt(srcBuffer);
   using Accessor = agg::image_accessor_clip<PixfmtPre>;
   // White with alpha 0, premultiplied: all four bytes 0.

@@ -2,8 +2,10 @@
 // pixels, ellipses and strokes, the two image operations and the coverage gamma.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <random>
 
 #include "raster/agg2d.h"
 #include "raster/error.h"
@@ -287,6 +289,29 @@ TEST(Agg2D, TransformImageQuadStoresUniformAlphaAsInstalledAggRoundsIt) {
     canvas.Attach(bmp);
     canvas.TransformImageQuad(picture, 0, 0, 50, 50, {5, 5, 55, 5, 55, 55, 5, 55});
     EXPECT_EQ(bmp.PixelAt(30, 30), c.stored) << std::hex << c.source;
+  }
+}
+
+// Random pictures onto random quads, from strong reduction to strong enlargement: the colour
+// never exceeds the alpha, and (under the sanitizers) no read leaves the picture.
+TEST(Agg2D, TransformImageQuadKeepsColourWithinAlphaAtAnyScale) {
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int> side(1, 300);
+  std::uniform_real_distribution<double> coord(-20, 80);
+  std::uniform_int_distribution<uint32_t> pixel;
+  for (int round = 0; round < 60; ++round) {
+    TBitmap32 picture(side(rng), side(rng));
+    for (size_t i = 0; i < picture.PixelCount(); ++i) picture.Bits()[i] = pixel(rng);
+    TBitmap32 bmp(64, 64);
+    TAgg2D canvas;
+    canvas.Attach(bmp);
+    std::array<double, 8> quad{};
+    for (double& q : quad) q = coord(rng);
+    canvas.TransformImageQuad(picture, 0, 0, picture.Width(), picture.Height(), quad);
+    for (size_t i = 0; i < bmp.PixelCount(); ++i) {
+      const TColor32 p = bmp.Bits()[i];
+      ASSERT_LE(std::max({RedOf(p), GreenOf(p), BlueOf(p)}), AlphaOf(p)) << "round " << round;
+    }
   }
 }
 
