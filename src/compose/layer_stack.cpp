@@ -1,0 +1,150 @@
+// Layers, their collection, the fit-to-view mapping, painting and flattening.
+#include "compose/layer_stack.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace mirelane {
+
+void TCustomLayer::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  NotifyChanged();
+}
+
+TBitmapLayer::TBitmapLayer() : bitmap_(std::make_unique<TBitmap32>()) {
+  bitmap_->OnChange = [this](TNotifiablePersistent&) { NotifyChanged(); };
+}
+
+TBitmapLayer& TLayerCollection::Add() {
+  items_.push_back(std::make_unique<TBitmapLayer>());
+  TBitmapLayer& layer = *items_.back();
+  layer.OnChange = [this] {
+    if (OnChange) OnChange();
+  };
+  if (OnChange) OnChange();
+  return layer;
+}
+
+void TLayerCollection::Clear() {
+  while (!items_.empty()) items_.pop_back();
+  if (OnChange) OnChange();
+}
+
+void PaintCheckerboard(TBitmap32& buffer, int32_t viewWidth, int32_t viewHeight) {
+  for (int32_t r = 0; r <= viewHeight / 8; ++r) {
+    for (int32_t c = 0; c <= viewWidth / 8; ++c) {
+      const TColor32 color = ((c % 2) == (r % 2)) ? 0xFFB0B0B0u : 0xFFFFFFFFu;
+      buffer.FillRectClipped(c * 8, r * 8, c * 8 + 8, r * 8 + 8, color);
+    }
+  }
+}
+
+void PaintViewFrame(TBitmap32& buffer, int32_t viewWidth, int32_t viewHeight) {
+  buffer.FrameRectClipped(TRect{0, 0, viewWidth, viewHeight}, 0xFF000000u);
+}
+
+TImgView32::TImgView32()
+    : stages_{{TPaintStageKind::Custom, false, 1},
+              {TPaintStageKind::DrawBitmap, false, 0},
+              {TPaintStageKind::DrawLayers, true, 0},
+              {TPaintStageKind::Custom, false, 2}} {
+  base_.SetDrawMode(dmTransparent);
+  base_.SetOuterColor(0);
+  base_.OnChange = [this](TNotifiablePersistent&) { NotifyRepaint(); };
+  layers_.OnChange = [this] { NotifyRepaint(); };
+}
+
+void TImgView32::SetViewSize(int32_t width, int32_t height) {
+  viewWidth_ = std::max(width, 0);
+  viewHeight_ = std::max(height, 0);
+  NotifyRepaint();
+}
+
+TRect TImgView32::GetBitmapRect() const {
+  const int32_t w = base_.Width(), h = base_.Height();
+  int32_t cw = 0, ch = 0;
+  if (!base_.Empty()) {
+    if (w <= viewWidth_ && h <= viewHeight_) {
+      cw = w;
+      ch = h;
+    } else {
+      const float rx = static_cast<float>(viewWidth_) / static_cast<float>(w);
+      const float ry = static_cast<float>(viewHeight_) / static_cast<float>(h);
+      if (rx >= ry) {
+        cw = static_cast<int32_t>(std::nearbyint(ry * static_cast<float>(w)));
+        ch = viewHeight_;
+      } else {
+        cw = viewWidth_;
+        ch = static_cast<int32_t>(std::nearbyint(static_cast<float>(h) * rx));
+      }
+      if (cw < 1) cw = 0;
+      if (ch < 1) ch = 0;
+    }
+  }
+  const int32_t ox = (viewWidth_ - cw) / 2, oy = (viewHeight_ - ch) / 2;
+  return TRect{ox, oy, ox + cw, oy + ch};
+}
+
+void TImgView32::PrepareBase(int32_t width, int32_t height) {
+  base_.SetSize(width, height);
+  base_.Clear(0);
+  base_.SetDrawMode(dmTransparent);
+  base_.SetOuterColor(0);
+}
+
+void TImgView32::Paint(TBitmap32& screen) const {
+  screen.SetSize(viewWidth_, viewHeight_);
+  RunStages(screen, GetBitmapRect(), &screen);
+}
+
+void TImgView32::Flatten(TBitmap32& target) const {
+  // 1:1: the custom stages draw only on the screen buffer, so none reaches the target.
+  RunStages(target, base_.BoundsRect(), nullptr);
+}
+
+void TImgView32::RunStages(TBitmap32& target, const TRect& bitmapRect, TBitmap32* screen) const {
+  for (const TPaintStage& stage : stages_) {
+    switch (stage.Kind) {
+      case TPaintStageKind::Custom:
+        ImgViewPaintStage(screen, stage.Parameter);
+        break;
+      case TPaintStageKind::DrawBitmap:
+        if (!base_.Empty() && !bitmapRect.IsEmpty()) target.Draw(bitmapRect, base_.BoundsRect(), &base_);
+        break;
+      case TPaintStageKind::DrawLayers:
+        DrawLayers(target, bitmapRect, stage.OnlyVisible);
+        break;
+    }
+  }
+}
+
+void TImgView32::ImgViewPaintStage(TBitmap32* screen, int parameter) const {
+  if (screen == nullptr) return;
+  if (parameter == 1) PaintCheckerboard(*screen, viewWidth_, viewHeight_);
+  if (parameter == 2) PaintViewFrame(*screen, viewWidth_, viewHeight_);
+}
+
+void TImgView32::DrawLayers(TBitmap32& target, const TRect& bitmapRect, bool onlyVisible) const {
+  if (base_.Empty()) return;
+  const double sx = static_cast<double>(bitmapRect.Width()) / base_.Width();
+  const double sy = static_cast<double>(bitmapRect.Height()) / base_.Height();
+  auto mapX = [&](float x) { return static_cast<int32_t>(std::nearbyint(bitmapRect.Left + x * sx)); };
+  auto mapY = [&](float y) { return static_cast<int32_t>(std::nearbyint(bitmapRect.Top + y * sy)); };
+  for (int i = 0; i < layers_.Count(); ++i) {
+    const TBitmapLayer& layer = layers_[i];
+    if (onlyVisible && !layer.Visible()) continue;
+    const TBitmap32& bitmap = layer.Bitmap();
+    if (bitmap.Empty()) continue;
+    const TFloatRect& loc = layer.Location;
+    TRect dst = layer.Scaled ? TRect{mapX(loc.Left), mapY(loc.Top), mapX(loc.Right), mapY(loc.Bottom)}
+                             : TRect{static_cast<int32_t>(std::nearbyint(loc.Left)),
+                                     static_cast<int32_t>(std::nearbyint(loc.Top)),
+                                     static_cast<int32_t>(std::nearbyint(loc.Right)),
+                                     static_cast<int32_t>(std::nearbyint(loc.Bottom))};
+    if (IntersectRect(dst, target.ClipRect()).IsEmpty()) continue;
+    target.Draw(dst, bitmap.BoundsRect(), &bitmap);
+  }
+}
+
+}  // namespace mirelane

@@ -1,0 +1,38 @@
+// The one render driver and the template catalogue: listing the Templates folder, taking the
+// template at TemplateIndex, and building its scene into the preview's layer stack.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "compose/editing_state.h"
+#include "compose/layer_source.h"
+#include "compose/layer_stack.h"
+
+namespace mirelane {
+
+// What a render reads besides the view: the state and slots, where to find the data folders,
+// and where to record the type keyword of each scene layer.
+struct RenderContext {
+  const EditingState& State;
+  const LayerSources& Sources;
+  std::vector<std::string>& LayerTypes;
+  std::filesystem::path Root;  // the folder holding Templates, Pics, custom and Data
+};
+
+// The names of the files (not folders) in a folder, hidden ones included, ascending by name
+// without regard to case; a missing folder gives an empty list.
+std::vector<std::string> ListFiles(const std::filesystem::path& folder);
+
+// Entry index - 1 of the listing; fails with "List index out of bounds (%d)".
+std::string TemplateFileAt(const std::filesystem::path& templatesFolder, int32_t templateIndex);
+
+// A template's name: its file name without the last four characters.
+std::string TemplateName(const std::string& fileName);
+
+// Builds the current template's scene in the view at width x height.
+void RenderTemplate(TImgView32& view, int32_t width, int32_t height, RenderContext& context);
+
+}  // namespace mirelane
