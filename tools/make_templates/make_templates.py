@@ -9,7 +9,9 @@ Run: python3 tools/make_templates/make_templates.py [output folder]
 """
 import math
 import os
+import struct
 import sys
+import zlib
 
 CANVAS_W, CANVAS_H = 1600, 1200
 
@@ -35,7 +37,7 @@ def mirror(p):
 
 
 class Shot:
-    def __init__(self, name, camera, margin=0.08, lift=0.0):
+    def __init__(self, name, camera, margin=0.1, lift=0.0):
         self.name = name
         self.camera = camera
         self.layers = []  # (type, source, [four 3-D points] or None, [four 2-D points] or None)
@@ -54,7 +56,7 @@ class Shot:
                 continue
             # Reflections fade out: count only their upper half towards the frame.
             if t in ("reflection", "discreflection", "customcolorreflection", "blurshade", "blurhighlight"):
-                quad = [quad[0], quad[1], mid(quad[1], quad[2], 0.4), mid(quad[0], quad[3], 0.4)]
+                quad = [quad[0], quad[1], mid(quad[1], quad[2], 0.25), mid(quad[0], quad[3], 0.25)]
             for (u, v) in quad:
                 xs.append(u)
                 ys.append(v)
@@ -218,6 +220,7 @@ def jewel_case(folder):
     shot.add("reflection", "SIDE", reflection_of(sd))
     shot.add("blurhighlight", "lefttop", reflection_of(fr))
     shot.add("normal", "FRONT", fr)
+    shot.add("customfile", "jewel case hinge.png", hinge_strip(k))
     shot.add("normal", "SIDE", sd)
     shot.add("customcolor", "clSilver", tp)
     shot.add("roundrectshade", "right", sd)
@@ -236,8 +239,15 @@ def dvd_case(folder):
     shot.add("normal", "SIDE", sp)
     shot.add("customcolor", "$202020", tp)
     shot.add("roundrectshade", "left", sp)
-    shot.add("roundrecthighlight", "righttop", fr)
+    shot.add("customfile", "glare.png", fr)  # the sheen of the clear sleeve over the cover
     shot.write(folder)
+
+
+def hinge_strip(k, share=0.075):
+    """The left edge of a jewel case front, where the lid's hinge sits."""
+    ftl, ftr, fbr, fbl = front_face(k)
+    t = lambda p, q: (p[0] + (q[0] - p[0]) * share, p[1], p[2])
+    return [ftl, t(ftl, ftr), t(fbl, fbr), fbl]
 
 
 def disc_square(cx, cz, r, y0=0.0):
@@ -297,10 +307,41 @@ def rounded_card(folder):
     shot.write(folder)
 
 
+def write_png(path, width, height, pixel):
+    """An 8-bit RGBA PNG; pixel(x, y) gives (r, g, b, a)."""
+    raw = bytearray()
+    for y in range(height):
+        raw.append(0)
+        for x in range(width):
+            raw.extend(pixel(x, y))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
+                chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
+def jewel_case_hinge(path):
+    """The clear plastic hinge along the left edge of a jewel case front: moulded ridges that
+    catch the light, translucent so the cover shows through."""
+    def pixel(x, y):
+        ridge = (0.55 + 0.45 * math.cos(x / 64.0 * 2 * math.pi * 3)) if x < 52 else 0.0
+        edge = max(0.0, 1.0 - abs(x - 56) / 4.0)  # the hinge's bright seam
+        shine = 0.25 + 0.75 * (1.0 - y / 511.0) ** 2
+        a = min(255, int(70 * ridge * shine + 150 * edge + 25))
+        return (235, 240, 245, a if x < 60 else max(0, int(25 * (64 - x) / 4)))
+    write_png(path, 64, 512, pixel)
+
+
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "Templates")
     os.makedirs(folder, exist_ok=True)
+    custom = os.path.join(folder, "..", "custom")
+    os.makedirs(custom, exist_ok=True)
+    jewel_case_hinge(os.path.join(custom, "jewel case hinge.png"))
     for make in (software_box, software_box_left, box_pair, hardcover, paperback, jewel_case, dvd_case,
                  disc_alone, disc_in_case, two_discs, rounded_card):
         make(folder)
