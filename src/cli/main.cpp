@@ -58,7 +58,8 @@ int Run(const CliOptions& options, const char* argv0) {
       return 0;
     case CliAction::List: {
       const std::vector<std::string> files = ListFiles(root / "Templates");
-      for (size_t i = 0; i < files.size(); ++i) std::cout << (i + 1) << '\t' << TemplateName(files[i]) << '\n';
+      for (size_t i = 0; i < files.size(); ++i)
+        std::cout << (i + 1) << '\t' << TemplateName(files[i]) << '\n';
       return 0;
     }
     case CliAction::Convert: {

@@ -25,9 +25,13 @@ namespace mirelane {
 namespace {
 
 // Rounds half to even under the default rounding mode.
-int32_t RoundEven(long double v) { return static_cast<int32_t>(std::nearbyint(v)); }
+int32_t RoundEven(long double v) {
+  return static_cast<int32_t>(std::nearbyint(v));
+}
 
-bool IsShadeKind(const std::string& t) { return t == "shade" || t == "blurshade" || t == "roundrectshade"; }
+bool IsShadeKind(const std::string& t) {
+  return t == "shade" || t == "blurshade" || t == "roundrectshade";
+}
 bool IsHighlightKind(const std::string& t) {
   return t == "highlight" || t == "blurhighlight" || t == "roundrecthighlight";
 }
@@ -47,7 +51,9 @@ void Turn(TBitmap32& surface, ShadeTurn turn) {
   }
 }
 
-const TBitmap32& ShadeMap(int index) { return ShadeBitmap32List().Bitmap(index); }
+const TBitmap32& ShadeMap(int index) {
+  return ShadeBitmap32List().Bitmap(index);
+}
 
 void PrepareSurface(TBitmap32& s) {
   s.SetDrawMode(dmBlend);
@@ -243,7 +249,8 @@ CanvasMapping MakeCanvasMapping(int32_t canvasWidth, int32_t canvasHeight, int32
   return m;
 }
 
-std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolder, const std::string& source) {
+std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolder,
+                                        const std::string& source) {
   std::string name = source;
   for (char& ch : name)
     if (ch == '\\') ch = '/';

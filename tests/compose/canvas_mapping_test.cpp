@@ -48,7 +48,8 @@ TEST(CanvasMapping, NonPositiveSizesFailBeforeDividing) {
 }
 
 TEST(CustomPicturePath, BackslashesAreFoldersAndEscapesAreRefused) {
-  EXPECT_EQ(CustomPicturePath("/data/custom", "sub\\case.png"), std::filesystem::path("/data/custom/sub/case.png"));
+  EXPECT_EQ(CustomPicturePath("/data/custom", "sub\\case.png"),
+            std::filesystem::path("/data/custom/sub/case.png"));
   EXPECT_EQ(CustomPicturePath("/data/custom", "tray.png"), std::filesystem::path("/data/custom/tray.png"));
   for (const char* bad : {"../secret.png", "sub\\..\\..\\x.png", "/etc/passwd", "\\abs.png", ""})
     EXPECT_THROW(CustomPicturePath("/data/custom", bad), Error) << bad;

@@ -126,7 +126,8 @@ TEST_F(SceneTest, SlotTypeWithoutSlotFailsNamingSourceAndTemplate) {
 }
 
 TEST_F(SceneTest, ZeroCanvasFailsWithMessage) {
-  EXPECT_THROW(Build(WriteTemplate({LayerSection(1, "normal", "FRONT", kFace)}, "[Image]\nwidth=0\n")), Error);
+  EXPECT_THROW(Build(WriteTemplate({LayerSection(1, "normal", "FRONT", kFace)}, "[Image]\nwidth=0\n")),
+               Error);
   EXPECT_EQ(view_.Layers().Count(), 0);
 }
 
@@ -263,13 +264,23 @@ TEST_F(SceneTest, ParallelBuildGivesTheSameLayersAsOneAfterAnother) {
   sources_[2].PicturePath = CodedPicture(64, 48, "front.png");
   sources_[2].UseColor = false;
   std::vector<std::string> layers;
-  const char* kinds[][2] = {{"shadow", ""},          {"reflection", "FRONT"},      {"normal", "FRONT"},
-                            {"roundrect", "SIDE"},   {"disc", "DISC"},             {"discreflection", "DISC"},
-                            {"shade", "leftdown"},   {"highlight", "top"},         {"blurshade", "right"},
-                            {"blurhighlight", "left"}, {"roundrectshade", "lefttop"}, {"roundrecthighlight", "x"},
-                            {"customcolor", "$00FF00"}, {"customcolorreflection", "clNavy"}};
+  const char* kinds[][2] = {{"shadow", ""},
+                            {"reflection", "FRONT"},
+                            {"normal", "FRONT"},
+                            {"roundrect", "SIDE"},
+                            {"disc", "DISC"},
+                            {"discreflection", "DISC"},
+                            {"shade", "leftdown"},
+                            {"highlight", "top"},
+                            {"blurshade", "right"},
+                            {"blurhighlight", "left"},
+                            {"roundrectshade", "lefttop"},
+                            {"roundrecthighlight", "x"},
+                            {"customcolor", "$00FF00"},
+                            {"customcolorreflection", "clNavy"}};
   int n = 0;
-  for (const auto& k : kinds) layers.push_back(LayerSection(++n, k[0], k[1], Quad{90, 80, 330, 120, 320, 260, 110, 240}));
+  for (const auto& k : kinds)
+    layers.push_back(LayerSection(++n, k[0], k[1], Quad{90, 80, 330, 120, 320, 260, 110, 240}));
   const fs::path file = WriteTemplate(layers);
   Build(file, 1);
   TImgView32 other;
@@ -324,7 +335,7 @@ TEST(PrepareShadeSource, RoundRectShadeLosesAlphaAtEachTransfer) {
     }
   }
   EXPECT_GT(checked128, 0);
-  (void)checked255;  // the side map reaches 255 only in rows the panel cuts away
+  (void)checked255;                     // the side map reaches 255 only in rows the panel cuts away
   EXPECT_EQ(source.PixelAt(0, 0), 0u);  // outside the panel
   EXPECT_EQ(source.MasterAlpha(), 255u);
 }
