@@ -24,9 +24,12 @@ namespace mirelane {
 
 namespace {
 
-// Rounds half to even under the default rounding mode.
+// Rounds half to even under the default rounding mode. Template corners are any 32-bit values, so
+// the scaled value is held far inside the 32-bit range first: such points lie millions of pixels
+// off the canvas either way, and the conversion (and the offset added to it) cannot overflow.
 int32_t RoundEven(long double v) {
-  return static_cast<int32_t>(std::nearbyint(v));
+  constexpr long double kLimit = 1 << 30;
+  return static_cast<int32_t>(std::nearbyint(std::clamp(v, -kLimit, kLimit)));
 }
 
 bool IsShadeKind(const std::string& t) {

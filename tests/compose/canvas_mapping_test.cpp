@@ -1,6 +1,8 @@
 // Template units to canvas pixels: the scale, the centring offsets and half-to-even rounding.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "compose/scene_builder.h"
 #include "raster/error.h"
 
@@ -39,6 +41,14 @@ TEST(CanvasMapping, PointsRoundHalfToEven) {
   const CanvasMapping tall = MakeCanvasMapping(400, 400, 800, 600);
   EXPECT_EQ(tall.MapY(101), 100);
   EXPECT_EQ(tall.MapY(600), 350);
+}
+
+TEST(CanvasMapping, ExtremeCornersStayFarOffTheCanvasWithoutOverflow) {
+  const CanvasMapping m = MakeCanvasMapping(2048, 2048, 800, 600);  // s = 2.56, offY = 256
+  EXPECT_EQ(m.MapX(INT32_MAX), 1 << 30);
+  EXPECT_EQ(m.MapX(INT32_MIN), -(1 << 30));
+  EXPECT_EQ(m.MapY(INT32_MAX), (1 << 30) + 256);
+  EXPECT_EQ(m.MapX(1000), 2560);
 }
 
 TEST(CanvasMapping, NonPositiveSizesFailBeforeDividing) {

@@ -125,6 +125,13 @@ TEST_F(SceneTest, SlotTypeWithoutSlotFailsNamingSourceAndTemplate) {
   EXPECT_EQ(types_.size(), 1u);
 }
 
+TEST_F(SceneTest, CornersFarOutsideTheCanvasGiveAnEmptyLayer) {
+  const Quad far{2147483647, -2147483647 - 1, 2147483647, 2147483647, -2147483647 - 1, 2147483647, 5, 5};
+  Build(WriteTemplate({LayerSection(1, "normal", "FRONT", far), LayerSection(2, "shadow", "", far)}));
+  ASSERT_EQ(view_.Layers().Count(), 2);
+  EXPECT_EQ(view_.Layers()[0].Bitmap().Width(), 400);
+}
+
 TEST_F(SceneTest, ZeroCanvasFailsWithMessage) {
   EXPECT_THROW(Build(WriteTemplate({LayerSection(1, "normal", "FRONT", kFace)}, "[Image]\nwidth=0\n")),
                Error);
