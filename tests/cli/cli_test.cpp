@@ -217,6 +217,10 @@ TEST_F(CliTest, FailuresExitOneAndLeaveTheOutputAlone) {
     EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
     EXPECT_EQ(ReadAll(out), "previous contents");
   }
+  const fs::path nowhere = dir_ / "no such folder" / "shot.png";
+  const CliResult unwritable = Run({"--root", Root(), "-o", nowhere.string()});
+  EXPECT_EQ(unwritable.exitCode, 1);
+  EXPECT_NE(unwritable.err.find("Cannot create file"), std::string::npos) << unwritable.err;
   const fs::path txt = Out("shot.txt");
   const CliResult r = Run({"--root", Root(), "-o", txt.string()});
   EXPECT_EQ(r.exitCode, 1);
