@@ -83,6 +83,10 @@ class LayerBuilder {
   // Fills a surface from the layer's slot: the colour keeps the surface's size, a picture brings its own.
   // Returns true when a picture was loaded.
   bool SlotFill(TBitmap32& surface, const TemplateLayer& layer) const;
+  bool SlotGivesPicture(const TemplateLayer& layer) const {
+    const SourceIndex slot = SourceIndexOf(layer.Source);
+    return slot >= 1 && !in_.Sources[slot].UseColor;
+  }
   void Fade(TBitmap32& surface) const {
     if (in_.State.ReflectionFade) FadeReflection(surface, in_.State.ReflectionLength);
   }
@@ -113,7 +117,13 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
   const std::string& type = layer.Type;
   const std::string& text = layer.Source;
 
-  auto source = std::make_unique<TBitmap32>(width_, height_);
+  // The source starts at the canvas size only for the kinds that keep that size (a colour, a shadow,
+  // an unknown keyword); every other kind gives it a size of its own at once, so allocating and
+  // clearing a canvas for it first would be thrown away.
+  const bool pictureSlot = (type == "normal" || type == "reflection") && SlotGivesPicture(layer);
+  const bool ownSize = pictureSlot || type == "roundrect" || type == "disc" || type == "discreflection" ||
+                       IsShadeKind(type) || IsHighlightKind(type) || type == "customfile";
+  auto source = ownSize ? std::make_unique<TBitmap32>() : std::make_unique<TBitmap32>(width_, height_);
   auto face = std::make_unique<TBitmap32>(width_, height_);
   PrepareSurface(*source);
   PrepareSurface(*face);
