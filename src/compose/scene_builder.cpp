@@ -181,9 +181,9 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
   BuiltLayer built;
   if (type == "shadow") {
     built.Visible = st.ShowShadow;
-    BlurBitmap(*face, st.ShadowBlur);
+    BlurLayerSurface(*face, st.ShadowBlur);
   } else if (IsReflectionGroup(type)) {
-    BlurBitmap(*face, st.ReflectionBlur);
+    BlurLayerSurface(*face, st.ReflectionBlur);
     AdjustBrightness(*face, st.ReflectionBrightness);
     uint32_t alpha = st.ReflectionOpacity;
     if (type == "blurshade")
@@ -207,6 +207,19 @@ void AppendLayer(TImgView32& view, BuiltLayer& built, int32_t width, int32_t hei
 }
 
 }  // namespace
+
+void BlurLayerSurface(TBitmap32& surface, int32_t radius) {
+  if (radius < 1 || surface.Empty()) return;
+  const int32_t a = BlurWeight(radius);
+  const int32_t w = surface.Width();
+  for (int32_t y = 0; y < surface.Height(); ++y) {
+    const TColor32* row = surface.ScanLine(y);
+    // Most rows of a layer are empty; the filter leaves a row of equal pixels exactly as it is.
+    if (std::all_of(row + 1, row + w, [first = row[0]](TColor32 p) { return p == first; })) continue;
+    BlurRow(surface, y, a);
+  }
+  BlurColumns(surface, a);
+}
 
 void PrepareShadeSource(const std::string& type, const std::string& direction, const EditingState& state,
                         TBitmap32& source, TBitmap32& face) {

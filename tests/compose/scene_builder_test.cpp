@@ -11,6 +11,7 @@
 #include "compose/background_layer.h"
 #include "compose/scene_builder.h"
 #include "picture/picture_reader.h"
+#include "raster/blur.h"
 #include "raster/error.h"
 #include "raster/shade_maps.h"
 #include "raster/tonal.h"
@@ -372,6 +373,37 @@ TEST(PrepareShadeSource, DirectionsTurnTheMapTowardsTheirSide) {
   PrepareShadeSource("highlight", "rightlefttopdown", state, source, face);
   EXPECT_EQ(source.PixelAt(10, 290), 0xA9FF0000u);  // the uniform map's 169 in the highlight colour
   EXPECT_EQ(source.MasterAlpha(), 90u);
+}
+
+}  // namespace
+}  // namespace mirelane
+
+namespace mirelane {
+namespace {
+
+// The layer blur skips uniform rows; on any picture it must give exactly what BlurBitmap gives.
+TEST(BlurLayerSurface, SameBitsAsBlurBitmapOnRandomLayers) {
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed;
+  };
+  for (int32_t radius : {0, 1, 2, 15, 25, 100}) {
+    TBitmap32 a(97, 61), b(97, 61);
+    for (int32_t y = 0; y < 61; ++y) {
+      const uint32_t kind = next() % 4;  // empty, uniform colour, random, or a short random run
+      for (int32_t x = 0; x < 97; ++x) {
+        TColor32 p = 0;
+        if (kind == 1) p = 0x80402010u;
+        if (kind == 2 || (kind == 3 && x > 40 && x < 50)) p = next();
+        a.PixelAt(x, y) = p;
+      }
+    }
+    b.Assign(&a);
+    BlurBitmap(a, radius);
+    BlurLayerSurface(b, radius);
+    for (size_t i = 0; i < a.PixelCount(); ++i) ASSERT_EQ(a.Bits()[i], b.Bits()[i]) << radius << " at " << i;
+  }
 }
 
 }  // namespace
