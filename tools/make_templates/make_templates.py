@@ -305,7 +305,7 @@ def two_discs(folder):
 def rounded_card(folder):
     shot = Shot("11 Rounded card", Camera(yaw_deg=-26, distance=6.0, eye_height=1.5))
     card = [(-0.86, 1.08, 0), (0.86, 1.08, 0), (0.86, 0.0, 0), (-0.86, 0.0, 0)]
-    shot.add("shadow", "none", floor_quad(-0.8, -0.2, 1.0, 0.0))
+    shot.add("shadow", "none", floor_quad(-0.78, -0.18, 0.8, -0.02))
     shot.add("reflection", "FRONT", reflection_of(card))
     shot.add("blurhighlight", "righttop", reflection_of(card))
     shot.add("roundrect", "FRONT", card)
