@@ -303,9 +303,12 @@ def two_discs(folder):
 
 
 def rounded_card(folder):
-    shot = Shot("11 Rounded card", Camera(yaw_deg=-26, distance=6.0, eye_height=1.5))
-    card = [(-0.86, 1.08, 0), (0.86, 1.08, 0), (0.86, 0.0, 0), (-0.86, 0.0, 0)]
-    shot.add("shadow", "none", floor_quad(-0.78, -0.18, 0.8, -0.02))
+    # The rounded panel carries the picture at 326 x 257 pixels, so the card is kept to a size at
+    # which that detail holds up in large outputs.
+    shot = Shot("11 Rounded card", Camera(yaw_deg=-28, distance=6.0, eye_height=1.9), margin=0.14)
+    # Upright, in the proportions of a cover (4 : 5), so the artwork keeps its shape.
+    card = [(-0.6, 1.5, 0), (0.6, 1.5, 0), (0.6, 0.0, 0), (-0.6, 0.0, 0)]
+    shot.add("shadow", "none", floor_quad(-0.55, -0.18, 0.56, -0.02))
     shot.add("reflection", "FRONT", reflection_of(card))
     shot.add("blurhighlight", "righttop", reflection_of(card))
     shot.add("roundrect", "FRONT", card)
