@@ -37,7 +37,7 @@ def mirror(p):
 
 
 class Shot:
-    def __init__(self, name, camera, margin=0.1, lift=0.0):
+    def __init__(self, name, camera, margin=0.1, lift=0.03):
         self.name = name
         self.camera = camera
         self.layers = []  # (type, source, [four 3-D points] or None, [four 2-D points] or None)
