@@ -53,11 +53,15 @@ void BlendRun(const TColor32* src, TColor32* dst, int n) {
   const __m128i full = _mm_set1_epi32(255);
   for (; i + 4 <= n; i += 4) {
     const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
     const __m128i fa = _mm_srli_epi32(f, 24);
+    const __m128i transparent = _mm_cmpeq_epi32(fa, zero);
+    // Layers are mostly transparent: four clear pixels leave the destination untouched,
+    // so it is neither read nor written.
+    if (_mm_movemask_epi8(transparent) == 0xFFFF) continue;
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
     const __m128i mixed = BlendCore4(f, b, fa);
     // Alpha 255 copies the source bit for bit, alpha 0 keeps the destination.
-    const __m128i out = Select(_mm_cmpeq_epi32(fa, zero), b, Select(_mm_cmpeq_epi32(fa, full), f, mixed));
+    const __m128i out = Select(transparent, b, Select(_mm_cmpeq_epi32(fa, full), f, mixed));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
   }
 #endif
@@ -79,13 +83,15 @@ void BlendRunMaster(const TColor32* src, TColor32* dst, int n, uint32_t m) {
   const __m128i master = _mm_set1_epi32(static_cast<int32_t>(m));
   for (; i + 4 <= n; i += 4) {
     const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
     const __m128i fa = _mm_srli_epi32(f, 24);
     // (Fa + 1) * M <= 65280 fits the low 16 bits of each lane, whose high half stays 0.
     const __m128i w = _mm_srli_epi32(_mm_mullo_epi16(_mm_add_epi32(fa, one), master), 8);
-    const __m128i mixed = BlendCore4(f, b, w);
     // Fa = 0 gives w = 0 as M <= 255, so one test covers both skips.
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), Select(_mm_cmpeq_epi32(w, zero), b, mixed));
+    const __m128i skip = _mm_cmpeq_epi32(w, zero);
+    if (_mm_movemask_epi8(skip) == 0xFFFF) continue;
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    const __m128i mixed = BlendCore4(f, b, w);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), Select(skip, b, mixed));
   }
 #endif
   for (; i < n; ++i) {
