@@ -32,6 +32,17 @@ std::string TemplateFileAt(const std::filesystem::path& templatesFolder, int32_t
 // A template's name: its file name without the last four characters.
 std::string TemplateName(const std::string& fileName);
 
+// What the template panel shows for a position: the file, its name and its preview picture.
+struct TemplateEntry {
+  std::string FileName;
+  std::string Name;
+  std::filesystem::path PreviewPath;  // Pics / name + ".jpg" under the root
+};
+
+// The template at a 1-based position of the listing of root / "Templates"; fails like TemplateFileAt.
+// This is what stepping the template stepper shows, without any widget.
+TemplateEntry TemplateAt(const std::filesystem::path& root, int32_t templateIndex);
+
 // Builds the current template's scene in the view at width x height.
 void RenderTemplate(TImgView32& view, int32_t width, int32_t height, RenderContext& context);
 

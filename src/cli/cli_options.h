@@ -1,0 +1,43 @@
+// The command line of mirelane-render: parsing into the editing state, the slots and the action.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "compose/editing_state.h"
+#include "compose/layer_source.h"
+
+namespace mirelane {
+
+// A command line that cannot be used; main reports it with exit status 2.
+class UsageError : public std::runtime_error {
+ public:
+  explicit UsageError(const std::string& message) : std::runtime_error(message) {}
+};
+
+enum class CliAction { Render, List, Convert, Help, Version };
+
+struct CliOptions {
+  CliAction Action = CliAction::Render;
+  EditingState State;
+  LayerSources Sources;
+  std::string Root;              // empty: beside the executable
+  std::string TemplateName;      // set when --template names a template rather than a position
+  std::string Output;            // -o
+  std::string ConvertInput;      // --convert
+  bool HideReflection = false;
+  bool HideShadow = false;
+};
+
+// Throws UsageError naming the option (and its range) for anything it cannot use.
+CliOptions ParseCommandLine(const std::vector<std::string>& args);
+
+// "#RRGGBB" or a colour name such as "clRed", as a toolkit colour 0x00BBGGRR; nothing otherwise.
+std::optional<TColor> ParseCliColor(const std::string& text);
+
+const char* CliUsage();
+
+}  // namespace mirelane

@@ -1,0 +1,53 @@
+// MapFace: a picture mapped in perspective onto a face quadrilateral of the canvas, drawn through
+// the vector canvas slightly enlarged and then cut to the exact face by an anti-aliased mask.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "compose/polygon_fill.h"
+#include "raster/bitmap32.h"
+#include "raster/rect.h"
+
+namespace mirelane {
+
+// A face corner in canvas pixels: (x, y) is the top-left corner of pixel (x, y).
+struct TFacePoint {
+  int32_t X = 0;
+  int32_t Y = 0;
+};
+
+// The corners A, B, C, D that receive the picture's top-left, top-right, bottom-right, bottom-left.
+using TFaceQuad = std::array<TFacePoint, 4>;
+
+// The enlargement of the drawn quadrilateral about the corners' centroid, as a 32-bit float.
+constexpr float kFaceEnlargement = 1.08f;
+
+// Maps the source rectangle (normally the whole source) onto the face quadrilateral. The face's
+// pixels are replaced (only its size counts), its MasterAlpha becomes the source's; nothing else
+// of the face changes.
+void MapFace(const TBitmap32& source, const TRect& sourceRect, TFacePoint A, TFacePoint B, TFacePoint C,
+             TFacePoint D, TBitmap32& face, bool enlarge);
+
+// The stages of MapFace, usable on their own.
+// Corners for the drawing stage (x, y pairs), enlarged in 32-bit floats when asked.
+std::array<float, 8> FaceDrawCorners(const TFaceQuad& quad, bool enlarge);
+// Clears the whole face and draws the source onto the corners with coverage gamma 3.
+void DrawFacePicture(const TBitmap32& source, const TRect& sourceRect, const std::array<float, 8>& corners,
+                     TBitmap32& face);
+// The face polygon (even-odd) and its edge band (non-zero) that the mask is filled with.
+TFixedPolygon FacePolygon(const TFaceQuad& quad);
+TFixedPolygon FaceEdgeBand(const TFaceQuad& quad);
+// Fills the mask (already sized; its pixel (x, y) is canvas pixel (originX + x, originY + y)):
+// opaque black, then the face and its edge band in white.
+void BuildFaceMask(TBitmap32& mask, const TFaceQuad& quad, int32_t originX = 0, int32_t originY = 0);
+
+// The alpha cut of a face by its mask.
+int32_t MaxIntensity(const TBitmap32& surface);
+int32_t MaskedAlpha(TColor32 pixel, TColor32 maskPixel, int32_t max);
+// Same-sized target and mask (the caller's duty; ModulateAlphaByMask checks it).
+void ApplyIntensityMask(TBitmap32& target, const TBitmap32& mask);
+// Does nothing unless mask and target have the same size.
+void ModulateAlphaByMask(const TBitmap32& mask, TBitmap32& target);
+
+}  // namespace mirelane

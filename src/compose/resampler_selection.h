@@ -1,0 +1,29 @@
+// The choice of the layers' resampler, as the two hidden drop-down lists make it, without a toolkit:
+// the lists are plain values and their change handlers are operations over the layer stack.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "compose/layer_stack.h"
+
+namespace mirelane {
+
+struct ResamplerLists {
+  std::vector<std::string> ResamplerNames;  // ResamplerClassNamesList, registry order
+  int ResamplerIndex = -1;                  // selected entry, -1 for none
+  std::vector<std::string> KernelNames;     // KernelClassNamesList, registry order
+  int KernelIndex = -1;
+  bool KernelListVisible = false;
+};
+
+// Fills both lists from the registries and selects index 1 (TLinearResampler) and 0 (TBoxKernel).
+ResamplerLists FillResamplerLists();
+
+// Gives every layer's surface, background included, a fresh resampler of the selected class.
+void ResamplerClassNamesListChange(TLayerCollection& layers, ResamplerLists& lists);
+
+// Gives every kernel resampler of the stack a fresh kernel of the selected class.
+void KernelClassNamesListChange(TLayerCollection& layers, const ResamplerLists& lists);
+
+}  // namespace mirelane

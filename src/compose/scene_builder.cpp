@@ -1,0 +1,295 @@
+// BuildScene: for every template layer, prepare a picture by type, map it onto the layer's
+// quadrilateral, append it to the stack and give it its blur, brightness, opacity and visibility.
+#include "compose/scene_builder.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <exception>
+#include <future>
+#include <memory>
+#include <thread>
+
+#include "compose/face_mapping.h"
+#include "picture/picture_reader.h"
+#include "raster/blur.h"
+#include "raster/disc.h"
+#include "raster/error.h"
+#include "raster/tonal.h"
+#include "templates/template_reader.h"
+
+namespace mirelane {
+
+namespace {
+
+// Rounds half to even under the default rounding mode.
+int32_t RoundEven(long double v) { return static_cast<int32_t>(std::nearbyint(v)); }
+
+bool IsShadeKind(const std::string& t) { return t == "shade" || t == "blurshade" || t == "roundrectshade"; }
+bool IsHighlightKind(const std::string& t) {
+  return t == "highlight" || t == "blurhighlight" || t == "roundrecthighlight";
+}
+bool IsSlotType(const std::string& t) {
+  return t == "normal" || t == "reflection" || t == "roundrect" || t == "disc" || t == "discreflection";
+}
+
+// The shade map a direction keyword picks: corners 0, all sides 2, a side (or anything else) 1.
+int ShadeMapIndex(const std::string& direction) {
+  if (direction == "leftdown" || direction == "lefttop" || direction == "righttop" || direction == "rightdown")
+    return 0;
+  if (direction == "rightlefttopdown") return 2;
+  return 1;
+}
+
+void TurnByDirection(TBitmap32& surface, const std::string& direction) {
+  if (direction == "lefttop" || direction == "left")
+    surface.Rotate90();
+  else if (direction == "righttop" || direction == "top")
+    surface.Rotate180();
+  else if (direction == "rightdown" || direction == "right")
+    surface.Rotate270();
+}
+
+void PrepareSurface(TBitmap32& s) {
+  s.SetDrawMode(dmBlend);
+  s.SetCombineMode(cmBlend);
+  s.SetOuterColor(0);
+  s.SetMasterAlpha(255);
+}
+
+// One layer's finished picture, ready to be appended in template order.
+struct BuiltLayer {
+  std::unique_ptr<TBitmap32> Face;
+  bool Visible = true;
+};
+
+class LayerBuilder {
+ public:
+  LayerBuilder(const SceneInputs& inputs, const CanvasMapping& mapping, int32_t width, int32_t height,
+               const std::string& templateName)
+      : in_(inputs), map_(mapping), width_(width), height_(height), templateName_(templateName) {}
+
+  BuiltLayer Build(const TemplateLayer& layer) const;
+
+ private:
+  // Fills a surface from the layer's slot: the colour keeps the surface's size, a picture brings its own.
+  // Returns true when a picture was loaded.
+  bool SlotFill(TBitmap32& surface, const TemplateLayer& layer) const;
+  void Fade(TBitmap32& surface) const {
+    if (in_.State.ReflectionFade) FadeReflection(surface, in_.State.ReflectionLength);
+  }
+
+  const SceneInputs& in_;
+  const CanvasMapping& map_;
+  int32_t width_, height_;
+  std::string templateName_;
+};
+
+bool LayerBuilder::SlotFill(TBitmap32& surface, const TemplateLayer& layer) const {
+  const SourceIndex slot = SourceIndexOf(layer.Source);
+  if (slot < 1) {
+    throw Error("The layer source \"" + layer.Source + "\" of the template \"" + templateName_ +
+                "\" names no slot");
+  }
+  const LayerSource& source = in_.Sources[slot];
+  if (source.UseColor) {
+    surface.Clear(ColorToColor32(source.Color));
+    return false;
+  }
+  LoadFromFile(surface, source.PicturePath);
+  return true;
+}
+
+BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
+  const EditingState& st = in_.State;
+  const std::string& type = layer.Type;
+  const std::string& text = layer.Source;
+
+  auto source = std::make_unique<TBitmap32>(width_, height_);
+  auto face = std::make_unique<TBitmap32>(width_, height_);
+  PrepareSurface(*source);
+  PrepareSurface(*face);
+  const TPoint a{map_.MapX(layer.A.X), map_.MapY(layer.A.Y)};
+  const TPoint b{map_.MapX(layer.B.X), map_.MapY(layer.B.Y)};
+  const TPoint c{map_.MapX(layer.C.X), map_.MapY(layer.C.Y)};
+  const TPoint d{map_.MapX(layer.D.X), map_.MapY(layer.D.Y)};
+  bool enlarge = true;
+
+  if (type == "normal") {
+    SlotFill(*source, layer);
+  } else if (type == "reflection") {
+    if (SlotFill(*source, layer)) source->FlipVertical();
+    Fade(*source);
+  } else if (type == "roundrect") {
+    const TBitmap32& panel = ShadeMap(4);
+    SlotFill(*face, layer);
+    source->SetSizeFrom(&panel);
+    source->Draw(source->BoundsRect(), face->BoundsRect(), face.get());
+    face->Clear(0);
+    face->SetSize(width_, height_);
+    AlphaFromMask(panel, *source);
+  } else if (type == "disc" || type == "discreflection") {
+    SlotFill(*face, layer);
+    const int32_t w = std::abs(b.X - a.X), h = std::abs(d.Y - a.Y);
+    TDecodedPicture disc = st.LargeDiscArea ? DrawLargeDiscAreaDisc(*face, w, h) : DrawDisc(*face, w, h);
+    face->Clear(0);
+    face->SetSize(width_, height_);
+    source->Assign(disc);
+    disc = TDecodedPicture{};
+    if (type == "discreflection") {
+      source->FlipVertical();
+      Fade(*source);
+    }
+    enlarge = false;
+  } else if (type == "shadow") {
+    source->Clear(ColorToColor32(st.ShadowColor));
+    source->SetMasterAlpha(st.ShadowDensity);
+  } else if (IsShadeKind(type) || IsHighlightKind(type)) {
+    const bool shade = IsShadeKind(type);
+    const TBitmap32& map = ShadeMap(ShadeMapIndex(text));
+    source->SetSizeFrom(&map);
+    source->Clear(ColorToColor32(shade ? st.ShadingColor : st.HighlightColor));
+    AlphaFromMask(map, *source);
+    if (type == "roundrectshade" || type == "roundrecthighlight") {
+      const TBitmap32& panel = ShadeMap(4);
+      face->SetSizeFrom(source.get());
+      face->Draw(face->BoundsRect(), source->BoundsRect(), source.get());
+      source->SetSizeFrom(&panel);
+      source->Draw(source->BoundsRect(), face->BoundsRect(), face.get());
+      face->Clear(0);
+      face->SetSize(width_, height_);
+      ModulateAlphaByMask(panel, *source);
+    }
+    source->SetMasterAlpha(shade ? st.ObjectShading : st.ObjectHighlight);
+    TurnByDirection(*source, text);
+    if (type == "blurshade" || type == "blurhighlight") {
+      source->FlipVertical();
+      Fade(*source);
+    }
+  } else if (type == "customfile") {
+    LoadFromFile(*source, CustomFilePath(in_.CustomFolder, text).string());
+  } else if (type == "customcolor" || type == "customcolorreflection") {
+    source->Clear(ColorToColor32(ColorFromText(text)));
+    if (type == "customcolorreflection") Fade(*source);
+  }
+
+  MapFace(*source, source->BoundsRect(), a, b, c, d, *face, enlarge);
+  source.reset();
+
+  BuiltLayer built;
+  if (type == "shadow") {
+    built.Visible = st.ShowShadow;
+    BlurBitmap(*face, st.ShadowBlur);
+  } else if (IsReflectionGroup(type)) {
+    BlurBitmap(*face, st.ReflectionBlur);
+    AdjustBrightness(*face, st.ReflectionBrightness);
+    uint32_t alpha = st.ReflectionOpacity;
+    if (type == "blurshade")
+      alpha = static_cast<uint32_t>(std::nearbyint(st.ReflectionOpacity * st.ObjectShading / 255.0));
+    else if (type == "blurhighlight")
+      alpha = static_cast<uint32_t>(std::nearbyint(st.ReflectionOpacity * st.ObjectHighlight / 255.0));
+    face->SetMasterAlpha(alpha);
+    built.Visible = st.ShowReflection;
+  }
+  built.Face = std::move(face);
+  return built;
+}
+
+void AppendLayer(TImgView32& view, BuiltLayer& built, int32_t width, int32_t height) {
+  TBitmapLayer& layer = view.Layers().Add();
+  layer.Scaled = true;
+  layer.Location = TFloatRect{0, 0, static_cast<float>(width), static_cast<float>(height)};
+  layer.Bitmap().Assign(built.Face.get());
+  built.Face.reset();
+  layer.SetVisible(built.Visible);
+}
+
+}  // namespace
+
+int32_t CanvasMapping::MapX(int32_t x) const {
+  return RoundEven(static_cast<long double>(x) * static_cast<long double>(Scale)) + OffX;
+}
+
+int32_t CanvasMapping::MapY(int32_t y) const {
+  return RoundEven(static_cast<long double>(y) * static_cast<long double>(Scale)) + OffY;
+}
+
+CanvasMapping MakeCanvasMapping(int32_t canvasWidth, int32_t canvasHeight, int32_t templateWidth,
+                                int32_t templateHeight) {
+  if (canvasWidth <= 0 || canvasHeight <= 0) {
+    throw Error("The output canvas " + std::to_string(canvasWidth) + " x " + std::to_string(canvasHeight) +
+                " has no pixels");
+  }
+  if (templateWidth <= 0 || templateHeight <= 0) {
+    throw Error("The template's canvas size " + std::to_string(templateWidth) + " x " +
+                std::to_string(templateHeight) + " is not positive");
+  }
+  const long double sx = static_cast<long double>(canvasWidth) / templateWidth;
+  const long double sy = static_cast<long double>(canvasHeight) / templateHeight;
+  CanvasMapping m;
+  m.Scale = static_cast<double>(sx < sy ? sx : sy);
+  const long double s = m.Scale;
+  m.OffX = RoundEven((canvasWidth - templateWidth * s) / 2);
+  m.OffY = RoundEven((canvasHeight - templateHeight * s) / 2);
+  return m;
+}
+
+bool IsReflectionGroup(const std::string& type) {
+  return type == "reflection" || type == "discreflection" || type == "blurshade" || type == "blurhighlight" ||
+         type == "customcolorreflection";
+}
+
+std::filesystem::path CustomFilePath(const std::filesystem::path& customFolder, const std::string& source) {
+  std::string name = source;
+  for (char& ch : name)
+    if (ch == '\\') ch = '/';
+  const std::filesystem::path relative(name);
+  bool climbs = false;
+  for (const auto& part : relative)
+    if (part == "..") climbs = true;
+  if (name.empty() || relative.is_absolute() || relative.has_root_name() || relative.has_root_directory() ||
+      climbs) {
+    throw Error("The custom picture \"" + source + "\" must name a file inside the custom folder");
+  }
+  return customFolder / relative;
+}
+
+void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, const SceneInputs& inputs,
+                std::vector<std::string>& layerTypes) {
+  const Template tmpl = ReadTemplate(templateFile);
+  const int32_t width = view.Bitmap().Width(), height = view.Bitmap().Height();
+  layerTypes.clear();
+  const std::string templateName = templateFile.filename().string();
+  const size_t count = tmpl.Layers.size();
+  const CanvasMapping mapping = MakeCanvasMapping(width, height, tmpl.Width, tmpl.Height);
+  const LayerBuilder builder(inputs, mapping, width, height, templateName);
+
+  // Layers are independent until they are appended, so they are built ahead on the machine's cores
+  // and appended strictly in template order; a failure surfaces at its own layer, exactly where a
+  // one-after-another build would stop, and the layers after it are discarded.
+  const unsigned workers = std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), 2u);
+  if (workers <= 1 || count <= 1) {
+    for (const TemplateLayer& layer : tmpl.Layers) {
+      layerTypes.push_back(layer.Type);
+      BuiltLayer built = builder.Build(layer);
+      AppendLayer(view, built, width, height);
+    }
+    return;
+  }
+  std::vector<std::future<BuiltLayer>> pending(count);
+  size_t launched = 0;
+  auto launch = [&] {
+    const TemplateLayer* layer = &tmpl.Layers[launched];
+    pending[launched] = std::async(std::launch::async, [&builder, layer] { return builder.Build(*layer); });
+    ++launched;
+  };
+  // At most `workers` layers in flight keeps the peak at the finished layers plus a few temporaries.
+  while (launched < count && launched < workers) launch();
+  for (size_t i = 0; i < count; ++i) {
+    layerTypes.push_back(tmpl.Layers[i].Type);
+    BuiltLayer built = pending[i].get();
+    if (launched < count) launch();
+    AppendLayer(view, built, width, height);
+  }
+}
+
+}  // namespace mirelane

@@ -1,0 +1,51 @@
+// Turns a template into the scene: one canvas-sized layer per template layer, mapped in perspective,
+// with the reflection, shadow, shading and highlight settings applied.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "compose/editing_state.h"
+#include "compose/layer_source.h"
+#include "compose/layer_stack.h"
+
+namespace mirelane {
+
+// Template units to canvas pixels: a uniform scale, centred in the other direction.
+struct CanvasMapping {
+  double Scale = 1.0;
+  int32_t OffX = 0;
+  int32_t OffY = 0;
+
+  // X * s rounded (halves to even, from the extended-precision product) plus the offset.
+  int32_t MapX(int32_t x) const;
+  int32_t MapY(int32_t y) const;
+};
+
+// Fails before any division when a canvas side is 0 or less.
+CanvasMapping MakeCanvasMapping(int32_t canvasWidth, int32_t canvasHeight, int32_t templateWidth,
+                                int32_t templateHeight);
+
+// What a scene reads besides the template: the settings, the slots and the folder of the
+// "customfile" pictures.
+struct SceneInputs {
+  const EditingState& State;
+  const LayerSources& Sources;
+  std::filesystem::path CustomFolder;
+};
+
+// The layer type keywords of the reflection group (switched by the reflection "Show" box).
+bool IsReflectionGroup(const std::string& type);
+
+// Appends the template's layers to the view's stack and refills layerTypes. On failure the layers
+// built before the failing one stay, and layerTypes already holds the failing layer's keyword.
+void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, const SceneInputs& inputs,
+                std::vector<std::string>& layerTypes);
+
+// The file a "customfile" source names inside the custom folder ("\" is a folder separator);
+// absolute names and names that climb out with ".." are refused.
+std::filesystem::path CustomFilePath(const std::filesystem::path& customFolder, const std::string& source);
+
+}  // namespace mirelane

@@ -1,0 +1,307 @@
+// The vector canvas over AGG: state handling and the dispatch of every operation to AGG's
+// rasterizer, pixel formats and span generators.
+#include "raster/agg2d.h"
+
+#include <agg_basics.h>
+#include <agg_bezier_arc.h>
+#include <agg_conv_curve.h>
+#include <agg_conv_stroke.h>
+#include <agg_conv_transform.h>
+#include <agg_image_accessors.h>
+#include <agg_image_filters.h>
+#include <agg_path_storage.h>
+#include <agg_pixfmt_rgba.h>
+#include <agg_rasterizer_scanline_aa.h>
+#include <agg_renderer_base.h>
+#include <agg_renderer_scanline.h>
+#include <agg_rendering_buffer.h>
+#include <agg_scanline_u.h>
+#include <agg_span_allocator.h>
+#include <agg_span_image_filter_rgba.h>
+#include <agg_span_interpolator_linear.h>
+#include <agg_span_interpolator_persp.h>
+#include <agg_span_subdiv_adaptor.h>
+#include <agg_trans_affine.h>
+#include <agg_trans_perspective.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <type_traits>
+
+#include "raster/error.h"
+
+namespace mirelane {
+namespace {
+
+using PixfmtPlain = agg::pixfmt_bgra32;
+using PixfmtPre = agg::pixfmt_bgra32_pre;
+using PixfmtComp = agg::pixfmt_custom_blend_rgba<agg::comp_op_adaptor_rgba<agg::rgba8, agg::order_bgra>,
+                                                 agg::rendering_buffer>;
+
+// Our blend mode numbers predate an operator AGG has since dropped, so map by name, not by number.
+agg::comp_op_e CompOpOf(int mode) {
+  switch (mode) {
+    case kAggBlendSrcIn:
+      return agg::comp_op_src_in;
+    case kAggBlendSrcOut:
+      return agg::comp_op_src_out;
+    case kAggBlendDstOut:
+      return agg::comp_op_dst_out;
+    case kAggBlendDarken:
+      return agg::comp_op_darken;
+    default:
+      return agg::comp_op_src_over;
+  }
+}
+
+// Coverage curve: min(1, master * c^gamma); AGG tabulates it in 256 entries.
+struct CoverageGamma {
+  double gamma;
+  double master;
+  double operator()(double c) const { return std::min(1.0, master * std::pow(c, gamma)); }
+};
+
+agg::trans_affine ToAgg(const TAggAffine& m) {
+  return agg::trans_affine(m.Sx, m.Shy, m.Shx, m.Sy, m.Tx, m.Ty);
+}
+
+TAggAffine FromAgg(const agg::trans_affine& m) {
+  return TAggAffine{m.sx, m.shy, m.shx, m.sy, m.tx, m.ty};
+}
+
+agg::int8u* BytesOf(TBitmap32& bmp) {
+  return reinterpret_cast<agg::int8u*>(bmp.Bits());
+}
+
+// AGG's rendering buffer has no read-only form; the image accessors only ever read through it.
+agg::int8u* BytesOf(const TBitmap32& bmp) {
+  return reinterpret_cast<agg::int8u*>(const_cast<TColor32*>(bmp.Bits()));
+}
+
+}  // namespace
+
+struct TAgg2D::Impl {
+  agg::rendering_buffer buffer;
+  agg::rasterizer_scanline_aa<> rasterizer;
+  agg::scanline_u8 scanline;
+  agg::path_storage path;
+  agg::span_allocator<agg::rgba8> spans;
+
+  // Renders whatever the rasterizer holds through pixel format P, with the comp op when P has one.
+  template <class P, class Render>
+  void WithPixfmt(int mode, Render&& render) {
+    P pixfmt(buffer);
+    if constexpr (std::is_same_v<P, PixfmtComp>) pixfmt.comp_op(CompOpOf(mode));
+    agg::renderer_base<P> base(pixfmt);
+    render(base);
+  }
+
+  template <class Render>
+  void InBlendMode(int mode, Render&& render) {
+    if (mode == kAggBlendAlpha)
+      WithPixfmt<PixfmtPlain>(mode, render);
+    else
+      WithPixfmt<PixfmtComp>(mode, render);
+  }
+
+  void FillSolid(int mode, const TAggRgba& c) {
+    InBlendMode(mode, [&](auto& base) {
+      agg::renderer_scanline_aa_solid<std::remove_reference_t<decltype(base)>> solid(base);
+      solid.color(agg::rgba8(c.R, c.G, c.B, c.A));
+      agg::render_scanlines(rasterizer, scanline, solid);
+    });
+  }
+};
+
+TAgg2D::TAgg2D() : impl_(std::make_unique<Impl>()) {}
+TAgg2D::~TAgg2D() = default;
+
+void TAgg2D::Attach(TBitmap32& picture) {
+  target_ = &picture;
+  const int w = picture.Width();
+  const int h = picture.Height();
+  impl_->buffer.attach(picture.Empty() ? nullptr : BytesOf(picture), static_cast<unsigned>(w),
+                       static_cast<unsigned>(h), w * 4);
+  state_ = TAggState{};
+  impl_->rasterizer.reset();
+  impl_->rasterizer.clip_box(0, 0, w, h);
+  impl_->rasterizer.filling_rule(agg::fill_non_zero);
+  impl_->rasterizer.gamma(CoverageGamma{state_.AntiAliasGamma, state_.MasterAlpha});
+}
+
+void TAgg2D::ClearAll(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+  if (target_ == nullptr) return;
+  const TColor32 c = Color32(r, g, b, a);
+  std::fill(target_->Bits(), target_->Bits() + target_->PixelCount(), c);
+}
+
+double TAgg2D::WorldToScreen(double s) const {
+  const agg::trans_affine m = ToAgg(state_.Transform);
+  double x1 = 0, y1 = 0, x2 = s, y2 = s;
+  m.transform(&x1, &y1);
+  m.transform(&x2, &y2);
+  return std::hypot(x2 - x1, y2 - y1) * 0.7071068;
+}
+
+void TAgg2D::Scale(double sx, double sy) {
+  agg::trans_affine m = ToAgg(state_.Transform);
+  m *= agg::trans_affine_scaling(sx, sy);
+  state_.Transform = FromAgg(m);
+  state_.ApproximationScale = 2.0 * WorldToScreen(1.0);
+}
+
+void TAgg2D::Translate(double dx, double dy) {
+  agg::trans_affine m = ToAgg(state_.Transform);
+  m *= agg::trans_affine_translation(dx, dy);
+  state_.Transform = FromAgg(m);
+}
+
+void TAgg2D::BlendMode(int mode) {
+  switch (mode) {
+    case kAggBlendSrcIn:
+    case kAggBlendSrcOut:
+    case kAggBlendDstOut:
+    case kAggBlendDarken:
+    case kAggBlendAlpha:
+      state_.BlendMode = mode;
+      return;
+    default:
+      throw Error("Unknown blend mode " + std::to_string(mode));
+  }
+}
+
+void TAgg2D::AntiAliasGamma(double gamma) {
+  state_.AntiAliasGamma = gamma;
+  impl_->rasterizer.gamma(CoverageGamma{gamma, state_.MasterAlpha});
+}
+
+void TAgg2D::RenderPath(bool fill) {
+  Impl& d = *impl_;
+  agg::trans_affine mtx = ToAgg(state_.Transform);
+  agg::conv_curve<agg::path_storage> curve(d.path);
+  curve.approximation_scale(state_.ApproximationScale);
+  d.rasterizer.reset();
+  if (fill) {
+    agg::conv_transform<decltype(curve)> transformed(curve, mtx);
+    d.rasterizer.add_path(transformed);
+    d.FillSolid(state_.BlendMode, state_.FillColor);
+  } else {
+    // Stroked in world units, then transformed: the width scales with the transform.
+    agg::conv_stroke<decltype(curve)> stroke(curve);
+    stroke.width(state_.LineWidth);
+    stroke.line_cap(agg::round_cap);
+    stroke.line_join(agg::round_join);
+    stroke.approximation_scale(state_.ApproximationScale);
+    agg::conv_transform<decltype(stroke)> transformed(stroke, mtx);
+    d.rasterizer.add_path(transformed);
+    d.FillSolid(state_.BlendMode, state_.LineColor);
+  }
+}
+
+void TAgg2D::Ellipse(double cx, double cy, double rx, double ry) {
+  if (target_ == nullptr || target_->Empty()) return;
+  impl_->path.remove_all();
+  agg::bezier_arc arc(cx, cy, rx, ry, 0.0, 2.0 * std::numbers::pi);
+  impl_->path.concat_path(arc);
+  impl_->path.close_polygon();
+  if (state_.FillColor.A != 0) RenderPath(true);
+  if (state_.LineColor.A != 0 && state_.LineWidth > 0.0) RenderPath(false);
+}
+
+void TAgg2D::InnerCircle(double cx, double cy, double r) {
+  const double inner = r - state_.LineWidth / 2.0;
+  Ellipse(cx, cy, inner, inner);
+}
+
+void TAgg2D::TransformImage(const TBitmap32& picture, double x1, double y1, double x2, double y2) {
+  if (target_ == nullptr || target_->Empty()) return;
+  // A picture without pixels samples as transparent everywhere, like one transparent pixel.
+  TBitmap32 blank;
+  const TBitmap32* src = &picture;
+  if (picture.Empty()) {
+    blank.SetSize(1, 1);
+    src = &blank;
+  }
+  Impl& d = *impl_;
+  agg::trans_affine world = ToAgg(state_.Transform);
+
+  d.path.remove_all();
+  d.path.move_to(x1, y1);
+  d.path.line_to(x2, y1);
+  d.path.line_to(x2, y2);
+  d.path.line_to(x1, y2);
+  d.path.close_polygon();
+  d.rasterizer.reset();
+  agg::conv_transform<agg::path_storage> transformed(d.path, world);
+  d.rasterizer.add_path(transformed);
+
+  agg::trans_affine imageToBuffer =
+      agg::trans_affine_scaling((x2 - x1) / src->Width(), (y2 - y1) / src->Height());
+  imageToBuffer *= agg::trans_affine_translation(x1, y1);
+  imageToBuffer *= world;
+  // A flat rectangle covers no pixel; its inverse would be meaningless.
+  if (std::fabs(imageToBuffer.determinant()) < 1e-12) return;
+  imageToBuffer.invert();
+
+  agg::rendering_buffer srcBuffer(BytesOf(*src), static_cast<unsigned>(src->Width()),
+                                  static_cast<unsigned>(src->Height()), src->Width() * 4);
+  PixfmtPlain srcPixfmt(srcBuffer);
+  using Accessor = agg::image_accessor_clip<PixfmtPlain>;
+  Accessor accessor(srcPixfmt, agg::rgba8(0, 0, 0, 0));
+  using Interpolator = agg::span_interpolator_linear<>;
+  Interpolator interpolator(imageToBuffer);
+  agg::span_image_filter_rgba_bilinear<Accessor, Interpolator> generator(accessor, interpolator);
+  d.InBlendMode(state_.BlendMode, [&](auto& base) {
+    agg::render_scanlines_aa(d.rasterizer, d.scanline, base, d.spans, generator);
+  });
+}
+
+bool TAgg2D::TransformImageQuad(const TBitmap32& picture, double x1, double y1, double x2, double y2,
+                                const std::array<double, 8>& quad) {
+  if (target_ == nullptr || target_->Empty() || picture.Empty()) return false;
+  Impl& d = *impl_;
+
+  d.rasterizer.reset();
+  d.rasterizer.filling_rule(agg::fill_non_zero);
+  d.rasterizer.move_to_d(quad[0], quad[1]);
+  d.rasterizer.line_to_d(quad[2], quad[3]);
+  d.rasterizer.line_to_d(quad[4], quad[5]);
+  d.rasterizer.line_to_d(quad[6], quad[7]);
+  d.rasterizer.close_polygon();
+
+  // AGG's own validity test rejects exact quarter turns (its scale terms vanish there), so the
+  // transform is judged by whether it could be solved and inverted instead.
+  agg::trans_perspective direct;
+  if (x2 == x1 || y2 == y1 || !direct.rect_to_quad(x1, y1, x2, y2, quad.data())) return false;
+  const double det = direct.determinant();
+  if (!std::isfinite(det) || std::fabs(det) < 1e-12) return false;
+  agg::trans_perspective inverse = direct;
+  if (!inverse.invert()) return false;
+
+  using Interpolator = agg::span_interpolator_persp_lerp<8>;
+  using Subdivider = agg::span_subdiv_adaptor<Interpolator, 8>;
+  // The interpolator walks destination pixels, so it is built in the quad-to-rectangle direction.
+  Interpolator interpolator(quad.data(), x1, y1, x2, y2);
+  Subdivider subdivider(interpolator, 4);
+
+  agg::rendering_buffer srcBuffer(BytesOf(picture), static_cast<unsigned>(picture.Width()),
+                                  static_cast<unsigned>(picture.Height()), picture.Width() * 4);
+  PixfmtPre srcPixfmt(srcBuffer);
+  using Accessor = agg::image_accessor_clip<PixfmtPre>;
+  // White with alpha 0, premultiplied: all four bytes 0.
+  Accessor accessor(srcPixfmt, agg::rgba8(0, 0, 0, 0));
+
+  agg::image_filter_lut filter;
+  filter.calculate(agg::image_filter_hanning(), true);
+  agg::span_image_resample_rgba<Accessor, Subdivider> generator(accessor, subdivider, filter);
+  generator.blur(1.5);
+
+  PixfmtPre pixfmt(d.buffer);
+  agg::renderer_base<PixfmtPre> base(pixfmt);
+  agg::render_scanlines_aa(d.rasterizer, d.scanline, base, d.spans, generator);
+  return true;
+}
+
+}  // namespace mirelane

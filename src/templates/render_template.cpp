@@ -1,0 +1,78 @@
+// The template catalogue (listing, names, previews) and the render driver.
+#include "templates/render_template.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "compose/background_layer.h"
+#include "compose/resampler_selection.h"
+#include "compose/scene_builder.h"
+#include "raster/error.h"
+
+namespace mirelane {
+
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const char ca = LowerAscii(a[i]), cb = LowerAscii(b[i]);
+    if (ca != cb) return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb);
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;  // names equal but for case: a fixed order all the same
+}
+
+}  // namespace
+
+std::vector<std::string> ListFiles(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  std::filesystem::directory_iterator it(folder, ec);
+  if (ec) return names;
+  for (const auto& entry : it) {
+    std::error_code statusError;
+    if (entry.is_directory(statusError)) continue;
+    names.push_back(entry.path().filename().string());
+  }
+  // The file system gives no defined order; positions and previews depend on a stable one.
+  std::sort(names.begin(), names.end(), LessIgnoringCase);
+  return names;
+}
+
+std::string TemplateFileAt(const std::filesystem::path& templatesFolder, int32_t templateIndex) {
+  const std::vector<std::string> names = ListFiles(templatesFolder);
+  const int64_t entry = static_cast<int64_t>(templateIndex) - 1;
+  if (entry < 0 || entry >= static_cast<int64_t>(names.size()))
+    throw Error("List index out of bounds (" + std::to_string(entry) + ")");
+  return names[static_cast<size_t>(entry)];
+}
+
+std::string TemplateName(const std::string& fileName) {
+  return fileName.size() <= 4 ? std::string() : fileName.substr(0, fileName.size() - 4);
+}
+
+TemplateEntry TemplateAt(const std::filesystem::path& root, int32_t templateIndex) {
+  TemplateEntry entry;
+  entry.FileName = TemplateFileAt(root / "Templates", templateIndex);
+  entry.Name = TemplateName(entry.FileName);
+  entry.PreviewPath = root / "Pics" / (entry.Name + ".jpg");
+  return entry;
+}
+
+void RenderTemplate(TImgView32& view, int32_t width, int32_t height, RenderContext& context) {
+  view.PrepareBase(width, height);
+  view.Layers().Clear();
+  const std::filesystem::path templates = context.Root / "Templates";
+  const std::filesystem::path file = templates / TemplateFileAt(templates, context.State.TemplateIndex);
+  AddBackgroundLayer(view, context.State, context.Sources);
+  const SceneInputs inputs{context.State, context.Sources, context.Root / "custom"};
+  BuildScene(file, view, inputs, context.LayerTypes);
+  // The hidden lists never change their selection: every render ends with the bilinear resampler.
+  ResamplerLists lists = FillResamplerLists();
+  ResamplerClassNamesListChange(view.Layers(), lists);
+}
+
+}  // namespace mirelane

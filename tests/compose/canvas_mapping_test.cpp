@@ -1,0 +1,58 @@
+// Template units to canvas pixels: the scale, the centring offsets and half-to-even rounding.
+#include <gtest/gtest.h>
+
+#include "compose/scene_builder.h"
+#include "raster/error.h"
+
+namespace mirelane {
+namespace {
+
+TEST(CanvasMapping, ScalesUniformlyAndCentres) {
+  struct Case {
+    int32_t w, h, wt, ht;
+    double scale;
+    int32_t offX, offY;
+  };
+  const Case cases[] = {
+      {400, 300, 800, 600, 0.5, 0, 0},
+      {400, 400, 800, 600, 0.5, 0, 50},
+      {403, 300, 800, 600, 0.5, 2, 0},  // 1.5 rounds to 2
+      {401, 300, 800, 600, 0.5, 0, 0},  // 0.5 rounds to 0
+      {2048, 2048, 1600, 1200, 1.28, 0, 256},
+      {300, 400, 800, 600, 0.375, 0, 88},  // (400 - 225) / 2 = 87.5 rounds to 88
+  };
+  for (const Case& c : cases) {
+    const CanvasMapping m = MakeCanvasMapping(c.w, c.h, c.wt, c.ht);
+    EXPECT_DOUBLE_EQ(m.Scale, c.scale) << c.w << "x" << c.h;
+    EXPECT_EQ(m.OffX, c.offX) << c.w << "x" << c.h;
+    EXPECT_EQ(m.OffY, c.offY) << c.w << "x" << c.h;
+  }
+}
+
+TEST(CanvasMapping, PointsRoundHalfToEven) {
+  const CanvasMapping m = MakeCanvasMapping(400, 300, 800, 600);
+  EXPECT_EQ(m.MapX(101), 50);  // 50.5
+  EXPECT_EQ(m.MapX(103), 52);  // 51.5
+  EXPECT_EQ(m.MapX(1), 0);
+  EXPECT_EQ(m.MapX(3), 2);
+  EXPECT_EQ(m.MapX(-3), -2);
+  const CanvasMapping tall = MakeCanvasMapping(400, 400, 800, 600);
+  EXPECT_EQ(tall.MapY(101), 100);
+  EXPECT_EQ(tall.MapY(600), 350);
+}
+
+TEST(CanvasMapping, NonPositiveSizesFailBeforeDividing) {
+  for (auto [wt, ht] : {std::pair{0, 600}, std::pair{800, 0}, std::pair{-800, 600}, std::pair{800, -1}})
+    EXPECT_THROW(MakeCanvasMapping(400, 300, wt, ht), Error) << wt << "x" << ht;
+  EXPECT_THROW(MakeCanvasMapping(0, 300, 800, 600), Error);
+}
+
+TEST(CustomFilePath, BackslashesAreFoldersAndEscapesAreRefused) {
+  EXPECT_EQ(CustomFilePath("/data/custom", "sub\\case.png"), std::filesystem::path("/data/custom/sub/case.png"));
+  EXPECT_EQ(CustomFilePath("/data/custom", "tray.png"), std::filesystem::path("/data/custom/tray.png"));
+  for (const char* bad : {"../secret.png", "sub\\..\\..\\x.png", "/etc/passwd", "\\abs.png", ""})
+    EXPECT_THROW(CustomFilePath("/data/custom", bad), Error) << bad;
+}
+
+}  // namespace
+}  // namespace mirelane
