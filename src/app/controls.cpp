@@ -1,0 +1,148 @@
+// The main window's small controls.
+#include "app/controls.h"
+
+#include <algorithm>
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QToolButton>
+#include <QUrl>
+
+#include "app/dialogs.h"
+
+namespace mirelane {
+
+QColor QColorFromTColor(TColor color) {
+  const TColor32 c = ColorToColor32(color);
+  return QColor(static_cast<int>(RedOf(c)), static_cast<int>(GreenOf(c)), static_cast<int>(BlueOf(c)));
+}
+
+TColor TColorFromQColor(const QColor& color) {
+  const QColor rgb = color.toRgb();
+  return static_cast<TColor>(static_cast<uint32_t>(rgb.red()) | (static_cast<uint32_t>(rgb.green()) << 8) |
+                             (static_cast<uint32_t>(rgb.blue()) << 16));
+}
+
+TTrackBar::TTrackBar(int minimum, int maximum, int position, QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+  setRange(minimum, maximum);
+  setValue(position);
+  setTickPosition(QSlider::NoTicks);
+  setPageStep(std::max(1, (maximum - minimum) / 10));
+}
+
+void TTrackBar::mouseReleaseEvent(QMouseEvent* event) {
+  QSlider::mouseReleaseEvent(event);
+  if (rect().contains(event->position().toPoint())) emit MouseUp();
+}
+
+THorizontalUpDown::THorizontalUpDown(int minimum, int maximum, int position, QWidget* parent)
+    : QWidget(parent),
+      minimum_(minimum),
+      maximum_(maximum),
+      position_(position),
+      previous_(new QToolButton(this)),
+      next_(new QToolButton(this)) {
+  previous_->setArrowType(Qt::LeftArrow);
+  next_->setArrowType(Qt::RightArrow);
+  previous_->setAutoRepeat(true);
+  next_->setAutoRepeat(true);
+  connect(previous_, &QToolButton::clicked, this, [this] { Step(-1); });
+  connect(next_, &QToolButton::clicked, this, [this] { Step(+1); });
+}
+
+void THorizontalUpDown::SetPosition(int position) { position_ = std::clamp(position, minimum_, maximum_); }
+
+bool THorizontalUpDown::Step(int delta) {
+  const int next = std::clamp(position_ + delta, minimum_, maximum_);
+  if (next == position_) return false;
+  position_ = next;
+  emit Click();
+  return true;
+}
+
+void THorizontalUpDown::resizeEvent(QResizeEvent*) {
+  const int half = width() / 2;
+  previous_->setGeometry(0, 0, half, height());
+  next_->setGeometry(half, 0, width() - half, height());
+}
+
+TColorSelect::TColorSelect(Dialogs& dialogs, int swatchSize, TColor color, QWidget* parent)
+    : QPushButton(parent), dialogs_(dialogs), swatchSize_(swatchSize), color_(color) {
+  setIconSize(QSize(swatchSize, swatchSize));
+  SetColorValue(color);
+  connect(this, &QPushButton::clicked, this, &TColorSelect::ChooseColor);
+}
+
+void TColorSelect::SetColorValue(TColor color) {
+  color_ = color;
+  QPixmap swatch(swatchSize_, swatchSize_);
+  swatch.fill(QColorFromTColor(color));
+  QPainter painter(&swatch);
+  painter.setPen(QColor(64, 64, 64));
+  painter.drawRect(0, 0, swatchSize_ - 1, swatchSize_ - 1);
+  painter.end();
+  setIcon(QIcon(swatch));
+}
+
+void TColorSelect::ChooseColor() {
+  const std::optional<QColor> chosen = dialogs_.ChooseColor(window(), QColorFromTColor(color_));
+  if (!chosen) return;
+  SetColorValue(TColorFromQColor(*chosen));
+  emit Change();
+}
+
+TPictureBox::TPictureBox(QWidget* parent) : QWidget(parent) {}
+
+void TPictureBox::SetPicture(const QImage& picture) {
+  picture_ = picture;
+  update();
+}
+
+void TPictureBox::paintEvent(QPaintEvent*) {
+  if (picture_.isNull()) return;
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.drawImage(rect(), picture_);
+}
+
+void TPictureBox::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit Click();
+}
+
+namespace {
+
+QString SingleLocalFile(const QMimeData* mime) {
+  if (mime == nullptr || !mime->hasUrls() || mime->urls().size() != 1) return {};
+  const QUrl url = mime->urls().first();
+  return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+}  // namespace
+
+void TPictureBox::dragEnterEvent(QDragEnterEvent* event) {
+  if (!SingleLocalFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TPictureBox::dropEvent(QDropEvent* event) {
+  const QString file = SingleLocalFile(event->mimeData());
+  if (file.isEmpty()) return;
+  event->acceptProposedAction();
+  emit FileDropped(file);
+}
+
+TCaptionPanel::TCaptionPanel(const QString& caption, QWidget* parent) : QFrame(parent), caption_(caption) {
+  setFrameStyle(QFrame::Panel | QFrame::Raised);
+}
+
+void TCaptionPanel::paintEvent(QPaintEvent* event) {
+  QFrame::paintEvent(event);
+  if (caption_.isEmpty()) return;
+  QPainter painter(this);
+  painter.drawText(rect(), Qt::AlignCenter, caption_);
+}
+
+}  // namespace mirelane

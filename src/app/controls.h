@@ -1,0 +1,125 @@
+// Small controls of the main window that Qt lacks in this form: a slider that reports the mouse
+// release, a horizontal stepper, a colour swatch button, a picture area and a captioned panel.
+#pragma once
+
+#include <QColor>
+#include <QFrame>
+#include <QImage>
+#include <QPushButton>
+#include <QSlider>
+#include <QWidget>
+
+#include "raster/color32.h"
+
+class QToolButton;
+
+namespace mirelane {
+
+class Dialogs;
+
+// 0x00BBGGRR (negative: a system colour) to and from QColor.
+QColor QColorFromTColor(TColor color);
+TColor TColorFromQColor(const QColor& color);
+
+// A horizontal slider without tick marks; MouseUp fires when a mouse button is released over it
+// after a click on the handle or the groove, keyboard moves only fire valueChanged.
+class TTrackBar : public QSlider {
+  Q_OBJECT
+ public:
+  TTrackBar(int minimum, int maximum, int position, QWidget* parent);
+
+ signals:
+  void MouseUp();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// Two arrow buttons stepping a position within a range, without wrap-around. Click fires after
+// the user stepped; setting the position from the program fires nothing.
+class THorizontalUpDown : public QWidget {
+  Q_OBJECT
+ public:
+  THorizontalUpDown(int minimum, int maximum, int position, QWidget* parent);
+  int Position() const { return position_; }
+  void SetPosition(int position);
+  int Minimum() const { return minimum_; }
+  int Maximum() const { return maximum_; }
+  QToolButton* PreviousButton() const { return previous_; }
+  QToolButton* NextButton() const { return next_; }
+  // Steps as a user click on the arrow would (+1 or -1); returns whether the position changed.
+  bool Step(int delta);
+
+ signals:
+  void Click();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  int minimum_;
+  int maximum_;
+  int position_;
+  QToolButton* previous_;
+  QToolButton* next_;
+};
+
+// A button showing a colour swatch; clicking opens the colour chooser preset with its colour,
+// and a confirmed choice (even the same colour) sets the colour and fires Change.
+class TColorSelect : public QPushButton {
+  Q_OBJECT
+ public:
+  TColorSelect(Dialogs& dialogs, int swatchSize, TColor color, QWidget* parent);
+  TColor ColorValue() const { return color_; }
+  // From the program: fires nothing.
+  void SetColorValue(TColor color);
+
+ signals:
+  void Change();
+
+ private:
+  void ChooseColor();
+  Dialogs& dialogs_;
+  int swatchSize_;
+  TColor color_;
+};
+
+// Shows a picture stretched to its area, or nothing (letting its parent show through).
+// Click fires on a mouse release inside; FileDropped fires when a local file is dropped on it.
+class TPictureBox : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TPictureBox(QWidget* parent);
+  const QImage& Picture() const { return picture_; }
+  void SetPicture(const QImage& picture);
+  void ClearPicture() { SetPicture(QImage()); }
+  void SetAcceptsFiles(bool accepts) { setAcceptDrops(accepts); }
+
+ signals:
+  void Click();
+  void FileDropped(const QString& fileName);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  QImage picture_;
+};
+
+// A framed panel whose own caption is drawn centred beneath its children.
+class TCaptionPanel : public QFrame {
+ public:
+  TCaptionPanel(const QString& caption, QWidget* parent);
+  QString Caption() const { return caption_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QString caption_;
+};
+
+}  // namespace mirelane
