@@ -27,7 +27,8 @@ TColor TColorFromQColor(const QColor& color) {
                              (static_cast<uint32_t>(rgb.blue()) << 16));
 }
 
-TTrackBar::TTrackBar(int minimum, int maximum, int position, QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+TTrackBar::TTrackBar(int minimum, int maximum, int position, QWidget* parent)
+    : QSlider(Qt::Horizontal, parent) {
   setRange(minimum, maximum);
   setValue(position);
   setTickPosition(QSlider::NoTicks);
@@ -54,7 +55,9 @@ THorizontalUpDown::THorizontalUpDown(int minimum, int maximum, int position, QWi
   connect(next_, &QToolButton::clicked, this, [this] { Step(+1); });
 }
 
-void THorizontalUpDown::SetPosition(int position) { position_ = std::clamp(position, minimum_, maximum_); }
+void THorizontalUpDown::SetPosition(int position) {
+  position_ = std::clamp(position, minimum_, maximum_);
+}
 
 bool THorizontalUpDown::Step(int delta) {
   const int next = std::clamp(position_ + delta, minimum_, maximum_);

@@ -9,7 +9,8 @@
 
 namespace mirelane {
 
-std::optional<QString> QtDialogs::OpenPicture(QWidget* parent, const QString& title, const QString& nameFilter) {
+std::optional<QString> QtDialogs::OpenPicture(QWidget* parent, const QString& title,
+                                              const QString& nameFilter) {
   QFileDialog dialog(parent, title);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
@@ -45,6 +46,8 @@ void QtDialogs::ShowError(QWidget* parent, const QString& caption, const QString
   QMessageBox::critical(parent, caption, text);
 }
 
-void QtDialogs::OpenAddress(const QString& address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); }
+void QtDialogs::OpenAddress(const QString& address) {
+  QDesktopServices::openUrl(QUrl::fromUserInput(address));
+}
 
 }  // namespace mirelane

@@ -22,7 +22,8 @@ class Dialogs {
  public:
   virtual ~Dialogs() = default;
   // The chosen full file name, or nothing when the user cancelled.
-  virtual std::optional<QString> OpenPicture(QWidget* parent, const QString& title, const QString& nameFilter) = 0;
+  virtual std::optional<QString> OpenPicture(QWidget* parent, const QString& title,
+                                             const QString& nameFilter) = 0;
   // Asks before replacing an existing file; nothing when the user cancelled.
   virtual std::optional<QString> SavePicture(QWidget* parent, const SaveDialogRequest& request) = 0;
   virtual std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) = 0;
@@ -34,7 +35,8 @@ class Dialogs {
 // The real dialogs of the desktop.
 class QtDialogs : public Dialogs {
  public:
-  std::optional<QString> OpenPicture(QWidget* parent, const QString& title, const QString& nameFilter) override;
+  std::optional<QString> OpenPicture(QWidget* parent, const QString& title,
+                                     const QString& nameFilter) override;
   std::optional<QString> SavePicture(QWidget* parent, const SaveDialogRequest& request) override;
   std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) override;
   void ShowError(QWidget* parent, const QString& caption, const QString& text) override;

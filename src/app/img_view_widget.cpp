@@ -12,9 +12,13 @@ TImgViewWidget::TImgViewWidget(QWidget* parent) : QWidget(parent) {
   view_.OnRepaintNeeded = [this] { update(); };
 }
 
-TImgViewWidget::~TImgViewWidget() { view_.OnRepaintNeeded = nullptr; }
+TImgViewWidget::~TImgViewWidget() {
+  view_.OnRepaintNeeded = nullptr;
+}
 
-void TImgViewWidget::PaintNow() { view_.Paint(screen_); }
+void TImgViewWidget::PaintNow() {
+  view_.Paint(screen_);
+}
 
 void TImgViewWidget::paintEvent(QPaintEvent*) {
   PaintNow();
@@ -26,6 +30,8 @@ void TImgViewWidget::paintEvent(QPaintEvent*) {
   painter.drawImage(0, 0, image);
 }
 
-void TImgViewWidget::resizeEvent(QResizeEvent*) { view_.SetViewSize(width(), height()); }
+void TImgViewWidget::resizeEvent(QResizeEvent*) {
+  view_.SetViewSize(width(), height());
+}
 
 }  // namespace mirelane

@@ -3,9 +3,9 @@
 
 #include <gif_lib.h>
 #include <png.h>
-#include <QtGlobal>
 #include <tiffvers.h>
 #include <zlib.h>
+#include <QtGlobal>
 
 #include <cstdio>
 #include <string>
@@ -44,7 +44,8 @@ std::string TiffVersion() {
 }
 
 std::string GifVersion() {
-  return std::to_string(GIFLIB_MAJOR) + "." + std::to_string(GIFLIB_MINOR) + "." + std::to_string(GIFLIB_RELEASE);
+  return std::to_string(GIFLIB_MAJOR) + "." + std::to_string(GIFLIB_MINOR) + "." +
+         std::to_string(GIFLIB_RELEASE);
 }
 
 }  // namespace
@@ -52,29 +53,36 @@ std::string GifVersion() {
 std::string UsedLibrariesText() {
   const std::string separator = "---\n";
   std::string text;
-  text += "Anti-Grain Geometry (AGG) " MIRELANE_AGG_VERSION "\n"
+  text += "Anti-Grain Geometry (AGG) " MIRELANE_AGG_VERSION
+          "\n"
           "Licence: BSD-3-Clause (the AGG 2.4 tree as packaged by Debian).\n"
           "Copyright (C) 2002-2006 Maxim Shemanarev, http://www.antigrain.com, mcseem@antigrain.com; "
           "later fixes by Jim Barry, jim@chez-jim.net.\n";
   text += separator;
-  text += "Qt " QT_VERSION_STR " (Qt Widgets, Qt GUI, Qt Core)\n"
+  text += "Qt " QT_VERSION_STR
+          " (Qt Widgets, Qt GUI, Qt Core)\n"
           "Licence: GNU LGPL version 3.\n"
           "Copyright (C) The Qt Company Ltd. and other contributors, https://www.qt.io.\n";
   text += separator;
-  text += "libpng " PNG_LIBPNG_VER_STRING "\n"
+  text += "libpng " PNG_LIBPNG_VER_STRING
+          "\n"
           "Licence: the PNG Reference Library License version 2.\n"
           "Copyright (C) Cosmin Truta, Glenn Randers-Pehrson, Andreas Dilger, Guy Eric Schalnat and the "
-          "libpng contributors, http://www.libpng.org/pub/png/libpng.html, png-mng-implement@lists.sourceforge.net.\n";
+          "libpng contributors, http://www.libpng.org/pub/png/libpng.html, "
+          "png-mng-implement@lists.sourceforge.net.\n";
   text += separator;
-  text += "zlib " ZLIB_VERSION "\n"
+  text += "zlib " ZLIB_VERSION
+          "\n"
           "Licence: the zlib licence.\n"
-          "Copyright (C) Jean-loup Gailly and Mark Adler, https://zlib.net, jloup@gzip.org, madler@alumni.caltech.edu.\n";
+          "Copyright (C) Jean-loup Gailly and Mark Adler, https://zlib.net, jloup@gzip.org, "
+          "madler@alumni.caltech.edu.\n";
   text += separator;
   text += "libjpeg-turbo " + JpegVersion() +
           "\n"
           "Licence: the IJG licence and the Modified (3-clause) BSD licence.\n"
           "This software is based in part on the work of the Independent JPEG Group. "
-          "Copyright (C) the libjpeg-turbo project, https://libjpeg-turbo.org, and Thomas G. Lane, Guido Vollbeding "
+          "Copyright (C) the libjpeg-turbo project, https://libjpeg-turbo.org, and Thomas G. Lane, Guido "
+          "Vollbeding "
           "(IJG), https://www.ijg.org.\n";
   text += separator;
   text += "libtiff " + TiffVersion() +
@@ -89,7 +97,8 @@ std::string UsedLibrariesText() {
           "Copyright (C) Gershon Elber, Eric S. Raymond and the giflib contributors, "
           "https://giflib.sourceforge.net, esr@thyrsus.com.\n";
   text += separator;
-  text += "stb_image " MIRELANE_STB_IMAGE_VERSION "\n"
+  text += "stb_image " MIRELANE_STB_IMAGE_VERSION
+          "\n"
           "Licence: public domain (Unlicense) or MIT, at your choice.\n"
           "Sean Barrett and contributors, https://github.com/nothings/stb, sean2@nothings.org.\n";
   return text;

@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <array>
 
 #include "app/about_window.h"
 #include "app/controls.h"
@@ -69,9 +70,9 @@ QFrame* AddRaisedFrame(QWidget* parent, int left, int top, int width, int height
   return frame;
 }
 
-constexpr std::initializer_list<std::string_view> kReflectionGroup = {
-    "reflection", "blurshade", "blurhighlight", "customcolorreflection", "discreflection"};
-constexpr std::initializer_list<std::string_view> kShadowGroup = {"shadow"};
+constexpr std::array<std::string_view, 5> kReflectionGroup = {"reflection", "blurshade", "blurhighlight",
+                                                              "customcolorreflection", "discreflection"};
+constexpr std::array<std::string_view, 1> kShadowGroup = {"shadow"};
 
 }  // namespace
 
@@ -91,7 +92,9 @@ TForm1::TForm1(Shell& shell, EditingState& state, LayerSources& sources, QWidget
 
 TForm1::~TForm1() = default;
 
-TImgView32& TForm1::View() { return ImgView->View(); }
+TImgView32& TForm1::View() {
+  return ImgView->View();
+}
 
 QLabel* TForm1::AddLabel(QWidget* parent, const QString& text, int left, int top) {
   auto* label = new QLabel(text, parent);
@@ -167,7 +170,8 @@ void TForm1::CreateControls() {
   AddLabel(sPanel2, QStringLiteral("DPI:"), 208, 19);
   DpiSpinEdit = AddSpinEdit(sPanel2, 232, 16, 60, 600, state_.OutputDpi);
 
-  TrBckCheckBox = AddCheckBox(this, QStringLiteral("Transparent background"), 480, 360, state_.TransparentBackground);
+  TrBckCheckBox =
+      AddCheckBox(this, QStringLiteral("Transparent background"), 480, 360, state_.TransparentBackground);
   TrBckCheckBox->setFocusPolicy(Qt::ClickFocus);
   LarDiAreaCheckBox = AddCheckBox(this, QStringLiteral("Large disc area"), 480, 384, state_.LargeDiscArea);
   FlipCheckBox = AddCheckBox(this, QStringLiteral("Flip when saved"), 480, 408, state_.FlipWhenSaved);
@@ -235,7 +239,8 @@ void TForm1::WireEvents() {
   connect(OpacityReflectionTrackBar, &QSlider::valueChanged, this, &TForm1::OpacityReflectionTrackBarChange);
   connect(OpacityReflectionTrackBar, &TTrackBar::MouseUp, this, &TForm1::OpacityReflectionTrackBarMouseUp);
   connect(BlurReflectionTrackBar, &TTrackBar::MouseUp, this, &TForm1::BlurReflectionTrackBarMouseUp);
-  connect(ReflectionBrightnessTrackBar, &TTrackBar::MouseUp, this, &TForm1::ReflectionBrightnessTrackBarMouseUp);
+  connect(ReflectionBrightnessTrackBar, &TTrackBar::MouseUp, this,
+          &TForm1::ReflectionBrightnessTrackBarMouseUp);
   connect(ReflectionLengthTrackBar, &TTrackBar::MouseUp, this, &TForm1::ReflectionLengthTrackBarMouseUp);
   connect(ShadowDensityTrackBar, &QSlider::valueChanged, this, &TForm1::ShadowDensityTrackBarChange);
   connect(ShadowDensityTrackBar, &TTrackBar::MouseUp, this, &TForm1::ShadowDensityTrackBarMouseUp);
@@ -309,8 +314,8 @@ void TForm1::Rerender() {
   try {
     renderer_(view, state_.OutputWidth, state_.OutputHeight, context);
   } catch (...) {
-    backgroundLayerPresent_ = !state_.TransparentBackground && !sources_[kBackgroundSource].UseColor &&
-                              view.Layers().Count() > 0;
+    backgroundLayerPresent_ =
+        !state_.TransparentBackground && !sources_[kBackgroundSource].UseColor && view.Layers().Count() > 0;
     throw;
   }
   backgroundLayerPresent_ = !state_.TransparentBackground && !sources_[kBackgroundSource].UseColor &&
@@ -324,7 +329,7 @@ void TForm1::StoreAndRerender(const std::function<void()>& store) {
   });
 }
 
-void TForm1::ToggleLayers(std::initializer_list<std::string_view> keywords, bool visible) {
+void TForm1::ToggleLayers(std::span<const std::string_view> keywords, bool visible) {
   WaitCursor wait;
   TLayerCollection& layers = View().Layers();
   const int offset = backgroundLayerPresent_ ? 1 : 0;
@@ -377,7 +382,9 @@ void TForm1::LayerSourceImgClick() {
   LoadSlotPicture(*file);
 }
 
-void TForm1::LayerSourceImgFileDropped(const QString& fileName) { LoadSlotPicture(fileName); }
+void TForm1::LayerSourceImgFileDropped(const QString& fileName) {
+  LoadSlotPicture(fileName);
+}
 
 void TForm1::LoadSlotPicture(const QString& fileName) {
   RunReported(shell_, this, [&] {
@@ -442,7 +449,8 @@ void TForm1::ReflectionBrightnessTrackBarMouseUp() {
 }
 
 void TForm1::ReflectionLengthTrackBarMouseUp() {
-  StoreAndRerender([this] { state_.ReflectionLength = static_cast<uint8_t>(ReflectionLengthTrackBar->value()); });
+  StoreAndRerender(
+      [this] { state_.ReflectionLength = static_cast<uint8_t>(ReflectionLengthTrackBar->value()); });
 }
 
 // Shadow page.
@@ -471,7 +479,8 @@ void TForm1::ObjectShadingTrackBarMouseUp() {
 }
 
 void TForm1::ObjectHighlightTrackBarMouseUp() {
-  StoreAndRerender([this] { state_.ObjectHighlight = static_cast<uint8_t>(ObjectHighlightTrackBar->value()); });
+  StoreAndRerender(
+      [this] { state_.ObjectHighlight = static_cast<uint8_t>(ObjectHighlightTrackBar->value()); });
 }
 
 void TForm1::ObjectShadingColorSelectChange() {
@@ -506,8 +515,8 @@ void TForm1::SaveButtonClick() {
     state_.FlipWhenSaved = FlipCheckBox->isChecked();
     if (state_.FlipWhenSaved) picture.FlipHorizontal();
     SaveDialogRequest request;
-    request.nameFilters = {QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("PNG Image File (*.png)"),
-                           QStringLiteral("Bitmaps (*.bmp)")};
+    request.nameFilters = {QStringLiteral("JPEG Image File (*.jpg)"),
+                           QStringLiteral("PNG Image File (*.png)"), QStringLiteral("Bitmaps (*.bmp)")};
     request.selectedFilter = 0;
     request.defaultSuffix = QStringLiteral("bmp");
     request.proposedFileName = lastSaveFileName_;

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,8 @@ class TForm1 : public QWidget {
   Q_OBJECT
  public:
   // The render driver; the application uses RenderTemplate.
-  using Renderer = std::function<void(TImgView32& view, int32_t width, int32_t height, RenderContext& context)>;
+  using Renderer =
+      std::function<void(TImgView32& view, int32_t width, int32_t height, RenderContext& context)>;
 
   static constexpr int kClientWidth = 633;
   static constexpr int kClientHeight = 523;
@@ -147,7 +149,7 @@ class TForm1 : public QWidget {
   void Rerender();
   // Stores a slider's position through store, then re-renders; errors are reported.
   void StoreAndRerender(const std::function<void()>& store);
-  void ToggleLayers(std::initializer_list<std::string_view> keywords, bool visible);
+  void ToggleLayers(std::span<const std::string_view> keywords, bool visible);
   void LoadSlotPicture(const QString& fileName);
   // Steps 1 to 5 of showing the template at the stepper's position; throws on failure.
   void TemplateIndexStep();

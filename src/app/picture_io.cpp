@@ -24,7 +24,9 @@ QImage ReadPictureImage(const std::filesystem::path& file) {
   return ImageFromBitmap(bitmap);
 }
 
-QString PictureOpenFilter() { return QString::fromStdString(QtFilterFromPipeFilter(PictureFileFilter())); }
+QString PictureOpenFilter() {
+  return QString::fromStdString(QtFilterFromPipeFilter(PictureFileFilter()));
+}
 
 void WritePicture(const TBitmap32& picture, const std::filesystem::path& file, int32_t dpi) {
   SavePictureAtomically(picture, file, dpi);

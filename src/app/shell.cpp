@@ -14,8 +14,12 @@ void ReportError(Shell& shell, QWidget* parent, std::string_view message) {
                           QString::fromStdString(ErrorReportText(message)));
 }
 
-WaitCursor::WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-WaitCursor::~WaitCursor() { QApplication::restoreOverrideCursor(); }
+WaitCursor::WaitCursor() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+WaitCursor::~WaitCursor() {
+  QApplication::restoreOverrideCursor();
+}
 
 std::filesystem::path PathFromQString(const QString& fileName) {
   return std::filesystem::path(QFile::encodeName(fileName).toStdString());

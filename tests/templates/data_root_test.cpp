@@ -15,8 +15,9 @@ namespace fs = std::filesystem;
 class DataRootTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("mirelane_data_root_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    root_ =
+        fs::temp_directory_path() /
+        ("mirelane_data_root_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::create_directories(root_ / "bin");
     std::ofstream(root_ / "bin" / "mirelane-creator") << "x";
   }
