@@ -1,0 +1,121 @@
+// JPEG reading through libjpeg: full size, accurate inverse transform, smooth upsampling, always opaque.
+#include <csetjmp>
+#include <cstdio>
+#include <string>
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "picture/picture_decoders.h"
+#include "raster/error.h"
+
+namespace mirelane {
+
+namespace {
+
+// A progressive file can repeat scans without end; real files use a few dozen.
+constexpr int kMaxJpegScans = 500;
+
+// libjpeg leaves through longjmp: this struct and the decoding frame hold nothing with a destructor.
+struct JpegFailure {
+  jpeg_error_mgr manager;
+  jmp_buf jump;
+  int code;
+  bool tooManyScans;
+};
+
+void JpegErrorExit(j_common_ptr info) {
+  auto* failure = reinterpret_cast<JpegFailure*>(info->err);
+  failure->code = info->err->msg_code;
+  std::longjmp(failure->jump, 1);
+}
+
+// Warnings are ignored, except that running out of data is a failure: a cut-off file is not a picture.
+void JpegMessage(j_common_ptr info, int level) {
+  if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) JpegErrorExit(info);
+}
+
+void JpegProgress(j_common_ptr info) {
+  auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+  if (decompress->input_scan_number > kMaxJpegScans) {
+    reinterpret_cast<JpegFailure*>(info->err)->tooManyScans = true;
+    JpegErrorExit(info);
+  }
+}
+
+struct JpegDecompressHandle {
+  jpeg_decompress_struct info{};
+  bool created = false;
+  ~JpegDecompressHandle() {
+    if (created) jpeg_destroy_decompress(&info);
+  }
+};
+
+struct JpegSize {
+  JDIMENSION width;
+  JDIMENSION height;
+  bool tooLarge;
+};
+
+bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const uint8_t* data, size_t size,
+                     JpegSize* jpegSize, std::vector<TColor32>* pixels) {
+  if (setjmp(failure->jump)) return false;
+  jpeg_mem_src(info, data, static_cast<unsigned long>(size));
+  jpeg_read_header(info, TRUE);
+  jpegSize->width = info->image_width;
+  jpegSize->height = info->image_height;
+  if (info->image_width == 0 || info->image_height == 0 || info->image_width > kMaxPictureSide ||
+      info->image_height > kMaxPictureSide ||
+      int64_t{info->image_width} * info->image_height > kMaxPicturePixels) {
+    jpegSize->tooLarge = true;
+    return false;
+  }
+  info->out_color_space = JCS_EXT_BGRA;  // TColor32's byte order, alpha filled with 255
+  info->dct_method = JDCT_ISLOW;
+  info->do_fancy_upsampling = TRUE;
+  info->scale_num = 1;
+  info->scale_denom = 1;
+  jpeg_start_decompress(info);
+  const size_t width = info->output_width;
+  const size_t height = info->output_height;
+  pixels->reserve(width * height);
+  while (info->output_scanline < info->output_height) {
+    pixels->resize((info->output_scanline + size_t{1}) * width);
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(pixels->data() + info->output_scanline * width);
+    jpeg_read_scanlines(info, &row, 1);
+  }
+  jpeg_finish_decompress(info);
+  return height > 0;
+}
+
+}  // namespace
+
+TDecodedPicture DecodeJpeg(std::span<const uint8_t> bytes) {
+  JpegFailure failure{};
+  jpeg_progress_mgr progress{};
+  progress.progress_monitor = JpegProgress;
+  JpegDecompressHandle handle;
+  handle.info.err = jpeg_std_error(&failure.manager);
+  failure.manager.error_exit = JpegErrorExit;
+  failure.manager.emit_message = JpegMessage;
+  jpeg_create_decompress(&handle.info);
+  handle.created = true;
+  handle.info.progress = &progress;
+  handle.info.mem->max_memory_to_use = long{512} << 20;
+
+  JpegSize size{};
+  TDecodedPicture picture;
+  if (bytes.empty()) throw Error("JPEG error #" + std::to_string(JERR_INPUT_EMPTY));
+  if (!DecodeJpegFrame(&handle.info, &failure, bytes.data(), bytes.size(), &size, &picture.Pixels)) {
+    if (size.tooLarge) CheckPictureSize("JPEG", size.width, size.height);
+    if (failure.tooManyScans) throw Error("JPEG image is not valid: too many scans.");
+    throw Error("JPEG error #" + std::to_string(failure.code));
+  }
+  picture.Kind = TPictureKind::Other;
+  picture.Width = static_cast<int32_t>(size.width);
+  picture.Height = static_cast<int32_t>(size.height);
+  picture.BitsPerPixel = 24;
+  return picture;
+}
+
+}  // namespace mirelane

@@ -1,0 +1,169 @@
+// The picture registry and ReadPicture: choose the reader by extension, read the file, decode it.
+#include "picture/picture_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "picture/picture_decoders.h"
+#include "raster/bitmap32.h"
+#include "raster/error.h"
+
+namespace mirelane {
+
+namespace {
+
+// Files beyond this size are refused before being read into memory.
+constexpr int64_t kMaxPictureFileBytes = int64_t{1} << 30;
+
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+std::vector<TPictureFormat> BuildRegistry() {
+  // Metafiles, RLA, Autodesk, Photo-CD, Dr. Halo and Paint Shop Pro have no decoder here and are left out.
+  return {
+      {"ico", "Icons", DecodeIcon},
+      {"bmp", "Bitmaps", DecodeBmp},
+      {"jpeg", "JPEG Image File", DecodeJpeg},
+      {"jpg", "JPEG Image File", DecodeJpeg},
+      {"png", "Portable Network Graphics", DecodePng},
+      {"bmp", "Windows bitmaps", DecodeBmp},
+      {"ico", "Windows icons", DecodeIcon},
+      {"jfif", "JFIF images", DecodeJpeg},
+      {"jpg", "JPG images", DecodeJpeg},
+      {"jpe", "JPE images", DecodeJpeg},
+      {"jpeg", "JPEG images", DecodeJpeg},
+      {"rle", "Run length encoded Windows bitmaps", DecodeBmp},
+      {"dib", "Device independant Windows bitmaps", DecodeBmp},
+      {"win", "Truevision images", DecodeTarga},
+      {"vst", "Truevision images", DecodeTarga},
+      {"vda", "Truevision images", DecodeTarga},
+      {"tga", "Truevision images", DecodeTarga},
+      {"icb", "Truevision images", DecodeTarga},
+      {"tiff", "Macintosh TIFF images", DecodeTiff},
+      {"tif", "PC TIF images", DecodeTiff},
+      {"fax", "GFI fax images", DecodeTiff},
+      {"eps", "Encapsulated Postscript images", DecodeEps},
+      {"pcx", "ZSoft Paintbrush images", DecodePcx},
+      {"pcc", "ZSoft Paintbrush images", DecodePcx},
+      {"scr", "Word 5.x screen capture images", DecodePcx},
+      {"sgi", "SGI true color images", DecodeSgi},
+      {"rgba", "SGI true color images with alpha", DecodeSgi},
+      {"rgb", "SGI true color images", DecodeSgi},
+      {"bw", "SGI black/white images", DecodeSgi},
+      {"psd", "Photoshop images", DecodePsd},
+      {"pdd", "Photoshop images", DecodePsd},
+      {"ppm", "Portable pixel map images", DecodePortableMap},
+      {"pgm", "Portable gray map images", DecodePortableMap},
+      {"pbm", "Portable bitmap images", DecodePortableMap},
+      {"gif", "CompuServe images", DecodeGif},
+      {"png", "Portable network graphic images", DecodePng},
+  };
+}
+
+// Closes a POSIX file descriptor on every path.
+class TFileHandle {
+ public:
+  explicit TFileHandle(int fd) : fd_(fd) {}
+  TFileHandle(const TFileHandle&) = delete;
+  TFileHandle& operator=(const TFileHandle&) = delete;
+  ~TFileHandle() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int Get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
+  auto fail = [&fileName](int code) {
+    return Error("Cannot open file \"" + fileName + "\". " + std::strerror(code));
+  };
+  TFileHandle file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.Get() < 0) throw fail(errno);
+  struct stat info {};
+  if (::fstat(file.Get(), &info) != 0) throw fail(errno);
+  if (S_ISDIR(info.st_mode)) throw fail(EISDIR);
+  if (!S_ISREG(info.st_mode)) throw fail(EINVAL);
+  if (info.st_size > kMaxPictureFileBytes)
+    throw Error("Cannot open file \"" + fileName + "\". The file is too large for a picture.");
+  std::vector<uint8_t> bytes(static_cast<size_t>(info.st_size));
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t got = ::read(file.Get(), bytes.data() + done, bytes.size() - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) throw fail(errno);
+    if (got == 0) break;  // the file shrank while being read
+    done += static_cast<size_t>(got);
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+}  // namespace
+
+const std::vector<TPictureFormat>& PictureFormatRegistry() {
+  static const std::vector<TPictureFormat> registry = BuildRegistry();
+  return registry;
+}
+
+std::string FileExtension(const std::string& fileName) {
+  const size_t slash = fileName.find_last_of("/\\");
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos || dot < nameStart) return {};
+  return fileName.substr(dot + 1);
+}
+
+const TPictureFormat& PictureFormatFor(const std::string& extension) {
+  const std::string wanted = Lower(extension);
+  const auto& registry = PictureFormatRegistry();
+  for (auto it = registry.rbegin(); it != registry.rend(); ++it)
+    if (!wanted.empty() && it->Extension == wanted) return *it;
+  throw Error("Unknown picture file extension (." + extension + ")");
+}
+
+TDecodedPicture ReadPictureFromMemory(const std::string& extension, std::span<const uint8_t> bytes) {
+  return PictureFormatFor(extension).Reader(bytes);
+}
+
+TDecodedPicture ReadPicture(const std::string& fileName) {
+  const TPictureFormat& format = PictureFormatFor(FileExtension(fileName));
+  const std::vector<uint8_t> bytes = ReadWholeFile(fileName);
+  return format.Reader(bytes);
+}
+
+void LoadFromFile(TBitmap32& bitmap, const std::string& fileName) {
+  bitmap.Assign(ReadPicture(fileName));
+}
+
+std::string PictureFileFilter() {
+  const auto& registry = PictureFormatRegistry();
+  std::string pairs;
+  std::string patterns;
+  for (auto it = registry.rbegin(); it != registry.rend(); ++it) {
+    const std::string pattern = "*." + it->Extension;
+    pairs += "|" + it->Description + " (" + pattern + ")|" + pattern;
+    if (!patterns.empty()) patterns += ";";
+    patterns += pattern;
+  }
+  return "All (" + patterns + ")|" + patterns + pairs;
+}
+
+void CheckPictureSize(const char* format, int64_t width, int64_t height) {
+  if (width <= 0 || height <= 0) throw Error(std::string(format) + " image has no pixels.");
+  if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels)
+    throw Error(std::string(format) + " image is too large (" + std::to_string(width) + " x " +
+                std::to_string(height) + " pixels).");
+}
+
+}  // namespace mirelane

@@ -1,0 +1,47 @@
+// Reading source pictures: the registry of readable extensions, the one entry point
+// ReadPicture, and the filter of the picture-open dialog built from the registry.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "raster/decoded_picture.h"
+
+namespace mirelane {
+
+class TBitmap32;
+
+// A reader decodes a whole file image held in memory; it throws Error on any failure.
+using TPictureReader = TDecodedPicture (*)(std::span<const uint8_t> bytes);
+
+struct TPictureFormat {
+  std::string Extension;  // lower case, without the dot
+  std::string Description;
+  TPictureReader Reader;
+};
+
+// The readable formats in registration order; built once, never changed.
+const std::vector<TPictureFormat>& PictureFormatRegistry();
+
+// The part of the file name after its last dot (a dot in a folder name does not count).
+std::string FileExtension(const std::string& fileName);
+
+// The registry entry that reads files with this extension (case ignored): the last one registered.
+// Fails with "Unknown picture file extension (.%s)".
+const TPictureFormat& PictureFormatFor(const std::string& extension);
+
+// Decodes the named file by its extension. Nothing is changed on failure.
+TDecodedPicture ReadPicture(const std::string& fileName);
+
+// Decodes a file image held in memory with the reader registered for the extension.
+TDecodedPicture ReadPictureFromMemory(const std::string& extension, std::span<const uint8_t> bytes);
+
+// ReadPicture followed by TBitmap32::Assign; the surface keeps its content when reading fails.
+void LoadFromFile(TBitmap32& bitmap, const std::string& fileName);
+
+// "All (...)|...|Description (*.ext)|*.ext|..." from the whole registry, last entry first.
+std::string PictureFileFilter();
+
+}  // namespace mirelane

@@ -1,0 +1,349 @@
+// The picture writers: PNG chunk by chunk over zlib, JPEG through libjpeg, BMP by hand,
+// and the all-or-nothing file replacement they share.
+#include "picture/picture_writer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cerrno>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+#include "picture/picture_reader.h"
+#include "raster/bitmap32.h"
+#include "raster/error.h"
+
+namespace mirelane {
+
+namespace {
+
+constexpr size_t kIdatPieceSize = 65535;
+
+void CheckNotEmpty(const TBitmap32& picture) {
+  if (picture.Empty()) throw Error("Cannot save an empty picture.");
+}
+
+void PutBe32(std::vector<uint8_t>& out, uint32_t v) {
+  out.push_back(static_cast<uint8_t>(v >> 24));
+  out.push_back(static_cast<uint8_t>(v >> 16));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+  out.push_back(static_cast<uint8_t>(v));
+}
+
+void PutLe32(uint8_t* at, uint32_t v) {
+  at[0] = static_cast<uint8_t>(v);
+  at[1] = static_cast<uint8_t>(v >> 8);
+  at[2] = static_cast<uint8_t>(v >> 16);
+  at[3] = static_cast<uint8_t>(v >> 24);
+}
+
+void PutLe16(uint8_t* at, uint32_t v) {
+  at[0] = static_cast<uint8_t>(v);
+  at[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void PutChunk(std::vector<uint8_t>& out, const char* type, const uint8_t* data, size_t length) {
+  PutBe32(out, static_cast<uint32_t>(length));
+  const size_t typeAt = out.size();
+  out.insert(out.end(), type, type + 4);
+  if (length > 0) out.insert(out.end(), data, data + length);
+  const uLong crc = crc32(0, out.data() + typeAt, static_cast<uInt>(length + 4));
+  PutBe32(out, static_cast<uint32_t>(crc));
+}
+
+struct DeflateHandle {
+  z_stream stream{};
+  bool initialised = false;
+  ~DeflateHandle() {
+    if (initialised) deflateEnd(&stream);
+  }
+};
+
+// libjpeg leaves through longjmp: nothing with a destructor lives in the frame that calls it.
+struct JpegWriteFailure {
+  jpeg_error_mgr manager;
+  jmp_buf jump;
+  int code;
+};
+
+void JpegWriteErrorExit(j_common_ptr info) {
+  auto* failure = reinterpret_cast<JpegWriteFailure*>(info->err);
+  failure->code = info->err->msg_code;
+  std::longjmp(failure->jump, 1);
+}
+
+struct JpegCompressHandle {
+  jpeg_compress_struct info{};
+  bool created = false;
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  ~JpegCompressHandle() {
+    if (created) jpeg_destroy_compress(&info);
+    std::free(buffer);
+  }
+};
+
+bool EncodeJpegFrame(JpegCompressHandle* handle, JpegWriteFailure* failure, const TBitmap32* picture,
+                     int dpi) {
+  jpeg_compress_struct* info = &handle->info;
+  if (setjmp(failure->jump)) return false;
+  jpeg_mem_dest(info, &handle->buffer, &handle->size);
+  info->image_width = static_cast<JDIMENSION>(picture->Width());
+  info->image_height = static_cast<JDIMENSION>(picture->Height());
+  info->input_components = 4;
+  info->in_color_space = JCS_EXT_BGRX;  // TColor32's bytes; the alpha byte is skipped
+  jpeg_set_defaults(info);
+  jpeg_set_quality(info, 90, TRUE);
+  info->write_JFIF_header = TRUE;
+  info->density_unit = 1;
+  info->X_density = static_cast<UINT16>(dpi & 0xFFFF);
+  info->Y_density = static_cast<UINT16>(dpi & 0xFFFF);
+  jpeg_start_compress(info, TRUE);
+  while (info->next_scanline < info->image_height) {
+    // libjpeg's row type is not const, but it only reads the rows it is given.
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(
+        const_cast<TColor32*>(picture->ScanLine(static_cast<int32_t>(info->next_scanline))));
+    jpeg_write_scanlines(info, &row, 1);
+  }
+  jpeg_finish_compress(info);
+  return true;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+class TFileDescriptor {
+ public:
+  explicit TFileDescriptor(int fd) : fd_(fd) {}
+  TFileDescriptor(const TFileDescriptor&) = delete;
+  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+  ~TFileDescriptor() { Close(); }
+  int Get() const { return fd_; }
+  int Close() {
+    const int result = fd_ >= 0 ? ::close(fd_) : 0;
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+// Removes the temporary file unless it has been renamed into place.
+class TTemporaryFile {
+ public:
+  explicit TTemporaryFile(std::string path) : path_(std::move(path)) {}
+  TTemporaryFile(const TTemporaryFile&) = delete;
+  TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+  ~TTemporaryFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  const std::string& Path() const { return path_; }
+  void Release() { path_.clear(); }
+
+ private:
+  std::string path_;
+};
+
+mode_t NewFileMode(const std::string& fileName) {
+  struct stat existing {};
+  if (::stat(fileName.c_str(), &existing) == 0) return existing.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+int32_t DpiToPixelsPerMetre(int dpi) {
+  return static_cast<int32_t>(std::ceil(static_cast<long double>(dpi) * 39.3700787L));
+}
+
+std::vector<uint8_t> EncodePng(const TBitmap32& picture, int dpi) {
+  CheckNotEmpty(picture);
+  const uint32_t width = static_cast<uint32_t>(picture.Width());
+  const uint32_t height = static_cast<uint32_t>(picture.Height());
+  std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
+  uint8_t header[13] = {};
+  for (int i = 0; i < 4; ++i) {
+    header[i] = static_cast<uint8_t>(width >> (24 - 8 * i));
+    header[4 + i] = static_cast<uint8_t>(height >> (24 - 8 * i));
+  }
+  header[8] = 8;  // bit depth
+  header[9] = 6;  // RGB with alpha
+  PutChunk(out, "IHDR", header, sizeof header);
+
+  const uint32_t ppm = static_cast<uint32_t>(DpiToPixelsPerMetre(dpi));
+  uint8_t physical[9] = {};
+  for (int i = 0; i < 4; ++i) {
+    physical[i] = static_cast<uint8_t>(ppm >> (24 - 8 * i));
+    physical[4 + i] = physical[i];
+  }
+  physical[8] = 1;  // metre
+  PutChunk(out, "pHYs", physical, sizeof physical);
+
+  DeflateHandle deflater;
+  if (deflateInit2(&deflater.stream, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    throw Error("Cannot build the PNG image. The compressor cannot start.");
+  deflater.initialised = true;
+  std::vector<uint8_t> piece(kIdatPieceSize);
+  z_stream& z = deflater.stream;
+  z.next_out = piece.data();
+  z.avail_out = static_cast<uInt>(piece.size());
+  auto pump = [&](int flush) {
+    for (;;) {
+      const int result = deflate(&z, flush);
+      if (result == Z_STREAM_ERROR) throw Error("Cannot build the PNG image. The compressor failed.");
+      if (z.avail_out == 0) {
+        PutChunk(out, "IDAT", piece.data(), piece.size());
+        z.next_out = piece.data();
+        z.avail_out = static_cast<uInt>(piece.size());
+        continue;
+      }
+      if (flush == Z_FINISH ? result == Z_STREAM_END : z.avail_in == 0) return;
+    }
+  };
+
+  // Each row: filter type 1 (Sub), then red, green, blue, alpha minus the pixel to the left.
+  std::vector<uint8_t> row(1 + size_t{width} * 4);
+  row[0] = 1;
+  for (uint32_t y = 0; y < height; ++y) {
+    const TColor32* src = picture.ScanLine(static_cast<int32_t>(y));
+    TColor32 left = 0;
+    uint8_t* dst = row.data() + 1;
+    for (uint32_t x = 0; x < width; ++x, dst += 4) {
+      const TColor32 p = src[x];
+      dst[0] = static_cast<uint8_t>(RedOf(p) - RedOf(left));
+      dst[1] = static_cast<uint8_t>(GreenOf(p) - GreenOf(left));
+      dst[2] = static_cast<uint8_t>(BlueOf(p) - BlueOf(left));
+      dst[3] = static_cast<uint8_t>(AlphaOf(p) - AlphaOf(left));
+      left = p;
+    }
+    z.next_in = row.data();
+    z.avail_in = static_cast<uInt>(row.size());
+    pump(Z_NO_FLUSH);
+  }
+  pump(Z_FINISH);
+  const size_t rest = piece.size() - z.avail_out;
+  if (rest > 0) PutChunk(out, "IDAT", piece.data(), rest);
+  PutChunk(out, "IEND", nullptr, 0);
+  return out;
+}
+
+std::vector<uint8_t> EncodeBmp(const TBitmap32& picture, int dpi) {
+  CheckNotEmpty(picture);
+  const size_t width = static_cast<size_t>(picture.Width());
+  const size_t height = static_cast<size_t>(picture.Height());
+  const size_t imageSize = width * height * 4;
+  if (54 + imageSize > 0xFFFFFFFFu) throw Error("The picture is too large for a BMP file.");
+  std::vector<uint8_t> out(54 + imageSize);
+  uint8_t* h = out.data();
+  h[0] = 'B';
+  h[1] = 'M';
+  PutLe32(h + 2, static_cast<uint32_t>(out.size()));
+  PutLe32(h + 10, 54);
+  PutLe32(h + 14, 40);
+  PutLe32(h + 18, static_cast<uint32_t>(width));
+  PutLe32(h + 22, static_cast<uint32_t>(height));
+  PutLe16(h + 26, 1);
+  PutLe16(h + 28, 32);
+  PutLe32(h + 34, static_cast<uint32_t>(imageSize));
+  const uint32_t ppm = static_cast<uint32_t>(DpiToPixelsPerMetre(dpi));
+  PutLe32(h + 38, ppm);
+  PutLe32(h + 42, ppm);
+  // TColor32 in memory is blue, green, red, alpha: exactly the BMP pixel.
+  for (size_t y = 0; y < height; ++y)
+    std::memcpy(out.data() + 54 + (height - 1 - y) * width * 4, picture.ScanLine(static_cast<int32_t>(y)),
+                width * 4);
+  return out;
+}
+
+std::vector<uint8_t> EncodeJpg(const TBitmap32& picture, int dpi) {
+  CheckNotEmpty(picture);
+  JpegWriteFailure failure{};
+  JpegCompressHandle handle;
+  handle.info.err = jpeg_std_error(&failure.manager);
+  failure.manager.error_exit = JpegWriteErrorExit;
+  jpeg_create_compress(&handle.info);
+  handle.created = true;
+  if (!EncodeJpegFrame(&handle, &failure, &picture, dpi))
+    throw Error("JPEG error #" + std::to_string(failure.code));
+  return std::vector<uint8_t>(handle.buffer, handle.buffer + handle.size);
+}
+
+void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>& bytes) {
+  const size_t slash = fileName.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : fileName.substr(0, slash));
+  const std::string base = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+  std::string pattern = folder + "/." + base + ".XXXXXX";
+  auto failure = [&fileName](const char* what, int code) {
+    return Error(std::string(what) + " \"" + fileName + "\". " + std::strerror(code));
+  };
+  if (base.empty()) throw failure("Cannot create file", EISDIR);
+
+  TFileDescriptor file(::mkstemp(pattern.data()));
+  if (file.Get() < 0) throw failure("Cannot create file", errno);
+  TTemporaryFile temporary(pattern);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t written = ::write(file.Get(), bytes.data() + done, bytes.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) throw failure("Cannot write file", written < 0 ? errno : EIO);
+    done += static_cast<size_t>(written);
+  }
+  if (::fchmod(file.Get(), NewFileMode(fileName)) != 0) throw failure("Cannot create file", errno);
+  if (::fsync(file.Get()) != 0) throw failure("Cannot write file", errno);
+  if (file.Close() != 0) throw failure("Cannot write file", errno);
+  if (::rename(temporary.Path().c_str(), fileName.c_str()) != 0) throw failure("Cannot create file", errno);
+  temporary.Release();
+}
+
+void SavePng(const TBitmap32& picture, const std::string& fileName, int dpi) {
+  WriteFileAtomically(fileName, EncodePng(picture, dpi));
+}
+
+void SaveBmp(const TBitmap32& picture, const std::string& fileName, int dpi) {
+  WriteFileAtomically(fileName, EncodeBmp(picture, dpi));
+}
+
+void SaveJpg(const TBitmap32& picture, const std::string& fileName, int dpi) {
+  WriteFileAtomically(fileName, EncodeJpg(picture, dpi));
+}
+
+TSaveFormat SaveFormatFor(const std::string& fileName) {
+  const std::string extension = Lower(FileExtension(fileName));
+  if (extension == "png") return TSaveFormat::Png;
+  if (extension == "jpg" || extension == "jpeg" || extension == "jpe" || extension == "jfif")
+    return TSaveFormat::Jpeg;
+  if (extension == "bmp") return TSaveFormat::Bmp;
+  throw Error("Cannot save \"" + fileName +
+              "\": the file name must end in .jpg (JPEG), .png (PNG) or .bmp (BMP).");
+}
+
+void SavePicture(const TBitmap32& picture, const std::string& fileName, int dpi) {
+  switch (SaveFormatFor(fileName)) {
+    case TSaveFormat::Png:
+      SavePng(picture, fileName, dpi);
+      break;
+    case TSaveFormat::Jpeg:
+      SaveJpg(picture, fileName, dpi);
+      break;
+    case TSaveFormat::Bmp:
+      SaveBmp(picture, fileName, dpi);
+      break;
+  }
+}
+
+}  // namespace mirelane

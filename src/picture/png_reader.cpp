@@ -1,0 +1,169 @@
+// PNG reading through libpng: every colour type to 32-bit BGRA, keeping alpha wherever the file has it.
+#include <png.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "picture/picture_decoders.h"
+#include "raster/error.h"
+
+namespace mirelane {
+
+namespace {
+
+constexpr size_t kPngChunkLimit = size_t{64} << 20;
+
+// Plain data shared with libpng's callbacks; libpng leaves through longjmp, so nothing here has a destructor.
+struct PngSource {
+  const uint8_t* data;
+  size_t size;
+  size_t position;
+  char message[200];
+};
+
+void PngFail(png_structp png, png_const_charp text) {
+  auto* source = static_cast<PngSource*>(png_get_error_ptr(png));
+  std::snprintf(source->message, sizeof source->message, "%s", text);
+  png_longjmp(png, 1);
+}
+
+void PngIgnoreWarning(png_structp, png_const_charp) {}
+
+void PngReadBytes(png_structp png, png_bytep out, size_t count) {
+  auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+  if (count > source->size - source->position) png_error(png, "Read Error: the file is truncated");
+  std::memcpy(out, source->data + source->position, count);
+  source->position += count;
+}
+
+// Frees libpng's structures on every path out of the decoder.
+struct PngReadHandle {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  ~PngReadHandle() {
+    if (png != nullptr) png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
+  }
+};
+
+struct PngLayout {
+  png_uint_32 width;
+  png_uint_32 height;
+  int colorType;
+  bool hasAlpha;
+  bool tooLarge;
+  png_fixed_point gamma;  // 0 without a gAMA chunk
+};
+
+// The part that libpng may longjmp out of: no object with a destructor lives in this frame.
+// Pixels are grown row by row so that a truncated file never makes us touch the whole declared size.
+bool DecodePngFrame(png_structp png, png_infop info, PngLayout* layout, std::vector<TColor32>* pixels) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_set_user_limits(png, static_cast<png_uint_32>(kMaxPictureSide),
+                      static_cast<png_uint_32>(kMaxPictureSide));
+  png_set_chunk_malloc_max(png, kPngChunkLimit);
+  png_read_info(png, info);
+  int bitDepth = 0;
+  int interlace = 0;
+  png_get_IHDR(png, info, &layout->width, &layout->height, &bitDepth, &layout->colorType, &interlace, nullptr,
+               nullptr);
+  if (static_cast<int64_t>(layout->width) * layout->height > kMaxPicturePixels) {
+    layout->tooLarge = true;
+    return false;
+  }
+  png_fixed_point gamma = 0;
+  if (png_get_gAMA_fixed(png, info, &gamma) != 0) layout->gamma = gamma;
+
+  const int colorType = layout->colorType;
+  layout->hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
+  if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
+  // tRNS becomes real alpha: per palette entry, or alpha 0 on exactly the named grey or RGB colour.
+  if (png_get_valid(png, info, PNG_INFO_tRNS) != 0) {
+    png_set_tRNS_to_alpha(png);
+    layout->hasAlpha = true;
+  }
+  if (bitDepth == 16) png_set_scale_16(png);
+  if ((colorType & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(png);
+  png_set_bgr(png);
+  if (!layout->hasAlpha) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+  const int passes = png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  if (png_get_rowbytes(png, info) != size_t{layout->width} * 4) png_error(png, "unexpected row layout");
+
+  const size_t width = layout->width;
+  const size_t height = layout->height;
+  pixels->reserve(width * height);
+  if (passes > 1) {
+    pixels->resize(width * height);
+    for (int pass = 0; pass < passes; ++pass)
+      for (size_t y = 0; y < height; ++y)
+        png_read_row(png, reinterpret_cast<png_bytep>(pixels->data() + y * width), nullptr);
+  } else {
+    for (size_t y = 0; y < height; ++y) {
+      pixels->resize((y + 1) * width);
+      png_read_row(png, reinterpret_cast<png_bytep>(pixels->data() + y * width), nullptr);
+    }
+  }
+  return true;
+}
+
+// libpng's texts turned into the messages users see for the common faults.
+std::string PngMessage(const std::string& text) {
+  auto has = [&text](const char* part) { return text.find(part) != std::string::npos; };
+  if (has("CRC error")) return "Cannot load image. CRC error found in PNG file.";
+  if (has("PLTE") || has("palette")) return "Cannot load image. Palette in PNG file is invalid.";
+  if (has("compression method"))
+    return "Cannot load image. The compression scheme is not supported for PNG files.";
+  if (has("bit depth") || has("color type")) return "Invalid color format in PNG file.";
+  if (has("critical chunk")) return "Cannot load PNG image. Unexpected but critical chunk detected.";
+  if (has("IDAT") || has("compressed data") || has("Decompression") || has("LZ") || has("ADLER32") ||
+      has("zlib") || has("invalid distance") || has("invalid code") || has("invalid block") ||
+      has("incorrect header") || has("invalid window") || has("too many length"))
+    return "LZ77 decompression error.";
+  if (has("truncated")) return "Cannot load PNG image. The file is truncated.";
+  return "Cannot load PNG image. " + text + ".";
+}
+
+// round(255 * (v / 255)^(1 / (g * 2.2))) with ties to even, for the colour bytes only.
+void ApplyFileGamma(png_fixed_point gamma, std::vector<TColor32>& pixels) {
+  const double exponent = 1.0 / (gamma / 100000.0 * 2.2);
+  uint8_t table[256];
+  for (int v = 0; v < 256; ++v) {
+    const double mapped = std::nearbyint(255.0 * std::pow(v / 255.0, exponent));
+    table[v] = static_cast<uint8_t>(mapped < 0 ? 0 : (mapped > 255 ? 255 : mapped));
+  }
+  for (TColor32& p : pixels)
+    p = (p & 0xFF000000u) | (uint32_t{table[(p >> 16) & 0xFF]} << 16) |
+        (uint32_t{table[(p >> 8) & 0xFF]} << 8) | table[p & 0xFF];
+}
+
+}  // namespace
+
+TDecodedPicture DecodePng(std::span<const uint8_t> bytes) {
+  if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0)
+    throw Error("Cannot load image. Invalid or unexpected PNG image format.");
+  PngSource source{bytes.data(), bytes.size(), 0, {}};
+  PngReadHandle handle;
+  handle.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, PngFail, PngIgnoreWarning);
+  if (handle.png == nullptr) throw Error("Cannot load PNG image. Out of memory.");
+  handle.info = png_create_info_struct(handle.png);
+  if (handle.info == nullptr) throw Error("Cannot load PNG image. Out of memory.");
+  png_set_read_fn(handle.png, &source, PngReadBytes);
+
+  PngLayout layout{};
+  TDecodedPicture picture;
+  if (!DecodePngFrame(handle.png, handle.info, &layout, &picture.Pixels)) {
+    if (layout.tooLarge) CheckPictureSize("PNG", layout.width, layout.height);
+    throw Error(PngMessage(source.message));
+  }
+  if (layout.gamma > 0) ApplyFileGamma(layout.gamma, picture.Pixels);
+  picture.Kind = TPictureKind::Bitmap;
+  picture.Width = static_cast<int32_t>(layout.width);
+  picture.Height = static_cast<int32_t>(layout.height);
+  picture.BitsPerPixel = layout.hasAlpha ? 32 : 24;
+  return picture;
+}
+
+}  // namespace mirelane

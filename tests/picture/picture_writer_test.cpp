@@ -1,0 +1,359 @@
+// The PNG, BMP and JPEG writers against their byte layouts, round trips and the file safety rules.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <random>
+
+#include "picture/picture_fixtures.h"
+#include "picture/picture_reader.h"
+#include "picture/picture_writer.h"
+#include "raster/bitmap32.h"
+#include "raster/error.h"
+
+namespace mirelane {
+namespace {
+
+using fixtures::Bytes;
+using fixtures::ReadBe32;
+using fixtures::ReadLe32;
+
+struct Chunk {
+  std::string type;
+  Bytes data;
+};
+
+std::vector<Chunk> ParseChunks(const Bytes& png) {
+  std::vector<Chunk> chunks;
+  size_t at = 8;
+  while (at + 12 <= png.size()) {
+    const uint32_t length = ReadBe32(png.data() + at);
+    Chunk c;
+    c.type.assign(png.begin() + static_cast<long>(at + 4), png.begin() + static_cast<long>(at + 8));
+    c.data.assign(png.begin() + static_cast<long>(at + 8), png.begin() + static_cast<long>(at + 8 + length));
+    const uint32_t crc = ReadBe32(png.data() + at + 8 + length);
+    EXPECT_EQ(crc, static_cast<uint32_t>(crc32(0, png.data() + at + 4, length + 4))) << c.type;
+    chunks.push_back(std::move(c));
+    at += 12 + length;
+  }
+  EXPECT_EQ(at, png.size());
+  return chunks;
+}
+
+Bytes InflatedImageData(const std::vector<Chunk>& chunks) {
+  Bytes stream;
+  for (const auto& c : chunks)
+    if (c.type == "IDAT") stream.insert(stream.end(), c.data.begin(), c.data.end());
+  Bytes out(1 << 20);
+  uLongf size = static_cast<uLongf>(out.size());
+  EXPECT_EQ(uncompress(out.data(), &size, stream.data(), static_cast<uLong>(stream.size())), Z_OK);
+  out.resize(size);
+  return out;
+}
+
+std::unique_ptr<TBitmap32> NoisePicture(int width, int height, uint32_t seed) {
+  auto picture = std::make_unique<TBitmap32>(width, height);
+  std::mt19937 random(seed);
+  for (size_t i = 0; i < picture->PixelCount(); ++i) picture->Bits()[i] = random();
+  return picture;
+}
+
+TEST(DpiToPixelsPerMetre, AlwaysRoundsUp) {
+  const std::pair<int, int32_t> cases[] = {{60, 2363},  {72, 2835},   {96, 3780},
+                                           {150, 5906}, {300, 11812}, {600, 23623}};
+  for (const auto& [dpi, ppm] : cases) EXPECT_EQ(DpiToPixelsPerMetre(dpi), ppm) << dpi;
+}
+
+TEST(EncodePng, PhysicalChunkCarriesTheResolution) {
+  const TBitmap32 picture(1, 1);
+  const std::pair<int, Bytes> cases[] = {
+      {96, {0x00, 0x00, 0x0E, 0xC4, 0x00, 0x00, 0x0E, 0xC4, 0x01}},
+      {300, {0x00, 0x00, 0x2E, 0x24, 0x00, 0x00, 0x2E, 0x24, 0x01}},
+  };
+  for (const auto& [dpi, expected] : cases) {
+    const auto chunks = ParseChunks(EncodePng(picture, dpi));
+    ASSERT_GE(chunks.size(), 2u);
+    EXPECT_EQ(chunks[1].type, "pHYs");
+    EXPECT_EQ(chunks[1].data, expected) << dpi;
+  }
+}
+
+TEST(EncodePng, HeaderIsEightBitRgbaWithoutInterlace) {
+  const auto chunks = ParseChunks(EncodePng(TBitmap32(300, 2), 96));
+  ASSERT_EQ(chunks[0].type, "IHDR");
+  EXPECT_EQ(chunks[0].data, (Bytes{0, 0, 1, 44, 0, 0, 0, 2, 8, 6, 0, 0, 0}));
+}
+
+TEST(EncodePng, OnePixelStreamIsSubFilteredRgba) {
+  TBitmap32 picture(1, 1);
+  picture.PixelAt(0, 0) = 0x80FF0000u;
+  EXPECT_EQ(InflatedImageData(ParseChunks(EncodePng(picture, 96))), (Bytes{1, 255, 0, 0, 128}));
+}
+
+TEST(EncodePng, SecondPixelIsTheDifferenceToTheFirst) {
+  TBitmap32 picture(2, 1);
+  picture.PixelAt(0, 0) = 0xFF102030u;
+  picture.PixelAt(1, 0) = 0xFF102030u;
+  EXPECT_EQ(InflatedImageData(ParseChunks(EncodePng(picture, 96))), (Bytes{1, 16, 32, 48, 255, 0, 0, 0, 0}));
+}
+
+TEST(EncodePng, EveryRowUsesSubAndDifferencesWrapAround) {
+  TBitmap32 picture(2, 2);
+  picture.PixelAt(0, 0) = 0x01020304u;
+  picture.PixelAt(1, 0) = 0x00010203u;  // each channel one less: differences of 255
+  picture.PixelAt(0, 1) = 0xFFFFFFFFu;
+  picture.PixelAt(1, 1) = 0x10FFFFFFu;
+  const Bytes expected = {1, 2, 3, 4, 1, 255, 255, 255, 255, 1, 255, 255, 255, 255, 0, 0, 0, 0x11};
+  EXPECT_EQ(InflatedImageData(ParseChunks(EncodePng(picture, 96))), expected);
+}
+
+TEST(EncodePng, LargePictureIsSplitIntoFullIdatPieces) {
+  const auto chunks = ParseChunks(EncodePng(*NoisePicture(512, 512, 7), 96));
+  ASSERT_GE(chunks.size(), 5u);
+  EXPECT_EQ(chunks[0].type, "IHDR");
+  EXPECT_EQ(chunks[1].type, "pHYs");
+  EXPECT_EQ(chunks.back().type, "IEND");
+  EXPECT_TRUE(chunks.back().data.empty());
+  size_t idats = 0;
+  for (size_t i = 2; i + 1 < chunks.size(); ++i) {
+    ASSERT_EQ(chunks[i].type, "IDAT");
+    ++idats;
+    if (i + 2 < chunks.size())
+      EXPECT_EQ(chunks[i].data.size(), 65535u);
+    else
+      EXPECT_LT(chunks[i].data.size(), 65535u);
+  }
+  EXPECT_GT(idats, 10u);  // a megabyte of noise does not compress
+}
+
+TEST(EncodePng, ZlibStreamUsesMaximumCompression) {
+  const auto chunks = ParseChunks(EncodePng(TBitmap32(4, 4), 96));
+  // The zlib header's level field (bits 6-7 of the second byte) is 3 for level 9.
+  ASSERT_EQ(chunks[2].type, "IDAT");
+  EXPECT_EQ(chunks[2].data[0], 0x78);
+  EXPECT_EQ(chunks[2].data[1] >> 6, 3);
+}
+
+TEST(EncodePng, RoundTripKeepsEveryByte) {
+  const auto noise = NoisePicture(37, 23, 11);
+  TBitmap32& picture = *noise;
+  const Bytes png = EncodePng(picture, 96);
+  TBitmap32 loaded;
+  loaded.Assign(ReadPictureFromMemory("png", png));
+  ASSERT_EQ(loaded.Width(), 37);
+  ASSERT_EQ(loaded.Height(), 23);
+  EXPECT_TRUE(std::equal(picture.Bits(), picture.Bits() + picture.PixelCount(), loaded.Bits()));
+}
+
+TEST(EncodeBmp, HeaderFieldsAndResolution) {
+  const Bytes bmp = EncodeBmp(TBitmap32(3, 2), 300);
+  ASSERT_EQ(bmp.size(), 54u + 3 * 2 * 4);
+  EXPECT_EQ(bmp[0], 'B');
+  EXPECT_EQ(bmp[1], 'M');
+  const std::pair<size_t, uint32_t> fields[] = {{2, 78},     {6, 0},      {10, 54}, {14, 40},
+                                                {18, 3},     {22, 2},     {30, 0},  {34, 24},
+                                                {38, 11812}, {42, 11812}, {46, 0},  {50, 0}};
+  for (const auto& [offset, value] : fields) EXPECT_EQ(ReadLe32(bmp.data() + offset), value) << offset;
+  EXPECT_EQ(bmp[26] | bmp[27] << 8, 1);
+  EXPECT_EQ(bmp[28] | bmp[29] << 8, 32);
+  EXPECT_EQ(ReadLe32(EncodeBmp(TBitmap32(1, 1), 96).data() + 38), 3780u);
+}
+
+TEST(EncodeBmp, RowsBottomFirstWithAlphaByte) {
+  TBitmap32 picture(2, 2);
+  picture.PixelAt(0, 0) = 0x11223344u;
+  picture.PixelAt(1, 0) = 0x55667788u;
+  picture.PixelAt(0, 1) = 0x99AABBCCu;
+  picture.PixelAt(1, 1) = 0x00DDEEFFu;
+  const Bytes bmp = EncodeBmp(picture, 96);
+  const Bytes pixels(bmp.begin() + 54, bmp.end());
+  EXPECT_EQ(pixels, (Bytes{0xCC, 0xBB, 0xAA, 0x99, 0xFF, 0xEE, 0xDD, 0x00, 0x44, 0x33, 0x22, 0x11, 0x88, 0x77,
+                           0x66, 0x55}));
+}
+
+TEST(EncodeBmp, RoundTripKeepsAlpha) {
+  const auto noise = NoisePicture(5, 4, 3);
+  TBitmap32& picture = *noise;
+  picture.PixelAt(0, 0) = 0x00123456u;  // some alpha is non-zero, so all of it is kept
+  TBitmap32 loaded;
+  loaded.Assign(ReadPictureFromMemory("bmp", EncodeBmp(picture, 96)));
+  EXPECT_TRUE(std::equal(picture.Bits(), picture.Bits() + picture.PixelCount(), loaded.Bits()));
+}
+
+TEST(EncodeJpg, JfifSegmentCarriesDotsPerInch) {
+  const std::pair<int, Bytes> cases[] = {{96, {1, 0x00, 0x60, 0x00, 0x60}},
+                                         {300, {1, 0x01, 0x2C, 0x01, 0x2C}}};
+  for (const auto& [dpi, expected] : cases) {
+    const Bytes jpg = EncodeJpg(TBitmap32(8, 8), dpi);
+    ASSERT_GT(jpg.size(), 20u);
+    EXPECT_EQ(Bytes(jpg.begin(), jpg.begin() + 13),
+              (Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0, 1, 1}));
+    EXPECT_EQ(Bytes(jpg.begin() + 13, jpg.begin() + 18), expected) << dpi;
+    EXPECT_EQ(jpg[18], 0);
+    EXPECT_EQ(jpg[19], 0);
+  }
+}
+
+// The frame header: baseline (SOF0), three components, luminance sampled 2x2, chroma 1x1.
+TEST(EncodeJpg, BaselineWithTwoByTwoLuminance) {
+  const Bytes jpg = EncodeJpg(TBitmap32(17, 9), 96);
+  size_t at = 2;
+  bool sawFrame = false;
+  int quantTables = 0;
+  while (at + 4 <= jpg.size() && jpg[at] == 0xFF) {
+    const uint8_t marker = jpg[at + 1];
+    const size_t length = (size_t{jpg[at + 2]} << 8) | jpg[at + 3];
+    EXPECT_NE(marker, 0xC2) << "progressive frame";
+    if (marker == 0xDB) {
+      ++quantTables;
+      // Quality 90 scales the standard luminance table's first entry 16 to 3.
+      if (jpg[at + 4] == 0) {
+        EXPECT_EQ(jpg[at + 5], 3);
+      }
+    }
+    if (marker == 0xC0) {
+      sawFrame = true;
+      EXPECT_EQ(jpg[at + 4], 8);
+      EXPECT_EQ((jpg[at + 5] << 8) | jpg[at + 6], 9);
+      EXPECT_EQ((jpg[at + 7] << 8) | jpg[at + 8], 17);
+      ASSERT_EQ(jpg[at + 9], 3);
+      EXPECT_EQ(jpg[at + 11], 0x22);
+      EXPECT_EQ(jpg[at + 14], 0x11);
+      EXPECT_EQ(jpg[at + 17], 0x11);
+    }
+    if (marker == 0xDA) break;
+    at += 2 + length;
+  }
+  EXPECT_TRUE(sawFrame);
+  EXPECT_GE(quantTables, 1);
+}
+
+TEST(EncodeJpg, AlphaIsIgnoredAndColoursAreNotComposited) {
+  TBitmap32 picture(16, 16);
+  picture.Clear(0x00C86432u);  // fully transparent, colour bytes kept
+  TBitmap32 loaded;
+  loaded.Assign(ReadPictureFromMemory("jpg", EncodeJpg(picture, 96)));
+  for (size_t i = 0; i < loaded.PixelCount(); ++i) {
+    const TColor32 p = loaded.Bits()[i];
+    ASSERT_EQ(AlphaOf(p), 255u);
+    ASSERT_NEAR(static_cast<int>(RedOf(p)), 0xC8, 3);
+    ASSERT_NEAR(static_cast<int>(GreenOf(p)), 0x64, 3);
+    ASSERT_NEAR(static_cast<int>(BlueOf(p)), 0x32, 3);
+  }
+}
+
+TEST(Encoders, RefuseAnEmptyPicture) {
+  const TBitmap32 empty;
+  EXPECT_THROW(EncodePng(empty, 96), Error);
+  EXPECT_THROW(EncodeBmp(empty, 96), Error);
+  EXPECT_THROW(EncodeJpg(empty, 96), Error);
+}
+
+Bytes Signature(const std::string& path, size_t n) {
+  Bytes bytes = fixtures::ReadFileBytes(path);
+  bytes.resize(std::min(bytes.size(), n));
+  return bytes;
+}
+
+TEST(SavePicture, ChoosesTheWriterByExtensionIgnoringCase) {
+  fixtures::TempFolder folder;
+  const auto noise = NoisePicture(4, 3, 5);
+  TBitmap32& picture = *noise;
+  const Bytes png = {0x89, 'P', 'N', 'G'}, jpeg = {0xFF, 0xD8, 0xFF, 0xE0},
+              bmp = {'B', 'M', 54 + 4 * 3 * 4, 0};
+  const std::pair<std::string, Bytes> cases[] = {
+      {"a.png", png},   {"b.PNG", png},   {"c.jpg", jpeg}, {"d.JPG", jpeg}, {"e.jpeg", jpeg}, {"f.jpe", jpeg},
+      {"g.jfif", jpeg}, {"h.JPEG", jpeg}, {"i.bmp", bmp},  {"j.BmP", bmp},  {"k.x.png", png},
+  };
+  for (const auto& [name, magic] : cases) {
+    SavePicture(picture, folder.File(name), 96);
+    EXPECT_EQ(Signature(folder.File(name), 4), magic) << name;
+  }
+}
+
+TEST(SavePicture, RefusesOtherExtensionsAndWritesNothing) {
+  fixtures::TempFolder folder;
+  const TBitmap32 picture(2, 2);
+  for (const std::string name :
+       {"picture.gif", "picture", "picture.tiff", "folder.png/picture", "picture.png."}) {
+    try {
+      SavePicture(picture, folder.File(name), 96);
+      ADD_FAILURE() << name;
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find(".jpg (JPEG), .png (PNG) or .bmp (BMP)"), std::string::npos);
+    }
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+}
+
+TEST(SavePicture, UnwritableFolderReportsAndKeepsThePreviousFile) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+  fixtures::TempFolder folder;
+  const std::string target = folder.File("shot.png");
+  fixtures::WriteBytes(target, Bytes{1, 2, 3});
+  std::filesystem::permissions(folder.Path(),
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  try {
+    SavePicture(*NoisePicture(3, 3, 1), target, 96);
+    ADD_FAILURE() << "saved into a read-only folder";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + target + "\". ", 0), 0u) << e.what();
+  }
+  std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_all);
+  EXPECT_EQ(fixtures::ReadFileBytes(target), (Bytes{1, 2, 3}));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+}
+
+// Works also for root, whom folder permissions do not stop: the target is a folder that cannot be replaced.
+TEST(SavePicture, FailedReplacementKeepsTheTargetAndRemovesTheTemporaryFile) {
+  fixtures::TempFolder folder;
+  const std::string target = folder.File("shot.png");
+  std::filesystem::create_directory(target);
+  fixtures::WriteBytes(target + "/inside", Bytes{4});
+  try {
+    SavePicture(*NoisePicture(3, 3, 1), target, 96);
+    ADD_FAILURE() << "replaced a folder";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + target + "\". ", 0), 0u) << e.what();
+  }
+  EXPECT_EQ(fixtures::ReadFileBytes(target + "/inside"), Bytes{4});
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+}
+
+TEST(SavePicture, MissingFolderReportsCannotCreate) {
+  fixtures::TempFolder folder;
+  const std::string target = folder.File("missing/shot.bmp");
+  try {
+    SavePicture(TBitmap32(1, 1), target, 96);
+    ADD_FAILURE();
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + target + "\". No such file or directory");
+  }
+}
+
+TEST(SavePicture, ReplacesAnExistingFileWholeAndLeavesNoTemporaryFile) {
+  fixtures::TempFolder folder;
+  const std::string target = folder.File("shot.bmp");
+  fixtures::WriteBytes(target, Bytes(5000, 7));
+  const auto noise = NoisePicture(2, 2, 9);
+  TBitmap32& picture = *noise;
+  SavePicture(picture, target, 96);
+  EXPECT_EQ(fixtures::ReadFileBytes(target), EncodeBmp(picture, 96));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+}
+
+TEST(SavePicture, SavingTwiceWritesIdenticalFiles) {
+  fixtures::TempFolder folder;
+  const auto noise = NoisePicture(20, 10, 4);
+  TBitmap32& picture = *noise;
+  for (const std::string ext : {"png", "jpg", "bmp"}) {
+    SavePicture(picture, folder.File("one." + ext), 150);
+    SavePicture(picture, folder.File("two." + ext), 150);
+    EXPECT_EQ(fixtures::ReadFileBytes(folder.File("one." + ext)),
+              fixtures::ReadFileBytes(folder.File("two." + ext)))
+        << ext;
+  }
+}
+
+}  // namespace
+}  // namespace mirelane
