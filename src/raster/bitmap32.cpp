@@ -16,9 +16,10 @@ namespace mirelane {
 
 namespace {
 
-// Larger stores than this are refused up front: 4 GiB of pixels is far beyond any shot
-// and would only fail later, less cleanly, inside the allocator.
-constexpr uint64_t kMaxPixels = uint64_t{1} << 30;
+// Larger stores than this (1 GiB, 16384 x 16384 pixels) are refused up front: far beyond any
+// shot or sensible source picture, and a bigger request would only fail later, less cleanly,
+// inside the allocator or by the system running out of memory while the pixels are zeroed.
+constexpr uint64_t kMaxPixels = uint64_t{1} << 28;
 
 }  // namespace
 
@@ -61,7 +62,9 @@ void TCustomMap::Resized() {
 
 TBitmap32::TBitmap32() : resampler_(std::make_unique<TNearestResampler>(*this)) {}
 
-TBitmap32::TBitmap32(int32_t width, int32_t height) : TBitmap32() { SetSize(width, height); }
+TBitmap32::TBitmap32(int32_t width, int32_t height) : TBitmap32() {
+  SetSize(width, height);
+}
 
 TBitmap32::~TBitmap32() = default;
 
@@ -100,7 +103,9 @@ void TBitmap32::HandleChanged() {
   if (OnHandleChanged) OnHandleChanged(*this);
 }
 
-void TBitmap32::Changed() { Changed(BoundsRect()); }
+void TBitmap32::Changed() {
+  Changed(BoundsRect());
+}
 
 void TBitmap32::Changed(const TRect& area) {
   if (updateCount_ != 0) return;
@@ -138,7 +143,9 @@ void TBitmap32::SetResampler(std::unique_ptr<TCustomResampler> resampler) {
   Changed();
 }
 
-std::string TBitmap32::ResamplerClassName() const { return resampler_ ? resampler_->ClassName() : ""; }
+std::string TBitmap32::ResamplerClassName() const {
+  return resampler_ ? resampler_->ClassName() : "";
+}
 
 void TBitmap32::SetResamplerClassName(const std::string& name) {
   if (name == ResamplerClassName()) return;
@@ -198,6 +205,9 @@ TTransferCombiner::TTransferCombiner(const TBitmap32& src)
       outer_(src.OuterColor()),
       custom_(src.OnPixelCombine ? &src.OnPixelCombine : nullptr) {
   if (mode_ == dmCustom && custom_ == nullptr) mode_ = dmOpaque;
+  // The weight rules assume a master alpha of at most 255; a larger stored value counts as 255
+  // instead of pushing a weight past 256.
+  pixelMaster_ = std::min<uint32_t>(master_, 255);
 }
 
 void TTransferCombiner::CombineRun(const TColor32* src, TColor32* dst, int n) const {
@@ -215,7 +225,7 @@ void TTransferCombiner::CombineRun(const TColor32* src, TColor32* dst, int n) co
 void TTransferCombiner::CombinePixels(const TColor32* src, TColor32* dst, int n) const {
   if (n <= 0) return;
   if (mode_ == dmBlend && combine_ == cmBlend) {
-    const uint32_t m = master_;
+    const uint32_t m = pixelMaster_;
     for (int i = 0; i < n; ++i) dst[i] = BlendPixelMaster(src[i], dst[i], m);
     return;
   }
@@ -256,6 +266,15 @@ void TransferRect(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, co
   const TRect clip = IntersectRect(IntersectRect(dstClip, dst->BoundsRect()), dstRect);
   if (clip.IsEmpty()) return;
 
+  if (src == dst) {
+    // Drawing a surface onto itself: read from a copy, or rows written early would feed later ones.
+    TBitmap32 copy;
+    copy.Assign(src);
+    copy.OnPixelCombine = src->OnPixelCombine;
+    TransferRect(dst, dstRect, dstClip, &copy, srcRect);
+    return;
+  }
+
   if (srcRect.Width() == dstRect.Width() && srcRect.Height() == dstRect.Height()) {
     const TTransferCombiner combiner(*src);
     const int32_t sx = srcRect.Left + clip.Left - dstRect.Left;
@@ -269,7 +288,8 @@ void TransferRect(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, co
   dst->Changed(dstRect);
 }
 
-void TBitmap32::Resample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TRect& srcRect) const {
+void TBitmap32::Resample(TBitmap32& dst, const TRect& dstRect, const TRect& clip,
+                         const TRect& srcRect) const {
   resampler_->ResampleRect(dst, dstRect, clip, *this, srcRect);
 }
 
@@ -319,8 +339,8 @@ namespace {
 TColor32 RenderOver(TColor32 p, TColor32 background) {
   const uint32_t a = AlphaOf(p);
   auto mix = [a](uint32_t c, uint32_t bg) { return (c * a + bg * (255 - a) + 127) / 255; };
-  return 0xFF000000u | (mix(RedOf(p), RedOf(background)) << 16) | (mix(GreenOf(p), GreenOf(background)) << 8) |
-         mix(BlueOf(p), BlueOf(background));
+  return 0xFF000000u | (mix(RedOf(p), RedOf(background)) << 16) |
+         (mix(GreenOf(p), GreenOf(background)) << 8) | mix(BlueOf(p), BlueOf(background));
 }
 
 }  // namespace
@@ -398,7 +418,8 @@ void TBitmap32::FlipHorizontal(TBitmap32* dst) {
     return;
   }
   dst->SetSize(width_, height_);
-  for (int32_t y = 0; y < height_; ++y) std::reverse_copy(ScanLine(y), ScanLine(y) + width_, dst->ScanLine(y));
+  for (int32_t y = 0; y < height_; ++y)
+    std::reverse_copy(ScanLine(y), ScanLine(y) + width_, dst->ScanLine(y));
   dst->Changed();
 }
 
@@ -447,10 +468,21 @@ void TBitmap32::Rotate(TBitmap32* dst, Turn turn) {
     }
   }
   if (dst == nullptr || dst == this) {
-    // Quarter turns notify only through the resize; the half turn raises Changed.
-    SetSize(rw, rh);
+    if (rw == width_ && rh == height_) {
+      // The half turn raises Changed; a square quarter turn keeps its size and stays silent.
+      bits_ = std::move(out);
+      if (!quarter) Changed();
+      return;
+    }
+    // The new size with its pixels already in place, then the notifications of a resize, so
+    // a listener never sees the zeroed store of a plain SetSize.
     bits_ = std::move(out);
-    if (!quarter) Changed();
+    width_ = rw;
+    height_ = rh;
+    clipRect_ = BoundsRect();
+    HandleChanged();
+    Changed();
+    Resized();
     return;
   }
   dst->SetSize(rw, rh);
@@ -458,9 +490,15 @@ void TBitmap32::Rotate(TBitmap32* dst, Turn turn) {
   dst->Changed();
 }
 
-void TBitmap32::Rotate90(TBitmap32* dst) { Rotate(dst, Turn::Quarter); }
-void TBitmap32::Rotate180(TBitmap32* dst) { Rotate(dst, Turn::Half); }
-void TBitmap32::Rotate270(TBitmap32* dst) { Rotate(dst, Turn::ThreeQuarters); }
+void TBitmap32::Rotate90(TBitmap32* dst) {
+  Rotate(dst, Turn::Quarter);
+}
+void TBitmap32::Rotate180(TBitmap32* dst) {
+  Rotate(dst, Turn::Half);
+}
+void TBitmap32::Rotate270(TBitmap32* dst) {
+  Rotate(dst, Turn::ThreeQuarters);
+}
 
 // ---- Stream form ---------------------------------------------------------------------------
 
@@ -486,11 +524,21 @@ void TBitmap32::ReadData(std::istream& in) {
   if (w < 0 || h < 0 || static_cast<uint64_t>(w) * static_cast<uint64_t>(h) > kMaxPixels)
     throw Error("Stream read error");
   // Read everything before touching the surface, so a short stream leaves it as it was.
-  // Grown as it is read, so a lying header cannot make us allocate what the stream lacks.
+  // Grown chunk by chunk, so a lying header cannot make us allocate what the stream lacks.
   const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
+  constexpr size_t kChunk = size_t{1} << 16;
   std::vector<TColor32> pixels;
-  pixels.reserve(std::min<size_t>(count, size_t{1} << 20));
-  for (size_t i = 0; i < count; ++i) pixels.push_back(ReadU32(in));
+  std::vector<unsigned char> bytes(std::min(count, kChunk) * 4);
+  while (pixels.size() < count) {
+    const size_t take = std::min(count - pixels.size(), kChunk);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(take * 4)))
+      throw Error("Stream read error");
+    for (size_t i = 0; i < take; ++i) {
+      const unsigned char* b = bytes.data() + i * 4;
+      pixels.push_back(uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) |
+                       (uint32_t{b[3]} << 24));
+    }
+  }
   SetSize(w, h);
   bits_ = std::move(pixels);
   Changed();
@@ -499,7 +547,16 @@ void TBitmap32::ReadData(std::istream& in) {
 void TBitmap32::WriteData(std::ostream& out) const {
   WriteU32(out, static_cast<uint32_t>(width_));
   WriteU32(out, static_cast<uint32_t>(height_));
-  for (TColor32 p : bits_) WriteU32(out, p);
+  std::vector<char> bytes;
+  bytes.reserve(std::min(bits_.size(), size_t{1} << 16) * 4);
+  for (size_t i = 0; i < bits_.size(); ++i) {
+    const TColor32 p = bits_[i];
+    for (int k = 0; k < 4; ++k) bytes.push_back(static_cast<char>((p >> (8 * k)) & 0xFF));
+    if (bytes.size() >= (size_t{1} << 18) || i + 1 == bits_.size()) {
+      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      bytes.clear();
+    }
+  }
 }
 
 }  // namespace mirelane

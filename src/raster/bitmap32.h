@@ -100,7 +100,9 @@ class TBitmap32 : public TCustomMap {
   // Pixels: rows top to bottom, contiguous; pixel (x, y) is element y * Width + x.
   TColor32* Bits() { return bits_.data(); }
   const TColor32* Bits() const { return bits_.data(); }
-  TColor32* ScanLine(int32_t y) { return bits_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_); }
+  TColor32* ScanLine(int32_t y) {
+    return bits_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_);
+  }
   const TColor32* ScanLine(int32_t y) const {
     return bits_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_);
   }
@@ -211,6 +213,7 @@ class TTransferCombiner {
   TDrawMode mode_;
   TCombineMode combine_;
   uint32_t master_;
+  uint32_t pixelMaster_;
   TColor32 outer_;
   const TPixelCombineEvent* custom_;
 };

@@ -18,7 +18,9 @@ inline TColor32 BlendCore(TColor32 f, TColor32 b, uint32_t w) {
 }
 
 // The core with no short cuts.
-inline TColor32 CombinePixels(TColor32 x, TColor32 y, uint32_t w) { return BlendCore(x, y, w); }
+inline TColor32 CombinePixels(TColor32 x, TColor32 y, uint32_t w) {
+  return BlendCore(x, y, w);
+}
 
 // In-place form: W = 0 keeps Y, W = 255 copies X.
 inline void CombineMem(TColor32 x, TColor32& y, uint32_t w) {
@@ -41,7 +43,7 @@ inline TColor32 BlendPixelMaster(TColor32 f, TColor32 b, uint32_t m) {
   return BlendCore(f, b, w);
 }
 
-// Run forms: n <= 0 changes nothing.
+// Run forms: n <= 0 changes nothing; the master alpha m is in 0..255.
 void BlendRun(const TColor32* src, TColor32* dst, int n);
 void BlendRunMaster(const TColor32* src, TColor32* dst, int n, uint32_t m);
 

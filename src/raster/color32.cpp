@@ -63,6 +63,8 @@ TColor32 LightenColor(TColor32 p, int n) {
   return (p & 0xFF000000u) | (shift(RedOf(p)) << 16) | (shift(GreenOf(p)) << 8) | shift(BlueOf(p));
 }
 
-int32_t ToFixed(double x) { return static_cast<int32_t>(std::nearbyint(x * 65536.0)); }
+int32_t ToFixed(double x) {
+  return static_cast<int32_t>(std::nearbyint(x * 65536.0));
+}
 
 }  // namespace mirelane

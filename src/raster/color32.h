@@ -20,10 +20,18 @@ TColor SystemColor(int number);
 // An opaque TColor32 from a toolkit colour; negative values go through the system colour table.
 TColor32 ColorToColor32(TColor c);
 
-constexpr uint32_t AlphaOf(TColor32 p) { return p >> 24; }
-constexpr uint32_t RedOf(TColor32 p) { return (p >> 16) & 0xFF; }
-constexpr uint32_t GreenOf(TColor32 p) { return (p >> 8) & 0xFF; }
-constexpr uint32_t BlueOf(TColor32 p) { return p & 0xFF; }
+constexpr uint32_t AlphaOf(TColor32 p) {
+  return p >> 24;
+}
+constexpr uint32_t RedOf(TColor32 p) {
+  return (p >> 16) & 0xFF;
+}
+constexpr uint32_t GreenOf(TColor32 p) {
+  return (p >> 8) & 0xFF;
+}
+constexpr uint32_t BlueOf(TColor32 p) {
+  return p & 0xFF;
+}
 
 constexpr TColor32 Color32(uint32_t r, uint32_t g, uint32_t b, uint32_t a = 255) {
   return (a << 24) | (r << 16) | (g << 8) | b;
@@ -35,12 +43,16 @@ constexpr TColor32 WithAlpha(TColor32 p, int a) {
 }
 
 // Perceptual intensity; the weights add up to 256 so opaque white gives 255.
-constexpr uint32_t IntensityOf(TColor32 p) { return (RedOf(p) * 61 + GreenOf(p) * 174 + BlueOf(p) * 21) >> 8; }
+constexpr uint32_t IntensityOf(TColor32 p) {
+  return (RedOf(p) * 61 + GreenOf(p) * 174 + BlueOf(p) * 21) >> 8;
+}
 
 TColor32 LightenColor(TColor32 p, int n);
 
 // 16.16 fixed point, rounded to nearest with ties to even.
 int32_t ToFixed(double x);
-constexpr int32_t ToFixed(int32_t i) { return static_cast<int32_t>(static_cast<uint32_t>(i) << 16); }
+constexpr int32_t ToFixed(int32_t i) {
+  return static_cast<int32_t>(static_cast<uint32_t>(i) << 16);
+}
 
 }  // namespace mirelane

@@ -15,7 +15,9 @@ struct TRect {
   constexpr bool operator==(const TRect&) const = default;
 };
 
-constexpr TRect MakeRect(int32_t l, int32_t t, int32_t r, int32_t b) { return TRect{l, t, r, b}; }
+constexpr TRect MakeRect(int32_t l, int32_t t, int32_t r, int32_t b) {
+  return TRect{l, t, r, b};
+}
 
 // The common part; empty rectangles come back as (0, 0, 0, 0).
 constexpr TRect IntersectRect(const TRect& a, const TRect& b) {

@@ -1,7 +1,11 @@
-// The resampler registry and nearest-neighbour stretching.
+// The resampler kinds, their sampling routines (nearest, bilinear, kernel convolution, box
+// average) and the resampler registry.
 #include "raster/resampler.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace mirelane {
 
@@ -18,8 +22,10 @@ std::vector<int32_t> NearestMap(int32_t dstLo, int32_t dstN, int32_t clipLo, int
   }
   const float step = static_cast<float>(srcHi - srcLo) / static_cast<float>(dstN);
   for (int32_t x = clipLo; x < clipHi; ++x) {
-    map[static_cast<size_t>(x - clipLo)] =
+    const auto index =
         static_cast<int32_t>(static_cast<double>(x - dstLo) * static_cast<double>(step) + srcLo);
+    // The rounded step could only overshoot for absurd sizes; the clamp keeps every read inside.
+    map[static_cast<size_t>(x - clipLo)] = std::min(index, srcHi - 1);
   }
   return map;
 }
@@ -33,10 +39,10 @@ std::unique_ptr<TCustomResampler> Make(TBitmap32& bitmap) {
 
 void NearestStretch(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
                     const TRect& srcRect) {
-  const auto columns = NearestMap(dstRect.Left, dstRect.Width(), clip.Left, clip.Right, srcRect.Left,
-                                  srcRect.Right);
-  const auto rows = NearestMap(dstRect.Top, dstRect.Height(), clip.Top, clip.Bottom, srcRect.Top,
-                               srcRect.Bottom);
+  const auto columns =
+      NearestMap(dstRect.Left, dstRect.Width(), clip.Left, clip.Right, srcRect.Left, srcRect.Right);
+  const auto rows =
+      NearestMap(dstRect.Top, dstRect.Height(), clip.Top, clip.Bottom, srcRect.Top, srcRect.Bottom);
   const TTransferCombiner combiner(src);
   const int n = clip.Width();
   std::vector<TColor32> run(static_cast<size_t>(n));
@@ -63,9 +69,363 @@ std::unique_ptr<TCustomResampler> TNearestResampler::CloneFor(TBitmap32& bitmap)
   return copy;
 }
 
+// ---- Bilinear enlargement ---------------------------------------------------------------
+
+std::vector<TBilinearEntry> BilinearTable(int32_t dstLo, int32_t dstHi, int32_t clipLo, int32_t clipHi,
+                                          int32_t srcLo, int32_t srcHi, int32_t srcSize) {
+  if (dstHi <= dstLo || clipHi <= clipLo) return {};
+  std::vector<TBilinearEntry> table(static_cast<size_t>(clipHi - clipLo));
+  const float scale = static_cast<float>(srcHi - srcLo) / static_cast<float>(dstHi - dstLo);
+  const auto last = static_cast<float>(srcSize - 1);
+  for (int32_t x = clipLo; x < clipHi; ++x) {
+    auto t = static_cast<float>(static_cast<double>(srcLo) - 0.5 +
+                                (static_cast<double>(x - dstLo) + 0.5) * static_cast<double>(scale));
+    if (t < 0.0f)
+      t = 0.0f;
+    else if (t > last)
+      t = last;
+    const float whole = std::floor(t);
+    const auto fraction = static_cast<int32_t>(std::nearbyint((t - whole) * 256.0f));
+    table[static_cast<size_t>(x - clipLo)] = {static_cast<int32_t>(whole), 256 - fraction};
+  }
+  // Entries on the last source index lean fully on it through the index before, so p + 1 exists.
+  for (size_t i = table.size(); i-- > 0 && table[i].Pos == srcHi - 1;) table[i] = {srcHi - 2, 0};
+  return table;
+}
+
+namespace {
+
+// (a * w + b * (256 - w)) >> 8 per channel, two channels per 32-bit lane: exact because no
+// channel's sum exceeds 65280.
+inline TColor32 Lerp256(TColor32 a, TColor32 b, uint32_t w) {
+  const uint32_t iw = 256 - w;
+  const uint32_t rb = (((a & 0x00FF00FFu) * w + (b & 0x00FF00FFu) * iw) >> 8) & 0x00FF00FFu;
+  const uint32_t ag = (((a >> 8) & 0x00FF00FFu) * w + ((b >> 8) & 0x00FF00FFu) * iw) & 0xFF00FF00u;
+  return rb | ag;
+}
+
+// One source row mixed horizontally through the column entries.
+void MixRow(const TColor32* line, const std::vector<TBilinearEntry>& columns, TColor32* out) {
+  const size_t n = columns.size();
+  for (size_t i = 0; i < n; ++i) {
+    const TBilinearEntry e = columns[i];
+    out[i] = Lerp256(line[e.Pos], line[e.Pos + 1], static_cast<uint32_t>(e.Weight));
+  }
+}
+
+}  // namespace
+
+// top = (P10 * 256 + (P00 - P10) * wx) >> 8 is P00 * wx + P10 * (256 - wx), shifted: the same
+// floor division, computed on unsigned lanes.
+TColor32 BilinearMix(TColor32 p00, TColor32 p10, TColor32 p01, TColor32 p11, int32_t wx, int32_t wy) {
+  const TColor32 top = Lerp256(p00, p10, static_cast<uint32_t>(wx));
+  const TColor32 bottom = Lerp256(p01, p11, static_cast<uint32_t>(wx));
+  return Lerp256(top, bottom, static_cast<uint32_t>(wy));
+}
+
+void BilinearStretch(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
+                     const TRect& srcRect) {
+  if (srcRect.Width() < 2 || srcRect.Height() < 2) {
+    // No 2 x 2 block to mix: the tent convolution gives the same kind of result safely.
+    KernelResample(dst, dstRect, clip, src, srcRect, TLinearKernel());
+    return;
+  }
+  const auto columns = BilinearTable(dstRect.Left, dstRect.Right, clip.Left, clip.Right, srcRect.Left,
+                                     srcRect.Right, src.Width());
+  const auto rows = BilinearTable(dstRect.Top, dstRect.Bottom, clip.Top, clip.Bottom, srcRect.Top,
+                                  srcRect.Bottom, src.Height());
+  const TTransferCombiner combiner(src);
+  const auto n = static_cast<size_t>(clip.Width());
+  // The horizontal mixes of source rows q and q + 1, kept while destination rows share q.
+  std::vector<TColor32> upper(n), lower(n), out(n);
+  int32_t mixedRow = std::numeric_limits<int32_t>::min();
+  for (int32_t y = clip.Top; y < clip.Bottom; ++y) {
+    const TBilinearEntry row = rows[static_cast<size_t>(y - clip.Top)];
+    if (row.Pos != mixedRow) {
+      if (row.Pos == mixedRow + 1) {
+        upper.swap(lower);
+      } else {
+        MixRow(src.ScanLine(row.Pos), columns, upper.data());
+      }
+      MixRow(src.ScanLine(row.Pos + 1), columns, lower.data());
+      mixedRow = row.Pos;
+    }
+    const auto wy = static_cast<uint32_t>(row.Weight);
+    for (size_t i = 0; i < n; ++i) out[i] = Lerp256(upper[i], lower[i], wy);
+    combiner.CombinePixels(out.data(), dst.ScanLine(y) + clip.Left, static_cast<int>(n));
+  }
+}
+
+// ---- Kernel convolution --------------------------------------------------------------------
+
+namespace {
+
+// Weights stay far inside int32 even for absurd kernel parameters; real kernels never get near.
+constexpr double kMaxWeight = 65536.0;
+// Likewise the reach of one list, in source indices either side of the centre.
+constexpr double kMaxSupport = 65536.0;
+
+int32_t RoundWeight(double w) {
+  if (!std::isfinite(w)) return 0;
+  return static_cast<int32_t>(std::nearbyint(std::clamp(w, -kMaxWeight, kMaxWeight)));
+}
+
+}  // namespace
+
+std::vector<TContributionList> ContributionTable(int32_t dstLo, int32_t dstHi, int32_t clipLo, int32_t clipHi,
+                                                 int32_t srcLo, int32_t srcHi, const TCustomKernel& kernel) {
+  const int32_t srcN = srcHi - srcLo;
+  const int32_t dstN = dstHi - dstLo;
+  if (srcN <= 0 || dstN <= 0 || clipHi <= clipLo) return {};
+  std::vector<TContributionList> table(static_cast<size_t>(clipHi - clipLo));
+  if (srcN == 1) {
+    for (auto& list : table) list = {{srcLo, 256}};
+    return table;
+  }
+  const float s = static_cast<float>(dstN) / static_cast<float>(srcN);
+  const float r = 1.0f / s;
+  const float radius = kernel.KernelRadius();
+  const bool reducing = s < 1.0f;
+  const float support = reducing ? radius * r : radius;
+  const double reach =
+      std::isfinite(support) ? std::clamp(static_cast<double>(support), 0.0, kMaxSupport) : 0.0;
+  auto clampIndex = [srcLo, srcHi](int64_t j) {
+    return static_cast<int32_t>(std::clamp<int64_t>(j, srcLo, srcHi - 1));
+  };
+  for (int32_t x = clipLo; x < clipHi; ++x) {
+    TContributionList& list = table[static_cast<size_t>(x - clipLo)];
+    const auto c = static_cast<float>(static_cast<double>(srcLo) - 0.5 +
+                                      (static_cast<double>(x - dstLo) + 0.5) * static_cast<double>(r));
+    const auto first = static_cast<int64_t>(std::floor(static_cast<double>(c) - reach));
+    const auto last = static_cast<int64_t>(std::ceil(static_cast<double>(c) + reach));
+    for (int64_t j = first; j <= last; ++j) {
+      const double d = static_cast<double>(c) - static_cast<double>(j);
+      int32_t w = 0;
+      if (reducing) {
+        const float k = kernel.KernelAt(static_cast<float>(d * static_cast<double>(s)));
+        w = RoundWeight(static_cast<double>(s) * (256.0 * static_cast<double>(k)));
+      } else {
+        w = RoundWeight(256.0 * static_cast<double>(kernel.KernelAt(static_cast<float>(d))));
+      }
+      if (w != 0) list.push_back({clampIndex(j), w});
+    }
+    // Only kernels other than the tent can leave an enlarging list empty; both cases fall back
+    // to the nearest source index, kept inside the source span.
+    if (list.empty()) list = {{clampIndex(static_cast<int64_t>(std::floor(c))), 256}};
+    int64_t sum = 0;
+    for (const auto& pair : list) sum += pair.Weight;
+    const int64_t e = sum - 256;
+    if (e != 0) {
+      auto& middle = list[(list.size() - 1) / 2].Weight;
+      middle = static_cast<int32_t>(middle - e);
+    }
+  }
+  return table;
+}
+
+void KernelResample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
+                    const TRect& srcRect, const TCustomKernel& kernel) {
+  const auto cx = ContributionTable(dstRect.Left, dstRect.Right, clip.Left, clip.Right, srcRect.Left,
+                                    srcRect.Right, kernel);
+  const auto cy = ContributionTable(dstRect.Top, dstRect.Bottom, clip.Top, clip.Bottom, srcRect.Top,
+                                    srcRect.Bottom, kernel);
+  if (cx.empty() || cy.empty()) return;
+  // The source columns the clip needs. Kernels whose small weights round to zero can leave a
+  // list starting further left than the first one, so take the true bounds over all lists.
+  int32_t lo = cx.front().front().Index, hi = cx.back().back().Index;
+  for (const auto& list : cx) {
+    for (const auto& pair : list) {
+      lo = std::min(lo, pair.Index);
+      hi = std::max(hi, pair.Index);
+    }
+  }
+  const auto span = static_cast<size_t>(hi - lo + 1) * 4;
+  // Four sums per source column, in the pixel's byte order (blue, green, red, alpha). The sums
+  // wrap as unsigned values, which equals signed 32-bit arithmetic whenever that does not overflow.
+  std::vector<uint32_t> sums(span);
+  const auto n = static_cast<size_t>(clip.Width());
+  std::vector<TColor32> out(n);
+  const bool clamps = kernel.KernelClamps();
+  const TTransferCombiner combiner(src);
+  for (int32_t y = clip.Top; y < clip.Bottom; ++y) {
+    std::fill(sums.begin(), sums.end(), 0u);
+    const TContributionList& rowList = cy[static_cast<size_t>(y - clip.Top)];
+    // Two source rows per pass halve the traffic through the sums buffer.
+    size_t k = 0;
+    for (; k + 1 < rowList.size(); k += 2) {
+      const auto* a = reinterpret_cast<const uint8_t*>(src.ScanLine(rowList[k].Index) + lo);
+      const auto* b = reinterpret_cast<const uint8_t*>(src.ScanLine(rowList[k + 1].Index) + lo);
+      const auto wa = static_cast<uint32_t>(rowList[k].Weight), wb = static_cast<uint32_t>(rowList[k + 1].Weight);
+      for (size_t i = 0; i < span; ++i) sums[i] += wa * a[i] + wb * b[i];
+    }
+    if (k < rowList.size()) {
+      const auto* a = reinterpret_cast<const uint8_t*>(src.ScanLine(rowList[k].Index) + lo);
+      const auto wa = static_cast<uint32_t>(rowList[k].Weight);
+      for (size_t i = 0; i < span; ++i) sums[i] += wa * a[i];
+    }
+    for (size_t i = 0; i < n; ++i) {
+      uint32_t total[4] = {0, 0, 0, 0};
+      for (const auto& pair : cx[i]) {
+        const uint32_t* column = sums.data() + static_cast<size_t>(pair.Index - lo) * 4;
+        const auto w = static_cast<uint32_t>(pair.Weight);
+        for (int c = 0; c < 4; ++c) total[c] += w * column[c];
+      }
+      TColor32 pixel = 0;
+      for (int c = 0; c < 4; ++c) {
+        auto value = static_cast<int32_t>(total[c]);
+        if (clamps) value = std::clamp(value, 0, 0xFF0000);
+        pixel |= ((static_cast<uint32_t>(value) & 0xFF0000u) >> 16) << (8 * c);
+      }
+      out[i] = pixel;
+    }
+    combiner.CombinePixels(out.data(), dst.ScanLine(y) + clip.Left, static_cast<int>(n));
+  }
+}
+
+// ---- Box average -----------------------------------------------------------------------------
+
+namespace {
+
+// Source spans [First, Last) behind each destination index of the clip; never empty on a reduction.
+struct TSpan {
+  int32_t First, Last;
+};
+
+std::vector<TSpan> BoxSpans(int32_t dstLo, int32_t dstHi, int32_t clipLo, int32_t clipHi, int32_t srcLo,
+                            int32_t srcHi) {
+  const int64_t srcN = srcHi - srcLo, dstN = dstHi - dstLo;
+  std::vector<TSpan> spans;
+  spans.reserve(static_cast<size_t>(clipHi - clipLo));
+  for (int32_t x = clipLo; x < clipHi; ++x) {
+    const int64_t i = x - dstLo;
+    auto first = static_cast<int32_t>(srcLo + i * srcN / dstN);
+    auto last = static_cast<int32_t>(srcLo + (i + 1) * srcN / dstN);
+    spans.push_back({first, std::max(last, first + 1)});
+  }
+  return spans;
+}
+
+}  // namespace
+
+void BoxReduce(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
+               const TRect& srcRect) {
+  if (srcRect.IsEmpty() || dstRect.IsEmpty() || clip.IsEmpty()) return;
+  const auto columns =
+      BoxSpans(dstRect.Left, dstRect.Right, clip.Left, clip.Right, srcRect.Left, srcRect.Right);
+  const auto rows = BoxSpans(dstRect.Top, dstRect.Bottom, clip.Top, clip.Bottom, srcRect.Top, srcRect.Bottom);
+  const int32_t lo = columns.front().First, hi = columns.back().Last;
+  const auto span = static_cast<size_t>(hi - lo) * 4;
+  std::vector<uint64_t> sums(span);
+  const auto n = static_cast<size_t>(clip.Width());
+  std::vector<TColor32> out(n);
+  const TTransferCombiner combiner(src);
+  for (int32_t y = clip.Top; y < clip.Bottom; ++y) {
+    const TSpan rowSpan = rows[static_cast<size_t>(y - clip.Top)];
+    std::fill(sums.begin(), sums.end(), uint64_t{0});
+    for (int32_t k = rowSpan.First; k < rowSpan.Last; ++k) {
+      const auto* bytes = reinterpret_cast<const uint8_t*>(src.ScanLine(k) + lo);
+      for (size_t i = 0; i < span; ++i) sums[i] += bytes[i];
+    }
+    const auto rowCount = static_cast<uint64_t>(rowSpan.Last - rowSpan.First);
+    for (size_t i = 0; i < n; ++i) {
+      const TSpan colSpan = columns[i];
+      const uint64_t count = rowCount * static_cast<uint64_t>(colSpan.Last - colSpan.First);
+      TColor32 pixel = 0;
+      for (int c = 0; c < 4; ++c) {
+        uint64_t total = 0;
+        for (int32_t k = colSpan.First; k < colSpan.Last; ++k)
+          total += sums[static_cast<size_t>(k - lo) * 4 + c];
+        pixel |= static_cast<TColor32>((total + count / 2) / count) << (8 * c);
+      }
+      out[i] = pixel;
+    }
+    combiner.CombinePixels(out.data(), dst.ScanLine(y) + clip.Left, static_cast<int>(n));
+  }
+}
+
+// ---- The resampler kinds ---------------------------------------------------------------------
+
+void TLinearResampler::ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip,
+                                    const TBitmap32& src, const TRect& srcRect) const {
+  const int32_t srcW = srcRect.Width(), srcH = srcRect.Height();
+  if (dstRect.Width() > srcW && dstRect.Height() > srcH && srcW > 1 && srcH > 1)
+    BilinearStretch(dst, dstRect, clip, src, srcRect);
+  else
+    KernelResample(dst, dstRect, clip, src, srcRect, kernel_);
+}
+
+std::unique_ptr<TCustomResampler> TLinearResampler::CloneFor(TBitmap32& bitmap) const {
+  auto copy = std::make_unique<TLinearResampler>(bitmap);
+  CopySettingsTo(*copy);
+  return copy;
+}
+
+void TDraftResampler::ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip,
+                                   const TBitmap32& src, const TRect& srcRect) const {
+  const int32_t srcW = srcRect.Width(), srcH = srcRect.Height();
+  if (dstRect.Width() > srcW || dstRect.Height() > srcH) {
+    if (srcW < 2 || srcH < 2)
+      KernelResample(dst, dstRect, clip, src, srcRect, Kernel());
+    else
+      BilinearStretch(dst, dstRect, clip, src, srcRect);
+    return;
+  }
+  BoxReduce(dst, dstRect, clip, src, srcRect);
+}
+
+std::unique_ptr<TCustomResampler> TDraftResampler::CloneFor(TBitmap32& bitmap) const {
+  auto copy = std::make_unique<TDraftResampler>(bitmap);
+  CopySettingsTo(*copy);
+  return copy;
+}
+
+TKernelResampler::TKernelResampler(TBitmap32& bitmap)
+    : TBitmap32Resampler(bitmap), kernel_(std::make_unique<TBoxKernel>()) {}
+
+void TKernelResampler::ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip,
+                                    const TBitmap32& src, const TRect& srcRect) const {
+  KernelResample(dst, dstRect, clip, src, srcRect, *kernel_);
+}
+
+std::unique_ptr<TCustomResampler> TKernelResampler::CloneFor(TBitmap32& bitmap) const {
+  auto copy = std::make_unique<TKernelResampler>(bitmap);
+  CopySettingsTo(*copy);
+  copy->kernel_ = kernel_->Clone();
+  copy->kernelMode_ = kernelMode_;
+  copy->tableSize_ = tableSize_;
+  return copy;
+}
+
+void TKernelResampler::SetKernel(std::unique_ptr<TCustomKernel> kernel) {
+  if (!kernel || kernel.get() == kernel_.get()) return;
+  kernel_ = std::move(kernel);
+  Changed();
+}
+
+void TKernelResampler::SetKernelClassName(const std::string& name) {
+  if (name == KernelClassName()) return;
+  if (const TKernelClass* cls = FindKernelClass(name)) SetKernel(cls->Create());
+}
+
+void TKernelResampler::SetKernelMode(TKernelMode mode) {
+  if (mode == kernelMode_) return;
+  kernelMode_ = mode;
+  Changed();
+}
+
+void TKernelResampler::SetTableSize(int32_t size) {
+  size = std::max(size, 2);
+  if (size == tableSize_) return;
+  tableSize_ = size;
+  Changed();
+}
+
 const std::vector<TResamplerClass>& ResamplerRegistry() {
   static const std::vector<TResamplerClass> registry = {
       {"TNearestResampler", &Make<TNearestResampler>},
+      {"TLinearResampler", &Make<TLinearResampler>},
+      {"TDraftResampler", &Make<TDraftResampler>},
+      {"TKernelResampler", &Make<TKernelResampler>},
   };
   return registry;
 }

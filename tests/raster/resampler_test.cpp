@@ -1,0 +1,513 @@
+// Resamplers, kernels and their registries: sampling arithmetic, dispatch and ownership.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "raster/bitmap32.h"
+#include "raster/blend.h"
+#include "raster/kernels.h"
+#include "raster/resampler.h"
+
+namespace mirelane {
+namespace {
+
+std::vector<TColor32> PixelsOf(const TBitmap32& b) {
+  return std::vector<TColor32>(b.Bits(), b.Bits() + b.PixelCount());
+}
+
+// A grey of value v in every channel, alpha included.
+constexpr TColor32 Grey(uint32_t v) {
+  return v * 0x01010101u;
+}
+
+void FillRandom(TBitmap32& b, uint32_t seed) {
+  std::mt19937 rng(seed);
+  for (size_t i = 0; i < b.PixelCount(); ++i) b.Bits()[i] = rng();
+}
+
+// ---- Registries ----------------------------------------------------------------------------
+
+TEST(Registries, NamesAndOrder) {
+  const std::vector<std::string> resamplers = {"TNearestResampler", "TLinearResampler", "TDraftResampler",
+                                               "TKernelResampler"};
+  ASSERT_EQ(ResamplerRegistry().size(), resamplers.size());
+  TBitmap32 b;
+  for (size_t i = 0; i < resamplers.size(); ++i) {
+    EXPECT_EQ(ResamplerRegistry()[i].Name, resamplers[i]);
+    EXPECT_EQ(ResamplerRegistry()[i].Create(b)->ClassName(), resamplers[i]);
+  }
+  const std::vector<std::string> kernels = {
+      "TBoxKernel",      "TLinearKernel",  "TCosineKernel",   "TSplineKernel",   "TCubicKernel",
+      "TMitchellKernel", "TLanczosKernel", "TGaussianKernel", "TBlackmanKernel", "THannKernel",
+      "THammingKernel",  "TSinshKernel",   "THermiteKernel"};
+  ASSERT_EQ(KernelRegistry().size(), kernels.size());
+  for (size_t i = 0; i < kernels.size(); ++i) {
+    EXPECT_EQ(KernelRegistry()[i].Name, kernels[i]);
+    EXPECT_EQ(KernelRegistry()[i].Create()->ClassName(), kernels[i]);
+  }
+  EXPECT_EQ(FindResamplerClass("tlinearresampler"), nullptr);
+  EXPECT_EQ(FindKernelClass("TLinearKernel "), nullptr);
+  EXPECT_EQ(FindKernelClass("TLinearKernel"), &KernelRegistry()[1]);
+}
+
+TEST(ResamplerClassName, ExactNamesOnlyAndSameNameKeepsTheObject) {
+  TBitmap32 b(2, 2);
+  int changes = 0;
+  b.OnChange = [&](TNotifiablePersistent&) { ++changes; };
+  const TCustomResampler* first = b.Resampler();
+  b.SetResamplerClassName("tlinearresampler");
+  b.SetResamplerClassName("TLinear");
+  b.SetResamplerClassName("TNearestResampler");
+  EXPECT_EQ(b.Resampler(), first);
+  EXPECT_EQ(changes, 0);
+  b.SetResamplerClassName("TLinearResampler");
+  EXPECT_EQ(b.ResamplerClassName(), "TLinearResampler");
+  EXPECT_EQ(changes, 1);
+  const TCustomResampler* linear = b.Resampler();
+  b.SetResamplerClassName("TLinearResampler");
+  EXPECT_EQ(b.Resampler(), linear);
+  b.SetResamplerClassName("tlinearresampler");
+  EXPECT_EQ(b.Resampler(), linear);
+  EXPECT_EQ(changes, 1);
+  b.SetResamplerClassName("TDraftResampler");
+  EXPECT_EQ(b.ResamplerClassName(), "TDraftResampler");
+  EXPECT_NE(dynamic_cast<TLinearResampler*>(b.Resampler()), nullptr);
+}
+
+TEST(KernelResampler, KernelClassNameAndSettings) {
+  TBitmap32 b;
+  TKernelResampler r(b);
+  EXPECT_EQ(r.KernelClassName(), "TBoxKernel");
+  EXPECT_EQ(r.KernelMode(), kmDynamic);
+  EXPECT_EQ(r.TableSize(), 32);
+  int changes = 0;
+  r.OnChange = [&](TNotifiablePersistent&) { ++changes; };
+  const TCustomKernel* box = &r.Kernel();
+  r.SetKernelClassName("tlanczoskernel");
+  r.SetKernelClassName("TBoxKernel");
+  EXPECT_EQ(&r.Kernel(), box);
+  r.SetKernel(nullptr);
+  EXPECT_EQ(&r.Kernel(), box);
+  EXPECT_EQ(changes, 0);
+  r.SetKernelClassName("TLanczosKernel");
+  EXPECT_EQ(r.KernelClassName(), "TLanczosKernel");
+  r.SetTableSize(1);
+  EXPECT_EQ(r.TableSize(), 2);
+  r.SetTableSize(-7);
+  EXPECT_EQ(r.TableSize(), 2);
+  r.SetKernelMode(kmTableLinear);
+  EXPECT_EQ(r.KernelMode(), kmTableLinear);
+  EXPECT_EQ(changes, 3);
+}
+
+// ---- Kernels -------------------------------------------------------------------------------
+
+TEST(Kernels, ValuesRadiiClampsAndParameters) {
+  struct Case {
+    const char* name;
+    float x;
+    double expected;
+  };
+  const double pi = 3.14159265358979323846;
+  const Case cases[] = {
+      {"TBoxKernel", 0.5f, 1.0},
+      {"TBoxKernel", -0.5f, 1.0},
+      {"TBoxKernel", 0.6f, 0.0},
+      {"TLinearKernel", -1.0f, 0.0},
+      {"TLinearKernel", 1.0f, 0.0},
+      {"TLinearKernel", -0.25f, 0.75},
+      {"TLinearKernel", 0.25f, 0.75},
+      {"TCosineKernel", 0.5f, 0.5},
+      {"TSplineKernel", 0.0f, 2.0 / 3.0},
+      {"TSplineKernel", 1.0f, 1.0 / 6.0},
+      {"TCubicKernel", 0.0f, 1.0},
+      {"TCubicKernel", 1.5f, -0.5 * (3.375 - 11.25 + 12.0 - 4.0)},
+      {"TMitchellKernel", 0.0f, 16.0 / 18.0},
+      {"TMitchellKernel", 1.0f, (-(7.0 / 3.0) + 12.0 - 20.0 + 32.0 / 3.0) / 6.0},
+      {"TLanczosKernel", 0.5f, (2.0 / pi) * (std::sin(pi / 6.0) / (pi / 6.0))},
+      {"TLanczosKernel", 3.0f, 0.0},
+      {"TGaussianKernel", 1.0f, 0.0 + (std::sin(pi) / pi) * std::exp2(-1.0 / 1.33)},
+      {"TGaussianKernel", 0.5f, (2.0 / pi) * std::exp2(-0.25 / 1.33)},
+      {"TBlackmanKernel", 0.0f, 1.0},
+      {"TBlackmanKernel", 1.5f,
+       (std::sin(1.5 * pi) / (1.5 * pi)) * (0.42 + 0.5 * std::cos(pi / 2) + 0.08 * std::cos(pi))},
+      {"THannKernel", 1.5f, (std::sin(1.5 * pi) / (1.5 * pi)) * 0.5},
+      {"THammingKernel", 1.5f, (std::sin(1.5 * pi) / (1.5 * pi)) * 0.54},
+      {"TSinshKernel", 0.0f, 1.0},
+      {"TSinshKernel", 0.5f, 0.5 * 1.0 / std::sinh(0.25 * pi)},
+      {"THermiteKernel", 0.0f, 1.0},
+      {"THermiteKernel", 0.5f, 0.5 + 0.125 * 0.5},
+      {"THermiteKernel", -0.5f, 0.5 + 0.125 * 0.5},
+      {"THermiteKernel", 1.5f, -0.125 * 0.5},
+      {"THermiteKernel", 2.5f, 0.0},
+  };
+  for (const auto& c : cases) {
+    const auto kernel = FindKernelClass(c.name)->Create();
+    EXPECT_NEAR(kernel->KernelAt(c.x), c.expected, 1e-6) << c.name << " at " << c.x;
+  }
+  struct Shape {
+    const char* name;
+    float radius;
+    bool clamps;
+  };
+  const Shape shapes[] = {
+      {"TBoxKernel", 1, false},    {"TLinearKernel", 1, false},  {"TCosineKernel", 1, false},
+      {"TSplineKernel", 2, true},  {"TCubicKernel", 2, true},    {"TMitchellKernel", 2, true},
+      {"TLanczosKernel", 3, true}, {"TGaussianKernel", 3, true}, {"TBlackmanKernel", 3, true},
+      {"THannKernel", 3, true},    {"THammingKernel", 3, true},  {"TSinshKernel", 3, true},
+      {"THermiteKernel", 2, true},
+  };
+  for (const auto& s : shapes) {
+    const auto kernel = FindKernelClass(s.name)->Create();
+    EXPECT_EQ(kernel->KernelRadius(), s.radius) << s.name;
+    EXPECT_EQ(kernel->KernelClamps(), s.clamps) << s.name;
+  }
+  EXPECT_EQ(TCubicKernel().Coeff(), -0.5f);
+  EXPECT_EQ(TGaussianKernel().Sigma(), 1.33f);
+  EXPECT_EQ(TLanczosKernel().Width(), 3.0f);
+  EXPECT_EQ(TSinshKernel().Coeff(), 0.5f);
+  EXPECT_EQ(THermiteKernel().Tension(), 0.0f);
+  TLanczosKernel wide;
+  wide.SetWidth(5);
+  EXPECT_EQ(wide.KernelRadius(), 5.0f);
+  EXPECT_EQ(wide.Clone()->KernelRadius(), 5.0f);
+}
+
+// ---- BilinearStretch -----------------------------------------------------------------------
+
+TEST(BilinearStretch, RowZero255EnlargedToFour) {
+  const auto table = BilinearTable(0, 4, 0, 4, 0, 2, 2);
+  ASSERT_EQ(table.size(), 4u);
+  const int32_t expected[4][2] = {{0, 256}, {0, 192}, {0, 64}, {0, 0}};
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(table[i].Pos, expected[i][0]) << i;
+    EXPECT_EQ(table[i].Weight, expected[i][1]) << i;
+  }
+  TBitmap32 src(2, 2), dst(4, 2);
+  src.PixelAt(0, 0) = src.PixelAt(0, 1) = Grey(0);
+  src.PixelAt(1, 0) = src.PixelAt(1, 1) = Grey(255);
+  BilinearStretch(dst, dst.BoundsRect(), dst.BoundsRect(), src, src.BoundsRect());
+  EXPECT_EQ(PixelsOf(dst), (std::vector<TColor32>{Grey(0), Grey(63), Grey(191), Grey(255), Grey(0), Grey(63),
+                                                  Grey(191), Grey(255)}));
+}
+
+TEST(BilinearMix, MatchesThePerChannelFormulas) {
+  std::mt19937 rng(3);
+  for (int i = 0; i < 20000; ++i) {
+    const TColor32 p00 = rng(), p10 = rng(), p01 = rng(), p11 = rng();
+    const auto wx = static_cast<int32_t>(rng() % 257), wy = static_cast<int32_t>(rng() % 257);
+    TColor32 expected = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+      const int32_t a = (p00 >> shift) & 0xFF, b = (p10 >> shift) & 0xFF, c = (p01 >> shift) & 0xFF,
+                    d = (p11 >> shift) & 0xFF;
+      const int32_t top = (b * 256 + (a - b) * wx) >> 8;
+      const int32_t bottom = (d * 256 + (c - d) * wx) >> 8;
+      expected |= static_cast<TColor32>((bottom * 256 + (top - bottom) * wy) >> 8) << shift;
+    }
+    ASSERT_EQ(BilinearMix(p00, p10, p01, p11, wx, wy), expected);
+  }
+}
+
+TEST(LinearResampler, TwoByTwoToFourByFour) {
+  TBitmap32 src(2, 2), dst(4, 4);
+  const TColor32 a = 0xFF102030u, b = 0x80F0E0D0u, c = 0x40FF0000u, d = 0x00000000u;
+  src.PixelAt(0, 0) = a;
+  src.PixelAt(1, 0) = b;
+  src.PixelAt(0, 1) = c;
+  src.PixelAt(1, 1) = d;
+  src.SetResamplerClassName("TLinearResampler");
+  dst.Draw(dst.BoundsRect(), src.BoundsRect(), &src);
+  EXPECT_EQ(dst.PixelAt(0, 0), a);
+  EXPECT_EQ(dst.PixelAt(3, 0), b);
+  EXPECT_EQ(dst.PixelAt(0, 3), c);
+  EXPECT_EQ(dst.PixelAt(3, 3), d);
+  const int32_t weights[4] = {256, 192, 64, 0};
+  for (int32_t y = 0; y < 4; ++y)
+    for (int32_t x = 0; x < 4; ++x)
+      EXPECT_EQ(dst.PixelAt(x, y), BilinearMix(a, b, c, d, weights[x], weights[y])) << x << "," << y;
+  // Column 1 in the top row: 192 parts of a and 64 of b.
+  EXPECT_EQ(dst.PixelAt(1, 0), BilinearMix(a, b, a, b, 192, 256));
+}
+
+// ---- ContributionTable and KernelResample --------------------------------------------------
+
+TEST(ContributionTable, FourToTwoWithTent) {
+  const auto table = ContributionTable(0, 2, 0, 2, 0, 4, TLinearKernel());
+  ASSERT_EQ(table.size(), 2u);
+  const TContributionList expected[2] = {{{0, 32}, {0, 96}, {1, 96}, {2, 32}},
+                                         {{1, 32}, {2, 96}, {3, 96}, {3, 32}}};
+  for (size_t i = 0; i < 2; ++i) {
+    ASSERT_EQ(table[i].size(), expected[i].size()) << i;
+    for (size_t k = 0; k < expected[i].size(); ++k) {
+      EXPECT_EQ(table[i][k].Index, expected[i][k].Index) << i << "/" << k;
+      EXPECT_EQ(table[i][k].Weight, expected[i][k].Weight) << i << "/" << k;
+    }
+  }
+  // A clip that starts at column 1 gives that column's list unchanged.
+  const auto clipped = ContributionTable(0, 2, 1, 2, 0, 4, TLinearKernel());
+  ASSERT_EQ(clipped.size(), 1u);
+  EXPECT_EQ(clipped[0].size(), 4u);
+  EXPECT_EQ(clipped[0][1].Weight, 96);
+  EXPECT_TRUE(ContributionTable(0, 2, 0, 2, 3, 3, TLinearKernel()).empty());
+}
+
+TEST(ContributionTable, EveryListSumsTo256AndStaysInside) {
+  const std::pair<int32_t, int32_t> sizes[] = {{4, 2}, {7, 3}, {2048, 297}, {3, 7},
+                                               {2, 5}, {5, 5}, {640, 2048}, {9, 1}};
+  for (const auto& entry : KernelRegistry()) {
+    const auto kernel = entry.Create();
+    for (const auto& [srcN, dstN] : sizes) {
+      const auto table = ContributionTable(10, 10 + dstN, 10, 10 + dstN, 5, 5 + srcN, *kernel);
+      ASSERT_EQ(table.size(), static_cast<size_t>(dstN));
+      for (const auto& list : table) {
+        ASSERT_FALSE(list.empty());
+        int32_t sum = 0;
+        for (const auto& p : list) {
+          sum += p.Weight;
+          EXPECT_GE(p.Index, 5);
+          EXPECT_LT(p.Index, 5 + srcN);
+        }
+        EXPECT_EQ(sum, 256) << entry.Name << " " << srcN << "->" << dstN;
+      }
+    }
+  }
+}
+
+TEST(ContributionTable, ErrorGoesToTheMiddlePair) {
+  // Reducing 3 to 2 with the tent: s = 2/3 gives weights that do not sum to 256 before the fix.
+  const auto table = ContributionTable(0, 2, 0, 2, 0, 3, TLinearKernel());
+  const float s = 2.0f / 3.0f, r = 1.0f / s;
+  for (size_t i = 0; i < table.size(); ++i) {
+    const auto c = static_cast<float>(-0.5 + (static_cast<double>(i) + 0.5) * r);
+    std::vector<int32_t> raw;
+    const float reach = 1.0f * r;
+    for (int64_t j = static_cast<int64_t>(std::floor(c - reach));
+         j <= static_cast<int64_t>(std::ceil(c + reach)); ++j) {
+      const float k = TLinearKernel().KernelAt(static_cast<float>((c - j) * static_cast<double>(s)));
+      const auto w = static_cast<int32_t>(std::nearbyint(static_cast<double>(s) * (256.0 * k)));
+      if (w != 0) raw.push_back(w);
+    }
+    ASSERT_EQ(raw.size(), table[i].size());
+    int32_t sum = 0;
+    for (int32_t w : raw) sum += w;
+    const size_t middle = (raw.size() - 1) / 2;
+    raw[middle] -= sum - 256;
+    for (size_t k = 0; k < raw.size(); ++k) EXPECT_EQ(table[i][k].Weight, raw[k]) << i << "/" << k;
+  }
+}
+
+TEST(KernelResample, OneRowZeroZero255255ToTwoColumns) {
+  TBitmap32 src(4, 1), dst(2, 1);
+  src.PixelAt(2, 0) = src.PixelAt(3, 0) = Grey(255);
+  src.SetResamplerClassName("TLinearResampler");
+  dst.Draw(dst.BoundsRect(), src.BoundsRect(), &src);
+  EXPECT_EQ(PixelsOf(dst), (std::vector<TColor32>{Grey(31), Grey(223)}));
+}
+
+TEST(KernelResample, OnePixelWideSourceGivesTheSourceColumn) {
+  TBitmap32 src(1, 3), viaResampler(5, 6), direct(5, 6);
+  src.PixelAt(0, 0) = 0xFF0000FFu;
+  src.PixelAt(0, 1) = 0x80FFFFFFu;
+  src.PixelAt(0, 2) = 0x00FF0000u;
+  src.SetResamplerClassName("TLinearResampler");
+  viaResampler.Draw(viaResampler.BoundsRect(), src.BoundsRect(), &src);
+  KernelResample(direct, direct.BoundsRect(), direct.BoundsRect(), src, src.BoundsRect(), TLinearKernel());
+  EXPECT_EQ(PixelsOf(viaResampler), PixelsOf(direct));
+  for (int32_t y = 0; y < 6; ++y)
+    for (int32_t x = 1; x < 5; ++x) EXPECT_EQ(direct.PixelAt(x, y), direct.PixelAt(0, y)) << x << "," << y;
+  const auto columns = ContributionTable(0, 5, 0, 5, 0, 1, TLinearKernel());
+  for (const auto& list : columns) {
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].Index, 0);
+    EXPECT_EQ(list[0].Weight, 256);
+  }
+}
+
+TEST(KernelResample, WhiteReducedStaysWhite) {
+  const std::pair<int32_t, int32_t> sizes[] = {{7, 3}, {100, 33}, {64, 63}, {10, 1}};
+  for (const auto& [srcN, dstN] : sizes) {
+    TBitmap32 src(srcN, srcN + 1), dst(dstN, dstN);
+    src.Clear(0xFFFFFFFFu);
+    KernelResample(dst, dst.BoundsRect(), dst.BoundsRect(), src, src.BoundsRect(), TLinearKernel());
+    for (TColor32 p : PixelsOf(dst)) ASSERT_EQ(p, 0xFFFFFFFFu) << srcN << "->" << dstN;
+  }
+}
+
+TEST(KernelResample, ClampingKernelsKeepChannelsInRange) {
+  TBitmap32 src(8, 8), dst(5, 5), enlarged(20, 20);
+  for (int32_t y = 0; y < 8; ++y)
+    for (int32_t x = 0; x < 8; ++x) src.PixelAt(x, y) = ((x + y) % 2) ? 0xFFFFFFFFu : 0xFF000000u;
+  for (const auto& entry : KernelRegistry()) {
+    const auto kernel = entry.Create();
+    dst.Clear(0x12345678u);
+    enlarged.Clear(0x12345678u);
+    KernelResample(dst, dst.BoundsRect(), dst.BoundsRect(), src, src.BoundsRect(), *kernel);
+    KernelResample(enlarged, enlarged.BoundsRect(), enlarged.BoundsRect(), src, src.BoundsRect(), *kernel);
+    // Opaque in, opaque out: alpha sums are 255 * 256 * 256 exactly, whatever the kernel.
+    for (TColor32 p : PixelsOf(dst)) EXPECT_EQ(AlphaOf(p), 255u) << entry.Name;
+    for (TColor32 p : PixelsOf(enlarged)) EXPECT_EQ(AlphaOf(p), 255u) << entry.Name;
+  }
+}
+
+// ---- Dispatch ------------------------------------------------------------------------------
+
+TEST(LinearResampler, MixedDirectionsGoThroughKernelResample) {
+  TBitmap32 src(6, 4);
+  FillRandom(src, 42);
+  src.SetResamplerClassName("TLinearResampler");
+  struct Case {
+    int32_t w, h;
+    bool bilinear;
+  };
+  const Case cases[] = {{12, 2, false}, {3, 9, false}, {3, 2, false}, {12, 9, true}};
+  for (const auto& c : cases) {
+    TBitmap32 drawn(c.w, c.h), kernel(c.w, c.h), bilinear(c.w, c.h);
+    drawn.Draw(drawn.BoundsRect(), src.BoundsRect(), &src);
+    KernelResample(kernel, kernel.BoundsRect(), kernel.BoundsRect(), src, src.BoundsRect(), TLinearKernel());
+    BilinearStretch(bilinear, bilinear.BoundsRect(), bilinear.BoundsRect(), src, src.BoundsRect());
+    ASSERT_NE(PixelsOf(kernel), PixelsOf(bilinear)) << c.w << "x" << c.h << " cannot tell the routines apart";
+    EXPECT_EQ(PixelsOf(drawn), c.bilinear ? PixelsOf(bilinear) : PixelsOf(kernel)) << c.w << "x" << c.h;
+  }
+}
+
+TEST(DraftResampler, DispatchAndBoxAverage) {
+  TBitmap32 src(4, 2);
+  for (int32_t x = 0; x < 4; ++x) {
+    src.PixelAt(x, 0) = Grey(static_cast<uint32_t>(10 * x));
+    src.PixelAt(x, 1) = Grey(static_cast<uint32_t>(10 * x + 1));
+  }
+  src.SetResamplerClassName("TDraftResampler");
+  // Pure reduction: each destination pixel averages a 2 x 2 block (rounded).
+  TBitmap32 reduced(2, 1);
+  reduced.Draw(reduced.BoundsRect(), src.BoundsRect(), &src);
+  EXPECT_EQ(PixelsOf(reduced), (std::vector<TColor32>{Grey(6), Grey(26)}));
+  // Enlarged in one direction only: bilinear, as the source is at least 2 x 2.
+  TBitmap32 drawn(8, 1), bilinear(8, 1);
+  drawn.Draw(drawn.BoundsRect(), src.BoundsRect(), &src);
+  BilinearStretch(bilinear, bilinear.BoundsRect(), bilinear.BoundsRect(), src, src.BoundsRect());
+  EXPECT_EQ(PixelsOf(drawn), PixelsOf(bilinear));
+  // A source one pixel high falls back to the tent convolution.
+  TBitmap32 thin(4, 1), thinDrawn(8, 3), thinKernel(8, 3);
+  thin.Clear(0xFF808080u);
+  thin.PixelAt(1, 0) = 0xFF000000u;
+  thin.SetResamplerClassName("TDraftResampler");
+  thinDrawn.Draw(thinDrawn.BoundsRect(), thin.BoundsRect(), &thin);
+  KernelResample(thinKernel, thinKernel.BoundsRect(), thinKernel.BoundsRect(), thin, thin.BoundsRect(),
+                 TLinearKernel());
+  EXPECT_EQ(PixelsOf(thinDrawn), PixelsOf(thinKernel));
+}
+
+TEST(NearestStretch, WorkedRowsAndNoAveraging) {
+  struct Case {
+    std::vector<TColor32> row;
+    int32_t width;
+    std::vector<TColor32> expected;
+  };
+  const Case cases[] = {
+      {{1, 2, 3, 4}, 2, {1, 3}},
+      {{1, 2}, 4, {1, 1, 2, 2}},
+      {{1, 2, 3}, 2, {1, 2}},
+      {{1, 2, 3, 4}, 1, {2}},
+  };
+  for (const auto& c : cases) {
+    TBitmap32 src(static_cast<int32_t>(c.row.size()), 1), dst(c.width, 1);
+    std::copy(c.row.begin(), c.row.end(), src.Bits());
+    dst.Draw(dst.BoundsRect(), src.BoundsRect(), &src);
+    EXPECT_EQ(PixelsOf(dst), c.expected);
+  }
+}
+
+// ---- Clip independence ---------------------------------------------------------------------
+
+// A destination clip that cuts the stretched rectangle must give exactly the pixels of the whole.
+TEST(Resamplers, ClipCutsGiveTheSamePixelsAsTheWhole) {
+  struct Case {
+    const char* resampler;
+    int32_t srcW, srcH;
+    TRect dstRect;
+  };
+  const Case cases[] = {
+      {"TNearestResampler", 7, 5, MakeRect(-3, 2, 17, 13)},
+      {"TNearestResampler", 9, 9, MakeRect(1, 1, 6, 5)},
+      {"TLinearResampler", 7, 5, MakeRect(-3, 2, 17, 13)},
+      {"TLinearResampler", 13, 11, MakeRect(1, -2, 6, 5)},
+      {"TLinearResampler", 5, 11, MakeRect(0, 0, 14, 4)},
+      {"TDraftResampler", 13, 11, MakeRect(1, -2, 6, 5)},
+      {"TKernelResampler", 7, 5, MakeRect(-3, 2, 17, 13)},
+      {"TKernelResampler", 13, 11, MakeRect(1, -2, 6, 5)},
+  };
+  for (const auto& c : cases) {
+    TBitmap32 src(c.srcW, c.srcH);
+    FillRandom(src, static_cast<uint32_t>(c.srcW * 100 + c.srcH));
+    src.SetDrawMode(dmBlend);
+    src.SetMasterAlpha(200);
+    src.SetResamplerClassName(c.resampler);
+    if (auto* k = dynamic_cast<TKernelResampler*>(src.Resampler())) k->SetKernelClassName("TLanczosKernel");
+    TBitmap32 whole(16, 12);
+    FillRandom(whole, 9);
+    TBitmap32 background(16, 12);
+    background.Assign(&whole);
+    whole.Draw(c.dstRect, src.BoundsRect(), &src);
+    // The same draw split into four clipped pieces through DstClip.
+    TBitmap32 pieces(16, 12);
+    pieces.Assign(&background);
+    const TRect parts[] = {MakeRect(0, 0, 5, 7), MakeRect(5, 0, 16, 7), MakeRect(0, 7, 9, 12),
+                           MakeRect(9, 7, 16, 12)};
+    for (const TRect& part : parts) TransferRect(&pieces, c.dstRect, part, &src, src.BoundsRect());
+    EXPECT_EQ(PixelsOf(pieces), PixelsOf(whole)) << c.resampler << " " << c.srcW << "x" << c.srcH;
+    EXPECT_NE(PixelsOf(whole), PixelsOf(background)) << c.resampler;
+  }
+}
+
+// ---- Combining by the source's draw mode ---------------------------------------------------
+
+TEST(Resamplers, StretchedPixelsCombineByDrawMode) {
+  TBitmap32 src(2, 2);
+  src.Clear(0x80FFFFFFu);
+  src.PixelAt(1, 1) = 0x00000000u;
+  src.SetResamplerClassName("TLinearResampler");
+  TBitmap32 produced(4, 4);
+  produced.Draw(produced.BoundsRect(), src.BoundsRect(), &src);  // dmOpaque: the raw samples
+
+  struct Case {
+    TDrawMode mode;
+    uint32_t master;
+  };
+  for (const Case c : {Case{dmBlend, 255}, Case{dmBlend, 90}, Case{dmTransparent, 255}}) {
+    src.SetDrawMode(c.mode);
+    src.SetMasterAlpha(c.master);
+    src.SetOuterColor(produced.PixelAt(3, 3));
+    TBitmap32 dst(4, 4);
+    dst.Clear(0xFF336699u);
+    dst.Draw(dst.BoundsRect(), src.BoundsRect(), &src);
+    for (int32_t y = 0; y < 4; ++y)
+      for (int32_t x = 0; x < 4; ++x) {
+        const TColor32 p = produced.PixelAt(x, y);
+        const TColor32 expected = c.mode == dmBlend ? BlendPixelMaster(p, 0xFF336699u, c.master)
+                                                    : (p == src.OuterColor() ? 0xFF336699u : p);
+        EXPECT_EQ(dst.PixelAt(x, y), expected) << c.mode << " " << x << "," << y;
+      }
+  }
+}
+
+TEST(Resamplers, NearestBlendsWholeRowsWithTheRunRule) {
+  // Fa = 10, M = 50: the run rule's weight 2 differs from the pixel rule's weight 1.
+  TBitmap32 src(1, 1), dst(3, 1);
+  src.Clear(0x0AFFFFFFu);
+  src.SetDrawMode(dmBlend);
+  src.SetMasterAlpha(50);
+  dst.Clear(0xFF000000u);
+  dst.Draw(dst.BoundsRect(), src.BoundsRect(), &src);
+  for (TColor32 p : PixelsOf(dst)) EXPECT_EQ(p, CombinePixels(0x0AFFFFFFu, 0xFF000000u, 2));
+  src.SetResamplerClassName("TLinearResampler");
+  dst.Clear(0xFF000000u);
+  dst.Draw(dst.BoundsRect(), src.BoundsRect(), &src);
+  for (TColor32 p : PixelsOf(dst)) EXPECT_EQ(p, CombinePixels(0x0AFFFFFFu, 0xFF000000u, 1));
+}
+
+}  // namespace
+}  // namespace mirelane
