@@ -43,7 +43,7 @@ int32_t PositionOfName(const std::filesystem::path& root, const std::string& nam
 
 void Save(TBitmap32& picture, const CliOptions& o) {
   if (o.State.FlipWhenSaved) picture.FlipHorizontal();
-  SavePictureAtomically(picture, o.Output, o.State.OutputDpi);
+  SavePicture(picture, o.Output, o.State.OutputDpi);
 }
 
 int Run(const CliOptions& options, const char* argv0) {
@@ -62,7 +62,7 @@ int Run(const CliOptions& options, const char* argv0) {
       return 0;
     }
     case CliAction::Convert: {
-      CheckPictureExtension(o.Output);
+      SaveFormatFor(o.Output);  // a name no writer takes fails before any work
       TBitmap32 picture;
       LoadFromFile(picture, o.ConvertInput);
       Save(picture, o);
@@ -71,7 +71,7 @@ int Run(const CliOptions& options, const char* argv0) {
     case CliAction::Render:
       break;
   }
-  CheckPictureExtension(o.Output);
+  SaveFormatFor(o.Output);  // a name no writer takes fails before any work
   if (!o.TemplateName.empty()) o.State.TemplateIndex = PositionOfName(root, o.TemplateName);
   TImgView32 view;
   std::vector<std::string> layerTypes;

@@ -2,6 +2,7 @@
 // quadrilateral, append it to the stack and give it its blur, brightness, opacity and visibility.
 #include "compose/scene_builder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <exception>
@@ -108,10 +109,10 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
   auto face = std::make_unique<TBitmap32>(width_, height_);
   PrepareSurface(*source);
   PrepareSurface(*face);
-  const TPoint a{map_.MapX(layer.A.X), map_.MapY(layer.A.Y)};
-  const TPoint b{map_.MapX(layer.B.X), map_.MapY(layer.B.Y)};
-  const TPoint c{map_.MapX(layer.C.X), map_.MapY(layer.C.Y)};
-  const TPoint d{map_.MapX(layer.D.X), map_.MapY(layer.D.Y)};
+  const TFacePoint a{map_.MapX(layer.A.X), map_.MapY(layer.A.Y)};
+  const TFacePoint b{map_.MapX(layer.B.X), map_.MapY(layer.B.Y)};
+  const TFacePoint c{map_.MapX(layer.C.X), map_.MapY(layer.C.Y)};
+  const TFacePoint d{map_.MapX(layer.D.X), map_.MapY(layer.D.Y)};
   bool enlarge = true;
 
   if (type == "normal") {
@@ -130,11 +131,14 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
   } else if (type == "disc" || type == "discreflection") {
     SlotFill(*face, layer);
     const int32_t w = std::abs(b.X - a.X), h = std::abs(d.Y - a.Y);
-    TDecodedPicture disc = st.LargeDiscArea ? DrawLargeDiscAreaDisc(*face, w, h) : DrawDisc(*face, w, h);
+    std::unique_ptr<TBitmap32> disc =
+        st.LargeDiscArea ? DrawLargeDiscAreaDisc(*face, w, h) : DrawDisc(*face, w, h);
     face->Clear(0);
     face->SetSize(width_, height_);
-    source->Assign(disc);
-    disc = TDecodedPicture{};
+    // Size and all four bytes of every pixel; the source keeps its own drawing properties.
+    source->SetSize(disc->Width(), disc->Height());
+    std::copy(disc->Bits(), disc->Bits() + disc->PixelCount(), source->Bits());
+    disc.reset();
     if (type == "discreflection") {
       source->FlipVertical();
       Fade(*source);
@@ -266,7 +270,8 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
   // Layers are independent until they are appended, so they are built ahead on the machine's cores
   // and appended strictly in template order; a failure surfaces at its own layer, exactly where a
   // one-after-another build would stop, and the layers after it are discarded.
-  const unsigned workers = std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), 2u);
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const unsigned workers = inputs.Workers == 0 ? cores : inputs.Workers;
   if (workers <= 1 || count <= 1) {
     for (const TemplateLayer& layer : tmpl.Layers) {
       layerTypes.push_back(layer.Type);

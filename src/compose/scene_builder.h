@@ -34,6 +34,8 @@ struct SceneInputs {
   const EditingState& State;
   const LayerSources& Sources;
   std::filesystem::path CustomFolder;
+  // Cores to build layers on; 0 takes the machine's. The result never depends on it.
+  unsigned Workers = 0;
 };
 
 // The layer type keywords of the reflection group (switched by the reflection "Show" box).

@@ -150,16 +150,141 @@ def box_layers(shot, k, front="FRONT", side="SIDE", top="TOP", side_on_right=Tru
 # ---- the shots -----------------------------------------------------------------------------
 
 def software_box(folder):
-    shot = Shot("01 Software box", Camera(yaw_deg=-28, distance=9.0, eye_height=3.1, focal=1.0))
-    k = box_corners(0, 0, 1.9, 0.6, 2.6)
-    box_layers(shot, k)
+    shot = Shot("01 Software box", Camera(yaw_deg=-34, distance=9.0, eye_height=3.3))
+    box_layers(shot, box_corners(0, 0, 1.9, 0.75, 2.6))
     shot.write(folder)
 
 
 def software_box_left(folder):
-    shot = Shot("02 Software box from the left", Camera(yaw_deg=32, distance=9.0, eye_height=3.3, focal=1.0))
-    k = box_corners(0, 0, 1.9, 0.6, 2.6)
-    box_layers(shot, k, side_on_right=False)
+    shot = Shot("02 Software box from the left", Camera(yaw_deg=38, distance=8.0, eye_height=3.6))
+    box_layers(shot, box_corners(0, 0, 1.9, 0.75, 2.6), side_on_right=False)
+    shot.write(folder)
+
+
+def box_pair(folder):
+    shot = Shot("03 Two boxes", Camera(yaw_deg=-30, distance=11.0, eye_height=3.4))
+    far = box_corners(-1.35, -1.1, 1.9, 0.75, 2.6)
+    near = box_corners(0.75, 0.45, 1.9, 0.75, 2.6)
+    box_layers(shot, far, front="FRONT2", side="SIDE2", top="TOP2")
+    box_layers(shot, near)
+    shot.write(folder)
+
+
+def hardcover(folder):
+    shot = Shot("04 Hardcover book", Camera(yaw_deg=30, distance=8.0, eye_height=2.9))
+    k = box_corners(0, 0, 1.55, 0.32, 2.2)
+    fr, sp, tp = front_face(k), left_face(k), top_face(k)
+    shot.add("shadow", "none", shadow_for(k, back=0.9, right=0.2))
+    shot.add("reflection", "FRONT", reflection_of(fr))
+    shot.add("reflection", "SIDE", reflection_of(sp))
+    shot.add("blurshade", "left", reflection_of(sp))
+    shot.add("normal", "FRONT", fr)
+    shot.add("normal", "SIDE", sp)
+    # The page block shows on top, inside the boards.
+    shot.add("customcolor", "clCream", tp)
+    shot.add("shade", "top", tp)
+    shot.add("roundrectshade", "left", sp)
+    shot.add("roundrecthighlight", "righttop", fr)
+    shot.write(folder)
+
+
+def paperback(folder):
+    shot = Shot("05 Paperback book", Camera(yaw_deg=-32, distance=8.0, eye_height=3.0))
+    k = box_corners(0, 0, 1.4, 0.22, 2.1)
+    fr, pages, tp = front_face(k), right_face(k), top_face(k)
+    shot.add("shadow", "none", shadow_for(k, back=1.4, right=0.2))
+    shot.add("reflection", "FRONT", reflection_of(fr))
+    shot.add("customcolorreflection", "clCream", reflection_of(pages))
+    shot.add("normal", "FRONT", fr)
+    shot.add("customcolor", "clCream", pages)
+    shot.add("customcolor", "clCream", tp)
+    shot.add("roundrectshade", "right", pages)
+    shot.add("highlight", "lefttop", fr)
+    shot.write(folder)
+
+
+def jewel_case(folder):
+    shot = Shot("06 CD jewel case", Camera(yaw_deg=-30, distance=7.0, eye_height=2.2))
+    k = box_corners(0, 0, 1.42, 0.1, 1.25)
+    fr, sd, tp = front_face(k), right_face(k), top_face(k)
+    shot.add("shadow", "none", shadow_for(k, back=3.0, right=0.15))
+    shot.add("reflection", "FRONT", reflection_of(fr))
+    shot.add("reflection", "SIDE", reflection_of(sd))
+    shot.add("blurhighlight", "lefttop", reflection_of(fr))
+    shot.add("normal", "FRONT", fr)
+    shot.add("normal", "SIDE", sd)
+    shot.add("customcolor", "clSilver", tp)
+    shot.add("roundrectshade", "right", sd)
+    shot.add("highlight", "lefttop", fr)
+    shot.write(folder)
+
+
+def dvd_case(folder):
+    shot = Shot("07 DVD case", Camera(yaw_deg=36, distance=8.0, eye_height=2.9))
+    k = box_corners(0, 0, 1.35, 0.14, 1.9)
+    fr, sp, tp = front_face(k), left_face(k), top_face(k)
+    shot.add("shadow", "none", shadow_for(k, back=2.5, right=0.15))
+    shot.add("reflection", "FRONT", reflection_of(fr))
+    shot.add("reflection", "SIDE", reflection_of(sp))
+    shot.add("normal", "FRONT", fr)
+    shot.add("normal", "SIDE", sp)
+    shot.add("customcolor", "$202020", tp)
+    shot.add("roundrectshade", "left", sp)
+    shot.add("roundrecthighlight", "righttop", fr)
+    shot.write(folder)
+
+
+def disc_square(cx, cz, r, y0=0.0):
+    return [(cx - r, y0 + 2 * r, cz), (cx + r, y0 + 2 * r, cz), (cx + r, y0, cz), (cx - r, y0, cz)]
+
+
+def disc_alone(folder):
+    shot = Shot("08 Disc", Camera(yaw_deg=-24, distance=6.0, eye_height=1.6))
+    sq = disc_square(0, 0, 0.62)
+    shot.add("shadow", "none", floor_quad(-0.55, -0.25, 0.75, 0.0))
+    shot.add("discreflection", "DISC", reflection_of(sq))
+    shot.add("disc", "DISC", sq)
+    shot.write(folder)
+
+
+def disc_in_case(folder):
+    shot = Shot("09 Disc out of its case", Camera(yaw_deg=-28, distance=7.5, eye_height=2.6))
+    k = box_corners(0, 0, 1.42, 0.1, 1.25)
+    fr, sd, tp = front_face(k), right_face(k), top_face(k)
+    disc = disc_square(0.05, -0.02, 0.6, y0=0.62)
+    shot.add("shadow", "none", shadow_for(k, back=3.0, right=0.15))
+    shot.add("reflection", "FRONT", reflection_of(fr))
+    shot.add("reflection", "SIDE", reflection_of(sd))
+    shot.add("disc", "DISC", disc)
+    shot.add("normal", "FRONT", fr)
+    shot.add("normal", "SIDE", sd)
+    shot.add("customcolor", "clSilver", tp)
+    shot.add("roundrectshade", "right", sd)
+    shot.add("highlight", "lefttop", fr)
+    shot.write(folder)
+
+
+def two_discs(folder):
+    shot = Shot("10 Two discs", Camera(yaw_deg=-22, distance=7.0, eye_height=1.7))
+    back = disc_square(-0.55, -0.5, 0.62)
+    front = disc_square(0.45, 0.2, 0.62)
+    shot.add("shadow", "none", floor_quad(-1.15, -0.7, 0.2, -0.45))
+    shot.add("shadow", "none", floor_quad(-0.15, -0.05, 1.2, 0.2))
+    shot.add("discreflection", "DISC2", reflection_of(back))
+    shot.add("disc", "DISC2", back)
+    shot.add("discreflection", "DISC", reflection_of(front))
+    shot.add("disc", "DISC", front)
+    shot.write(folder)
+
+
+def rounded_card(folder):
+    shot = Shot("11 Rounded card", Camera(yaw_deg=-26, distance=6.0, eye_height=1.5))
+    card = [(-0.86, 1.08, 0), (0.86, 1.08, 0), (0.86, 0.0, 0), (-0.86, 0.0, 0)]
+    shot.add("shadow", "none", floor_quad(-0.8, -0.2, 1.0, 0.0))
+    shot.add("reflection", "FRONT", reflection_of(card))
+    shot.add("blurhighlight", "righttop", reflection_of(card))
+    shot.add("roundrect", "FRONT", card)
+    shot.add("roundrecthighlight", "lefttop", card)
     shot.write(folder)
 
 
@@ -167,7 +292,8 @@ def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "Templates")
     os.makedirs(folder, exist_ok=True)
-    for make in (software_box, software_box_left):
+    for make in (software_box, software_box_left, box_pair, hardcover, paperback, jewel_case, dvd_case,
+                 disc_alone, disc_in_case, two_discs, rounded_card):
         make(folder)
 
 

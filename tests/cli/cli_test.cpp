@@ -1,0 +1,219 @@
+// mirelane-render end to end: the built binary is run with real arguments; exit statuses, messages,
+// what is written and what is left alone on failure.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "picture/picture_reader.h"
+#include "raster/bitmap32.h"
+
+namespace mirelane {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("mirelane_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "root" / "Templates");
+    fs::create_directories(dir_ / "root" / "custom");
+    // Two small shots of plain colours only, so the results do not depend on the shipped data.
+    std::ofstream(dir_ / "root" / "Templates" / "A plain.ini") << "[Image]\nwidth=80\nheight=60\n"
+                                                                  "[Layer1]\ntype=normal\nsource=FRONT\n"
+                                                                  "A.X=10\nA.Y=10\nB.X=40\nB.Y=10\n"
+                                                                  "C.X=40\nC.Y=50\nD.X=10\nD.Y=50\n";
+    std::ofstream(dir_ / "root" / "Templates" / "b colour.ini")
+        << "[Image]\nwidth=80\nheight=60\n[Layer1]\ntype=customcolor\nsource=clRed\n"
+           "A.X=0\nA.Y=0\nB.X=20\nB.Y=0\nC.X=20\nC.Y=60\nD.X=0\nD.Y=60\n";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  CliResult Run(const std::vector<std::string>& args) const {
+    std::string command = Quote(std::string(MIRELANE_BINARY_DIR) + "/mirelane-render");
+    for (const auto& a : args) command += " " + Quote(a);
+    const fs::path errFile = dir_ / "stderr.txt";
+    command += " 2>" + Quote(errFile.string());
+    CliResult result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = ReadAll(errFile);
+    return result;
+  }
+
+  std::string Root() const { return (dir_ / "root").string(); }
+  fs::path Out(const std::string& name) const { return dir_ / name; }
+
+  fs::path dir_;
+};
+
+TEST_F(CliTest, HelpAndVersionSucceed) {
+  const CliResult help = Run({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("--reflection-opacity"), std::string::npos);
+  const CliResult version = Run({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out.rfind("mirelane-render ", 0), 0u) << version.out;
+}
+
+TEST_F(CliTest, ListPrintsPositionTabName) {
+  const CliResult r = Run({"--root", Root(), "--list"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "1\tA plain\n2\tb colour\n");
+}
+
+TEST_F(CliTest, BadCommandLinesExitTwoNamingTheOption) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* expected;
+  };
+  const std::string out = Out("x.png").string();
+  const Case cases[] = {
+      {{"--frobnicate", "-o", out}, "--frobnicate"},
+      {{"--width", "31", "-o", out}, "--width takes a whole number from 32 to 2048"},
+      {{"--height", "2049", "-o", out}, "--height takes a whole number from 32 to 2048"},
+      {{"--dpi", "59", "-o", out}, "--dpi takes a whole number from 60 to 600"},
+      {{"--reflection-opacity", "256", "-o", out}, "--reflection-opacity takes a whole number from 0 to 255"},
+      {{"--reflection-length", "0", "-o", out}, "--reflection-length takes a whole number from 1 to 100"},
+      {{"--reflection-brightness", "-51", "-o", out}, "--reflection-brightness takes a whole number from -50"},
+      {{"--reflection-blur", "1x", "-o", out}, "--reflection-blur takes a whole number from 0 to 100"},
+      {{"--shadow-blur", "101", "-o", out}, "--shadow-blur takes a whole number from 0 to 100"},
+      {{"--shadow-color", "#12345", "-o", out}, "--shadow-color takes a colour"},
+      {{"--shading-color", "clNoSuchColour", "-o", out}, "--shading-color takes a colour"},
+      {{"--front", "#GG0000", "-o", out}, "--front takes a picture file or a colour"},
+      {{"--template", "0", "-o", out}, "--template takes a whole number from 1"},
+      {{"--width"}, "--width needs a value"},
+      {{"--width", "400"}, "-o FILE is missing"},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = Run(c.args);
+    EXPECT_EQ(r.exitCode, 2) << c.args[0];
+    EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(out));
+  }
+}
+
+TEST_F(CliTest, RendersAndSavesTheFlattenedPicture) {
+  const fs::path out = Out("shot.png");
+  const CliResult r = Run({"--root", Root(), "--front", "#0000FF", "--width", "80", "--height", "60", "-o",
+                           out.string()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  TBitmap32 picture;
+  LoadFromFile(picture, out.string());
+  ASSERT_EQ(picture.Width(), 80);
+  ASSERT_EQ(picture.Height(), 60);
+  EXPECT_EQ(picture.PixelAt(25, 30), 0xFF0000FFu);  // the blue face
+  EXPECT_EQ(picture.PixelAt(70, 30), 0xFFFFFFFFu);  // the white background slot
+}
+
+TEST_F(CliTest, FlipMirrorsAndTransparentLeavesAlphaZero) {
+  const fs::path out = Out("flip.png");
+  const CliResult r = Run({"--root", Root(), "--template", "b colour", "--flip", "--transparent", "--width", "80",
+                           "--height", "60", "-o", out.string()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  TBitmap32 picture;
+  LoadFromFile(picture, out.string());
+  ASSERT_EQ(picture.Width(), 80);
+  EXPECT_EQ(picture.PixelAt(75, 30), 0xFFFF0000u);  // the red strip, now on the right
+  EXPECT_EQ(AlphaOf(picture.PixelAt(5, 30)), 0u);   // transparent where nothing was drawn
+}
+
+TEST_F(CliTest, BmpCarriesTheResolution) {
+  const fs::path out = Out("shot.bmp");
+  const CliResult r =
+      Run({"--root", Root(), "--dpi", "300", "--width", "40", "--height", "30", "-o", out.string()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string bytes = ReadAll(out);
+  ASSERT_EQ(bytes.size(), 54u + 40 * 30 * 4);
+  const auto u32 = [&](size_t at) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 3])) << 24;
+  };
+  EXPECT_EQ(u32(38), 11812u);
+  EXPECT_EQ(u32(42), 11812u);
+}
+
+TEST_F(CliTest, FailuresExitOneAndLeaveTheOutputAlone) {
+  const fs::path out = Out("keep.png");
+  std::ofstream(out) << "previous contents";
+  struct Case {
+    std::vector<std::string> args;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {{"--front", (dir_ / "missing.png").string()}, "Cannot open file"},
+      {{"--front", (dir_ / "notes.txt").string()}, "Unknown picture file extension (.txt)"},
+      {{"--template", "3"}, "List index out of bounds (2)"},
+      {{"--template", "no such shot"}, "No template named \"no such shot\""},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"--root", Root(), "-o", out.string()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CliResult r = Run(args);
+    EXPECT_EQ(r.exitCode, 1) << c.expected;
+    EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
+    EXPECT_EQ(ReadAll(out), "previous contents");
+  }
+  const fs::path txt = Out("shot.txt");
+  const CliResult r = Run({"--root", Root(), "-o", txt.string()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("must end in .jpg (JPEG), .png (PNG) or .bmp (BMP)"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(txt));
+  // Nothing but the file itself was left behind (no temporary files).
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++entries;
+  EXPECT_EQ(entries, 3u);  // root, stderr.txt, keep.png
+}
+
+TEST_F(CliTest, ConvertReadsAPictureAndWritesItOut) {
+  const fs::path png = Out("a.png");
+  ASSERT_EQ(Run({"--root", Root(), "--width", "40", "--height", "30", "-o", png.string()}).exitCode, 0);
+  const fs::path bmp = Out("a.bmp");
+  const CliResult r = Run({"--convert", png.string(), "-o", bmp.string()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  TBitmap32 a, b;
+  LoadFromFile(a, png.string());
+  LoadFromFile(b, bmp.string());
+  ASSERT_EQ(a.Width(), b.Width());
+  for (size_t i = 0; i < a.PixelCount(); ++i) ASSERT_EQ(a.Bits()[i], b.Bits()[i]) << i;
+  const CliResult bad = Run({"--convert", Out("nothing.txt").string(), "-o", Out("x.png").string()});
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_NE(bad.err.find("Unknown picture file extension (.txt)"), std::string::npos) << bad.err;
+  EXPECT_FALSE(fs::exists(Out("x.png")));
+}
+
+}  // namespace
+}  // namespace mirelane

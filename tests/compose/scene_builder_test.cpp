@@ -1,0 +1,290 @@
+// BuildScene: layer order and keywords, each type's preparation, the shadow and reflection steps,
+// and what stays in the stack when a layer fails.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "compose/background_layer.h"
+#include "compose/scene_builder.h"
+#include "picture/picture_reader.h"
+#include "raster/error.h"
+#include "raster/tonal.h"
+#include "support/png_dump.h"
+
+namespace mirelane {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Quad {
+  int ax, ay, bx, by, cx, cy, dx, dy;
+};
+
+std::string LayerSection(int n, const std::string& type, const std::string& source, const Quad& q) {
+  std::ostringstream s;
+  s << "[Layer" << n << "]\ntype=" << type << "\nsource=" << source << "\nA.X=" << q.ax << "\nA.Y=" << q.ay
+    << "\nB.X=" << q.bx << "\nB.Y=" << q.by << "\nC.X=" << q.cx << "\nC.Y=" << q.cy << "\nD.X=" << q.dx
+    << "\nD.Y=" << q.dy << "\n";
+  return s.str();
+}
+
+// An axis-parallel face (100, 100)-(300, 250) of the 800 x 600 canvas: (50, 50)-(150, 125) at 400 x 300.
+constexpr Quad kFace{100, 100, 300, 100, 300, 250, 100, 250};
+
+class SceneTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("mirelane_scene_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "custom");
+    view_.PrepareBase(400, 300);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path WriteTemplate(const std::vector<std::string>& layers, const std::string& image = "") {
+    const fs::path file = dir_ / "shot.ini";
+    std::ofstream out(file);
+    out << image;
+    for (const auto& l : layers) out << l;
+    return file;
+  }
+
+  void Build(const fs::path& file, unsigned workers = 0) {
+    const SceneInputs inputs{state_, sources_, dir_ / "custom", workers};
+    BuildScene(file, view_, inputs, types_);
+  }
+
+  // A picture file whose pixel (x, y) has red x, green y and blue 200, opaque.
+  std::string CodedPicture(int w, int h, const std::string& name) {
+    TBitmap32 bmp(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) bmp.PixelAt(x, y) = Color32(x & 255, y & 255, 200);
+    const fs::path p = dir_ / name;
+    EXPECT_TRUE(testing::DumpPng(bmp, p.string()));
+    return p.string();
+  }
+
+  fs::path dir_;
+  EditingState state_;
+  LayerSources sources_;
+  std::vector<std::string> types_;
+  TImgView32 view_;
+};
+
+TEST_F(SceneTest, LayersAreCanvasSizedScaledAndInTemplateOrder) {
+  Build(WriteTemplate({LayerSection(1, "normal", "front", kFace), LayerSection(2, "Normal", "FRONT", kFace),
+                       LayerSection(3, "customcolor", "clRed", kFace)}));
+  ASSERT_EQ(view_.Layers().Count(), 3);
+  EXPECT_EQ(types_, (std::vector<std::string>{"normal", "Normal", "customcolor"}));
+  for (int i = 0; i < 3; ++i) {
+    const TBitmapLayer& layer = view_.Layers()[i];
+    EXPECT_TRUE(layer.Scaled);
+    EXPECT_EQ(layer.Location, (TFloatRect{0, 0, 400, 300}));
+    EXPECT_EQ(layer.Bitmap().Width(), 400);
+    EXPECT_EQ(layer.Bitmap().Height(), 300);
+    EXPECT_EQ(layer.Bitmap().DrawMode(), dmBlend);
+    EXPECT_EQ(layer.Bitmap().MasterAlpha(), 255u);
+    EXPECT_TRUE(layer.Visible());
+  }
+  // The slot colour (pale green 192, 220, 192) fills the face; "Normal" is no keyword: all transparent.
+  EXPECT_EQ(view_.Layers()[0].Bitmap().PixelAt(100, 90), 0xFFC0DCC0u);
+  EXPECT_EQ(view_.Layers()[0].Bitmap().PixelAt(160, 90), 0u);
+  for (size_t i = 0; i < view_.Layers()[1].Bitmap().PixelCount(); ++i)
+    ASSERT_EQ(view_.Layers()[1].Bitmap().Bits()[i], 0u);
+  EXPECT_EQ(view_.Layers()[2].Bitmap().PixelAt(100, 90), 0xFFFF0000u);
+}
+
+TEST_F(SceneTest, SecondLayerFailingKeepsTheFirstAndBothKeywords) {
+  const fs::path file = WriteTemplate({LayerSection(1, "normal", "FRONT", kFace),
+                                       LayerSection(2, "customfile", "missing.png", kFace),
+                                       LayerSection(3, "normal", "SIDE", kFace)});
+  for (unsigned workers : {1u, 2u}) {
+    view_.Layers().Clear();
+    EXPECT_THROW(Build(file, workers), Error);
+    EXPECT_EQ(view_.Layers().Count(), 1) << workers;
+    EXPECT_EQ(types_, (std::vector<std::string>{"normal", "customfile"})) << workers;
+  }
+}
+
+TEST_F(SceneTest, SlotTypeWithoutSlotFailsNamingSourceAndTemplate) {
+  try {
+    Build(WriteTemplate({LayerSection(1, "reflection", "unknown", kFace)}));
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    const std::string text = e.what();
+    EXPECT_NE(text.find("\"unknown\""), std::string::npos) << text;
+    EXPECT_NE(text.find("shot.ini"), std::string::npos) << text;
+  }
+  EXPECT_EQ(view_.Layers().Count(), 0);
+  EXPECT_EQ(types_.size(), 1u);
+}
+
+TEST_F(SceneTest, ZeroCanvasFailsWithMessage) {
+  EXPECT_THROW(Build(WriteTemplate({LayerSection(1, "normal", "FRONT", kFace)}, "[Image]\nwidth=0\n")), Error);
+  EXPECT_EQ(view_.Layers().Count(), 0);
+}
+
+TEST_F(SceneTest, BadCustomColourFailsWithTheDesignMessage) {
+  try {
+    Build(WriteTemplate({LayerSection(1, "customcolor", "notacolour", kFace)}));
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "'notacolour' is not a valid integer value");
+  }
+}
+
+TEST_F(SceneTest, CustomFileIsReadFromTheCustomFolderWithBackslashes) {
+  fs::create_directories(dir_ / "custom" / "cases");
+  const std::string picture = CodedPicture(20, 20, "tray.png");
+  fs::copy_file(picture, dir_ / "custom" / "cases" / "tray.png");
+  Build(WriteTemplate({LayerSection(1, "customfile", "cases\\tray.png", kFace)}));
+  ASSERT_EQ(view_.Layers().Count(), 1);
+  EXPECT_EQ(AlphaOf(view_.Layers()[0].Bitmap().PixelAt(100, 90)), 255u);
+  EXPECT_THROW(Build(WriteTemplate({LayerSection(1, "customfile", "..\\shot.ini", kFace)})), Error);
+}
+
+TEST_F(SceneTest, NormalPictureShowsTheMiddleOfThePicture) {
+  // 108 columns drawn over the 8 % larger quadrilateral: 1:1, and the cut keeps columns 4 .. 103.
+  sources_[2].PicturePath = CodedPicture(108, 81, "front.png");
+  sources_[2].UseColor = false;
+  Build(WriteTemplate({LayerSection(1, "normal", "FRONT", kFace)}));
+  const TBitmap32& face = view_.Layers()[0].Bitmap();
+  EXPECT_NEAR(static_cast<int>(RedOf(face.PixelAt(51, 87))), 5, 1);
+  EXPECT_NEAR(static_cast<int>(RedOf(face.PixelAt(148, 87))), 102, 1);
+  EXPECT_NEAR(static_cast<int>(GreenOf(face.PixelAt(100, 51))), 4, 1);
+  EXPECT_NEAR(static_cast<int>(GreenOf(face.PixelAt(100, 123))), 76, 1);
+}
+
+TEST_F(SceneTest, ColourReflectionIsFadedNotFlippedPictureReflectionIsFlipped) {
+  Build(WriteTemplate({LayerSection(1, "reflection", "FRONT", kFace)}));
+  {
+    const TBitmap32& r = view_.Layers()[0].Bitmap();
+    // Fade 50 % of 300 rows: the colour keeps its top, loses alpha downwards, and is gone by the middle.
+    const uint32_t top = AlphaOf(r.PixelAt(100, 52)), middle = AlphaOf(r.PixelAt(100, 80));
+    EXPECT_GT(top, 200u);
+    EXPECT_LT(middle, top);
+    EXPECT_EQ(AlphaOf(r.PixelAt(100, 110)), 0u);
+    EXPECT_EQ(r.MasterAlpha(), 255u);  // ReflectionOpacity
+  }
+  sources_[2].PicturePath = CodedPicture(108, 81, "front.png");
+  sources_[2].UseColor = false;
+  state_.ReflectionFade = false;
+  state_.ReflectionBlur = 0;
+  view_.Layers().Clear();
+  Build(WriteTemplate({LayerSection(1, "reflection", "FRONT", kFace)}));
+  const TBitmap32& r = view_.Layers()[0].Bitmap();
+  // Flipped: the picture's bottom rows (green near 76) come first.
+  EXPECT_NEAR(static_cast<int>(GreenOf(r.PixelAt(100, 51))), 76, 1);
+  EXPECT_NEAR(static_cast<int>(GreenOf(r.PixelAt(100, 123))), 4, 1);
+}
+
+TEST_F(SceneTest, ShadowAndReflectionGroupSettings) {
+  struct Case {
+    const char* type;
+    const char* source;
+    uint8_t opacity, shading, highlight, density;
+    bool showReflection, showShadow;
+    uint32_t master;
+    bool visible;
+  };
+  const Case cases[] = {
+      {"blurshade", "top", 100, 100, 255, 255, true, true, 39, true},
+      {"blurshade", "top", 128, 255, 255, 255, true, true, 128, true},
+      {"blurhighlight", "top", 100, 255, 100, 255, false, true, 39, false},
+      {"reflection", "FRONT", 77, 255, 255, 255, true, true, 77, true},
+      {"discreflection", "DISC", 90, 255, 255, 255, false, true, 90, false},
+      {"customcolorreflection", "clBlue", 200, 255, 255, 255, true, true, 200, true},
+      {"shadow", "none", 255, 255, 255, 128, true, true, 128, true},
+      {"shadow", "none", 255, 255, 255, 128, true, false, 128, false},
+      {"shade", "left", 255, 60, 255, 255, false, false, 60, true},
+      {"roundrecthighlight", "left", 255, 255, 61, 255, false, false, 61, true},
+      {"normal", "FRONT", 10, 10, 10, 10, false, false, 255, true},
+  };
+  for (const Case& c : cases) {
+    state_.ReflectionOpacity = c.opacity;
+    state_.ObjectShading = c.shading;
+    state_.ObjectHighlight = c.highlight;
+    state_.ShadowDensity = c.density;
+    state_.ShowReflection = c.showReflection;
+    state_.ShowShadow = c.showShadow;
+    view_.Layers().Clear();
+    Build(WriteTemplate({LayerSection(1, c.type, c.source, kFace)}));
+    ASSERT_EQ(view_.Layers().Count(), 1);
+    EXPECT_EQ(view_.Layers()[0].Bitmap().MasterAlpha(), c.master) << c.type;
+    EXPECT_EQ(view_.Layers()[0].Visible(), c.visible) << c.type;
+  }
+}
+
+TEST_F(SceneTest, UniformShadeIsTheMapIntensityThroughTheMapping) {
+  state_.ObjectShading = 200;
+  Build(WriteTemplate({LayerSection(1, "shade", "rightlefttopdown", kFace)}));
+  const TBitmap32& shade = view_.Layers()[0].Bitmap();
+  // The uniform map has intensity 169; the premultiplied drawing of the canvas stores 170 for it.
+  EXPECT_EQ(shade.PixelAt(100, 90), 0xAA000000u);
+  EXPECT_EQ(shade.PixelAt(60, 60), 0xAA000000u);
+  EXPECT_EQ(shade.MasterAlpha(), 200u);
+}
+
+TEST_F(SceneTest, ShadowIsBlurredDensityAndColour) {
+  state_.ShadowColor = 0x0000FF;  // red
+  state_.ShadowBlur = 0;
+  Build(WriteTemplate({LayerSection(1, "shadow", "", kFace)}));
+  EXPECT_EQ(view_.Layers()[0].Bitmap().PixelAt(100, 90), 0xFFFF0000u);
+  state_.ShadowBlur = 25;
+  view_.Layers().Clear();
+  Build(WriteTemplate({LayerSection(1, "shadow", "", kFace)}));
+  const TBitmap32& blurred = view_.Layers()[0].Bitmap();
+  EXPECT_GT(AlphaOf(blurred.PixelAt(45, 90)), 0u);  // the blur spreads beyond the quadrilateral
+  EXPECT_LT(AlphaOf(blurred.PixelAt(51, 90)), 255u);
+}
+
+TEST_F(SceneTest, DiscLayersAreDrawnWithoutEnlargement) {
+  Build(WriteTemplate({LayerSection(1, "disc", "DISC", Quad{100, 100, 300, 100, 300, 300, 100, 300})}));
+  const TBitmap32& disc = view_.Layers()[0].Bitmap();
+  // Sky blue ring, transparent spindle hole in the centre and transparent corners of the square.
+  EXPECT_EQ(disc.PixelAt(100, 60) & 0xFFFFFFu, 0xA6CAF0u);
+  EXPECT_EQ(AlphaOf(disc.PixelAt(100, 100)), 0u);
+  EXPECT_EQ(AlphaOf(disc.PixelAt(52, 52)), 0u);
+  state_.LargeDiscArea = true;
+  view_.Layers().Clear();
+  Build(WriteTemplate({LayerSection(1, "disc", "DISC", Quad{100, 100, 300, 100, 300, 300, 100, 300})}));
+  // The large disc area shows the picture where the small disc had its translucent centre.
+  EXPECT_EQ(view_.Layers()[0].Bitmap().PixelAt(100, 88), 0xFFA6CAF0u);
+}
+
+TEST_F(SceneTest, ParallelBuildGivesTheSameLayersAsOneAfterAnother) {
+  sources_[2].PicturePath = CodedPicture(64, 48, "front.png");
+  sources_[2].UseColor = false;
+  std::vector<std::string> layers;
+  const char* kinds[][2] = {{"shadow", ""},          {"reflection", "FRONT"},      {"normal", "FRONT"},
+                            {"roundrect", "SIDE"},   {"disc", "DISC"},             {"discreflection", "DISC"},
+                            {"shade", "leftdown"},   {"highlight", "top"},         {"blurshade", "right"},
+                            {"blurhighlight", "left"}, {"roundrectshade", "lefttop"}, {"roundrecthighlight", "x"},
+                            {"customcolor", "$00FF00"}, {"customcolorreflection", "clNavy"}};
+  int n = 0;
+  for (const auto& k : kinds) layers.push_back(LayerSection(++n, k[0], k[1], Quad{90, 80, 330, 120, 320, 260, 110, 240}));
+  const fs::path file = WriteTemplate(layers);
+  Build(file, 1);
+  TImgView32 other;
+  other.PrepareBase(400, 300);
+  std::vector<std::string> otherTypes;
+  BuildScene(file, other, SceneInputs{state_, sources_, dir_ / "custom", 2}, otherTypes);
+  ASSERT_EQ(view_.Layers().Count(), other.Layers().Count());
+  EXPECT_EQ(types_, otherTypes);
+  for (int i = 0; i < view_.Layers().Count(); ++i) {
+    const TBitmap32& a = view_.Layers()[i].Bitmap();
+    const TBitmap32& b = other.Layers()[i].Bitmap();
+    EXPECT_EQ(a.MasterAlpha(), b.MasterAlpha());
+    bool same = true;
+    for (size_t p = 0; p < a.PixelCount() && same; ++p) same = a.Bits()[p] == b.Bits()[p];
+    EXPECT_TRUE(same) << "layer " << i << " " << types_[static_cast<size_t>(i)];
+  }
+}
+
+}  // namespace
+}  // namespace mirelane

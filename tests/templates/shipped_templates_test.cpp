@@ -1,0 +1,117 @@
+// The shipped templates: each renders from the sample artwork exactly as its committed golden
+// picture, has its preview picture, and together they use every layer type keyword.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "picture/picture_reader.h"
+#include "support/png_dump.h"
+#include "templates/render_template.h"
+
+namespace mirelane {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSource = MIRELANE_SOURCE_DIR;
+const fs::path kData = kSource / "data";
+
+LayerSources SampleSources() {
+  LayerSources sources;
+  const char* names[] = {"background", "front", "side", "top", "disc", "front2", "side2", "top2", "disc2"};
+  for (SourceIndex i = 2; i <= kSourceCount; ++i) {
+    for (const char* ext : {".png", ".jpg"}) {
+      const fs::path p = kSource / "examples" / (std::string(names[i - 1]) + ext);
+      if (fs::exists(p)) {
+        sources[i].PicturePath = p.string();
+        sources[i].UseColor = false;
+        break;
+      }
+    }
+  }
+  return sources;
+}
+
+std::vector<std::string> Templates() { return ListFiles(kData / "Templates"); }
+
+TEST(ShippedTemplates, AtLeastTenAtMostFourteen) {
+  const auto files = Templates();
+  EXPECT_GE(files.size(), 10u);
+  EXPECT_LE(files.size(), 14u);  // the template stepper reaches no further
+}
+
+TEST(ShippedTemplates, EveryTemplateHasItsPreviewPicture) {
+  for (const auto& file : Templates()) {
+    const fs::path preview = kData / "Pics" / (TemplateName(file) + ".jpg");
+    ASSERT_TRUE(fs::exists(preview)) << preview;
+    TBitmap32 picture;
+    LoadFromFile(picture, preview.string());
+    EXPECT_EQ(picture.Width(), 120) << preview;
+    EXPECT_EQ(picture.Height(), 90) << preview;
+  }
+}
+
+TEST(ShippedTemplates, TogetherTheyUseEveryTypeKeyword) {
+  std::set<std::string> used;
+  for (const auto& file : Templates()) {
+    std::ifstream in(kData / "Templates" / file);
+    std::string line;
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.rfind("type=", 0) == 0) used.insert(line.substr(5));
+    }
+  }
+  for (const char* keyword :
+       {"normal", "reflection", "roundrect", "disc", "discreflection", "shadow", "shade", "highlight", "blurshade",
+        "blurhighlight", "roundrectshade", "roundrecthighlight", "customfile", "customcolor",
+        "customcolorreflection"}) {
+    EXPECT_TRUE(used.count(keyword)) << keyword;
+  }
+}
+
+// Renders every template at 400 x 300 and compares it with tests/golden/<name>.png exactly.
+// MIRELANE_UPDATE_GOLDEN=1 rewrites the goldens instead (look at them before committing).
+TEST(ShippedTemplates, RenderExactlyAsTheirGoldenPictures) {
+  const bool update = std::getenv("MIRELANE_UPDATE_GOLDEN") != nullptr;
+  const fs::path outFolder = fs::path(MIRELANE_BINARY_DIR) / "golden-diff";
+  const LayerSources sources = SampleSources();
+  const auto files = Templates();
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string name = TemplateName(files[i]);
+    EditingState state;
+    state.TemplateIndex = static_cast<int32_t>(i + 1);
+    std::vector<std::string> layerTypes;
+    TImgView32 view;
+    RenderContext context{state, sources, layerTypes, kData};
+    RenderTemplate(view, 400, 300, context);
+    TBitmap32 picture(400, 300);
+    view.Flatten(picture);
+    const fs::path golden = kSource / "tests" / "golden" / (name + ".png");
+    if (update) {
+      fs::create_directories(golden.parent_path());
+      ASSERT_TRUE(testing::DumpPng(picture, golden.string()));
+      continue;
+    }
+    ASSERT_TRUE(fs::exists(golden)) << golden;
+    TBitmap32 expected;
+    LoadFromFile(expected, golden.string());
+    bool same = expected.Width() == picture.Width() && expected.Height() == picture.Height();
+    size_t differing = 0;
+    for (size_t p = 0; same && p < picture.PixelCount(); ++p) differing += picture.Bits()[p] != expected.Bits()[p];
+    if (!same || differing != 0) {
+      fs::create_directories(outFolder);
+      const fs::path actual = outFolder / (name + ".png");
+      testing::DumpPng(picture, actual.string());
+      ADD_FAILURE() << name << ": " << differing << " pixels differ from " << golden << "; the render is in "
+                    << actual;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mirelane
