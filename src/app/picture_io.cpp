@@ -29,7 +29,7 @@ QString PictureOpenFilter() {
 }
 
 void WritePicture(const TBitmap32& picture, const std::filesystem::path& file, int32_t dpi) {
-  SavePictureAtomically(picture, file, dpi);
+  SavePicture(picture, file.string(), dpi);
 }
 
 }  // namespace mirelane

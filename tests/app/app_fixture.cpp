@@ -61,7 +61,7 @@ TBitmap32 HalfAndHalf(int32_t width, int32_t height) {
 }
 
 void WriteTestPicture(const fs::path& file, const TBitmap32& picture) {
-  SavePictureAtomically(picture, file, 96);
+  SavePicture(picture, file.string(), 96);
 }
 
 void WriteText(const fs::path& file, const std::string& text) {
