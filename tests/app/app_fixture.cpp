@@ -12,22 +12,28 @@ namespace mirelane::testing {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+std::optional<QString> TakeAnswer(std::deque<QString>& answers) {
+  if (answers.empty()) return std::nullopt;
+  const QString answer = answers.front();
+  answers.pop_front();
+  if (answer.isNull()) return std::nullopt;
+  return std::optional<QString>(answer);
+}
+
+}  // namespace
+
 std::optional<QString> ScriptedDialogs::OpenPicture(QWidget*, const QString& title,
                                                     const QString& nameFilter) {
   openTitles.push_back(title);
   openFilters.push_back(nameFilter);
-  if (openAnswers.empty()) return std::nullopt;
-  auto answer = openAnswers.front();
-  openAnswers.pop_front();
-  return answer;
+  return TakeAnswer(openAnswers);
 }
 
 std::optional<QString> ScriptedDialogs::SavePicture(QWidget*, const SaveDialogRequest& request) {
   saveRequests.push_back(request);
-  if (saveAnswers.empty()) return std::nullopt;
-  auto answer = saveAnswers.front();
-  saveAnswers.pop_front();
-  return answer;
+  return TakeAnswer(saveAnswers);
 }
 
 std::optional<QColor> ScriptedDialogs::ChooseColor(QWidget*, const QColor& initial) {
@@ -52,10 +58,10 @@ bool WaitCursorShown() {
   return cursor != nullptr && cursor->shape() == Qt::WaitCursor;
 }
 
-TBitmap32 HalfAndHalf(int32_t width, int32_t height) {
-  TBitmap32 picture(width, height);
+std::unique_ptr<TBitmap32> HalfAndHalf(int32_t width, int32_t height) {
+  auto picture = std::make_unique<TBitmap32>(width, height);
   for (int32_t y = 0; y < height; ++y) {
-    for (int32_t x = 0; x < width; ++x) picture.PixelAt(x, y) = x < width / 2 ? 0xFFFF0000u : 0xFF0000FFu;
+    for (int32_t x = 0; x < width; ++x) picture->PixelAt(x, y) = x < width / 2 ? 0xFFFF0000u : 0xFF0000FFu;
   }
   return picture;
 }
@@ -104,11 +110,11 @@ void AppTest::MakeStandardData() {
   WriteText(root_ / "Templates" / "BOX2.ini", scene);
   WriteText(root_ / "Templates" / "CD1.ini", TemplateText({{"normal", "DISC"}}));
   for (const char* name : {"BOX1", "BOX2", "CD1"}) {
-    WriteTestPicture(root_ / "Pics" / (std::string(name) + ".jpg"), HalfAndHalf(40, 30));
+    WriteTestPicture(root_ / "Pics" / (std::string(name) + ".jpg"), *HalfAndHalf(40, 30));
   }
   WriteText(root_ / "Data" / "About.dat", "Mirelane Creator\r\nline two\r\n");
   WriteText(root_ / "Data" / "LinkAdr.dat", "https://example.org/mirelane\nignored\n");
-  WriteTestPicture(root_ / "Data" / "Logo.jpg", HalfAndHalf(60, 15));
+  WriteTestPicture(root_ / "Data" / "Logo.jpg", *HalfAndHalf(60, 15));
 }
 
 void AppTest::CreateWindow(const std::string& executableName) {

@@ -34,8 +34,9 @@ class ScriptedDialogs : public Dialogs {
   void ShowError(QWidget*, const QString& caption, const QString& text) override;
   void OpenAddress(const QString& address) override;
 
-  std::deque<std::optional<QString>> openAnswers;
-  std::deque<std::optional<QString>> saveAnswers;
+  // A null QString stands for the user cancelling; an empty script cancels too.
+  std::deque<QString> openAnswers;
+  std::deque<QString> saveAnswers;
   std::deque<std::optional<QColor>> colorAnswers;
 
   std::vector<std::pair<QString, QString>> errors;  // caption, text
@@ -51,7 +52,7 @@ class ScriptedDialogs : public Dialogs {
 bool WaitCursorShown();
 
 // A small opaque test picture: left half red, right half blue.
-TBitmap32 HalfAndHalf(int32_t width, int32_t height);
+std::unique_ptr<TBitmap32> HalfAndHalf(int32_t width, int32_t height);
 void WriteTestPicture(const std::filesystem::path& file, const TBitmap32& picture);
 void WriteText(const std::filesystem::path& file, const std::string& text);
 

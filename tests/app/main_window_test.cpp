@@ -319,7 +319,7 @@ TEST_F(MainWindowTest, CheckBoxes_StoreAndRenderOnce) {
 TEST_F(MainWindowTest, ShowToggles_HideExactlyTheirGroup_AndLaterRendersKeepThemHidden) {
   MakeStandardData();
   // A picture background puts a background layer below the scene: stack index = scene index + 1.
-  WriteTestPicture(root_ / "background.png", HalfAndHalf(64, 48));
+  WriteTestPicture(root_ / "background.png", *HalfAndHalf(64, 48));
   CreateWindow();
   dialogs_.openAnswers.push_back(QString::fromStdString((root_ / "background.png").string()));
   form_->LayerSourceImg->Click();
@@ -448,7 +448,7 @@ TEST_F(MainWindowTest, FailingRender_UnreadableSlotPicture_KeepsStoredValueAndCu
 
 TEST_F(MainWindowTest, LayerSourcePicture_ChoosingThenColour_SwitchesSlotAndKeepsPictureShown) {
   MakeStandardData();
-  WriteTestPicture(root_ / "front.png", HalfAndHalf(32, 32));
+  WriteTestPicture(root_ / "front.png", *HalfAndHalf(32, 32));
   CreateWindow();
   form_->LayerSourceUpDown->Step(+1);
   const QString file = QString::fromStdString((root_ / "front.png").string());
@@ -500,7 +500,7 @@ TEST_F(MainWindowTest, LayerSourcePicture_Unreadable_KeepsNameButNotUseColorAndD
 
 TEST_F(MainWindowTest, LayerSourcePicture_DroppedFile_ActsLikeChoosingIt) {
   MakeStandardData();
-  WriteTestPicture(root_ / "dropped.png", HalfAndHalf(20, 20));
+  WriteTestPicture(root_ / "dropped.png", *HalfAndHalf(20, 20));
   CreateWindow();
   form_->show();
   QMimeData mime;
@@ -519,7 +519,7 @@ TEST_F(MainWindowTest, LayerSourcePicture_DroppedFile_ActsLikeChoosingIt) {
 
 TEST_F(MainWindowTest, LayerSourceStepper_DeletedPicture_ReportsAndKeepsPreviousSwatch) {
   MakeStandardData();
-  WriteTestPicture(root_ / "side.png", HalfAndHalf(20, 20));
+  WriteTestPicture(root_ / "side.png", *HalfAndHalf(20, 20));
   CreateWindow();
   sources_[3].PicturePath = (root_ / "side.png").string();
   fs::remove(root_ / "side.png");

@@ -1,5 +1,8 @@
 // Saving through the scripted save dialog, and the About window's start-up reading.
+#include <QCheckBox>
 #include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QToolButton>
 #include <QTabWidget>
 #include <QTest>
 #include <fstream>
@@ -32,11 +35,11 @@ class SaveTest : public AppTest {
     form_->TrBckCheckBox->click();  // renders: no background, so alpha shows what the scene covers
     ASSERT_EQ(renders_, 1);
   }
-  TBitmap32 Flattened() {
+  std::unique_ptr<TBitmap32> Flattened() {
     const TImgView32& view = form_->View();
-    TBitmap32 picture(view.Bitmap().Width(), view.Bitmap().Height());
-    picture.Clear(0);
-    view.Flatten(picture);
+    auto picture = std::make_unique<TBitmap32>(view.Bitmap().Width(), view.Bitmap().Height());
+    picture->Clear(0);
+    view.Flatten(*picture);
     return picture;
   }
   QString Name(const std::string& file) { return QString::fromStdString((root_ / file).string()); }
@@ -61,7 +64,8 @@ TEST_F(SaveTest, SaveDialog_OffersThreeFiltersJpegFirstBmpSuffix_AndRemembersThe
 
 TEST_F(SaveTest, EachFormat_WritesTheFlattenedPictureAtTheRenderedSize) {
   RenderTransparentScene();
-  const TBitmap32 expected = Flattened();
+  const auto expectedPicture = Flattened();
+  const TBitmap32& expected = *expectedPicture;
   for (const char* file : {"shot.png", "shot.jpg", "shot.bmp", "SHOT2.PNG"}) {
     dialogs_.saveAnswers.push_back(Name(file));
     form_->SaveButton->click();
@@ -105,7 +109,8 @@ TEST_F(SaveTest, DpiField_IsWrittenIntoTheFile) {
 
 TEST_F(SaveTest, FlipWhenSaved_MirrorsTheFileButNotThePreview) {
   RenderTransparentScene();
-  const TBitmap32 before = Flattened();
+  const auto beforePicture = Flattened();
+  const TBitmap32& before = *beforePicture;
   form_->FlipCheckBox->click();
   dialogs_.saveAnswers.push_back(Name("flipped.png"));
   form_->SaveButton->click();
@@ -118,8 +123,8 @@ TEST_F(SaveTest, FlipWhenSaved_MirrorsTheFileButNotThePreview) {
       ASSERT_EQ(read.PixelAt(x, y), before.PixelAt(before.Width() - 1 - x, y)) << x << "," << y;
     }
   }
-  const TBitmap32 after = Flattened();
-  EXPECT_TRUE(std::equal(after.Bits(), after.Bits() + after.PixelCount(), before.Bits()));
+  const auto after = Flattened();
+  EXPECT_TRUE(std::equal(after->Bits(), after->Bits() + after->PixelCount(), before.Bits()));
 }
 
 TEST_F(SaveTest, BeforeAnyRender_SavesTheEmptyViewSizedPicture) {
