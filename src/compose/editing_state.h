@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "raster/color32.h"
 
@@ -33,5 +34,24 @@ struct EditingState {
   int32_t OutputDpi = 96;      // 60..600
   bool FlipWhenSaved = false;
 };
+
+// The allowed range of one user-set setting, by its field name.
+struct SettingRange {
+  std::string_view Name;
+  int32_t Min;
+  int32_t Max;
+};
+
+// The range of the named field ("ReflectionBlur", "OutputWidth", ...); null for an unknown name or a
+// field without a numeric range (the booleans and colours).
+const SettingRange* FindSettingRange(std::string_view name);
+
+// Checks a value before it is stored in the named field, so that an out-of-range value arriving from
+// outside (command line, a future settings file) is refused instead of wrapping in a one-byte field.
+// Throws Error naming the setting and its range; an unknown name is an error too.
+void CheckSetting(std::string_view name, int64_t value);
+
+// Checks every ranged field of a state; throws Error for the first one out of range.
+void ValidateEditingState(const EditingState& state);
 
 }  // namespace mirelane

@@ -1,0 +1,104 @@
+// Colour names with their values: twenty fixed colours, two special values, thirty element colours.
+#include "templates/color_names.h"
+
+#include <array>
+#include <string>
+
+#include "raster/error.h"
+#include "templates/ini_file.h"
+
+namespace mirelane {
+
+namespace {
+
+struct NamedColor {
+  std::string_view name;
+  TColor value;
+};
+
+constexpr TColor Element(uint32_t number) {
+  return static_cast<TColor>(0xFF000000u | number);
+}
+
+constexpr std::array<NamedColor, 52> kNamedColors = {{
+    {"clBlack", 0x000000},
+    {"clMaroon", 0x000080},
+    {"clGreen", 0x008000},
+    {"clOlive", 0x008080},
+    {"clNavy", 0x800000},
+    {"clPurple", 0x800080},
+    {"clTeal", 0x808000},
+    {"clGray", 0x808080},
+    {"clSilver", 0xC0C0C0},
+    {"clRed", 0x0000FF},
+    {"clLime", 0x00FF00},
+    {"clYellow", 0x00FFFF},
+    {"clBlue", 0xFF0000},
+    {"clFuchsia", 0xFF00FF},
+    {"clAqua", 0xFFFF00},
+    {"clWhite", 0xFFFFFF},
+    {"clMoneyGreen", 0xC0DCC0},
+    {"clSkyBlue", 0xF0CAA6},
+    {"clCream", 0xF0FBFF},
+    {"clMedGray", 0xA4A0A0},
+    {"clNone", 0x1FFFFFFF},
+    {"clDefault", 0x20000000},
+    {"clScrollBar", Element(0)},
+    {"clBackground", Element(1)},
+    {"clActiveCaption", Element(2)},
+    {"clInactiveCaption", Element(3)},
+    {"clMenu", Element(4)},
+    {"clWindow", Element(5)},
+    {"clWindowFrame", Element(6)},
+    {"clMenuText", Element(7)},
+    {"clWindowText", Element(8)},
+    {"clCaptionText", Element(9)},
+    {"clActiveBorder", Element(10)},
+    {"clInactiveBorder", Element(11)},
+    {"clAppWorkSpace", Element(12)},
+    {"clHighlight", Element(13)},
+    {"clHighlightText", Element(14)},
+    {"clBtnFace", Element(15)},
+    {"clBtnShadow", Element(16)},
+    {"clGrayText", Element(17)},
+    {"clBtnText", Element(18)},
+    {"clInactiveCaptionText", Element(19)},
+    {"clBtnHighlight", Element(20)},
+    {"cl3DDkShadow", Element(21)},
+    {"cl3DLight", Element(22)},
+    {"clInfoText", Element(23)},
+    {"clInfoBk", Element(24)},
+    {"clHotLight", Element(26)},
+    {"clGradientActiveCaption", Element(27)},
+    {"clGradientInactiveCaption", Element(28)},
+    {"clMenuHighlight", Element(29)},
+    {"clMenuBar", Element(30)},
+}};
+
+bool EqualFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<TColor> IdentToColor(std::string_view name) {
+  for (const NamedColor& named : kNamedColors)
+    if (EqualFolded(named.name, name)) return named.value;
+  return std::nullopt;
+}
+
+TColor StringToColor(std::string_view text) {
+  if (const auto named = IdentToColor(text)) return *named;
+  int32_t value;
+  if (TryStrToInt(text, value)) return value;
+  throw Error("'" + std::string(text) + "' is not a valid integer value");
+}
+
+}  // namespace mirelane

@@ -1,0 +1,20 @@
+// The toolkit's 52 colour names and the colour text of custom-colour template layers.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "raster/color32.h"
+
+namespace mirelane {
+
+// The colour a name stands for, compared without regard to ASCII letter case ("clRed", "CLRED").
+// The thirty element colours give 0xFF000000 plus their system colour number, which ColorToColor32
+// resolves through SystemColor.
+std::optional<TColor> IdentToColor(std::string_view name);
+
+// A colour name, or an integer as TryStrToInt reads it (a 0x00BBGGRR value).
+// Anything else throws Error "'<text>' is not a valid integer value".
+TColor StringToColor(std::string_view text);
+
+}  // namespace mirelane
