@@ -16,6 +16,34 @@
 
 namespace mirelane {
 
+QIcon ApplicationIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48, 64}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 64.0, size / 64.0);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x26, 0x32, 0x4a));
+    painter.drawRoundedRect(QRectF(0, 0, 64, 64), 10, 10);
+    auto face = [&painter](std::initializer_list<QPointF> points, QColor color, qreal opacity) {
+      painter.setOpacity(opacity);
+      painter.setBrush(color);
+      painter.drawPolygon(QPolygonF(QList<QPointF>(points)));
+    };
+    face({{14, 16}, {38, 20}, {38, 46}, {14, 42}}, QColor(0x4f, 0x9b, 0xe0), 1.0);
+    face({{38, 20}, {50, 14}, {50, 40}, {38, 46}}, QColor(0x2d, 0x6b, 0xb0), 1.0);
+    face({{14, 16}, {26, 10}, {50, 14}, {38, 20}}, QColor(0x8c, 0xc4, 0xf2), 1.0);
+    face({{14, 42}, {38, 46}, {38, 60}, {14, 56}}, QColor(0x4f, 0x9b, 0xe0), 0.35);
+    face({{38, 46}, {50, 40}, {50, 54}, {38, 60}}, QColor(0x2d, 0x6b, 0xb0), 0.35);
+    face({{18, 21}, {22, 21.6}, {22, 40.6}, {18, 40}}, Qt::white, 0.35);
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
 QColor QColorFromTColor(TColor color) {
   const TColor32 c = ColorToColor32(color);
   return QColor(static_cast<int>(RedOf(c)), static_cast<int>(GreenOf(c)), static_cast<int>(BlueOf(c)));

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFrame>
+#include <QIcon>
 #include <QImage>
 #include <QPushButton>
 #include <QSlider>
@@ -16,6 +17,9 @@ class QToolButton;
 namespace mirelane {
 
 class Dialogs;
+
+// The program's icon, drawn like data/desktop/mirelane-creator.svg (Qt reads no SVG without an extra module).
+QIcon ApplicationIcon();
 
 // 0x00BBGGRR (negative: a system colour) to and from QColor.
 QColor QColorFromTColor(TColor color);

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/about_window.h"
+#include "app/controls.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/shell.h"
@@ -13,6 +14,8 @@
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  QGuiApplication::setDesktopFileName(QStringLiteral("mirelane-creator"));
+  QApplication::setWindowIcon(mirelane::ApplicationIcon());
   mirelane::QtDialogs dialogs;
   const std::filesystem::path executable = mirelane::PathFromQString(QCoreApplication::applicationFilePath());
   mirelane::Shell shell{dialogs, std::string(mirelane::kDesignTitle), executable,

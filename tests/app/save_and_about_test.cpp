@@ -157,6 +157,8 @@ TEST_F(SaveTest, UnwritableFolder_ReportsAndLeavesNoFile) {
 TEST_F(SaveTest, CtrlS_SavesToo) {
   RenderTransparentScene();
   form_->show();
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
   QTest::keyClick(form_.get(), Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(dialogs_.saveRequests.size(), 1u);
 }
