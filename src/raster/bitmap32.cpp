@@ -72,7 +72,18 @@ bool TBitmap32::SetSize(int32_t width, int32_t height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
   if (width == width_ && height == height_) return false;
-  ChangeSize(width_, height_, width, height);
+  const bool hadSize = width_ != 0 || height_ != 0;
+  try {
+    ChangeSize(width_, height_, width, height);
+  } catch (...) {
+    // The old store is gone and the surface is empty: tell whoever holds its pixels or size.
+    if (hadSize) {
+      HandleChanged();
+      Changed();
+      Resized();
+    }
+    throw;
+  }
   clipRect_ = BoundsRect();
   HandleChanged();
   Changed();

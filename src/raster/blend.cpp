@@ -1,21 +1,94 @@
-// Run forms of the blend rules, written branch-free so the compiler vectorises them.
+// Run forms of the blend rules. On x86-64 four pixels are blended at once in 16-bit lanes
+// (SSE2 is part of the base instruction set); the scalar loop finishes the tail and serves
+// other targets. Both give the same bits: every channel sum fits in 16 unsigned bits.
 #include "raster/blend.h"
+
+#include <algorithm>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace mirelane {
 
+namespace {
+
+#if defined(__SSE2__)
+
+// The core for four pixels; w holds each pixel's weight in its 32-bit lane (0..255).
+inline __m128i BlendCore4(__m128i f, __m128i b, __m128i w) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i c256 = _mm_set1_epi16(256);
+  const __m128i round = _mm_set1_epi16(128);
+  // Each pixel's weight in all four of its 16-bit channel lanes.
+  const __m128i w2 = _mm_or_si128(w, _mm_slli_epi32(w, 16));
+  const __m128i wLo = _mm_unpacklo_epi32(w2, w2);
+  const __m128i wHi = _mm_unpackhi_epi32(w2, w2);
+  const __m128i fLo = _mm_unpacklo_epi8(f, zero), fHi = _mm_unpackhi_epi8(f, zero);
+  const __m128i bLo = _mm_unpacklo_epi8(b, zero), bHi = _mm_unpackhi_epi8(b, zero);
+  const __m128i lo = _mm_srli_epi16(
+      _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(fLo, wLo), _mm_mullo_epi16(bLo, _mm_sub_epi16(c256, wLo))),
+                    round),
+      8);
+  const __m128i hi = _mm_srli_epi16(
+      _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(fHi, wHi), _mm_mullo_epi16(bHi, _mm_sub_epi16(c256, wHi))),
+                    round),
+      8);
+  return _mm_packus_epi16(lo, hi);
+}
+
+// mask ? a : b, per 32-bit lane.
+inline __m128i Select(__m128i mask, __m128i a, __m128i b) {
+  return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+
+#endif
+
+}  // namespace
+
 void BlendRun(const TColor32* src, TColor32* dst, int n) {
-  for (int i = 0; i < n; ++i) {
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i full = _mm_set1_epi32(255);
+  for (; i + 4 <= n; i += 4) {
+    const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    const __m128i fa = _mm_srli_epi32(f, 24);
+    const __m128i mixed = BlendCore4(f, b, fa);
+    // Alpha 255 copies the source bit for bit, alpha 0 keeps the destination.
+    const __m128i out = Select(_mm_cmpeq_epi32(fa, zero), b, Select(_mm_cmpeq_epi32(fa, full), f, mixed));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
+  }
+#endif
+  for (; i < n; ++i) {
     const TColor32 f = src[i];
     const TColor32 b = dst[i];
     const uint32_t fa = f >> 24;
     const TColor32 mixed = BlendCore(f, b, fa);
-    // Alpha 0 keeps the destination, alpha 255 copies the source bit for bit.
     dst[i] = fa == 0 ? b : (fa == 255 ? f : mixed);
   }
 }
 
 void BlendRunMaster(const TColor32* src, TColor32* dst, int n, uint32_t m) {
-  for (int i = 0; i < n; ++i) {
+  m = std::min<uint32_t>(m, 255);
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i one = _mm_set1_epi32(1);
+  const __m128i master = _mm_set1_epi32(static_cast<int32_t>(m));
+  for (; i + 4 <= n; i += 4) {
+    const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    const __m128i fa = _mm_srli_epi32(f, 24);
+    // (Fa + 1) * M <= 65280 fits the low 16 bits of each lane, whose high half stays 0.
+    const __m128i w = _mm_srli_epi32(_mm_mullo_epi16(_mm_add_epi32(fa, one), master), 8);
+    const __m128i mixed = BlendCore4(f, b, w);
+    // Fa = 0 gives w = 0 as M <= 255, so one test covers both skips.
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), Select(_mm_cmpeq_epi32(w, zero), b, mixed));
+  }
+#endif
+  for (; i < n; ++i) {
     const TColor32 f = src[i];
     const TColor32 b = dst[i];
     const uint32_t fa = f >> 24;

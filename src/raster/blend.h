@@ -43,7 +43,7 @@ inline TColor32 BlendPixelMaster(TColor32 f, TColor32 b, uint32_t m) {
   return BlendCore(f, b, w);
 }
 
-// Run forms: n <= 0 changes nothing; the master alpha m is in 0..255.
+// Run forms: n <= 0 changes nothing; a master alpha m above 255 counts as 255.
 void BlendRun(const TColor32* src, TColor32* dst, int n);
 void BlendRunMaster(const TColor32* src, TColor32* dst, int n, uint32_t m);
 

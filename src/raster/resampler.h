@@ -146,6 +146,11 @@ using TContributionList = std::vector<TContribution>;
 // Lists for the destination indices clipLo .. clipHi - 1; empty when the source span is empty.
 std::vector<TContributionList> ContributionTable(int32_t dstLo, int32_t dstHi, int32_t clipLo, int32_t clipHi,
                                                  int32_t srcLo, int32_t srcHi, const TCustomKernel& kernel);
+// sums[i] += wa * a[i] + wb * b[i] over n bytes, in wrapping 32-bit arithmetic: the vertical
+// pass of KernelResample. The plain form is the reference the vector form must match.
+void AccumulateRowPair(uint32_t* sums, const uint8_t* a, int32_t wa, const uint8_t* b, int32_t wb, size_t n);
+void AccumulateRowPairPlain(uint32_t* sums, const uint8_t* a, int32_t wa, const uint8_t* b, int32_t wb,
+                            size_t n);
 // Separable convolution with the kernel, rows first, into the clip.
 void KernelResample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
                     const TRect& srcRect, const TCustomKernel& kernel);

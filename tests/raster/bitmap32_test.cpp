@@ -118,6 +118,16 @@ TEST(Bitmap32, UnallocatableSizeFailsAndLeavesSurfaceEmpty) {
   }
 }
 
+TEST(Bitmap32, FailedSetSizeTellsListenersTheSurfaceIsEmpty) {
+  TBitmap32 b(4, 4);
+  std::vector<std::string> events;
+  b.OnHandleChanged = [&](TNotifiablePersistent&) { events.push_back("handle"); };
+  b.OnChange = [&](TNotifiablePersistent&) { events.push_back("change " + std::to_string(b.Width())); };
+  b.OnResize = [&](TNotifiablePersistent&) { events.push_back("resize"); };
+  EXPECT_EQ(ErrorMessageOf([&] { b.SetSize(1 << 20, 1 << 20); }), "Can't allocate the DIB handle");
+  EXPECT_EQ(events, (std::vector<std::string>{"handle", "change 0", "resize"}));
+}
+
 TEST(Bitmap32, SetSizeFrom) {
   TBitmap32 a(5, 7), b;
   b.SetSizeFrom(&a);
