@@ -3,7 +3,9 @@
 #include "compose/face_mapping.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "raster/agg2d.h"
 
@@ -14,6 +16,9 @@ namespace {
 constexpr double kEdgeBandHalfWidth = 0.05;
 constexpr double kEdgeBandSharpness = 10.5;
 constexpr double kFaceGamma = 3.0;
+// A pixel wholly inside the face: white at coverage alpha 251 blended onto opaque black.
+constexpr TColor32 kWholePixelMask = 0xFBFAFAFAu;
+constexpr uint32_t kWholePixelGrey = IntensityOf(kWholePixelMask);
 
 // One pixel of the cut: at the brightest value untouched, opaque takes the intensity itself,
 // translucent is scaled by intensity / max.
@@ -32,6 +37,64 @@ int32_t MaxIntensityOf(const TColor32* bits, size_t n) {
   int32_t best = static_cast<int32_t>(IntensityOf(bits[0]));
   for (size_t i = 1; i < n; ++i) best = std::max(best, static_cast<int32_t>(IntensityOf(bits[i])));
   return best;
+}
+
+void FillFaceMask(TBitmap32& mask, const TFixedPolygon& face, const TFixedPolygon& band, int32_t originX,
+                  int32_t originY) {
+  mask.SetCombineMode(cmBlend);
+  mask.SetDrawMode(dmBlend);
+  mask.SetOuterColor(0);
+  mask.Clear(kColor32Black);
+  FillPolygonAA(mask, face, kColor32White, pfEvenOdd, originX, originY);
+  FillPolygonAA(mask, band, kColor32White, pfNonZero, originX, originY);
+  // Where the band crosses a whole pixel twice (at a corner) it would lift it above a whole pixel's
+  // grey; that pixel would become the brightest value and every whole pixel of the face would lose
+  // a little alpha. No pixel may count as more than wholly covered.
+  for (size_t i = 0; i < mask.PixelCount(); ++i)
+    if (IntensityOf(mask.Bits()[i]) > kWholePixelGrey) mask.Bits()[i] = kWholePixelMask;
+  mask.Changed();
+}
+
+// Canvas pixels the drawing stage can touch: the drawn corners' bounds with a pixel to spare.
+TRect DrawBounds(const std::array<float, 8>& c) {
+  float minX = c[0], maxX = c[0], minY = c[1], maxY = c[1];
+  for (int i = 1; i < 4; ++i) {
+    minX = std::min(minX, c[2 * i]);
+    maxX = std::max(maxX, c[2 * i]);
+    minY = std::min(minY, c[2 * i + 1]);
+    maxY = std::max(maxY, c[2 * i + 1]);
+  }
+  auto lo = [](float v) { return static_cast<int32_t>(std::clamp<double>(std::floor(v) - 1, -1e9, 1e9)); };
+  auto hi = [](float v) { return static_cast<int32_t>(std::clamp<double>(std::ceil(v) + 2, -1e9, 1e9)); };
+  return TRect{lo(minX), lo(minY), hi(maxX), hi(maxY)};
+}
+
+// Canvas pixels the mask polygons can reach (1/32-pixel rounding and all), with a pixel to spare.
+TRect MaskBounds(const TFixedPolygon& face, const TFixedPolygon& band) {
+  int64_t minX = INT64_MAX, minY = INT64_MAX, maxX = INT64_MIN, maxY = INT64_MIN;
+  for (const TFixedPolygon* polygon : {&face, &band})
+    for (const TFixedContour& contour : *polygon)
+      for (const TFixedPoint& p : contour) {
+        minX = std::min(minX, p.X);
+        maxX = std::max(maxX, p.X);
+        minY = std::min(minY, p.Y);
+        maxY = std::max(maxY, p.Y);
+      }
+  if (minX > maxX) return TRect{};
+  auto lo = [](int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>((v >> 16) - 1, -1000000000, 1000000000));
+  };
+  auto hi = [](int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>((v >> 16) + 2, -1000000000, 1000000000));
+  };
+  return TRect{lo(minX), lo(minY), hi(maxX), hi(maxY)};
+}
+
+TRect UnionRect(const TRect& a, const TRect& b) {
+  if (a.IsEmpty()) return b;
+  if (b.IsEmpty()) return a;
+  return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+               std::max(a.Bottom, b.Bottom)};
 }
 
 }  // namespace
@@ -78,13 +141,7 @@ TFixedPolygon FaceEdgeBand(const TFaceQuad& quad) {
 }
 
 void BuildFaceMask(TBitmap32& mask, const TFaceQuad& quad, int32_t originX, int32_t originY) {
-  mask.SetCombineMode(cmBlend);
-  mask.SetDrawMode(dmBlend);
-  mask.SetOuterColor(0);
-  mask.Clear(kColor32Black);
-  FillPolygonAA(mask, FacePolygon(quad), kColor32White, pfEvenOdd, originX, originY);
-  FillPolygonAA(mask, FaceEdgeBand(quad), kColor32White, pfNonZero, originX, originY);
-  mask.Changed();
+  FillFaceMask(mask, FacePolygon(quad), FaceEdgeBand(quad), originX, originY);
 }
 
 int32_t MaxIntensity(const TBitmap32& surface) {
@@ -115,11 +172,30 @@ void ModulateAlphaByMask(const TBitmap32& mask, TBitmap32& target) {
 void MapFace(const TBitmap32& source, const TRect& sourceRect, TFacePoint A, TFacePoint B, TFacePoint C,
              TFacePoint D, TBitmap32& face, bool enlarge) {
   const TFaceQuad quad{A, B, C, D};
-  DrawFacePicture(source, sourceRect, FaceDrawCorners(quad, enlarge), face);
+  const std::array<float, 8> corners = FaceDrawCorners(quad, enlarge);
+  DrawFacePicture(source, sourceRect, corners, face);
   face.SetMasterAlpha(source.MasterAlpha());
-  TBitmap32 mask(face.Width(), face.Height());
-  BuildFaceMask(mask, quad);
-  ModulateAlphaByMask(mask, face);
+
+  // Outside the drawn picture and the mask polygons the face is 0 and the mask black, so the cut
+  // cannot change a pixel there: the mask covers only the window where either can be non-zero,
+  // and its brightest value is the same as a canvas-sized mask's (black elsewhere adds nothing).
+  const TFixedPolygon facePolygon = FacePolygon(quad);
+  const TFixedPolygon band = FaceEdgeBand(quad);
+  const TRect window =
+      IntersectRect(UnionRect(DrawBounds(corners), MaskBounds(facePolygon, band)), face.BoundsRect());
+  if (window.IsEmpty()) {
+    face.Changed();
+    return;
+  }
+  TBitmap32 mask(window.Width(), window.Height());
+  FillFaceMask(mask, facePolygon, band, window.Left, window.Top);
+  const int32_t max = MaxIntensity(mask);
+  for (int32_t y = 0; y < mask.Height(); ++y) {
+    const TColor32* m = mask.ScanLine(y);
+    TColor32* t = face.ScanLine(window.Top + y) + window.Left;
+    for (int32_t x = 0; x < mask.Width(); ++x) CutPixel(t[x], static_cast<int32_t>(IntensityOf(m[x])), max);
+  }
+  face.Changed();
 }
 
 }  // namespace mirelane

@@ -17,6 +17,7 @@
 #include <agg_rendering_buffer.h>
 #include <agg_scanline_u.h>
 #include <agg_span_allocator.h>
+#include <agg_span_converter.h>
 #include <agg_span_image_filter_rgba.h>
 #include <agg_span_interpolator_linear.h>
 #include <agg_span_interpolator_persp.h>
@@ -63,6 +64,20 @@ struct CoverageGamma {
   double operator()(double c) const { return std::min(1.0, master * std::pow(c, gamma)); }
 };
 
+// The resampling generator is meant to clamp every colour channel to the alpha; the installed
+// AGG's test compares each channel with itself and never clamps, which would leave colours above
+// the alpha (and let the premultiplied blend overflow over a non-empty buffer). Restored here.
+struct ClampToAlpha {
+  void prepare() {}
+  void generate(agg::rgba8* span, int, int, unsigned len) const {
+    for (; len > 0; --len, ++span) {
+      span->r = std::min(span->r, span->a);
+      span->g = std::min(span->g, span->a);
+      span->b = std::min(span->b, span->a);
+    }
+  }
+};
+
 agg::trans_affine ToAgg(const TAggAffine& m) {
   return agg::trans_affine(m.Sx, m.Shy, m.Shx, m.Sy, m.Tx, m.Ty);
 }
@@ -84,7 +99,9 @@ agg::int8u* BytesOf(const TBitmap32& bmp) {
 
 struct TAgg2D::Impl {
   agg::rendering_buffer buffer;
-  agg::rasterizer_scanline_aa<> rasterizer;
+  // Clipping in doubles before the conversion to AGG's 24.8 integers keeps coordinates far
+  // outside the buffer (corners of huge faces) from overflowing.
+  agg::rasterizer_scanline_aa<agg::rasterizer_sl_clip_dbl> rasterizer;
   agg::scanline_u8 scanline;
   agg::path_storage path;
   agg::span_allocator<agg::rgba8> spans;
@@ -175,6 +192,10 @@ void TAgg2D::BlendMode(int mode) {
 void TAgg2D::AntiAliasGamma(double gamma) {
   state_.AntiAliasGamma = gamma;
   impl_->rasterizer.gamma(CoverageGamma{gamma, state_.MasterAlpha});
+}
+
+unsigned TAgg2D::CoverageAfterGamma(unsigned coverage) const {
+  return impl_->rasterizer.apply_gamma(std::min(coverage, 255u));
 }
 
 void TAgg2D::RenderPath(bool fill) {
@@ -295,8 +316,11 @@ bool TAgg2D::TransformImageQuad(const TBitmap32& picture, double x1, double y1, 
 
   agg::image_filter_lut filter;
   filter.calculate(agg::image_filter_hanning(), true);
-  agg::span_image_resample_rgba<Accessor, Subdivider> generator(accessor, subdivider, filter);
-  generator.blur(1.5);
+  using Resampler = agg::span_image_resample_rgba<Accessor, Subdivider>;
+  Resampler resampler(accessor, subdivider, filter);
+  resampler.blur(1.5);
+  ClampToAlpha clamp;
+  agg::span_converter<Resampler, ClampToAlpha> generator(resampler, clamp);
 
   PixfmtPre pixfmt(d.buffer);
   agg::renderer_base<PixfmtPre> base(pixfmt);

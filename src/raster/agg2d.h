@@ -71,6 +71,8 @@ class TAgg2D {
   // Only the values of TAggBlendMode are known; any other value fails.
   void BlendMode(int mode);
   void AntiAliasGamma(double gamma);
+  // The rasterizer's coverage after the gamma table, for coverage 0..255.
+  unsigned CoverageAfterGamma(unsigned coverage) const;
 
   // Bezier-arc ellipse, filled then stroked (round caps and joins) in the current blend mode.
   void Ellipse(double cx, double cy, double rx, double ry);

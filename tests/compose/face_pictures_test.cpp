@@ -97,6 +97,23 @@ TEST(FacePictures, SlantedSharedEdgeLeaksLittle) {
   EXPECT_GE(darkest, 190u);
 }
 
+// White faces on a white background: a dark fringe (AGG's own darkened edge showing through the
+// cut) would show as grey pixels along the outline.
+TEST(FacePictures, NoDarkFringeOnWhite) {
+  TBitmap32 canvas(400, 300);
+  canvas.Clear(0xFFFFFFFFu);
+  TBitmap32 white(50, 50);
+  white.Clear(0xFFFFFFFFu);
+  TBitmap32 face(400, 300);
+  MapFace(white, white.BoundsRect(), {60, 90}, {250, 110}, {250, 280}, {60, 250}, face, true);
+  Stack(canvas, face);
+  MapFace(white, white.BoundsRect(), {110, 40}, {340, 80}, {250, 110}, {60, 90}, face, true);
+  Stack(canvas, face);
+  uint32_t darkest = 255;
+  for (size_t i = 0; i < canvas.PixelCount(); ++i) darkest = std::min(darkest, IntensityOf(canvas.Bits()[i]));
+  EXPECT_EQ(darkest, 255u);
+}
+
 TEST(FacePictures, DiscsAreDrawnCentred) {
   const auto art = Artwork(300, 300, 0xFFE0A020u, 0xFF2060E0u);
   const auto round = DrawDisc(*art, 300, 300);
