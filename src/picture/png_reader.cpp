@@ -21,6 +21,7 @@ struct PngSource {
   size_t size;
   size_t position;
   char message[200];
+  char warning[200];  // libpng explains a bad header in a warning before failing
 };
 
 void PngFail(png_structp png, png_const_charp text) {
@@ -29,7 +30,10 @@ void PngFail(png_structp png, png_const_charp text) {
   png_longjmp(png, 1);
 }
 
-void PngIgnoreWarning(png_structp, png_const_charp) {}
+void PngKeepWarning(png_structp png, png_const_charp text) {
+  auto* source = static_cast<PngSource*>(png_get_error_ptr(png));
+  std::snprintf(source->warning, sizeof source->warning, "%s", text);
+}
 
 void PngReadBytes(png_structp png, png_bytep out, size_t count) {
   auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
@@ -110,7 +114,9 @@ bool DecodePngFrame(png_structp png, png_infop info, PngLayout* layout, std::vec
 }
 
 // libpng's texts turned into the messages users see for the common faults.
-std::string PngMessage(const std::string& text) {
+std::string PngMessage(const std::string& error, const std::string& warning) {
+  const std::string& text =
+      error.find("Invalid IHDR data") != std::string::npos && !warning.empty() ? warning : error;
   auto has = [&text](const char* part) { return text.find(part) != std::string::npos; };
   if (has("CRC error")) return "Cannot load image. CRC error found in PNG file.";
   if (has("PLTE") || has("palette")) return "Cannot load image. Palette in PNG file is invalid.";
@@ -144,9 +150,15 @@ void ApplyFileGamma(png_fixed_point gamma, std::vector<TColor32>& pixels) {
 TDecodedPicture DecodePng(std::span<const uint8_t> bytes) {
   if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0)
     throw Error("Cannot load image. Invalid or unexpected PNG image format.");
-  PngSource source{bytes.data(), bytes.size(), 0, {}};
+  // The declared size is judged before libpng allocates anything for it.
+  if (bytes.size() >= 24 && std::memcmp(bytes.data() + 12, "IHDR", 4) == 0) {
+    const int64_t width = (int64_t{bytes[16]} << 24) | (bytes[17] << 16) | (bytes[18] << 8) | bytes[19];
+    const int64_t height = (int64_t{bytes[20]} << 24) | (bytes[21] << 16) | (bytes[22] << 8) | bytes[23];
+    if (width > 0 && height > 0) CheckPictureSize("PNG", width, height);
+  }
+  PngSource source{bytes.data(), bytes.size(), 0, {}, {}};
   PngReadHandle handle;
-  handle.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, PngFail, PngIgnoreWarning);
+  handle.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, PngFail, PngKeepWarning);
   if (handle.png == nullptr) throw Error("Cannot load PNG image. Out of memory.");
   handle.info = png_create_info_struct(handle.png);
   if (handle.info == nullptr) throw Error("Cannot load PNG image. Out of memory.");
@@ -156,7 +168,7 @@ TDecodedPicture DecodePng(std::span<const uint8_t> bytes) {
   TDecodedPicture picture;
   if (!DecodePngFrame(handle.png, handle.info, &layout, &picture.Pixels)) {
     if (layout.tooLarge) CheckPictureSize("PNG", layout.width, layout.height);
-    throw Error(PngMessage(source.message));
+    throw Error(PngMessage(source.message, source.warning));
   }
   if (layout.gamma > 0) ApplyFileGamma(layout.gamma, picture.Pixels);
   picture.Kind = TPictureKind::Bitmap;

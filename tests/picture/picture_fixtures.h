@@ -1,13 +1,15 @@
 // Small picture files made in memory for the reader and writer tests and the fuzz seeds.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
+// jpeglib.h needs size_t and FILE declared before it.
 #include <gif_lib.h>
+#include <jpeglib.h>
 #include <tiffio.h>
 #include <unistd.h>
 #include <zlib.h>
 
-#include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -231,6 +233,35 @@ inline Bytes BmpFile(int32_t width, int32_t height, uint16_t bits, uint32_t comp
   out.insert(out.end(), masks.begin(), masks.end());
   out.insert(out.end(), palette.begin(), palette.end());
   out.insert(out.end(), pixelData.begin(), pixelData.end());
+  return out;
+}
+
+// ---- JPEG through libjpeg ----------------------------------------------------------------
+
+// A grey JPEG with every sample equal; libjpeg's default error handler ends the test program on failure.
+inline Bytes GreyJpeg(uint32_t width, uint32_t height, uint8_t value) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = width;
+  info.image_height = height;
+  info.input_components = 1;
+  info.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&info);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(width, value);
+  while (info.next_scanline < height) {
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&info, &r, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  Bytes out(buffer, buffer + size);
+  std::free(buffer);
   return out;
 }
 

@@ -1,0 +1,33 @@
+// Shared body of the picture reader fuzz targets: decode, check the result's shape, load it.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+
+#include "raster/bitmap32.h"
+#include "raster/decoded_picture.h"
+#include "raster/error.h"
+
+namespace mirelane {
+
+// Pictures up to this many pixels also go through Assign; bigger ones only have their shape checked.
+constexpr size_t kFuzzAssignLimit = size_t{1} << 22;
+
+template <typename Decoder>
+void FuzzDecoder(Decoder decode, std::span<const uint8_t> bytes) {
+  try {
+    const TDecodedPicture picture = decode(bytes);
+    const size_t expected = static_cast<size_t>(picture.Width) * static_cast<size_t>(picture.Height);
+    // A reader that returns a picture whose pixels do not match its size is a bug, not bad input.
+    if (picture.Width <= 0 || picture.Height <= 0 || picture.Pixels.size() != expected) std::abort();
+    if (expected <= kFuzzAssignLimit) {
+      TBitmap32 surface;
+      surface.Assign(picture);
+    }
+  } catch (const Error&) {
+    // Every refusal must arrive as our error type with a message; anything else escapes and is reported.
+  }
+}
+
+}  // namespace mirelane

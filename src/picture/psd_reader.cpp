@@ -1,0 +1,144 @@
+// Photoshop pictures (psd, pdd): the merged image of grey, indexed or RGB files with 8 or 16 bits,
+// raw or PackBits coded, with its alpha channel.
+#include <algorithm>
+#include <string>
+
+#include "picture/byte_reader.h"
+#include "picture/picture_decoders.h"
+#include "raster/error.h"
+
+namespace mirelane {
+
+namespace {
+
+[[noreturn]] void PsdFail(const char* why) {
+  throw Error(std::string("Photoshop image is not valid. ") + why + ".");
+}
+
+constexpr uint32_t kModeGrey = 1, kModeIndexed = 2, kModeRgb = 3;
+
+// Skips one section that starts with its 32-bit length; returns the offset after it.
+size_t SkipSection(const TByteReader& in, size_t pos, std::span<const uint8_t>* content = nullptr) {
+  uint32_t length = 0;
+  if (!in.U32Be(pos, length) || !in.Has(pos + 4, length)) PsdFail("A section runs past the end of the file");
+  if (content != nullptr) *content = in.Bytes().subspan(pos + 4, length);
+  return pos + 4 + length;
+}
+
+// PackBits: a count n below 128 copies n + 1 bytes, above 128 repeats the next byte 257 - n times.
+void UnpackRow(std::span<const uint8_t> packed, uint8_t* out, size_t length) {
+  size_t pos = 0;
+  size_t done = 0;
+  while (done < length) {
+    if (pos >= packed.size()) PsdFail("A compressed row is too short");
+    const uint32_t n = packed[pos++];
+    if (n < 128) {
+      const size_t count = n + 1;
+      if (count > length - done || count > packed.size() - pos) PsdFail("A compressed row is invalid");
+      std::copy_n(packed.data() + pos, count, out + done);
+      pos += count;
+      done += count;
+    } else if (n > 128) {
+      const size_t count = 257 - n;
+      if (count > length - done || pos >= packed.size()) PsdFail("A compressed row is invalid");
+      std::fill_n(out + done, count, packed[pos++]);
+      done += count;
+    }
+  }
+}
+
+// The merged image is composited over white where it is transparent; undo that matte.
+uint32_t RemoveWhiteMatte(uint32_t stored, uint32_t alpha) {
+  if (alpha == 0 || alpha == 255) return stored;
+  const int64_t value = ((int64_t{stored} - 255 + alpha) * 255 + alpha / 2) / alpha;
+  return static_cast<uint32_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
+}
+
+}  // namespace
+
+TDecodedPicture DecodePsd(std::span<const uint8_t> bytes) {
+  const TByteReader in(bytes);
+  if (bytes.size() < 26 || bytes[0] != '8' || bytes[1] != 'B' || bytes[2] != 'P' || bytes[3] != 'S')
+    PsdFail("The signature is missing");
+  uint32_t version = 0, channels = 0, height = 0, width = 0, depth = 0, mode = 0;
+  in.U16Be(4, version);
+  in.U16Be(12, channels);
+  in.U32Be(14, height);
+  in.U32Be(18, width);
+  in.U16Be(22, depth);
+  in.U16Be(24, mode);
+  if (version != 1) PsdFail("Only version 1 files are supported");
+  if (depth != 8 && depth != 16) PsdFail("The channel depth is not supported");
+  const uint32_t colourChannels = mode == kModeRgb ? 3 : 1;
+  if ((mode != kModeGrey && mode != kModeIndexed && mode != kModeRgb) || channels < colourChannels ||
+      channels > 56)
+    PsdFail("The colour mode is not supported");
+  CheckPictureSize("Photoshop", width, height);
+
+  std::span<const uint8_t> colourData;
+  size_t pos = SkipSection(in, 26, &colourData);
+  pos = SkipSection(in, pos);  // image resources
+  pos = SkipSection(in, pos);  // layers and masks
+  uint32_t compression = 0;
+  if (!in.U16Be(pos, compression)) PsdFail("The picture data is missing");
+  pos += 2;
+  if (mode == kModeIndexed && colourData.size() < 768) PsdFail("The colour table is missing");
+
+  // Only the colour channels and the one alpha channel after them are needed.
+  const bool hasAlpha = channels > colourChannels && mode != kModeIndexed;
+  const uint32_t used = colourChannels + (hasAlpha ? 1 : 0);
+  const size_t sampleBytes = depth / 8;
+  const size_t rowBytes = size_t{width} * sampleBytes;
+  const size_t planeSize = size_t{width} * height;
+  std::vector<uint8_t> planes(planeSize * used);  // 8-bit samples, one plane per channel
+  std::vector<uint8_t> row(rowBytes);
+  if (compression == 0) {
+    if (!in.Has(pos, rowBytes * height * used)) PsdFail("The picture data is truncated");
+  } else if (compression == 1) {
+    if (!in.Has(pos, size_t{height} * channels * 2)) PsdFail("The row table is truncated");
+  } else {
+    PsdFail("The compression is not supported");
+  }
+  size_t dataPos = compression == 1 ? pos + size_t{height} * channels * 2 : pos;
+  for (uint32_t c = 0; c < used; ++c)
+    for (uint32_t y = 0; y < height; ++y) {
+      const uint8_t* source = nullptr;
+      if (compression == 0) {
+        source = bytes.data() + dataPos;
+        dataPos += rowBytes;
+      } else {
+        uint32_t packedLength = 0;
+        in.U16Be(pos + (size_t{c} * height + y) * 2, packedLength);
+        if (!in.Has(dataPos, packedLength)) PsdFail("The picture data is truncated");
+        UnpackRow(bytes.subspan(dataPos, packedLength), row.data(), rowBytes);
+        dataPos += packedLength;
+        source = row.data();
+      }
+      uint8_t* out = planes.data() + c * planeSize + size_t{y} * width;
+      for (size_t x = 0; x < width; ++x) out[x] = source[x * sampleBytes];  // the high byte
+    }
+
+  TDecodedPicture picture;
+  picture.Kind = TPictureKind::Bitmap;
+  picture.Width = static_cast<int32_t>(width);
+  picture.Height = static_cast<int32_t>(height);
+  picture.BitsPerPixel = hasAlpha ? 32 : 24;
+  picture.Pixels.resize(planeSize);
+  for (size_t i = 0; i < planeSize; ++i) {
+    const uint32_t a = hasAlpha ? planes[(used - 1) * planeSize + i] : 255;
+    uint32_t r = planes[i], g = r, b = r;
+    if (mode == kModeRgb) {
+      g = planes[planeSize + i];
+      b = planes[2 * planeSize + i];
+    } else if (mode == kModeIndexed) {
+      // The table holds 256 reds, then 256 greens, then 256 blues.
+      g = colourData[256 + r];
+      b = colourData[512 + r];
+      r = colourData[r];
+    }
+    picture.Pixels[i] = Color32(RemoveWhiteMatte(r, a), RemoveWhiteMatte(g, a), RemoveWhiteMatte(b, a), a);
+  }
+  return picture;
+}
+
+}  // namespace mirelane

@@ -1,0 +1,193 @@
+// The JPEG, GIF and TIFF/EPS readers on small files written with their libraries.
+#include <gtest/gtest.h>
+
+#include "picture/picture_decoders.h"
+#include "picture/picture_fixtures.h"
+#include "picture/picture_writer.h"
+#include "raster/bitmap32.h"
+#include "raster/error.h"
+
+namespace mirelane {
+namespace {
+
+using fixtures::Bytes;
+
+std::vector<TColor32> Load(const TDecodedPicture& picture) {
+  TBitmap32 surface;
+  surface.Assign(picture);
+  return std::vector<TColor32>(surface.Bits(), surface.Bits() + surface.PixelCount());
+}
+
+template <typename Decoder>
+std::string MessageOf(Decoder decode, const Bytes& bytes) {
+  try {
+    decode(bytes);
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+// ---- JPEG ----
+
+TEST(DecodeJpeg, ColourPictureLoadsOpaqueAtFullSize) {
+  TBitmap32 picture(33, 17);
+  picture.Clear(0x40204080u);  // the alpha is not stored
+  const TDecodedPicture decoded = DecodeJpeg(EncodeJpg(picture, 96));
+  EXPECT_EQ(decoded.Kind, TPictureKind::Other);
+  EXPECT_EQ(decoded.Width, 33);
+  EXPECT_EQ(decoded.Height, 17);
+  for (TColor32 p : Load(decoded)) {
+    ASSERT_EQ(AlphaOf(p), 255u);
+    ASSERT_NEAR(static_cast<int>(RedOf(p)), 0x20, 2);
+    ASSERT_NEAR(static_cast<int>(GreenOf(p)), 0x40, 2);
+    ASSERT_NEAR(static_cast<int>(BlueOf(p)), 0x80, 2);
+  }
+}
+
+TEST(DecodeJpeg, GreyPictureBecomesGreyRgb) {
+  for (TColor32 p : Load(DecodeJpeg(fixtures::GreyJpeg(9, 5, 77)))) ASSERT_EQ(p, 0xFF4D4D4Du);
+}
+
+TEST(DecodeJpeg, BrokenFilesReportTheDecoderMessageNumber) {
+  const Bytes good = EncodeJpg(TBitmap32(16, 16), 96);
+  const Bytes cases[] = {
+      Bytes{},
+      Bytes{0x89, 'P', 'N', 'G'},
+      Bytes{0xFF, 0xD8, 0xFF, 0xD9},
+      Bytes(good.begin(), good.begin() + static_cast<long>(good.size() / 2)),
+      Bytes(good.begin(), good.begin() + 200),
+  };
+  for (const Bytes& bytes : cases) EXPECT_EQ(MessageOf(DecodeJpeg, bytes).rfind("JPEG error #", 0), 0u);
+}
+
+TEST(DecodeJpeg, OversizedFrameIsRefusedBeforeDecoding) {
+  Bytes jpg = EncodeJpg(TBitmap32(8, 8), 96);
+  for (size_t i = 2; i + 9 < jpg.size(); ++i)
+    if (jpg[i] == 0xFF && jpg[i + 1] == 0xC0) {  // the frame header: height at +5, width at +7
+      jpg[i + 5] = 0x4E;
+      jpg[i + 6] = 0x20;
+      jpg[i + 7] = 0x4E;
+      jpg[i + 8] = 0x20;
+      break;
+    }
+  EXPECT_EQ(MessageOf(DecodeJpeg, jpg), "JPEG image is too large (20000 x 20000 pixels).");
+}
+
+// ---- GIF ----
+
+const std::vector<GifColorType> kGifColours = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+
+TEST(DecodeGif, TransparentIndexGivesAlphaZeroOnExactlyThosePixels) {
+  const Bytes gif = fixtures::GifFile(3, 2, kGifColours, {{3, 2, {0, 1, 2, 3, 2, 1}, 2}});
+  EXPECT_EQ(Load(DecodeGif(gif)), (std::vector<TColor32>{0xFF000000u, 0xFFFF0000u, 0x0000FF00u, 0xFF0000FFu,
+                                                         0x0000FF00u, 0xFFFF0000u}));
+}
+
+TEST(DecodeGif, WithoutTransparencyEveryPixelIsOpaque) {
+  const Bytes gif = fixtures::GifFile(2, 1, kGifColours, {{2, 1, {3, 0}}});
+  EXPECT_EQ(Load(DecodeGif(gif)), (std::vector<TColor32>{0xFF0000FFu, 0xFF000000u}));
+}
+
+TEST(DecodeGif, InterlacedRowsArePlacedCorrectly) {
+  std::vector<uint8_t> indices;
+  for (int y = 0; y < 10; ++y) indices.insert(indices.end(), {static_cast<uint8_t>(y % 4), 0});
+  fixtures::GifFrame frame{2, 10, indices};
+  frame.interlace = true;
+  const auto loaded = Load(DecodeGif(fixtures::GifFile(2, 10, kGifColours, {frame})));
+  for (int y = 0; y < 10; ++y) {
+    const GifColorType& c = kGifColours[static_cast<size_t>(y % 4)];
+    EXPECT_EQ(loaded[static_cast<size_t>(2 * y)], Color32(c.Red, c.Green, c.Blue)) << y;
+  }
+}
+
+TEST(DecodeGif, AnimatedFileYieldsItsFirstFrame) {
+  const Bytes gif = fixtures::GifFile(2, 1, kGifColours, {{2, 1, {1, 1}}, {2, 1, {2, 2}, 0}});
+  EXPECT_EQ(Load(DecodeGif(gif)), (std::vector<TColor32>{0xFFFF0000u, 0xFFFF0000u}));
+}
+
+TEST(DecodeGif, BrokenFilesFailWithAMessage) {
+  const Bytes good = fixtures::GifFile(4, 4, kGifColours, {{4, 4, std::vector<uint8_t>(16, 1)}});
+  const Bytes cases[] = {Bytes{}, Bytes{'G', 'I', 'F'},
+                         Bytes{'P', 'N', 'G', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0},
+                         Bytes(good.begin(), good.end() - 8), Bytes(good.begin(), good.begin() + 13)};
+  for (const Bytes& bytes : cases) EXPECT_EQ(MessageOf(DecodeGif, bytes).rfind("GIF image ", 0), 0u);
+}
+
+TEST(DecodeGif, OversizedImageIsRefused) {
+  Bytes gif = fixtures::GifFile(2, 1, kGifColours, {{2, 1, {1, 1}}});
+  for (size_t i = 13 + 12; i + 9 < gif.size(); ++i)
+    if (gif[i] == 0x2C) {  // the image descriptor: width at +5, height at +7
+      gif[i + 5] = gif[i + 6] = gif[i + 7] = gif[i + 8] = 0xFF;
+      break;
+    }
+  EXPECT_EQ(MessageOf(DecodeGif, gif), "GIF image is too large (65535 x 65535 pixels).");
+}
+
+// ---- TIFF and EPS ----
+
+TEST(DecodeTiff, RgbLoadsOpaque) {
+  const Bytes tiff = fixtures::TiffFile(2, 2, 3, false, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+  const TDecodedPicture decoded = DecodeTiff(tiff);
+  EXPECT_EQ(decoded.BitsPerPixel, 24);
+  EXPECT_EQ(Load(decoded), (std::vector<TColor32>{0xFF010203u, 0xFF040506u, 0xFF070809u, 0xFF0A0B0Cu}));
+}
+
+TEST(DecodeTiff, CompressedGreyLoads) {
+  const Bytes tiff = fixtures::TiffFile(3, 1, 1, false, {0, 128, 255}, COMPRESSION_ADOBE_DEFLATE);
+  EXPECT_EQ(Load(DecodeTiff(tiff)), (std::vector<TColor32>{0xFF000000u, 0xFF808080u, 0xFFFFFFFFu}));
+}
+
+TEST(DecodeTiff, UnassociatedAlphaIsKeptStraight) {
+  const Bytes tiff = fixtures::TiffFile(3, 1, 4, true, {200, 100, 50, 255, 10, 20, 30, 0, 240, 120, 60, 128});
+  const auto loaded = Load(DecodeTiff(tiff));
+  EXPECT_EQ(loaded[0], 0xFFC86432u);
+  EXPECT_EQ(AlphaOf(loaded[1]), 0u);
+  EXPECT_EQ(AlphaOf(loaded[2]), 128u);
+  EXPECT_NEAR(static_cast<int>(RedOf(loaded[2])), 240, 2);
+  EXPECT_NEAR(static_cast<int>(GreenOf(loaded[2])), 120, 2);
+  EXPECT_NEAR(static_cast<int>(BlueOf(loaded[2])), 60, 2);
+}
+
+TEST(DecodeTiff, BrokenFilesFailWithAMessage) {
+  const Bytes good = fixtures::TiffFile(16, 16, 3, false, Bytes(16 * 16 * 3, 9));
+  const Bytes cases[] = {Bytes{}, Bytes{'I', 'I', 42, 0}, Bytes{'M', 'M', 0, 42, 0, 0, 0, 8},
+                         Bytes(good.begin(), good.begin() + 300)};
+  for (const Bytes& bytes : cases) EXPECT_EQ(MessageOf(DecodeTiff, bytes).rfind("TIFF image is not ", 0), 0u);
+}
+
+Bytes EpsWithPreview(const Bytes& tiff) {
+  Bytes eps = {0xC5, 0xD0, 0xD3, 0xC6};
+  const Bytes postscript = {'%', '!', 'P', 'S'};
+  fixtures::Le32(eps, 30);
+  fixtures::Le32(eps, static_cast<uint32_t>(postscript.size()));
+  fixtures::Le32(eps, 0);
+  fixtures::Le32(eps, 0);
+  fixtures::Le32(eps, 30 + static_cast<uint32_t>(postscript.size()));
+  fixtures::Le32(eps, static_cast<uint32_t>(tiff.size()));
+  fixtures::Le16(eps, 0xFFFF);
+  eps.insert(eps.end(), postscript.begin(), postscript.end());
+  eps.insert(eps.end(), tiff.begin(), tiff.end());
+  return eps;
+}
+
+TEST(DecodeEps, ReadsTheTiffPreview) {
+  const Bytes tiff = fixtures::TiffFile(2, 1, 3, false, {9, 8, 7, 6, 5, 4});
+  EXPECT_EQ(Load(DecodeEps(EpsWithPreview(tiff))), (std::vector<TColor32>{0xFF090807u, 0xFF060504u}));
+}
+
+TEST(DecodeEps, FailureMessages) {
+  Bytes outside = EpsWithPreview(fixtures::TiffFile(2, 1, 3, false, {9, 8, 7, 6, 5, 4}));
+  outside[24] = 0xFF;  // the preview's length now runs past the end
+  Bytes noPreview = EpsWithPreview({});
+  const std::pair<Bytes, std::string> cases[] = {
+      {Bytes{'%', '!', 'P', 'S', '-', 'A', 'd', 'o', 'b', 'e'},
+       "EPS image is not valid. The file has no preview header."},
+      {noPreview, "EPS image has no TIFF preview."},
+      {outside, "EPS image is not valid. The TIFF preview lies outside the file."},
+  };
+  for (const auto& [eps, message] : cases) EXPECT_EQ(MessageOf(DecodeEps, eps), message);
+}
+
+}  // namespace
+}  // namespace mirelane
