@@ -21,8 +21,12 @@ namespace {
 // No one answers dialogs here: errors go to the terminal and every question is cancelled.
 class ConsoleDialogs : public mirelane::Dialogs {
  public:
-  std::optional<QString> OpenPicture(QWidget*, const QString&, const QString&) override { return std::nullopt; }
-  std::optional<QString> SavePicture(QWidget*, const mirelane::SaveDialogRequest&) override { return std::nullopt; }
+  std::optional<QString> OpenPicture(QWidget*, const QString&, const QString&) override {
+    return std::nullopt;
+  }
+  std::optional<QString> SavePicture(QWidget*, const mirelane::SaveDialogRequest&) override {
+    return std::nullopt;
+  }
   std::optional<QColor> ChooseColor(QWidget*, const QColor&) override { return std::nullopt; }
   void ShowError(QWidget*, const QString& caption, const QString& text) override {
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
@@ -64,8 +68,10 @@ int main(int argc, char** argv) {
   ConsoleDialogs dialogs;
   // Named as the real program, so the title is the one users see.
   const std::filesystem::path executable =
-      std::filesystem::path(mirelane::PathFromQString(QCoreApplication::applicationDirPath())) / "mirelane-creator";
-  mirelane::Shell shell{dialogs, std::string(mirelane::kDesignTitle), executable, mirelane::FindDataRoot(executable)};
+      std::filesystem::path(mirelane::PathFromQString(QCoreApplication::applicationDirPath())) /
+      "mirelane-creator";
+  mirelane::Shell shell{dialogs, std::string(mirelane::kDesignTitle), executable,
+                        mirelane::FindDataRoot(executable)};
   mirelane::EditingState state;
   mirelane::LayerSources sources;
   mirelane::TForm1 mainWindow(shell, state, sources);

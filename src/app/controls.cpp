@@ -5,6 +5,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -66,6 +67,24 @@ TTrackBar::TTrackBar(int minimum, int maximum, int position, QWidget* parent)
 void TTrackBar::mouseReleaseEvent(QMouseEvent* event) {
   QSlider::mouseReleaseEvent(event);
   if (rect().contains(event->position().toPoint())) emit MouseUp();
+}
+
+TSpinEdit::TSpinEdit(int minimum, int maximum, int value, QWidget* parent) : QSpinBox(parent) {
+  setRange(minimum, maximum);
+  setValue(value);
+  // Leaving the field brings a typed value into the range instead of restoring the old one.
+  setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+  lastText_ = text();
+  // QSpinBox::textChanged stays silent while the text is not a value in range, and the editor is
+  // silent when the spin box corrects it; listening to both and comparing gives every change once.
+  connect(lineEdit(), &QLineEdit::textChanged, this, &TSpinEdit::TextMaybeChanged);
+  connect(this, &QSpinBox::textChanged, this, &TSpinEdit::TextMaybeChanged);
+}
+
+void TSpinEdit::TextMaybeChanged() {
+  if (text() == lastText_) return;
+  lastText_ = text();
+  emit Change();
 }
 
 THorizontalUpDown::THorizontalUpDown(int minimum, int maximum, int position, QWidget* parent)

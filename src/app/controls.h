@@ -8,10 +8,12 @@
 #include <QImage>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QWidget>
 
 #include "raster/color32.h"
 
+class QLineEdit;
 class QToolButton;
 
 namespace mirelane {
@@ -37,6 +39,23 @@ class TTrackBar : public QSlider {
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A number field with arrows whose Change fires at every change of its text: each typed
+// character (also while the text is not yet a value in range), each step, and the correction
+// made when the field loses the focus.
+class TSpinEdit : public QSpinBox {
+  Q_OBJECT
+ public:
+  TSpinEdit(int minimum, int maximum, int value, QWidget* parent);
+  QLineEdit* Editor() const { return lineEdit(); }
+
+ signals:
+  void Change();
+
+ private:
+  void TextMaybeChanged();
+  QString lastText_;
 };
 
 // Two arrow buttons stepping a position within a range, without wrap-around. Click fires after

@@ -53,12 +53,8 @@ QCheckBox* AddCheckBox(QWidget* parent, const QString& text, int left, int top, 
   return box;
 }
 
-QSpinBox* AddSpinEdit(QWidget* parent, int left, int top, int minimum, int maximum, int value) {
-  auto* field = new QSpinBox(parent);
-  field->setRange(minimum, maximum);
-  field->setValue(value);
-  // Leaving the field brings a typed value into the range instead of restoring the old one.
-  field->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+TSpinEdit* AddSpinEdit(QWidget* parent, int left, int top, int minimum, int maximum, int value) {
+  auto* field = new TSpinEdit(minimum, maximum, value, parent);
   field->setGeometry(left, top, 49, 21);
   return field;
 }
@@ -114,7 +110,6 @@ void TForm1::CreateControls() {
   SaveButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
   SaveButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   SaveButton->setFixedSize(67, 36);
-  SaveButton->setShortcut(QKeySequence::Save);
   sToolBar1->addWidget(SaveButton);
   AboutToolButton = new QToolButton(sToolBar1);
   AboutToolButton->setText(QStringLiteral("About..."));
@@ -232,8 +227,10 @@ void TForm1::WireEvents() {
   connect(LayerSourceImg, &TPictureBox::Click, this, &TForm1::LayerSourceImgClick);
   connect(LayerSourceImg, &TPictureBox::FileDropped, this, &TForm1::LayerSourceImgFileDropped);
   connect(LayerSourceColorSelect, &TColorSelect::Change, this, &TForm1::LayerSourceColorSelectChange);
-  connect(WidthSpinEdit, &QSpinBox::textChanged, this, &TForm1::WidthSpinEditChange);
-  connect(HeightSpinEdit, &QSpinBox::textChanged, this, &TForm1::HeightSpinEditChange);
+  connect(WidthSpinEdit, &TSpinEdit::Change, this, &TForm1::WidthSpinEditChange);
+  connect(HeightSpinEdit, &TSpinEdit::Change, this, &TForm1::HeightSpinEditChange);
+  auto* saveShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+  connect(saveShortcut, &QShortcut::activated, this, &TForm1::SaveButtonClick);
   connect(ShowReflectionCheckBox, &QCheckBox::clicked, this, &TForm1::ShowReflectionCheckBoxClick);
   connect(FadeReflectionCheckBox, &QCheckBox::clicked, this, &TForm1::FadeReflectionCheckBoxClick);
   connect(OpacityReflectionTrackBar, &QSlider::valueChanged, this, &TForm1::OpacityReflectionTrackBarChange);

@@ -34,6 +34,7 @@ class THorizontalUpDown;
 class TImgViewWidget;
 class TPictureBox;
 class TTrackBar;
+class TSpinEdit;
 class TForm2;
 
 class TForm1 : public QWidget {
@@ -111,9 +112,9 @@ class TForm1 : public QWidget {
   TColorSelect* LayerSourceColorSelect;
   THorizontalUpDown* LayerSourceUpDown;
   QFrame* sPanel2;
-  QSpinBox* WidthSpinEdit;
-  QSpinBox* HeightSpinEdit;
-  QSpinBox* DpiSpinEdit;
+  TSpinEdit* WidthSpinEdit;
+  TSpinEdit* HeightSpinEdit;
+  TSpinEdit* DpiSpinEdit;
   QCheckBox* TrBckCheckBox;
   QCheckBox* LarDiAreaCheckBox;
   QCheckBox* FlipCheckBox;

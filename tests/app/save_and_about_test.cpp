@@ -2,9 +2,9 @@
 #include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QSpinBox>
-#include <QToolButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <fstream>
 #include <iterator>
 
