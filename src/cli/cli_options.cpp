@@ -47,8 +47,7 @@ std::optional<TColor> ParseCliColor(const std::string& text) {
     return static_cast<TColor>(rgb[0] | (rgb[1] << 8) | (rgb[2] << 16));
   }
   if (text.size() > 2 && (text[0] == 'c' || text[0] == 'C') && (text[1] == 'l' || text[1] == 'L')) {
-    TColor color = 0;
-    if (IdentToColor(text, color)) return color;
+    if (auto color = IdentToColor(text)) return *color;
   }
   return std::nullopt;
 }

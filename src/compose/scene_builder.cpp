@@ -15,8 +15,10 @@
 #include "raster/blur.h"
 #include "raster/disc.h"
 #include "raster/error.h"
+#include "raster/shade_maps.h"
 #include "raster/tonal.h"
-#include "templates/template_reader.h"
+#include "templates/color_names.h"
+#include "templates/template.h"
 
 namespace mirelane {
 
@@ -29,26 +31,23 @@ bool IsShadeKind(const std::string& t) { return t == "shade" || t == "blurshade"
 bool IsHighlightKind(const std::string& t) {
   return t == "highlight" || t == "blurhighlight" || t == "roundrecthighlight";
 }
-bool IsSlotType(const std::string& t) {
-  return t == "normal" || t == "reflection" || t == "roundrect" || t == "disc" || t == "discreflection";
+void Turn(TBitmap32& surface, ShadeTurn turn) {
+  switch (turn) {
+    case ShadeTurn::None:
+      break;
+    case ShadeTurn::Quarter:
+      surface.Rotate90();
+      break;
+    case ShadeTurn::Half:
+      surface.Rotate180();
+      break;
+    case ShadeTurn::ThreeQuarters:
+      surface.Rotate270();
+      break;
+  }
 }
 
-// The shade map a direction keyword picks: corners 0, all sides 2, a side (or anything else) 1.
-int ShadeMapIndex(const std::string& direction) {
-  if (direction == "leftdown" || direction == "lefttop" || direction == "righttop" || direction == "rightdown")
-    return 0;
-  if (direction == "rightlefttopdown") return 2;
-  return 1;
-}
-
-void TurnByDirection(TBitmap32& surface, const std::string& direction) {
-  if (direction == "lefttop" || direction == "left")
-    surface.Rotate90();
-  else if (direction == "righttop" || direction == "top")
-    surface.Rotate180();
-  else if (direction == "rightdown" || direction == "right")
-    surface.Rotate270();
-}
+const TBitmap32& ShadeMap(int index) { return ShadeBitmap32List().Bitmap(index); }
 
 void PrepareSurface(TBitmap32& s) {
   s.SetDrawMode(dmBlend);
@@ -121,7 +120,7 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
     if (SlotFill(*source, layer)) source->FlipVertical();
     Fade(*source);
   } else if (type == "roundrect") {
-    const TBitmap32& panel = ShadeMap(4);
+    const TBitmap32& panel = ShadeMap(kShadeMapRoundRect);
     SlotFill(*face, layer);
     source->SetSizeFrom(&panel);
     source->Draw(source->BoundsRect(), face->BoundsRect(), face.get());
@@ -149,12 +148,13 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
     source->SetMasterAlpha(st.ShadowDensity);
   } else if (IsShadeKind(type) || IsHighlightKind(type)) {
     const bool shade = IsShadeKind(type);
-    const TBitmap32& map = ShadeMap(ShadeMapIndex(text));
+    const ShadeMapChoice choice = ShadeMapFor(ShadeDirectionOf(text));
+    const TBitmap32& map = ShadeMap(choice.MapIndex);
     source->SetSizeFrom(&map);
     source->Clear(ColorToColor32(shade ? st.ShadingColor : st.HighlightColor));
     AlphaFromMask(map, *source);
     if (type == "roundrectshade" || type == "roundrecthighlight") {
-      const TBitmap32& panel = ShadeMap(4);
+      const TBitmap32& panel = ShadeMap(kShadeMapRoundRect);
       face->SetSizeFrom(source.get());
       face->Draw(face->BoundsRect(), source->BoundsRect(), source.get());
       source->SetSizeFrom(&panel);
@@ -164,15 +164,15 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
       ModulateAlphaByMask(panel, *source);
     }
     source->SetMasterAlpha(shade ? st.ObjectShading : st.ObjectHighlight);
-    TurnByDirection(*source, text);
+    Turn(*source, choice.Turn);
     if (type == "blurshade" || type == "blurhighlight") {
       source->FlipVertical();
       Fade(*source);
     }
   } else if (type == "customfile") {
-    LoadFromFile(*source, CustomFilePath(in_.CustomFolder, text).string());
+    LoadFromFile(*source, CustomPicturePath(in_.CustomFolder, text).string());
   } else if (type == "customcolor" || type == "customcolorreflection") {
-    source->Clear(ColorToColor32(ColorFromText(text)));
+    source->Clear(ColorToColor32(StringToColor(text)));
     if (type == "customcolorreflection") Fade(*source);
   }
 
@@ -237,12 +237,7 @@ CanvasMapping MakeCanvasMapping(int32_t canvasWidth, int32_t canvasHeight, int32
   return m;
 }
 
-bool IsReflectionGroup(const std::string& type) {
-  return type == "reflection" || type == "discreflection" || type == "blurshade" || type == "blurhighlight" ||
-         type == "customcolorreflection";
-}
-
-std::filesystem::path CustomFilePath(const std::filesystem::path& customFolder, const std::string& source) {
+std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolder, const std::string& source) {
   std::string name = source;
   for (char& ch : name)
     if (ch == '\\') ch = '/';

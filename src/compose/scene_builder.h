@@ -38,9 +38,6 @@ struct SceneInputs {
   unsigned Workers = 0;
 };
 
-// The layer type keywords of the reflection group (switched by the reflection "Show" box).
-bool IsReflectionGroup(const std::string& type);
-
 // Appends the template's layers to the view's stack and refills layerTypes. On failure the layers
 // built before the failing one stay, and layerTypes already holds the failing layer's keyword.
 void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, const SceneInputs& inputs,
@@ -48,6 +45,6 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
 
 // The file a "customfile" source names inside the custom folder ("\" is a folder separator);
 // absolute names and names that climb out with ".." are refused.
-std::filesystem::path CustomFilePath(const std::filesystem::path& customFolder, const std::string& source);
+std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolder, const std::string& source);
 
 }  // namespace mirelane

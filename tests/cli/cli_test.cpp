@@ -57,9 +57,13 @@ class CliTest : public ::testing::Test {
 
   CliResult Run(const std::vector<std::string>& args) const {
     std::string command = Quote(std::string(MIRELANE_BINARY_DIR) + "/mirelane-render");
-    for (const auto& a : args) command += " " + Quote(a);
+    for (const auto& a : args) {
+      command += ' ';
+      command += Quote(a);
+    }
     const fs::path errFile = dir_ / "stderr.txt";
-    command += " 2>" + Quote(errFile.string());
+    command += " 2>";
+    command += Quote(errFile.string());
     CliResult result;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
@@ -152,10 +156,10 @@ TEST_F(CliTest, FlipMirrorsAndTransparentLeavesAlphaZero) {
 TEST_F(CliTest, BmpCarriesTheResolution) {
   const fs::path out = Out("shot.bmp");
   const CliResult r =
-      Run({"--root", Root(), "--dpi", "300", "--width", "40", "--height", "30", "-o", out.string()});
+      Run({"--root", Root(), "--dpi", "300", "--width", "40", "--height", "32", "-o", out.string()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::string bytes = ReadAll(out);
-  ASSERT_EQ(bytes.size(), 54u + 40 * 30 * 4);
+  ASSERT_EQ(bytes.size(), 54u + 40 * 32 * 4);
   const auto u32 = [&](size_t at) {
     return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) |
            static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
@@ -200,7 +204,7 @@ TEST_F(CliTest, FailuresExitOneAndLeaveTheOutputAlone) {
 
 TEST_F(CliTest, ConvertReadsAPictureAndWritesItOut) {
   const fs::path png = Out("a.png");
-  ASSERT_EQ(Run({"--root", Root(), "--width", "40", "--height", "30", "-o", png.string()}).exitCode, 0);
+  ASSERT_EQ(Run({"--root", Root(), "--width", "40", "--height", "32", "-o", png.string()}).exitCode, 0);
   const fs::path bmp = Out("a.bmp");
   const CliResult r = Run({"--convert", png.string(), "-o", bmp.string()});
   ASSERT_EQ(r.exitCode, 0) << r.err;

@@ -47,11 +47,11 @@ TEST(CanvasMapping, NonPositiveSizesFailBeforeDividing) {
   EXPECT_THROW(MakeCanvasMapping(0, 300, 800, 600), Error);
 }
 
-TEST(CustomFilePath, BackslashesAreFoldersAndEscapesAreRefused) {
-  EXPECT_EQ(CustomFilePath("/data/custom", "sub\\case.png"), std::filesystem::path("/data/custom/sub/case.png"));
-  EXPECT_EQ(CustomFilePath("/data/custom", "tray.png"), std::filesystem::path("/data/custom/tray.png"));
+TEST(CustomPicturePath, BackslashesAreFoldersAndEscapesAreRefused) {
+  EXPECT_EQ(CustomPicturePath("/data/custom", "sub\\case.png"), std::filesystem::path("/data/custom/sub/case.png"));
+  EXPECT_EQ(CustomPicturePath("/data/custom", "tray.png"), std::filesystem::path("/data/custom/tray.png"));
   for (const char* bad : {"../secret.png", "sub\\..\\..\\x.png", "/etc/passwd", "\\abs.png", ""})
-    EXPECT_THROW(CustomFilePath("/data/custom", bad), Error) << bad;
+    EXPECT_THROW(CustomPicturePath("/data/custom", bad), Error) << bad;
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ class Shot:
                 continue
             # Reflections fade out: count only their upper half towards the frame.
             if t in ("reflection", "discreflection", "customcolorreflection", "blurshade", "blurhighlight"):
-                quad = [quad[0], quad[1], mid(quad[1], quad[2], 0.55), mid(quad[0], quad[3], 0.55)]
+                quad = [quad[0], quad[1], mid(quad[1], quad[2], 0.4), mid(quad[0], quad[3], 0.4)]
             for (u, v) in quad:
                 xs.append(u)
                 ys.append(v)
@@ -120,14 +120,18 @@ def floor_quad(x0, z0, x1, z1):
     return [(x0, 0.0, z1), (x1, 0.0, z1), (x1, 0.0, z0), (x0, 0.0, z0)]
 
 
-def shadow_for(k, back=0.35, right=0.25, grow=0.02):
-    """A soft floor shadow thrown back and to the right from the object's footprint."""
-    l, r = k["fbl"][0] - grow, k["fbr"][0] + grow
-    f, b = k["fbl"][2] + grow, k["bbl"][2] - grow
-    depth = f - b
-    width = r - l
-    return [(l + width * 0.05, 0.0, b - depth * back), (r + width * right, 0.0, b - depth * back),
-            (r + width * right * 0.4, 0.0, f), (l, 0.0, f)]
+def shadow_for(k, cast=0.22, drift=0.16):
+    """A shadow thrown back and to the right (a light at the front left) on the floor behind the
+    object: the object hides most of it, so what shows is a soft shadow peeking out beside and
+    behind it, never a dark pool in front (where the reflection lies)."""
+    l, r = k["fbl"][0], k["fbr"][0]
+    f, b = k["fbl"][2], k["bbl"][2]
+    h = k["ftl"][1] - k["fbl"][1]
+    depth, width = f - b, r - l
+    start = b + depth * 0.25
+    end = b - h * cast
+    return [(l + width * 0.1 + h * drift * 0.6, 0.0, end), (r + h * drift, 0.0, end),
+            (r - width * 0.02, 0.0, start), (l + width * 0.08, 0.0, start)]
 
 
 def box_layers(shot, k, front="FRONT", side="SIDE", top="TOP", side_on_right=True, shadow=True):
@@ -150,8 +154,8 @@ def box_layers(shot, k, front="FRONT", side="SIDE", top="TOP", side_on_right=Tru
 # ---- the shots -----------------------------------------------------------------------------
 
 def software_box(folder):
-    shot = Shot("01 Software box", Camera(yaw_deg=-34, distance=9.0, eye_height=3.3))
-    box_layers(shot, box_corners(0, 0, 1.9, 0.75, 2.6))
+    shot = Shot("01 Software box", Camera(yaw_deg=-40, distance=9.0, eye_height=4.3))
+    box_layers(shot, box_corners(0, 0, 2.1, 0.9, 2.7))
     shot.write(folder)
 
 
@@ -174,7 +178,7 @@ def hardcover(folder):
     shot = Shot("04 Hardcover book", Camera(yaw_deg=30, distance=8.0, eye_height=2.9))
     k = box_corners(0, 0, 1.55, 0.32, 2.2)
     fr, sp, tp = front_face(k), left_face(k), top_face(k)
-    shot.add("shadow", "none", shadow_for(k, back=0.9, right=0.2))
+    shot.add("shadow", "none", shadow_for(k))
     shot.add("reflection", "FRONT", reflection_of(fr))
     shot.add("reflection", "SIDE", reflection_of(sp))
     shot.add("blurshade", "left", reflection_of(sp))
@@ -192,14 +196,14 @@ def paperback(folder):
     shot = Shot("05 Paperback book", Camera(yaw_deg=-32, distance=8.0, eye_height=3.0))
     k = box_corners(0, 0, 1.4, 0.22, 2.1)
     fr, pages, tp = front_face(k), right_face(k), top_face(k)
-    shot.add("shadow", "none", shadow_for(k, back=1.4, right=0.2))
+    shot.add("shadow", "none", shadow_for(k))
     shot.add("reflection", "FRONT", reflection_of(fr))
     shot.add("customcolorreflection", "clCream", reflection_of(pages))
     shot.add("normal", "FRONT", fr)
     shot.add("customcolor", "clCream", pages)
     shot.add("customcolor", "clCream", tp)
     shot.add("roundrectshade", "right", pages)
-    shot.add("highlight", "lefttop", fr)
+    shot.add("roundrecthighlight", "lefttop", fr)
     shot.write(folder)
 
 
@@ -207,7 +211,7 @@ def jewel_case(folder):
     shot = Shot("06 CD jewel case", Camera(yaw_deg=-30, distance=7.0, eye_height=2.2))
     k = box_corners(0, 0, 1.42, 0.1, 1.25)
     fr, sd, tp = front_face(k), right_face(k), top_face(k)
-    shot.add("shadow", "none", shadow_for(k, back=3.0, right=0.15))
+    shot.add("shadow", "none", shadow_for(k))
     shot.add("reflection", "FRONT", reflection_of(fr))
     shot.add("reflection", "SIDE", reflection_of(sd))
     shot.add("blurhighlight", "lefttop", reflection_of(fr))
@@ -215,7 +219,7 @@ def jewel_case(folder):
     shot.add("normal", "SIDE", sd)
     shot.add("customcolor", "clSilver", tp)
     shot.add("roundrectshade", "right", sd)
-    shot.add("highlight", "lefttop", fr)
+    shot.add("roundrecthighlight", "lefttop", fr)
     shot.write(folder)
 
 
@@ -223,7 +227,7 @@ def dvd_case(folder):
     shot = Shot("07 DVD case", Camera(yaw_deg=36, distance=8.0, eye_height=2.9))
     k = box_corners(0, 0, 1.35, 0.14, 1.9)
     fr, sp, tp = front_face(k), left_face(k), top_face(k)
-    shot.add("shadow", "none", shadow_for(k, back=2.5, right=0.15))
+    shot.add("shadow", "none", shadow_for(k))
     shot.add("reflection", "FRONT", reflection_of(fr))
     shot.add("reflection", "SIDE", reflection_of(sp))
     shot.add("normal", "FRONT", fr)
@@ -235,13 +239,16 @@ def dvd_case(folder):
 
 
 def disc_square(cx, cz, r, y0=0.0):
+    # The disc picture keeps a 4-pixel border inside the square; sinking the square by 2 % of its
+    # side lets the disc meet the floor at the usual output sizes.
+    y0 -= 0.04 * r
     return [(cx - r, y0 + 2 * r, cz), (cx + r, y0 + 2 * r, cz), (cx + r, y0, cz), (cx - r, y0, cz)]
 
 
 def disc_alone(folder):
     shot = Shot("08 Disc", Camera(yaw_deg=-24, distance=6.0, eye_height=1.6))
     sq = disc_square(0, 0, 0.62)
-    shot.add("shadow", "none", floor_quad(-0.55, -0.25, 0.75, 0.0))
+    shot.add("shadow", "none", floor_quad(-0.3, -0.35, 0.45, -0.05))
     shot.add("discreflection", "DISC", reflection_of(sq))
     shot.add("disc", "DISC", sq)
     shot.write(folder)
@@ -252,7 +259,7 @@ def disc_in_case(folder):
     k = box_corners(0, 0, 1.42, 0.1, 1.25)
     fr, sd, tp = front_face(k), right_face(k), top_face(k)
     disc = disc_square(0.05, -0.02, 0.6, y0=0.62)
-    shot.add("shadow", "none", shadow_for(k, back=3.0, right=0.15))
+    shot.add("shadow", "none", shadow_for(k))
     shot.add("reflection", "FRONT", reflection_of(fr))
     shot.add("reflection", "SIDE", reflection_of(sd))
     shot.add("disc", "DISC", disc)
@@ -260,7 +267,7 @@ def disc_in_case(folder):
     shot.add("normal", "SIDE", sd)
     shot.add("customcolor", "clSilver", tp)
     shot.add("roundrectshade", "right", sd)
-    shot.add("highlight", "lefttop", fr)
+    shot.add("roundrecthighlight", "lefttop", fr)
     shot.write(folder)
 
 
@@ -268,8 +275,8 @@ def two_discs(folder):
     shot = Shot("10 Two discs", Camera(yaw_deg=-22, distance=7.0, eye_height=1.7))
     back = disc_square(-0.55, -0.5, 0.62)
     front = disc_square(0.45, 0.2, 0.62)
-    shot.add("shadow", "none", floor_quad(-1.15, -0.7, 0.2, -0.45))
-    shot.add("shadow", "none", floor_quad(-0.15, -0.05, 1.2, 0.2))
+    shot.add("shadow", "none", floor_quad(-0.85, -0.85, -0.1, -0.55))
+    shot.add("shadow", "none", floor_quad(0.15, -0.15, 0.9, 0.15))
     shot.add("discreflection", "DISC2", reflection_of(back))
     shot.add("disc", "DISC2", back)
     shot.add("discreflection", "DISC", reflection_of(front))
