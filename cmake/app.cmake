@@ -1,10 +1,9 @@
 # The Qt desktop application: a library of its windows (shared with its tests), the executable
 # with the data folders beside it, the GUI tests, and the installation layout.
-set(CMAKE_AUTOMOC ON)
-
 file(GLOB MIRELANE_APP_LIBRARY_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp ${CMAKE_SOURCE_DIR}/src/app/*.h)
 list(FILTER MIRELANE_APP_LIBRARY_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
 add_library(mirelane_app STATIC ${MIRELANE_APP_LIBRARY_SOURCES})
+set_target_properties(mirelane_app PROPERTIES AUTOMOC ON)
 target_compile_options(mirelane_app PRIVATE ${MIRELANE_WARNINGS})
 target_link_libraries(mirelane_app PUBLIC mirelane_engine Qt6::Widgets)
 

@@ -32,8 +32,7 @@ TForm2::TForm2(Shell& shell, QWidget* parent) : QDialog(parent), shell_(shell) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setWindowTitle(QString());
   setFixedSize(309, 226);
-  QFont tahoma(QStringLiteral("Tahoma"));
-  tahoma.setPixelSize(11);
+  const QFont tahoma = WindowFont(11);
   setFont(tahoma);
   AboutPageControl = new QTabWidget(this);
   AboutPageControl->setGeometry(0, 0, 309, 226);

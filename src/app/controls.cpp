@@ -150,6 +150,7 @@ TPictureBox::TPictureBox(QWidget* parent) : QWidget(parent) {}
 void TPictureBox::SetPicture(const QImage& picture) {
   picture_ = picture;
   update();
+  emit PictureChanged();
 }
 
 void TPictureBox::paintEvent(QPaintEvent*) {
@@ -188,11 +189,30 @@ TCaptionPanel::TCaptionPanel(const QString& caption, QWidget* parent) : QFrame(p
   setFrameStyle(QFrame::Panel | QFrame::Raised);
 }
 
+void TCaptionPanel::SetCaptionShown(bool shown) {
+  captionShown_ = shown;
+  update();
+}
+
+void TCaptionPanel::SetCaptionArea(const QRect& area) {
+  captionArea_ = area;
+  update();
+}
+
 void TCaptionPanel::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
-  if (caption_.isEmpty()) return;
+  if (caption_.isEmpty() || !captionShown_) return;
   QPainter painter(this);
-  painter.drawText(rect(), Qt::AlignCenter, caption_);
+  painter.drawText(captionArea_.isNull() ? rect() : captionArea_, Qt::AlignCenter | Qt::TextWordWrap,
+                   caption_);
+}
+
+QFont WindowFont(int pixelSize) {
+  QFont font;
+  font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
+                    QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial")});
+  font.setPixelSize(pixelSize);
+  return font;
 }
 
 }  // namespace mirelane

@@ -120,6 +120,7 @@ class TPictureBox : public QWidget {
 
  signals:
   void Click();
+  void PictureChanged();
   void FileDropped(const QString& fileName);
 
  protected:
@@ -132,17 +133,26 @@ class TPictureBox : public QWidget {
   QImage picture_;
 };
 
-// A framed panel whose own caption is drawn centred beneath its children.
+// A framed panel whose own caption is drawn beneath its children, centred and wrapped in the
+// caption area (the whole panel unless set); hidden while something covers that area.
 class TCaptionPanel : public QFrame {
  public:
   TCaptionPanel(const QString& caption, QWidget* parent);
   QString Caption() const { return caption_; }
+  bool CaptionShown() const { return captionShown_; }
+  void SetCaptionShown(bool shown);
+  void SetCaptionArea(const QRect& area);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   QString caption_;
+  QRect captionArea_;
+  bool captionShown_ = true;
 };
+
+// The window font: Tahoma where installed, else the closest narrow sans-serif face.
+QFont WindowFont(int pixelSize);
 
 }  // namespace mirelane

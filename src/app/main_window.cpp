@@ -79,9 +79,7 @@ TForm1::TForm1(Shell& shell, EditingState& state, LayerSources& sources, QWidget
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setFixedSize(kClientWidth, kClientHeight);
   move(312, 222);
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPixelSize(11);
-  setFont(font);
+  setFont(WindowFont(11));
   CreateControls();
   WireEvents();
 }
@@ -109,7 +107,9 @@ void TForm1::CreateControls() {
   SaveButton->setText(QStringLiteral("Save picture"));
   SaveButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
   SaveButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  SaveButton->setFixedSize(67, 36);
+  // 67 x 36 unless the caption needs more in the font at hand.
+  SaveButton->setFixedSize(std::max(67, SaveButton->fontMetrics().horizontalAdvance(SaveButton->text()) + 10),
+                           36);
   sToolBar1->addWidget(SaveButton);
   AboutToolButton = new QToolButton(sToolBar1);
   AboutToolButton->setText(QStringLiteral("About..."));
@@ -150,6 +150,9 @@ void TForm1::CreateControls() {
   LayerSourceImg->SetAcceptsFiles(true);
   // The bevel is drawn first, so the picture area stays above it.
   LayerSourceImg->raise();
+  LayerSourcePanel->SetCaptionArea(LayerSourceImg->geometry());
+  connect(LayerSourceImg, &TPictureBox::PictureChanged, this,
+          [this] { LayerSourcePanel->SetCaptionShown(LayerSourceImg->Picture().isNull()); });
   LayerSourceColorSelect = new TColorSelect(shell_.dialogs, 40, sources_[1].Color, LayerSourcePanel);
   LayerSourceColorSelect->setGeometry(48, 192, 57, 49);
   LayerSourceUpDown = new THorizontalUpDown(1, kSourceCount, 1, this);

@@ -33,6 +33,7 @@ TEST_F(MainWindowTest, StartUp_ShowsFirstTemplateBackgroundSlotEmptyPreviewAndOb
   EXPECT_EQ(form_->LayerSourceColorSelect->ColorValue(), 0xFFFFFF);
   EXPECT_TRUE(form_->LayerSourceImg->Picture().isNull());
   EXPECT_EQ(form_->LayerSourcePanel->Caption(), "Click to load image");
+  EXPECT_TRUE(form_->LayerSourcePanel->CaptionShown());
   EXPECT_EQ(form_->SettingsPageControl->currentWidget(), form_->ObjectPage);
   EXPECT_EQ(form_->SettingsPageControl->tabText(0), "Reflection");
   EXPECT_EQ(form_->SettingsPageControl->tabText(1), "Shadow");
@@ -460,6 +461,7 @@ TEST_F(MainWindowTest, LayerSourcePicture_ChoosingThenColour_SwitchesSlotAndKeep
   EXPECT_EQ(sources_[2].PicturePath, file.toStdString());
   EXPECT_FALSE(sources_[2].UseColor);
   EXPECT_FALSE(form_->LayerSourceImg->Picture().isNull());
+  EXPECT_FALSE(form_->LayerSourcePanel->CaptionShown()) << "the picture covers the panel's caption";
   EXPECT_EQ(renders_, 1);
   // The same colour as the swatch still switches the slot back to its colour and renders.
   dialogs_.colorAnswers.push_back(QColorFromTColor(form_->LayerSourceColorSelect->ColorValue()));
