@@ -4,6 +4,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <fstream>
 #include <iterator>
@@ -154,6 +155,17 @@ TEST_F(SaveTest, UnwritableFolder_ReportsAndLeavesNoFile) {
   EXPECT_FALSE(fs::exists(root_ / "missing-folder"));
 }
 
+TEST_F(SaveTest, NameNoWriterTakes_ReportsAndWritesNothing) {
+  RenderTransparentScene();
+  dialogs_.saveAnswers.push_back(Name("shot.gif"));
+  form_->SaveButton->click();
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_FALSE(fs::exists(root_ / "shot.gif"));
+  // The chosen name is still proposed next time, so the user can correct it.
+  form_->SaveButton->click();
+  EXPECT_EQ(dialogs_.saveRequests.back().proposedFileName, Name("shot.gif"));
+}
+
 TEST_F(SaveTest, CtrlS_SavesToo) {
   RenderTransparentScene();
   form_->show();
@@ -173,6 +185,27 @@ class AboutTest : public AppTest {
     return about;
   }
 };
+
+TEST_F(AboutTest, AboutButton_ShowsTheWindowModallyCentredOnTheMainWindow) {
+  MakeStandardData();
+  CreateWindow();
+  TForm2 about(*shell_, form_.get());
+  about.FormCreate();
+  form_->SetAboutWindow(&about);
+  form_->show();
+  QPoint centre;
+  bool modal = false;
+  QTimer::singleShot(0, &about, [&] {
+    centre = about.geometry().center();
+    modal = QApplication::activeModalWidget() == &about;
+    about.done(0);
+  });
+  form_->AboutToolButton->click();
+  EXPECT_TRUE(modal);
+  // Within rounding of the odd sizes and the window frame.
+  EXPECT_LE((centre - form_->geometry().center()).manhattanLength(), 4);
+  EXPECT_FALSE(about.isVisible());
+}
 
 TEST_F(AboutTest, AllFilesPresent_ShowsTextLogoAndOpensTheLink) {
   MakeStandardData();
