@@ -1,4 +1,5 @@
-// Fuzz target: arbitrary bytes through the Windows bitmap reader, or the icon reader when they do not start with "B".
+// Fuzz target: arbitrary bytes through the Windows bitmap reader, or the icon reader when they do not start
+// with "B".
 #include "fuzz_support.h"
 #include "picture/picture_decoders.h"
 

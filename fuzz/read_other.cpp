@@ -1,4 +1,5 @@
-// Fuzz target: the first byte picks the Targa, Photoshop, PCX, SGI or portable map reader; the rest is the file.
+// Fuzz target: the first byte picks the Targa, Photoshop, PCX, SGI or portable map reader; the rest is the
+// file.
 #include "fuzz_support.h"
 #include "picture/picture_decoders.h"
 

@@ -1,4 +1,5 @@
-// Fuzz target: arbitrary bytes through the TIFF reader, or the EPS reader when they start like an EPS preview header.
+// Fuzz target: arbitrary bytes through the TIFF reader, or the EPS reader when they start like an EPS preview
+// header.
 #include "fuzz_support.h"
 #include "picture/picture_decoders.h"
 

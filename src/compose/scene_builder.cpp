@@ -147,28 +147,8 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
     source->Clear(ColorToColor32(st.ShadowColor));
     source->SetMasterAlpha(st.ShadowDensity);
   } else if (IsShadeKind(type) || IsHighlightKind(type)) {
-    const bool shade = IsShadeKind(type);
-    const ShadeMapChoice choice = ShadeMapFor(ShadeDirectionOf(text));
-    const TBitmap32& map = ShadeMap(choice.MapIndex);
-    source->SetSizeFrom(&map);
-    source->Clear(ColorToColor32(shade ? st.ShadingColor : st.HighlightColor));
-    AlphaFromMask(map, *source);
-    if (type == "roundrectshade" || type == "roundrecthighlight") {
-      const TBitmap32& panel = ShadeMap(kShadeMapRoundRect);
-      face->SetSizeFrom(source.get());
-      face->Draw(face->BoundsRect(), source->BoundsRect(), source.get());
-      source->SetSizeFrom(&panel);
-      source->Draw(source->BoundsRect(), face->BoundsRect(), face.get());
-      face->Clear(0);
-      face->SetSize(width_, height_);
-      ModulateAlphaByMask(panel, *source);
-    }
-    source->SetMasterAlpha(shade ? st.ObjectShading : st.ObjectHighlight);
-    Turn(*source, choice.Turn);
-    if (type == "blurshade" || type == "blurhighlight") {
-      source->FlipVertical();
-      Fade(*source);
-    }
+    PrepareShadeSource(type, text, st, *source, *face);
+    face->SetSize(width_, height_);  // the roundrect kinds used it as a cleared working surface
   } else if (type == "customfile") {
     LoadFromFile(*source, CustomPicturePath(in_.CustomFolder, text).string());
   } else if (type == "customcolor" || type == "customcolorreflection") {
@@ -208,6 +188,32 @@ void AppendLayer(TImgView32& view, BuiltLayer& built, int32_t width, int32_t hei
 }
 
 }  // namespace
+
+void PrepareShadeSource(const std::string& type, const std::string& direction, const EditingState& state,
+                        TBitmap32& source, TBitmap32& face) {
+  const bool shade = IsShadeKind(type);
+  const ShadeMapChoice choice = ShadeMapFor(ShadeDirectionOf(direction));
+  const TBitmap32& map = ShadeMap(choice.MapIndex);
+  source.SetSizeFrom(&map);
+  source.Clear(ColorToColor32(shade ? state.ShadingColor : state.HighlightColor));
+  AlphaFromMask(map, source);
+  if (type == "roundrectshade" || type == "roundrecthighlight") {
+    // Two blending transfers over transparent pixels: partly transparent pixels lose alpha at each.
+    const TBitmap32& panel = ShadeMap(kShadeMapRoundRect);
+    face.SetSizeFrom(&source);
+    face.Draw(face.BoundsRect(), source.BoundsRect(), &source);
+    source.SetSizeFrom(&panel);
+    source.Draw(source.BoundsRect(), face.BoundsRect(), &face);
+    face.Clear(0);
+    ModulateAlphaByMask(panel, source);
+  }
+  source.SetMasterAlpha(shade ? state.ObjectShading : state.ObjectHighlight);
+  Turn(source, choice.Turn);
+  if (type == "blurshade" || type == "blurhighlight") {
+    source.FlipVertical();
+    if (state.ReflectionFade) FadeReflection(source, state.ReflectionLength);
+  }
+}
 
 int32_t CanvasMapping::MapX(int32_t x) const {
   return RoundEven(static_cast<long double>(x) * static_cast<long double>(Scale)) + OffX;

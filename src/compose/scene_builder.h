@@ -43,6 +43,13 @@ struct SceneInputs {
 void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, const SceneInputs& inputs,
                 std::vector<std::string>& layerTypes);
 
+// The picture a shade or highlight layer maps (one of the six shade and highlight type keywords):
+// the shade map in the shading or highlight colour, cut to the rounded panel for the roundrect kinds,
+// turned by the direction, and flipped and faded for the blurred kinds. The face is a working
+// surface; it is left cleared.
+void PrepareShadeSource(const std::string& type, const std::string& direction, const EditingState& state,
+                        TBitmap32& source, TBitmap32& face);
+
 // The file a "customfile" source names inside the custom folder ("\" is a folder separator);
 // absolute names and names that climb out with ".." are refused.
 std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolder, const std::string& source);

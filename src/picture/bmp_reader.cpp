@@ -160,9 +160,6 @@ void DecodeUncompressedRows(const TByteReader& in, size_t dataOffset, const TDib
   const size_t width = static_cast<size_t>(dib.width);
   const size_t height = static_cast<size_t>(dib.height);
   const size_t stride = RowStride(dib);
-  // The last row may lack its fill bytes; everything else must be there.
-  const size_t lastRowBytes = (width * dib.bitCount + 7) / 8;
-  if (!in.Has(dataOffset, stride * (height - 1) + lastRowBytes)) throw TInvalidDib{};
   const uint8_t* data = in.Bytes().data() + dataOffset;
   const bool masked = dib.compression == kBiBitfields || dib.bitCount == 16;
   for (size_t fileRow = 0; fileRow < height; ++fileRow) {
@@ -209,19 +206,25 @@ void DecodeUncompressedRows(const TByteReader& in, size_t dataOffset, const TDib
 }
 
 // RLE8 and RLE4: runs and literal groups, with end-of-line, end-of-bitmap and delta escapes.
-// Pixels the runs never reach keep colour index 0.
-void DecodeRunLengthRows(const TByteReader& in, size_t dataOffset, const TDibLayout& dib, TColor32* pixels) {
+// Pixels the runs never reach keep colour index 0. Rows are made only as the runs reach them, so a
+// short file fails before a large declared picture is allocated; the result is bottom row first.
+std::vector<TColor32> DecodeRunLengthRows(const TByteReader& in, size_t dataOffset, const TDibLayout& dib) {
   const size_t width = static_cast<size_t>(dib.width);
   const size_t height = static_cast<size_t>(dib.height);
   const bool four = dib.compression == kBiRle4;
-  std::fill(pixels, pixels + width * height, dib.palette[0]);
+  const TColor32 background = dib.palette[0];
+  std::vector<TColor32> rows;
+  rows.reserve(width * height);
   const auto bytes = in.Bytes();
   if (dataOffset > bytes.size()) throw TInvalidDib{};
   size_t pos = dataOffset;
   size_t x = 0;
-  size_t row = 0;  // counted from the bottom
+  size_t row = 0;
   auto put = [&](uint32_t index) {
-    if (x < width && row < height) pixels[(height - 1 - row) * width + x] = dib.palette[index];
+    if (x < width && row < height) {
+      if (rows.size() < (row + 1) * width) rows.resize((row + 1) * width, background);
+      rows[row * width + x] = dib.palette[index];
+    }
     ++x;
   };
   while (row < height) {
@@ -254,14 +257,32 @@ void DecodeRunLengthRows(const TByteReader& in, size_t dataOffset, const TDibLay
       pos += groupBytes + (groupBytes & 1);
     }
   }
+  rows.resize(width * height, background);
+  return rows;
+}
+
+// The rows of an uncompressed picture; the last row may lack its fill bytes.
+size_t UncompressedBytes(const TDibLayout& dib) {
+  const size_t lastRowBytes = (static_cast<size_t>(dib.width) * dib.bitCount + 7) / 8;
+  return RowStride(dib) * (static_cast<size_t>(dib.height) - 1) + lastRowBytes;
 }
 
 std::vector<TColor32> DecodeDibPixels(const TByteReader& in, size_t dataOffset, const TDibLayout& dib) {
+  // A short file fails before the picture is allocated.
+  const bool runLength = dib.compression == kBiRle4 || dib.compression == kBiRle8;
+  if (!runLength && !in.Has(dataOffset, UncompressedBytes(dib))) throw TInvalidDib{};
+  if (runLength) {
+    std::vector<TColor32> pixels = DecodeRunLengthRows(in, dataOffset, dib);
+    const size_t width = static_cast<size_t>(dib.width);
+    const size_t height = static_cast<size_t>(dib.height);
+    for (size_t y = 0; y < height / 2; ++y)
+      std::swap_ranges(pixels.begin() + static_cast<ptrdiff_t>(y * width),
+                       pixels.begin() + static_cast<ptrdiff_t>((y + 1) * width),
+                       pixels.begin() + static_cast<ptrdiff_t>((height - 1 - y) * width));
+    return pixels;
+  }
   std::vector<TColor32> pixels(static_cast<size_t>(dib.width) * static_cast<size_t>(dib.height));
-  if (dib.compression == kBiRle4 || dib.compression == kBiRle8)
-    DecodeRunLengthRows(in, dataOffset, dib, pixels.data());
-  else
-    DecodeUncompressedRows(in, dataOffset, dib, pixels.data());
+  DecodeUncompressedRows(in, dataOffset, dib, pixels.data());
   return pixels;
 }
 

@@ -11,6 +11,8 @@ namespace mirelane {
 
 namespace {
 
+constexpr size_t kMaxPixelsPerByte = 4 * 4096;
+
 struct GifSource {
   const uint8_t* data;
   size_t size;
@@ -23,7 +25,7 @@ int GifReadBytes(GifFileType* gif, GifByteType* out, int count) {
   const size_t wanted = static_cast<size_t>(count);
   const size_t available = source->size - source->position;
   const size_t n = wanted < available ? wanted : available;
-  std::memcpy(out, source->data + source->position, n);
+  if (n != 0) std::memcpy(out, source->data + source->position, n);  // an empty file has no data pointer
   source->position += n;
   return static_cast<int>(n);
 }
@@ -94,6 +96,10 @@ TDecodedPicture DecodeGif(std::span<const uint8_t> bytes) {
 
     const size_t width = static_cast<size_t>(desc.Width);
     const size_t height = static_cast<size_t>(desc.Height);
+    // Each LZW code takes at least two bits and yields at most 4096 pixels: a picture larger than the
+    // rest of the file can hold is refused before it is allocated.
+    if (width * height / kMaxPixelsPerByte > bytes.size() - source.position)
+      throw Error("GIF image is not valid. The picture data is too short for its size.");
     TDecodedPicture picture;
     picture.Kind = TPictureKind::Bitmap;
     picture.Width = desc.Width;

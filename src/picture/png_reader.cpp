@@ -14,6 +14,7 @@ namespace mirelane {
 namespace {
 
 constexpr size_t kPngChunkLimit = size_t{64} << 20;
+constexpr uint64_t kMaxDeflateRatio = 1032;
 
 // Plain data shared with libpng's callbacks; libpng leaves through longjmp, so nothing here has a destructor.
 struct PngSource {
@@ -57,12 +58,14 @@ struct PngLayout {
   int colorType;
   bool hasAlpha;
   bool tooLarge;
+  bool tooShort;
   png_fixed_point gamma;  // 0 without a gAMA chunk
 };
 
 // The part that libpng may longjmp out of: no object with a destructor lives in this frame.
 // Pixels are grown row by row so that a truncated file never makes us touch the whole declared size.
-bool DecodePngFrame(png_structp png, png_infop info, PngLayout* layout, std::vector<TColor32>* pixels) {
+bool DecodePngFrame(png_structp png, png_infop info, size_t fileSize, PngLayout* layout,
+                    std::vector<TColor32>* pixels) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_user_limits(png, static_cast<png_uint_32>(kMaxPictureSide),
                       static_cast<png_uint_32>(kMaxPictureSide));
@@ -74,6 +77,12 @@ bool DecodePngFrame(png_structp png, png_infop info, PngLayout* layout, std::vec
                nullptr);
   if (static_cast<int64_t>(layout->width) * layout->height > kMaxPicturePixels) {
     layout->tooLarge = true;
+    return false;
+  }
+  // Deflate expands at most 1032 times: refuse a picture the file cannot hold before allocating it.
+  const uint64_t rawRowBytes = (uint64_t{layout->width} * bitDepth * png_get_channels(png, info) + 7) / 8 + 1;
+  if (rawRowBytes * layout->height > uint64_t{kMaxDeflateRatio} * fileSize) {
+    layout->tooShort = true;
     return false;
   }
   png_fixed_point gamma = 0;
@@ -166,8 +175,9 @@ TDecodedPicture DecodePng(std::span<const uint8_t> bytes) {
 
   PngLayout layout{};
   TDecodedPicture picture;
-  if (!DecodePngFrame(handle.png, handle.info, &layout, &picture.Pixels)) {
+  if (!DecodePngFrame(handle.png, handle.info, bytes.size(), &layout, &picture.Pixels)) {
     if (layout.tooLarge) CheckPictureSize("PNG", layout.width, layout.height);
+    if (layout.tooShort) throw Error("LZ77 decompression error.");
     throw Error(PngMessage(source.message, source.warning));
   }
   if (layout.gamma > 0) ApplyFileGamma(layout.gamma, picture.Pixels);

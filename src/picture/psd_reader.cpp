@@ -90,15 +90,25 @@ TDecodedPicture DecodePsd(std::span<const uint8_t> bytes) {
   const size_t sampleBytes = depth / 8;
   const size_t rowBytes = size_t{width} * sampleBytes;
   const size_t planeSize = size_t{width} * height;
-  std::vector<uint8_t> planes(planeSize * used);  // 8-bit samples, one plane per channel
-  std::vector<uint8_t> row(rowBytes);
+  // The data must be able to fill the picture before the picture is allocated: raw rows are all
+  // there, and every PackBits row is long enough for its width (two bytes yield at most 128).
   if (compression == 0) {
     if (!in.Has(pos, rowBytes * height * used)) PsdFail("The picture data is truncated");
   } else if (compression == 1) {
     if (!in.Has(pos, size_t{height} * channels * 2)) PsdFail("The row table is truncated");
+    size_t total = 0;
+    for (size_t i = 0; i < size_t{height} * used; ++i) {
+      uint32_t packedLength = 0;
+      in.U16Be(pos + 2 * i, packedLength);
+      if (size_t{packedLength} * 64 < rowBytes) PsdFail("A compressed row is too short");
+      total += packedLength;
+    }
+    if (!in.Has(pos + size_t{height} * channels * 2, total)) PsdFail("The picture data is truncated");
   } else {
     PsdFail("The compression is not supported");
   }
+  std::vector<uint8_t> planes(planeSize * used);  // 8-bit samples, one plane per channel
+  std::vector<uint8_t> row(rowBytes);
   size_t dataPos = compression == 1 ? pos + size_t{height} * channels * 2 : pos;
   for (uint32_t c = 0; c < used; ++c)
     for (uint32_t y = 0; y < height; ++y) {

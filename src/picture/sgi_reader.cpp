@@ -64,14 +64,12 @@ TDecodedPicture DecodeSgi(std::span<const uint8_t> bytes) {
   const size_t height = ySize;
 
   // Channel planes, each stored bottom row first.
+  if (storage == 0 && !in.Has(512, width * height * bpc * channels)) SgiFail("The picture data is truncated");
+  if (storage == 1 && !in.Has(512, height * zSize * 8)) SgiFail("The row table is truncated");
   std::vector<uint8_t> plane(width * height * channels);
   if (storage == 0) {
-    const size_t planeBytes = width * height * bpc;
-    if (!in.Has(512, planeBytes * channels)) SgiFail("The picture data is truncated");
     for (size_t i = 0; i < plane.size(); ++i) plane[i] = bytes[512 + i * bpc];
   } else {
-    const size_t rows = height * zSize;
-    if (!in.Has(512, rows * 8)) SgiFail("The row table is truncated");
     for (uint32_t c = 0; c < channels; ++c)
       for (size_t row = 0; row < height; ++row) {
         uint32_t start = 0;

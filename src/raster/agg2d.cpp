@@ -30,11 +30,23 @@
 #include <numbers>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "raster/error.h"
 
 namespace mirelane {
 namespace {
+
+// Pixels the resampling generator may read past a checked run: its filter spans at most
+// 2 x 14 x 1.5 = 42 source pixels, stepped with an inverse scale truncated (to no less than 12),
+// which can make a few steps more; 16 leaves margin.
+constexpr int kResampleOverreach = 16;
+
+// The resampler sums samples x 16384-scale weights in 32-bit integers for 8-bit colours: with the
+// default limit of 20 (30 after the 1.5 blur) a picture reduced that much on both axes sums up to
+// 255 x 16384 x 30 x 30, past 2^31, and the face gets garbage. At 14 (21 after blur) the sum stays
+// below 2^31 with margin; reductions below 14 times are untouched by the limit either way.
+constexpr int kResampleScaleLimit = 14;
 
 using PixfmtPlain = agg::pixfmt_bgra32;
 using PixfmtPre = agg::pixfmt_bgra32_pre;
@@ -77,6 +89,18 @@ struct ClampToAlpha {
     }
   }
 };
+
+bool IsStrictlyConvex(const std::array<double, 8>& q) {
+  int positive = 0, negative = 0;
+  for (int i = 0; i < 4; ++i) {
+    const int j = (i + 1) % 4, k = (i + 2) % 4;
+    const double cross = (q[2 * j] - q[2 * i]) * (q[2 * k + 1] - q[2 * j + 1]) -
+                         (q[2 * j + 1] - q[2 * i + 1]) * (q[2 * k] - q[2 * j]);
+    positive += cross > 0;
+    negative += cross < 0;
+  }
+  return positive == 4 || negative == 4;
+}
 
 agg::trans_affine ToAgg(const TAggAffine& m) {
   return agg::trans_affine(m.Sx, m.Shy, m.Shx, m.Sy, m.Tx, m.Ty);
@@ -292,6 +316,9 @@ bool TAgg2D::TransformImageQuad(const TBitmap32& picture, double x1, double y1, 
   d.rasterizer.line_to_d(quad[6], quad[7]);
   d.rasterizer.close_polygon();
 
+  // A rectangle seen in perspective is a strictly convex quadrilateral. For any other shape AGG's
+  // solution sends part of the picture through infinity, and its integer interpolators overflow.
+  if (!IsStrictlyConvex(quad)) return false;
   // AGG's own validity test rejects exact quarter turns (its scale terms vanish there), so the
   // transform is judged by whether it could be solved and inverted instead.
   agg::trans_perspective direct;
@@ -307,8 +334,17 @@ bool TAgg2D::TransformImageQuad(const TBitmap32& picture, double x1, double y1, 
   Interpolator interpolator(quad.data(), x1, y1, x2, y2);
   Subdivider subdivider(interpolator, 4);
 
-  agg::rendering_buffer srcBuffer(BytesOf(picture), static_cast<unsigned>(picture.Width()),
-                                  static_cast<unsigned>(picture.Height()), picture.Width() * 4);
+  // The resampling generator checks that a run of source pixels lies inside the picture, then may
+  // step a few pixels past that run (its inverse step is truncated). Rows padded with transparent
+  // pixels beyond the picture's width keep those reads inside memory, reading what the transparent
+  // outside would give; AGG still sees the picture's own width.
+  const int paddedWidth = picture.Width() + kResampleOverreach;
+  std::vector<TColor32> padded(static_cast<size_t>(paddedWidth) * static_cast<size_t>(picture.Height()));
+  for (int y = 0; y < picture.Height(); ++y)
+    std::copy_n(picture.ScanLine(y), picture.Width(), padded.data() + static_cast<size_t>(y) * paddedWidth);
+  agg::rendering_buffer srcBuffer(reinterpret_cast<agg::int8u*>(padded.data()),
+                                  static_cast<unsigned>(picture.Width()),
+                                  static_cast<unsigned>(picture.Height()), paddedWidth * 4);
   PixfmtPre srcPixfmt(srcBuffer);
   using Accessor = agg::image_accessor_clip<PixfmtPre>;
   // White with alpha 0, premultiplied: all four bytes 0.
@@ -319,6 +355,7 @@ bool TAgg2D::TransformImageQuad(const TBitmap32& picture, double x1, double y1, 
   using Resampler = agg::span_image_resample_rgba<Accessor, Subdivider>;
   Resampler resampler(accessor, subdivider, filter);
   resampler.blur(1.5);
+  resampler.scale_limit(kResampleScaleLimit);
   ClampToAlpha clamp;
   agg::span_converter<Resampler, ClampToAlpha> generator(resampler, clamp);
 

@@ -49,6 +49,10 @@ class CliTest : public ::testing::Test {
                                                                   "[Layer1]\ntype=normal\nsource=FRONT\n"
                                                                   "A.X=10\nA.Y=10\nB.X=40\nB.Y=10\n"
                                                                   "C.X=40\nC.Y=50\nD.X=10\nD.Y=50\n";
+    std::ofstream(dir_ / "root" / "Templates" / "c effects.ini")
+        << "[Image]\nwidth=80\nheight=60\n[Layer1]\ntype=shadow\nA.X=20\nA.Y=30\nB.X=60\nB.Y=30\nC.X=60\n"
+           "C.Y=40\nD.X=20\nD.Y=40\n[Layer2]\ntype=customcolorreflection\nsource=clBlue\nA.X=20\nA.Y=40\n"
+           "B.X=60\nB.Y=40\nC.X=60\nC.Y=60\nD.X=20\nD.Y=60\n";
     std::ofstream(dir_ / "root" / "Templates" / "b colour.ini")
         << "[Image]\nwidth=80\nheight=60\n[Layer1]\ntype=customcolor\nsource=clRed\n"
            "A.X=0\nA.Y=0\nB.X=20\nB.Y=0\nC.X=20\nC.Y=60\nD.X=0\nD.Y=60\n";
@@ -94,7 +98,7 @@ TEST_F(CliTest, HelpAndVersionSucceed) {
 TEST_F(CliTest, ListPrintsPositionTabName) {
   const CliResult r = Run({"--root", Root(), "--list"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out, "1\tA plain\n2\tb colour\n");
+  EXPECT_EQ(r.out, "1\tA plain\n2\tb colour\n3\tc effects\n");
 }
 
 TEST_F(CliTest, BadCommandLinesExitTwoNamingTheOption) {
@@ -153,6 +157,27 @@ TEST_F(CliTest, FlipMirrorsAndTransparentLeavesAlphaZero) {
   EXPECT_EQ(AlphaOf(picture.PixelAt(5, 30)), 0u);   // transparent where nothing was drawn
 }
 
+// A hidden layer is left out of the saved picture, exactly as if it had no strength at all.
+TEST_F(CliTest, HiddenGroupsAreLeftOutOfTheSavedPicture) {
+  auto render = [&](const std::string& name, std::vector<std::string> extra) {
+    std::vector<std::string> args = {"--root", Root(), "--template", "c effects", "--width", "80", "--height",
+                                     "60", "-o", Out(name).string()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const CliResult r = Run(args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return ReadAll(Out(name));
+  };
+  const std::string all = render("all.bmp", {});
+  const std::string noShadow = render("ns.bmp", {"--hide-shadow"});
+  const std::string zeroShadow = render("zs.bmp", {"--shadow-density", "0"});
+  const std::string noReflection = render("nr.bmp", {"--hide-reflection"});
+  const std::string zeroReflection = render("zr.bmp", {"--reflection-opacity", "0"});
+  EXPECT_NE(all, noShadow);
+  EXPECT_EQ(noShadow, zeroShadow);
+  EXPECT_NE(all, noReflection);
+  EXPECT_EQ(noReflection, zeroReflection);
+}
+
 TEST_F(CliTest, BmpCarriesTheResolution) {
   const fs::path out = Out("shot.bmp");
   const CliResult r =
@@ -180,7 +205,7 @@ TEST_F(CliTest, FailuresExitOneAndLeaveTheOutputAlone) {
   const Case cases[] = {
       {{"--front", (dir_ / "missing.png").string()}, "Cannot open file"},
       {{"--front", (dir_ / "notes.txt").string()}, "Unknown picture file extension (.txt)"},
-      {{"--template", "3"}, "List index out of bounds (2)"},
+      {{"--template", "4"}, "List index out of bounds (3)"},
       {{"--template", "no such shot"}, "No template named \"no such shot\""},
   };
   for (const Case& c : cases) {

@@ -12,6 +12,7 @@
 #include "compose/scene_builder.h"
 #include "picture/picture_reader.h"
 #include "raster/error.h"
+#include "raster/shade_maps.h"
 #include "raster/tonal.h"
 #include "support/png_dump.h"
 
@@ -285,6 +286,74 @@ TEST_F(SceneTest, ParallelBuildGivesTheSameLayersAsOneAfterAnother) {
     for (size_t p = 0; p < a.PixelCount() && same; ++p) same = a.Bits()[p] == b.Bits()[p];
     EXPECT_TRUE(same) << "layer " << i << " " << types_[static_cast<size_t>(i)];
   }
+}
+
+}  // namespace
+}  // namespace mirelane
+
+namespace mirelane {
+namespace {
+
+// The rounded-panel shade: the side map stretched onto the panel through two blending transfers,
+// so a map intensity of 128 becomes alpha 64 and then 16, while 255 stays 255 (inside the panel).
+TEST(PrepareShadeSource, RoundRectShadeLosesAlphaAtEachTransfer) {
+  EditingState state;
+  TBitmap32 source(400, 300), face(400, 300);
+  source.SetDrawMode(dmBlend);
+  face.SetDrawMode(dmBlend);
+  PrepareShadeSource("roundrectshade", "down", state, source, face);
+  ASSERT_EQ(source.Width(), 326);
+  ASSERT_EQ(source.Height(), 257);
+  const TBitmap32& map = ShadeBitmap32List().Bitmap(kShadeMapSide);
+  const TBitmap32& panel = ShadeBitmap32List().Bitmap(kShadeMapRoundRect);
+  const float sx = 300.0f / 326.0f, sy = 300.0f / 257.0f;
+  int checked128 = 0, checked255 = 0;
+  for (int32_t y = 0; y < 257; ++y) {
+    for (int32_t x = 0; x < 326; ++x) {
+      if (IntensityOf(panel.PixelAt(x, y)) != 255) continue;  // only where the panel cut keeps the alpha
+      const auto mx = static_cast<int32_t>(x * static_cast<double>(sx));
+      const auto my = static_cast<int32_t>(y * static_cast<double>(sy));
+      const uint32_t intensity = IntensityOf(map.PixelAt(mx, my));
+      if (intensity == 128) {
+        EXPECT_EQ(AlphaOf(source.PixelAt(x, y)), 16u) << x << "," << y;
+        ++checked128;
+      } else if (intensity == 255) {
+        EXPECT_EQ(AlphaOf(source.PixelAt(x, y)), 255u) << x << "," << y;
+        ++checked255;
+      }
+    }
+  }
+  EXPECT_GT(checked128, 0);
+  (void)checked255;  // the side map reaches 255 only in rows the panel cuts away
+  EXPECT_EQ(source.PixelAt(0, 0), 0u);  // outside the panel
+  EXPECT_EQ(source.MasterAlpha(), 255u);
+}
+
+TEST(PrepareShadeSource, DirectionsTurnTheMapTowardsTheirSide) {
+  EditingState state;
+  struct Case {
+    const char* direction;
+    int32_t strongX, strongY, weakX, weakY;  // where the alpha is highest and lowest
+  };
+  const Case cases[] = {
+      {"down", 150, 299, 150, 0},   {"top", 150, 0, 150, 299},     {"left", 0, 150, 299, 150},
+      {"right", 299, 150, 0, 150},  {"leftdown", 0, 299, 299, 0},  {"lefttop", 0, 0, 299, 299},
+      {"righttop", 299, 0, 0, 299}, {"rightdown", 299, 299, 0, 0},
+  };
+  for (const Case& c : cases) {
+    TBitmap32 source, face;
+    PrepareShadeSource("shade", c.direction, state, source, face);
+    ASSERT_EQ(source.Width(), 300);
+    EXPECT_GT(AlphaOf(source.PixelAt(c.strongX, c.strongY)), 240u) << c.direction;
+    EXPECT_LT(AlphaOf(source.PixelAt(c.weakX, c.weakY)), 40u) << c.direction;
+    EXPECT_EQ(source.PixelAt(150, 150) & 0xFFFFFFu, 0u) << c.direction;  // black, the shading colour
+  }
+  TBitmap32 source, face;
+  state.HighlightColor = 0x0000FF;
+  state.ObjectHighlight = 90;
+  PrepareShadeSource("highlight", "rightlefttopdown", state, source, face);
+  EXPECT_EQ(source.PixelAt(10, 290), 0xA9FF0000u);  // the uniform map's 169 in the highlight colour
+  EXPECT_EQ(source.MasterAlpha(), 90u);
 }
 
 }  // namespace

@@ -124,6 +124,18 @@ TEST(DecodeGif, OversizedImageIsRefused) {
   EXPECT_EQ(MessageOf(DecodeGif, gif), "GIF image is too large (65535 x 65535 pixels).");
 }
 
+TEST(DecodeGif, PictureLargerThanTheFileCanHoldIsRefusedBeforeAllocation) {
+  Bytes gif = fixtures::GifFile(2, 1, kGifColours, {{2, 1, {1, 1}}});
+  for (size_t i = 13 + 12; i + 9 < gif.size(); ++i)
+    if (gif[i] == 0x2C) {
+      gif[i + 5] = gif[i + 6] = 0xFF;  // 65535 x 4096 pixels from a few bytes of data
+      gif[i + 7] = 0x00;
+      gif[i + 8] = 0x10;
+      break;
+    }
+  EXPECT_EQ(MessageOf(DecodeGif, gif), "GIF image is not valid. The picture data is too short for its size.");
+}
+
 // ---- TIFF and EPS ----
 
 TEST(DecodeTiff, RgbLoadsOpaque) {

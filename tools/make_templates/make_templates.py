@@ -9,7 +9,9 @@ Run: python3 tools/make_templates/make_templates.py [output folder]
 """
 import math
 import os
+import struct
 import sys
+import zlib
 
 CANVAS_W, CANVAS_H = 1600, 1200
 
@@ -35,7 +37,7 @@ def mirror(p):
 
 
 class Shot:
-    def __init__(self, name, camera, margin=0.08, lift=0.0):
+    def __init__(self, name, camera, margin=0.1, lift=0.0):
         self.name = name
         self.camera = camera
         self.layers = []  # (type, source, [four 3-D points] or None, [four 2-D points] or None)
@@ -54,7 +56,7 @@ class Shot:
                 continue
             # Reflections fade out: count only their upper half towards the frame.
             if t in ("reflection", "discreflection", "customcolorreflection", "blurshade", "blurhighlight"):
-                quad = [quad[0], quad[1], mid(quad[1], quad[2], 0.4), mid(quad[0], quad[3], 0.4)]
+                quad = [quad[0], quad[1], mid(quad[1], quad[2], 0.25), mid(quad[0], quad[3], 0.25)]
             for (u, v) in quad:
                 xs.append(u)
                 ys.append(v)
@@ -120,18 +122,18 @@ def floor_quad(x0, z0, x1, z1):
     return [(x0, 0.0, z1), (x1, 0.0, z1), (x1, 0.0, z0), (x0, 0.0, z0)]
 
 
-def shadow_for(k, cast=0.22, drift=0.16):
-    """A shadow thrown back and to the right (a light at the front left) on the floor behind the
-    object: the object hides most of it, so what shows is a soft shadow peeking out beside and
-    behind it, never a dark pool in front (where the reflection lies)."""
+def shadow_for(k, back=0.08):
+    """The object's footprint, inset a little and pushed slightly back: the object hides it, and
+    only its blurred fringe shows as a soft contact shadow around the base, at any output size
+    (the blur radius is in output pixels, so a larger visible shadow would turn hard at 2048)."""
     l, r = k["fbl"][0], k["fbr"][0]
     f, b = k["fbl"][2], k["bbl"][2]
-    h = k["ftl"][1] - k["fbl"][1]
     depth, width = f - b, r - l
-    start = b + depth * 0.25
-    end = b - h * cast
-    return [(l + width * 0.1 + h * drift * 0.6, 0.0, end), (r + h * drift, 0.0, end),
-            (r - width * 0.02, 0.0, start), (l + width * 0.08, 0.0, start)]
+    inset_x = width * 0.04
+    inset_z = depth * 0.15
+    b_out = b - depth * back
+    return [(l + inset_x, 0.0, b_out), (r - inset_x * 0.5, 0.0, b_out),
+            (r - inset_x * 0.5, 0.0, f - inset_z), (l + inset_x, 0.0, f - inset_z)]
 
 
 def box_layers(shot, k, front="FRONT", side="SIDE", top="TOP", side_on_right=True, shadow=True):
@@ -142,7 +144,9 @@ def box_layers(shot, k, front="FRONT", side="SIDE", top="TOP", side_on_right=Tru
         shot.add("shadow", "none", shadow_for(k))
     shot.add("reflection", front, reflection_of(fr))
     shot.add("reflection", side, reflection_of(sd))
-    shot.add("blurshade", "right" if side_on_right else "left", reflection_of(sd))
+    # Darkest towards the far bottom corner, which the fade removes: a gentle darkening of the
+    # side's reflection towards its far edge, as the side itself is shaded.
+    shot.add("blurshade", "rightdown" if side_on_right else "leftdown", reflection_of(sd))
     shot.add("normal", front, fr)
     shot.add("normal", side, sd)
     shot.add("normal", top, tp)
@@ -181,7 +185,7 @@ def hardcover(folder):
     shot.add("shadow", "none", shadow_for(k))
     shot.add("reflection", "FRONT", reflection_of(fr))
     shot.add("reflection", "SIDE", reflection_of(sp))
-    shot.add("blurshade", "left", reflection_of(sp))
+    shot.add("blurshade", "leftdown", reflection_of(sp))
     shot.add("normal", "FRONT", fr)
     shot.add("normal", "SIDE", sp)
     # The page block shows on top, inside the boards.
@@ -216,6 +220,7 @@ def jewel_case(folder):
     shot.add("reflection", "SIDE", reflection_of(sd))
     shot.add("blurhighlight", "lefttop", reflection_of(fr))
     shot.add("normal", "FRONT", fr)
+    shot.add("customfile", "jewel case hinge.png", hinge_strip(k))
     shot.add("normal", "SIDE", sd)
     shot.add("customcolor", "clSilver", tp)
     shot.add("roundrectshade", "right", sd)
@@ -234,8 +239,15 @@ def dvd_case(folder):
     shot.add("normal", "SIDE", sp)
     shot.add("customcolor", "$202020", tp)
     shot.add("roundrectshade", "left", sp)
-    shot.add("roundrecthighlight", "righttop", fr)
+    shot.add("customfile", "glare.png", fr)  # the sheen of the clear sleeve over the cover
     shot.write(folder)
+
+
+def hinge_strip(k, share=0.075):
+    """The left edge of a jewel case front, where the lid's hinge sits."""
+    ftl, ftr, fbr, fbl = front_face(k)
+    t = lambda p, q: (p[0] + (q[0] - p[0]) * share, p[1], p[2])
+    return [ftl, t(ftl, ftr), t(fbl, fbr), fbl]
 
 
 def disc_square(cx, cz, r, y0=0.0):
@@ -295,10 +307,41 @@ def rounded_card(folder):
     shot.write(folder)
 
 
+def write_png(path, width, height, pixel):
+    """An 8-bit RGBA PNG; pixel(x, y) gives (r, g, b, a)."""
+    raw = bytearray()
+    for y in range(height):
+        raw.append(0)
+        for x in range(width):
+            raw.extend(pixel(x, y))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
+                chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
+def jewel_case_hinge(path):
+    """The clear plastic hinge along the left edge of a jewel case front: moulded ridges that
+    catch the light, translucent so the cover shows through."""
+    def pixel(x, y):
+        ridge = (0.55 + 0.45 * math.cos(x / 64.0 * 2 * math.pi * 3)) if x < 52 else 0.0
+        edge = max(0.0, 1.0 - abs(x - 56) / 4.0)  # the hinge's bright seam
+        shine = 0.25 + 0.75 * (1.0 - y / 511.0) ** 2
+        a = min(255, int(70 * ridge * shine + 150 * edge + 25))
+        return (235, 240, 245, a if x < 60 else max(0, int(25 * (64 - x) / 4)))
+    write_png(path, 64, 512, pixel)
+
+
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "Templates")
     os.makedirs(folder, exist_ok=True)
+    custom = os.path.join(folder, "..", "custom")
+    os.makedirs(custom, exist_ok=True)
+    jewel_case_hinge(os.path.join(custom, "jewel case hinge.png"))
     for make in (software_box, software_box_left, box_pair, hardcover, paperback, jewel_case, dvd_case,
                  disc_alone, disc_in_case, two_discs, rounded_card):
         make(folder)

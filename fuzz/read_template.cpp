@@ -1,0 +1,41 @@
+// Fuzz target: any bytes as a template file. The reader must not crash or hang, and what it returns
+// must respect its own limits (value length, section list size).
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "raster/error.h"
+#include "templates/color_names.h"
+#include "templates/template.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace mirelane;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const IniFile ini = IniFile::FromText(text);
+
+  size_t listBytes = 1;
+  for (const std::string& name : ini.ReadSections()) listBytes += name.size() + 1;
+  if (listBytes > kIniSectionListBytes) std::abort();
+
+  const Template tmpl = ReadTemplate(ini);
+  for (const TemplateLayer& layer : tmpl.Layers) {
+    if (layer.Section.find(kLayerSectionMark) == std::string::npos) std::abort();
+    if (layer.Type.size() > kIniMaxValueLength || layer.Source.size() > kIniMaxValueLength) std::abort();
+    (void)layer.Kind();
+    (void)ShadeMapFor(layer.Direction());
+    const SourceIndex slot = layer.Slot();
+    if (slot != -1 && (slot < 1 || slot > kSourceCount)) std::abort();
+    (void)CustomFilePath("/app", layer.Source);
+    try {
+      (void)ColorToColor32(layer.Color());
+    } catch (const Error&) {
+    }
+  }
+  try {
+    CheckTemplateCanvas(tmpl);
+  } catch (const Error&) {
+  }
+  int32_t value;
+  (void)TryStrToInt(text.substr(0, 64), value);
+  return 0;
+}
