@@ -5,6 +5,8 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -205,6 +207,18 @@ void TCaptionPanel::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.drawText(captionArea_.isNull() ? rect() : captionArea_, Qt::AlignCenter | Qt::TextWordWrap,
                    caption_);
+}
+
+void SetFittedCaption(QLabel* label, const QString& text, int maxPixelSize) {
+  QFont font = label->font();
+  const int available = label->contentsRect().width();
+  for (int size = maxPixelSize; size >= 10; --size) {
+    font.setPixelSize(size);
+    if (QFontMetrics(font).horizontalAdvance(text) <= available) break;
+  }
+  label->setFont(font);
+  label->setText(QFontMetrics(font).elidedText(text, Qt::ElideRight, available));
+  label->setToolTip(text);
 }
 
 QFont WindowFont(int pixelSize) {

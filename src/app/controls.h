@@ -13,6 +13,7 @@
 
 #include "raster/color32.h"
 
+class QLabel;
 class QLineEdit;
 class QToolButton;
 
@@ -151,6 +152,10 @@ class TCaptionPanel : public QFrame {
   QRect captionArea_;
   bool captionShown_ = true;
 };
+
+// Shows text in the label at the largest pixel size from maxPixelSize down to 10 that fits its
+// width (long template names); what still does not fit is elided, the whole text in the tooltip.
+void SetFittedCaption(QLabel* label, const QString& text, int maxPixelSize);
 
 // The window font: Tahoma where installed, else the closest narrow sans-serif face.
 QFont WindowFont(int pixelSize);

@@ -351,7 +351,7 @@ void TForm1::TemplateIndexStep() {
   state_.TemplateIndex = TemplateUpDown->Position();
   const TemplateEntry entry = TemplateAt(shell_.dataRoot, state_.TemplateIndex);
   TemplateImage->SetPicture(ReadPictureImage(entry.PreviewPath));
-  TemplateCaption->setText(QString::fromStdString(entry.Name));
+  SetFittedCaption(TemplateCaption, QString::fromStdString(entry.Name), 19);
 }
 
 void TForm1::ApplyTempButtonClick() {

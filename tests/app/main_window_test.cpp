@@ -168,6 +168,25 @@ TEST_F(MainWindowTest, TemplateStepper_BeyondListing_ReportsIndexAndKeepsCaption
   EXPECT_EQ(form_->View().Bitmap().Width(), 400);
 }
 
+TEST_F(MainWindowTest, TemplateCaption_LongNameShrinksToFitThePanel) {
+  MakeStandardData();
+  WriteText(root_ / "Templates" / "BOX3 seen from the far left side.ini",
+            TemplateText({{"normal", "FRONT"}}));
+  WriteTestPicture(root_ / "Pics" / "BOX3 seen from the far left side.jpg", *HalfAndHalf(8, 6));
+  CreateWindow();
+  EXPECT_EQ(form_->TemplateCaption->font().pixelSize(), 19);
+  form_->TemplateUpDown->Step(+1);
+  form_->TemplateUpDown->Step(+1);
+  ASSERT_TRUE(dialogs_.errors.empty());
+  QLabel* caption = form_->TemplateCaption;
+  EXPECT_EQ(caption->toolTip(), "BOX3 seen from the far left side");
+  EXPECT_LT(caption->font().pixelSize(), 19);
+  EXPECT_LE(caption->fontMetrics().horizontalAdvance(caption->text()), caption->contentsRect().width());
+  form_->TemplateUpDown->Step(+1);
+  EXPECT_EQ(caption->text(), "CD1");
+  EXPECT_EQ(caption->font().pixelSize(), 19);
+}
+
 TEST_F(MainWindowTest, TemplateStepper_DoesNotStepPastItsEnds) {
   MakeStandardData();
   CreateWindow();
