@@ -3,6 +3,7 @@
 // Usage: mirelane-creator-screenshot OUTPUT.png EXAMPLES_FOLDER
 #include <QApplication>
 #include <QPixmap>
+#include <QTabWidget>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -93,6 +94,11 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   const std::filesystem::path aboutOutput = output.parent_path() / (output.stem().string() + "-about.png");
   aboutWindow.grab().save(QString::fromStdString(aboutOutput.string()));
-  std::printf("%s\n%s\n", output.c_str(), aboutOutput.c_str());
+  aboutWindow.AboutPageControl->setCurrentIndex(1);
+  QApplication::processEvents();
+  const std::filesystem::path librariesOutput =
+      output.parent_path() / (output.stem().string() + "-libraries.png");
+  aboutWindow.grab().save(QString::fromStdString(librariesOutput.string()));
+  std::printf("%s\n%s\n%s\n", output.c_str(), aboutOutput.c_str(), librariesOutput.c_str());
   return dialogs.errors == 0 ? 0 : 1;
 }
