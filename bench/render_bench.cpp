@@ -58,7 +58,9 @@ void Render(benchmark::State& state, const fs::path& root, int32_t templateIndex
   state.counters["peak_MiB"] = PeakMiB();
 }
 
-void BM_RenderReferenceShot(benchmark::State& state) { Render(state, kSource / "data", 1); }
+void BM_RenderReferenceShot(benchmark::State& state) {
+  Render(state, kSource / "data", 1);
+}
 BENCHMARK(BM_RenderReferenceShot)
     ->Args({400, 300})
     ->Args({1024, 1024})
@@ -89,14 +91,17 @@ struct LayerTemplates {
     root = fs::temp_directory_path() / "mirelane_bench_layers";
     fs::remove_all(root);
     fs::create_directories(root / "Templates");
-    const fs::path reference = kSource / "data" / "Templates" / ListFiles(kSource / "data" / "Templates").at(0);
+    const fs::path reference =
+        kSource / "data" / "Templates" / ListFiles(kSource / "data" / "Templates").at(0);
     std::ifstream in(reference);
     std::string line, header;
     std::vector<std::string> sections;
     while (std::getline(in, line)) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty() && line[0] == '[') sections.push_back(line + "\n");
-      else if (!sections.empty()) sections.back() += line + "\n";
+      if (!line.empty() && line[0] == '[')
+        sections.push_back(line + "\n");
+      else if (!sections.empty())
+        sections.back() += line + "\n";
       if (line.rfind("type=", 0) == 0) types.push_back(line.substr(5));
     }
     int n = 0;

@@ -16,8 +16,8 @@ int32_t ParseInt(const std::string& option, const std::string& value, int32_t lo
   const char* last = value.data() + value.size();
   const auto [end, ec] = std::from_chars(first, last, v);
   if (value.empty() || ec != std::errc() || end != last || v < lo || v > hi) {
-    throw UsageError(option + " takes a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) +
-                     " (got \"" + value + "\")");
+    throw UsageError(option + " takes a whole number from " + std::to_string(lo) + " to " +
+                     std::to_string(hi) + " (got \"" + value + "\")");
   }
   return v;
 }
@@ -31,7 +31,8 @@ int HexDigit(char c) {
 
 TColor ParseColorOption(const std::string& option, const std::string& value) {
   if (auto color = ParseCliColor(value)) return *color;
-  throw UsageError(option + " takes a colour: #RRGGBB or a colour name such as clRed (got \"" + value + "\")");
+  throw UsageError(option + " takes a colour: #RRGGBB or a colour name such as clRed (got \"" + value +
+                   "\")");
 }
 
 }  // namespace
@@ -124,7 +125,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
         source.Color = *color;
         source.UseColor = true;
       } else if (!v.empty() && v[0] == '#') {
-        throw UsageError(arg + " takes a picture file or a colour: #RRGGBB or a colour name (got \"" + v + "\")");
+        throw UsageError(arg + " takes a picture file or a colour: #RRGGBB or a colour name (got \"" + v +
+                         "\")");
       } else {
         source.PicturePath = v;
         source.UseColor = false;

@@ -24,10 +24,10 @@ struct CliOptions {
   CliAction Action = CliAction::Render;
   EditingState State;
   LayerSources Sources;
-  std::string Root;              // empty: beside the executable
-  std::string TemplateName;      // set when --template names a template rather than a position
-  std::string Output;            // -o
-  std::string ConvertInput;      // --convert
+  std::string Root;          // empty: beside the executable
+  std::string TemplateName;  // set when --template names a template rather than a position
+  std::string Output;        // -o
+  std::string ConvertInput;  // --convert
   bool HideReflection = false;
   bool HideShadow = false;
 };

@@ -1,8 +1,6 @@
 // mirelane-render: renders a template with the composer's engine and saves the flattened picture,
 // lists the templates, or converts one picture. Exit 0 on success, 1 when rendering or saving
 // fails, 2 for a command line that cannot be used.
-#include <unistd.h>
-
 #include <filesystem>
 #include <iostream>
 #include <string>

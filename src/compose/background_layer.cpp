@@ -19,8 +19,8 @@ void AddBackgroundLayer(TImgView32& view, const EditingState& state, const Layer
   layer.Bitmap().SetDrawMode(dmBlend);
   // A picture that cannot be read leaves the layer with an empty bitmap, which is never drawn.
   LoadFromFile(layer.Bitmap(), background.PicturePath);
-  layer.Location = TFloatRect{0, 0, static_cast<float>(view.Bitmap().Width()),
-                              static_cast<float>(view.Bitmap().Height())};
+  layer.Location =
+      TFloatRect{0, 0, static_cast<float>(view.Bitmap().Width()), static_cast<float>(view.Bitmap().Height())};
 }
 
 }  // namespace mirelane

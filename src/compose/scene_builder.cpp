@@ -24,10 +24,17 @@ namespace mirelane {
 
 namespace {
 
-// Rounds half to even under the default rounding mode.
-int32_t RoundEven(long double v) { return static_cast<int32_t>(std::nearbyint(v)); }
+// Rounds half to even under the default rounding mode. Template corners are any 32-bit values, so
+// the scaled value is held far inside the 32-bit range first: such points lie millions of pixels
+// off the canvas either way, and the conversion (and the offset added to it) cannot overflow.
+int32_t RoundEven(long double v) {
+  constexpr long double kLimit = 1 << 30;
+  return static_cast<int32_t>(std::nearbyint(std::clamp(v, -kLimit, kLimit)));
+}
 
-bool IsShadeKind(const std::string& t) { return t == "shade" || t == "blurshade" || t == "roundrectshade"; }
+bool IsShadeKind(const std::string& t) {
+  return t == "shade" || t == "blurshade" || t == "roundrectshade";
+}
 bool IsHighlightKind(const std::string& t) {
   return t == "highlight" || t == "blurhighlight" || t == "roundrecthighlight";
 }
@@ -47,7 +54,9 @@ void Turn(TBitmap32& surface, ShadeTurn turn) {
   }
 }
 
-const TBitmap32& ShadeMap(int index) { return ShadeBitmap32List().Bitmap(index); }
+const TBitmap32& ShadeMap(int index) {
+  return ShadeBitmap32List().Bitmap(index);
+}
 
 void PrepareSurface(TBitmap32& s) {
   s.SetDrawMode(dmBlend);
@@ -74,6 +83,10 @@ class LayerBuilder {
   // Fills a surface from the layer's slot: the colour keeps the surface's size, a picture brings its own.
   // Returns true when a picture was loaded.
   bool SlotFill(TBitmap32& surface, const TemplateLayer& layer) const;
+  bool SlotGivesPicture(const TemplateLayer& layer) const {
+    const SourceIndex slot = SourceIndexOf(layer.Source);
+    return slot >= 1 && !in_.Sources[slot].UseColor;
+  }
   void Fade(TBitmap32& surface) const {
     if (in_.State.ReflectionFade) FadeReflection(surface, in_.State.ReflectionLength);
   }
@@ -104,7 +117,13 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
   const std::string& type = layer.Type;
   const std::string& text = layer.Source;
 
-  auto source = std::make_unique<TBitmap32>(width_, height_);
+  // The source starts at the canvas size only for the kinds that keep that size (a colour, a shadow,
+  // an unknown keyword); every other kind gives it a size of its own at once, so allocating and
+  // clearing a canvas for it first would be thrown away.
+  const bool pictureSlot = (type == "normal" || type == "reflection") && SlotGivesPicture(layer);
+  const bool ownSize = pictureSlot || type == "roundrect" || type == "disc" || type == "discreflection" ||
+                       IsShadeKind(type) || IsHighlightKind(type) || type == "customfile";
+  auto source = ownSize ? std::make_unique<TBitmap32>() : std::make_unique<TBitmap32>(width_, height_);
   auto face = std::make_unique<TBitmap32>(width_, height_);
   PrepareSurface(*source);
   PrepareSurface(*face);
@@ -162,9 +181,9 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
   BuiltLayer built;
   if (type == "shadow") {
     built.Visible = st.ShowShadow;
-    BlurBitmap(*face, st.ShadowBlur);
+    BlurLayerSurface(*face, st.ShadowBlur);
   } else if (IsReflectionGroup(type)) {
-    BlurBitmap(*face, st.ReflectionBlur);
+    BlurLayerSurface(*face, st.ReflectionBlur);
     AdjustBrightness(*face, st.ReflectionBrightness);
     uint32_t alpha = st.ReflectionOpacity;
     if (type == "blurshade")
@@ -188,6 +207,19 @@ void AppendLayer(TImgView32& view, BuiltLayer& built, int32_t width, int32_t hei
 }
 
 }  // namespace
+
+void BlurLayerSurface(TBitmap32& surface, int32_t radius) {
+  if (radius < 1 || surface.Empty()) return;
+  const int32_t a = BlurWeight(radius);
+  const int32_t w = surface.Width();
+  for (int32_t y = 0; y < surface.Height(); ++y) {
+    const TColor32* row = surface.ScanLine(y);
+    // Most rows of a layer are empty; the filter leaves a row of equal pixels exactly as it is.
+    if (std::all_of(row + 1, row + w, [first = row[0]](TColor32 p) { return p == first; })) continue;
+    BlurRow(surface, y, a);
+  }
+  BlurColumns(surface, a);
+}
 
 void PrepareShadeSource(const std::string& type, const std::string& direction, const EditingState& state,
                         TBitmap32& source, TBitmap32& face) {
@@ -243,7 +275,8 @@ CanvasMapping MakeCanvasMapping(int32_t canvasWidth, int32_t canvasHeight, int32
   return m;
 }
 
-std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolder, const std::string& source) {
+std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolder,
+                                        const std::string& source) {
   std::string name = source;
   for (char& ch : name)
     if (ch == '\\') ch = '/';

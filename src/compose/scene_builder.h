@@ -50,6 +50,10 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
 void PrepareShadeSource(const std::string& type, const std::string& direction, const EditingState& state,
                         TBitmap32& source, TBitmap32& face);
 
+// BlurBitmap's result, bit for bit, without running the row filter over rows whose pixels are all
+// equal (which it leaves unchanged): most rows of a canvas-sized layer are empty.
+void BlurLayerSurface(TBitmap32& surface, int32_t radius);
+
 // The file a "customfile" source names inside the custom folder ("\" is a folder separator);
 // absolute names and names that climb out with ".." are refused.
 std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolder, const std::string& source);

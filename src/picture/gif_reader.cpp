@@ -25,7 +25,8 @@ int GifReadBytes(GifFileType* gif, GifByteType* out, int count) {
   const size_t wanted = static_cast<size_t>(count);
   const size_t available = source->size - source->position;
   const size_t n = wanted < available ? wanted : available;
-  if (n != 0) std::memcpy(out, source->data + source->position, n);  // an empty file has no data pointer
+  if (n == 0) return 0;
+  std::memcpy(out, source->data + source->position, n);
   source->position += n;
   return static_cast<int>(n);
 }

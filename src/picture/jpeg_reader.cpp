@@ -15,6 +15,8 @@ namespace {
 
 // A progressive file can repeat scans without end; real files use a few dozen.
 constexpr int kMaxJpegScans = 500;
+// 64 pixels per block, at least one bit per block, with room to spare.
+constexpr int64_t kMaxPixelsPerByte = 1024;
 
 // libjpeg leaves through longjmp: this struct and the decoding frame hold nothing with a destructor.
 struct JpegFailure {
@@ -55,6 +57,7 @@ struct JpegSize {
   JDIMENSION width;
   JDIMENSION height;
   bool tooLarge;
+  bool tooShort;
 };
 
 bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const uint8_t* data, size_t size,
@@ -68,6 +71,13 @@ bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const u
       info->image_height > kMaxPictureSide ||
       int64_t{info->image_width} * info->image_height > kMaxPicturePixels) {
     jpegSize->tooLarge = true;
+    return false;
+  }
+  // A file of several scans is buffered whole; every block of the first scan costs at least one bit,
+  // so a picture larger than the file can hold is refused before that buffer is allocated.
+  if (jpeg_has_multiple_scans(info) &&
+      int64_t{info->image_width} * info->image_height > kMaxPixelsPerByte * int64_t(size)) {
+    jpegSize->tooShort = true;
     return false;
   }
   info->out_color_space = JCS_EXT_BGRA;  // TColor32's byte order, alpha filled with 255
@@ -108,6 +118,7 @@ TDecodedPicture DecodeJpeg(std::span<const uint8_t> bytes) {
   if (bytes.empty()) throw Error("JPEG error #" + std::to_string(JERR_INPUT_EMPTY));
   if (!DecodeJpegFrame(&handle.info, &failure, bytes.data(), bytes.size(), &size, &picture.Pixels)) {
     if (size.tooLarge) CheckPictureSize("JPEG", size.width, size.height);
+    if (size.tooShort) throw Error("JPEG image is not valid. The picture data is too short for its size.");
     if (failure.tooManyScans) throw Error("JPEG image is not valid: too many scans.");
     throw Error("JPEG error #" + std::to_string(failure.code));
   }

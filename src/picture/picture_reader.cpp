@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "picture/picture_decoders.h"
 #include "raster/bitmap32.h"
@@ -133,13 +134,22 @@ const TPictureFormat& PictureFormatFor(const std::string& extension) {
 }
 
 TDecodedPicture ReadPictureFromMemory(const std::string& extension, std::span<const uint8_t> bytes) {
-  return PictureFormatFor(extension).Reader(bytes);
+  const TPictureFormat& format = PictureFormatFor(extension);
+  try {
+    return format.Reader(bytes);
+  } catch (const std::bad_alloc&) {
+    throw Error("There is not enough memory to load the picture.");
+  }
 }
 
 TDecodedPicture ReadPicture(const std::string& fileName) {
   const TPictureFormat& format = PictureFormatFor(FileExtension(fileName));
-  const std::vector<uint8_t> bytes = ReadWholeFile(fileName);
-  return format.Reader(bytes);
+  try {
+    const std::vector<uint8_t> bytes = ReadWholeFile(fileName);
+    return format.Reader(bytes);
+  } catch (const std::bad_alloc&) {
+    throw Error("There is not enough memory to load the picture \"" + fileName + "\".");
+  }
 }
 
 void LoadFromFile(TBitmap32& bitmap, const std::string& fileName) {

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
@@ -333,16 +334,21 @@ TSaveFormat SaveFormatFor(const std::string& fileName) {
 }
 
 void SavePicture(const TBitmap32& picture, const std::string& fileName, int dpi) {
-  switch (SaveFormatFor(fileName)) {
-    case TSaveFormat::Png:
-      SavePng(picture, fileName, dpi);
-      break;
-    case TSaveFormat::Jpeg:
-      SaveJpg(picture, fileName, dpi);
-      break;
-    case TSaveFormat::Bmp:
-      SaveBmp(picture, fileName, dpi);
-      break;
+  const TSaveFormat format = SaveFormatFor(fileName);
+  try {
+    switch (format) {
+      case TSaveFormat::Png:
+        SavePng(picture, fileName, dpi);
+        break;
+      case TSaveFormat::Jpeg:
+        SaveJpg(picture, fileName, dpi);
+        break;
+      case TSaveFormat::Bmp:
+        SaveBmp(picture, fileName, dpi);
+        break;
+    }
+  } catch (const std::bad_alloc&) {
+    throw Error("There is not enough memory to save the picture \"" + fileName + "\".");
   }
 }
 

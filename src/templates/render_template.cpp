@@ -13,7 +13,9 @@ namespace mirelane {
 
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
   const size_t n = std::min(a.size(), b.size());

@@ -114,7 +114,8 @@ TEST_F(CliTest, BadCommandLinesExitTwoNamingTheOption) {
       {{"--dpi", "59", "-o", out}, "--dpi takes a whole number from 60 to 600"},
       {{"--reflection-opacity", "256", "-o", out}, "--reflection-opacity takes a whole number from 0 to 255"},
       {{"--reflection-length", "0", "-o", out}, "--reflection-length takes a whole number from 1 to 100"},
-      {{"--reflection-brightness", "-51", "-o", out}, "--reflection-brightness takes a whole number from -50"},
+      {{"--reflection-brightness", "-51", "-o", out},
+       "--reflection-brightness takes a whole number from -50"},
       {{"--reflection-blur", "1x", "-o", out}, "--reflection-blur takes a whole number from 0 to 100"},
       {{"--shadow-blur", "101", "-o", out}, "--shadow-blur takes a whole number from 0 to 100"},
       {{"--shadow-color", "#12345", "-o", out}, "--shadow-color takes a colour"},
@@ -134,8 +135,8 @@ TEST_F(CliTest, BadCommandLinesExitTwoNamingTheOption) {
 
 TEST_F(CliTest, RendersAndSavesTheFlattenedPicture) {
   const fs::path out = Out("shot.png");
-  const CliResult r = Run({"--root", Root(), "--front", "#0000FF", "--width", "80", "--height", "60", "-o",
-                           out.string()});
+  const CliResult r =
+      Run({"--root", Root(), "--front", "#0000FF", "--width", "80", "--height", "60", "-o", out.string()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   TBitmap32 picture;
   LoadFromFile(picture, out.string());
@@ -147,8 +148,8 @@ TEST_F(CliTest, RendersAndSavesTheFlattenedPicture) {
 
 TEST_F(CliTest, FlipMirrorsAndTransparentLeavesAlphaZero) {
   const fs::path out = Out("flip.png");
-  const CliResult r = Run({"--root", Root(), "--template", "b colour", "--flip", "--transparent", "--width", "80",
-                           "--height", "60", "-o", out.string()});
+  const CliResult r = Run({"--root", Root(), "--template", "b colour", "--flip", "--transparent", "--width",
+                           "80", "--height", "60", "-o", out.string()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   TBitmap32 picture;
   LoadFromFile(picture, out.string());
@@ -160,8 +161,8 @@ TEST_F(CliTest, FlipMirrorsAndTransparentLeavesAlphaZero) {
 // A hidden layer is left out of the saved picture, exactly as if it had no strength at all.
 TEST_F(CliTest, HiddenGroupsAreLeftOutOfTheSavedPicture) {
   auto render = [&](const std::string& name, std::vector<std::string> extra) {
-    std::vector<std::string> args = {"--root", Root(), "--template", "c effects", "--width", "80", "--height",
-                                     "60", "-o", Out(name).string()};
+    std::vector<std::string> args = {"--root", Root(),     "--template", "c effects", "--width",
+                                     "80",     "--height", "60",         "-o",        Out(name).string()};
     args.insert(args.end(), extra.begin(), extra.end());
     const CliResult r = Run(args);
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -216,6 +217,10 @@ TEST_F(CliTest, FailuresExitOneAndLeaveTheOutputAlone) {
     EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
     EXPECT_EQ(ReadAll(out), "previous contents");
   }
+  const fs::path nowhere = dir_ / "no such folder" / "shot.png";
+  const CliResult unwritable = Run({"--root", Root(), "-o", nowhere.string()});
+  EXPECT_EQ(unwritable.exitCode, 1);
+  EXPECT_NE(unwritable.err.find("Cannot create file"), std::string::npos) << unwritable.err;
   const fs::path txt = Out("shot.txt");
   const CliResult r = Run({"--root", Root(), "-o", txt.string()});
   EXPECT_EQ(r.exitCode, 1);

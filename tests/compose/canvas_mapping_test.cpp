@@ -1,6 +1,8 @@
 // Template units to canvas pixels: the scale, the centring offsets and half-to-even rounding.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "compose/scene_builder.h"
 #include "raster/error.h"
 
@@ -41,6 +43,14 @@ TEST(CanvasMapping, PointsRoundHalfToEven) {
   EXPECT_EQ(tall.MapY(600), 350);
 }
 
+TEST(CanvasMapping, ExtremeCornersStayFarOffTheCanvasWithoutOverflow) {
+  const CanvasMapping m = MakeCanvasMapping(2048, 2048, 800, 600);  // s = 2.56, offY = 256
+  EXPECT_EQ(m.MapX(INT32_MAX), 1 << 30);
+  EXPECT_EQ(m.MapX(INT32_MIN), -(1 << 30));
+  EXPECT_EQ(m.MapY(INT32_MAX), (1 << 30) + 256);
+  EXPECT_EQ(m.MapX(1000), 2560);
+}
+
 TEST(CanvasMapping, NonPositiveSizesFailBeforeDividing) {
   for (auto [wt, ht] : {std::pair{0, 600}, std::pair{800, 0}, std::pair{-800, 600}, std::pair{800, -1}})
     EXPECT_THROW(MakeCanvasMapping(400, 300, wt, ht), Error) << wt << "x" << ht;
@@ -48,7 +58,8 @@ TEST(CanvasMapping, NonPositiveSizesFailBeforeDividing) {
 }
 
 TEST(CustomPicturePath, BackslashesAreFoldersAndEscapesAreRefused) {
-  EXPECT_EQ(CustomPicturePath("/data/custom", "sub\\case.png"), std::filesystem::path("/data/custom/sub/case.png"));
+  EXPECT_EQ(CustomPicturePath("/data/custom", "sub\\case.png"),
+            std::filesystem::path("/data/custom/sub/case.png"));
   EXPECT_EQ(CustomPicturePath("/data/custom", "tray.png"), std::filesystem::path("/data/custom/tray.png"));
   for (const char* bad : {"../secret.png", "sub\\..\\..\\x.png", "/etc/passwd", "\\abs.png", ""})
     EXPECT_THROW(CustomPicturePath("/data/custom", bad), Error) << bad;

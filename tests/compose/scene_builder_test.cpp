@@ -11,6 +11,7 @@
 #include "compose/background_layer.h"
 #include "compose/scene_builder.h"
 #include "picture/picture_reader.h"
+#include "raster/blur.h"
 #include "raster/error.h"
 #include "raster/shade_maps.h"
 #include "raster/tonal.h"
@@ -125,8 +126,16 @@ TEST_F(SceneTest, SlotTypeWithoutSlotFailsNamingSourceAndTemplate) {
   EXPECT_EQ(types_.size(), 1u);
 }
 
+TEST_F(SceneTest, CornersFarOutsideTheCanvasGiveAnEmptyLayer) {
+  const Quad far{2147483647, -2147483647 - 1, 2147483647, 2147483647, -2147483647 - 1, 2147483647, 5, 5};
+  Build(WriteTemplate({LayerSection(1, "normal", "FRONT", far), LayerSection(2, "shadow", "", far)}));
+  ASSERT_EQ(view_.Layers().Count(), 2);
+  EXPECT_EQ(view_.Layers()[0].Bitmap().Width(), 400);
+}
+
 TEST_F(SceneTest, ZeroCanvasFailsWithMessage) {
-  EXPECT_THROW(Build(WriteTemplate({LayerSection(1, "normal", "FRONT", kFace)}, "[Image]\nwidth=0\n")), Error);
+  EXPECT_THROW(Build(WriteTemplate({LayerSection(1, "normal", "FRONT", kFace)}, "[Image]\nwidth=0\n")),
+               Error);
   EXPECT_EQ(view_.Layers().Count(), 0);
 }
 
@@ -263,13 +272,23 @@ TEST_F(SceneTest, ParallelBuildGivesTheSameLayersAsOneAfterAnother) {
   sources_[2].PicturePath = CodedPicture(64, 48, "front.png");
   sources_[2].UseColor = false;
   std::vector<std::string> layers;
-  const char* kinds[][2] = {{"shadow", ""},          {"reflection", "FRONT"},      {"normal", "FRONT"},
-                            {"roundrect", "SIDE"},   {"disc", "DISC"},             {"discreflection", "DISC"},
-                            {"shade", "leftdown"},   {"highlight", "top"},         {"blurshade", "right"},
-                            {"blurhighlight", "left"}, {"roundrectshade", "lefttop"}, {"roundrecthighlight", "x"},
-                            {"customcolor", "$00FF00"}, {"customcolorreflection", "clNavy"}};
+  const char* kinds[][2] = {{"shadow", ""},
+                            {"reflection", "FRONT"},
+                            {"normal", "FRONT"},
+                            {"roundrect", "SIDE"},
+                            {"disc", "DISC"},
+                            {"discreflection", "DISC"},
+                            {"shade", "leftdown"},
+                            {"highlight", "top"},
+                            {"blurshade", "right"},
+                            {"blurhighlight", "left"},
+                            {"roundrectshade", "lefttop"},
+                            {"roundrecthighlight", "x"},
+                            {"customcolor", "$00FF00"},
+                            {"customcolorreflection", "clNavy"}};
   int n = 0;
-  for (const auto& k : kinds) layers.push_back(LayerSection(++n, k[0], k[1], Quad{90, 80, 330, 120, 320, 260, 110, 240}));
+  for (const auto& k : kinds)
+    layers.push_back(LayerSection(++n, k[0], k[1], Quad{90, 80, 330, 120, 320, 260, 110, 240}));
   const fs::path file = WriteTemplate(layers);
   Build(file, 1);
   TImgView32 other;
@@ -324,7 +343,7 @@ TEST(PrepareShadeSource, RoundRectShadeLosesAlphaAtEachTransfer) {
     }
   }
   EXPECT_GT(checked128, 0);
-  (void)checked255;  // the side map reaches 255 only in rows the panel cuts away
+  (void)checked255;                     // the side map reaches 255 only in rows the panel cuts away
   EXPECT_EQ(source.PixelAt(0, 0), 0u);  // outside the panel
   EXPECT_EQ(source.MasterAlpha(), 255u);
 }
@@ -354,6 +373,37 @@ TEST(PrepareShadeSource, DirectionsTurnTheMapTowardsTheirSide) {
   PrepareShadeSource("highlight", "rightlefttopdown", state, source, face);
   EXPECT_EQ(source.PixelAt(10, 290), 0xA9FF0000u);  // the uniform map's 169 in the highlight colour
   EXPECT_EQ(source.MasterAlpha(), 90u);
+}
+
+}  // namespace
+}  // namespace mirelane
+
+namespace mirelane {
+namespace {
+
+// The layer blur skips uniform rows; on any picture it must give exactly what BlurBitmap gives.
+TEST(BlurLayerSurface, SameBitsAsBlurBitmapOnRandomLayers) {
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed;
+  };
+  for (int32_t radius : {0, 1, 2, 15, 25, 100}) {
+    TBitmap32 a(97, 61), b(97, 61);
+    for (int32_t y = 0; y < 61; ++y) {
+      const uint32_t kind = next() % 4;  // empty, uniform colour, random, or a short random run
+      for (int32_t x = 0; x < 97; ++x) {
+        TColor32 p = 0;
+        if (kind == 1) p = 0x80402010u;
+        if (kind == 2 || (kind == 3 && x > 40 && x < 50)) p = next();
+        a.PixelAt(x, y) = p;
+      }
+    }
+    b.Assign(&a);
+    BlurBitmap(a, radius);
+    BlurLayerSurface(b, radius);
+    for (size_t i = 0; i < a.PixelCount(); ++i) ASSERT_EQ(a.Bits()[i], b.Bits()[i]) << radius << " at " << i;
+  }
 }
 
 }  // namespace

@@ -74,6 +74,18 @@ TEST(DecodeJpeg, OversizedFrameIsRefusedBeforeDecoding) {
   EXPECT_EQ(MessageOf(DecodeJpeg, jpg), "JPEG image is too large (20000 x 20000 pixels).");
 }
 
+TEST(DecodeJpeg, ProgressivePictureLargerThanItsDataIsRefused) {
+  Bytes jpg = fixtures::ProgressiveJpeg(8, 8);
+  for (size_t i = 2; i + 9 < jpg.size(); ++i)
+    if (jpg[i] == 0xFF && jpg[i + 1] == 0xC2) {  // the progressive frame header
+      jpg[i + 5] = jpg[i + 7] = 0x3A;            // 14848 x 14848 pixels
+      break;
+    }
+  EXPECT_EQ(MessageOf(DecodeJpeg, jpg),
+            "JPEG image is not valid. The picture data is too short for its size.");
+  EXPECT_EQ(DecodeJpeg(fixtures::ProgressiveJpeg(8, 8)).Width, 8);
+}
+
 // ---- GIF ----
 
 const std::vector<GifColorType> kGifColours = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};

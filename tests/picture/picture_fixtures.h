@@ -265,6 +265,35 @@ inline Bytes GreyJpeg(uint32_t width, uint32_t height, uint8_t value) {
   return out;
 }
 
+// A progressive colour JPEG of a gradient.
+inline Bytes ProgressiveJpeg(uint32_t width, uint32_t height) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = width;
+  info.image_height = height;
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_simple_progression(&info);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(size_t{width} * 3);
+  for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<JSAMPLE>(i * 10);
+  while (info.next_scanline < height) {
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&info, &r, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  Bytes out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
 // ---- Temporary folder ---------------------------------------------------------------------
 
 class TempFolder {

@@ -75,7 +75,8 @@ TEST(TemplateName, DropsTheLastFourCharacters) {
 TEST(TemplateAt, GivesNameAndPreviewPathOfThePosition) {
   TempFolder root;
   fs::create_directories(root.Path() / "Templates");
-  for (const char* name : {"BOX1.ini", "BOX2.ini", "CD1.ini"}) std::ofstream(root.Path() / "Templates" / name);
+  for (const char* name : {"BOX1.ini", "BOX2.ini", "CD1.ini"})
+    std::ofstream(root.Path() / "Templates" / name);
   const TemplateEntry entry = TemplateAt(root.Path(), 3);
   EXPECT_EQ(entry.FileName, "CD1.ini");
   EXPECT_EQ(entry.Name, "CD1");

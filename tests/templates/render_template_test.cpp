@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 
 const char* kTwoLayers =
     "[Image]\nwidth=800\nheight=600\n"
-    "[Layer1]\ntype=customcolorreflection\nsource=clRed\nA.X=100\nA.Y=300\nB.X=300\nB.Y=300\nC.X=300\nC.Y=500\n"
+    "[Layer1]\ntype=customcolorreflection\nsource=clRed\nA.X=100\nA.Y=300\nB.X=300\nB.Y=300\nC.X=300\nC.Y="
+    "500\n"
     "D.X=100\nD.Y=500\n"
     "[Layer2]\ntype=normal\nsource=FRONT\nA.X=100\nA.Y=100\nB.X=300\nB.Y=100\nC.X=300\nC.Y=300\nD.X=100\n"
     "D.Y=300\n";
@@ -28,8 +29,9 @@ const char* kTwoLayers =
 class RenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("mirelane_render_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    root_ =
+        fs::temp_directory_path() /
+        ("mirelane_render_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(root_);
     fs::create_directories(root_ / "Templates");
     fs::create_directories(root_ / "custom");

@@ -37,7 +37,9 @@ LayerSources SampleSources() {
   return sources;
 }
 
-std::vector<std::string> Templates() { return ListFiles(kData / "Templates"); }
+std::vector<std::string> Templates() {
+  return ListFiles(kData / "Templates");
+}
 
 TEST(ShippedTemplates, AtLeastTenAtMostFourteen) {
   const auto files = Templates();
@@ -66,10 +68,9 @@ TEST(ShippedTemplates, TogetherTheyUseEveryTypeKeyword) {
       if (line.rfind("type=", 0) == 0) used.insert(line.substr(5));
     }
   }
-  for (const char* keyword :
-       {"normal", "reflection", "roundrect", "disc", "discreflection", "shadow", "shade", "highlight", "blurshade",
-        "blurhighlight", "roundrectshade", "roundrecthighlight", "customfile", "customcolor",
-        "customcolorreflection"}) {
+  for (const char* keyword : {"normal", "reflection", "roundrect", "disc", "discreflection", "shadow",
+                              "shade", "highlight", "blurshade", "blurhighlight", "roundrectshade",
+                              "roundrecthighlight", "customfile", "customcolor", "customcolorreflection"}) {
     EXPECT_TRUE(used.count(keyword)) << keyword;
   }
 }
@@ -102,7 +103,8 @@ TEST(ShippedTemplates, RenderExactlyAsTheirGoldenPictures) {
     LoadFromFile(expected, golden.string());
     bool same = expected.Width() == picture.Width() && expected.Height() == picture.Height();
     size_t differing = 0;
-    for (size_t p = 0; same && p < picture.PixelCount(); ++p) differing += picture.Bits()[p] != expected.Bits()[p];
+    for (size_t p = 0; same && p < picture.PixelCount(); ++p)
+      differing += picture.Bits()[p] != expected.Bits()[p];
     if (!same || differing != 0) {
       fs::create_directories(outFolder);
       const fs::path actual = outFolder / (name + ".png");
