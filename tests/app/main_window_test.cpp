@@ -21,17 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class MainWindowTest : public AppTest {
- protected:
-  // The size-field tests render at extreme aspect ratios (32 x 300); they use the template with
-  // one plain face, since mapping the shade maps onto slivers overflows inside AGG's resampling
-  // filter, a fault of the face mapping rather than of the fields.
-  void SelectPlainTemplate() {
-    form_->TemplateUpDown->Step(+1);
-    form_->TemplateUpDown->Step(+1);
-    ASSERT_EQ(form_->TemplateCaption->text(), "CD1");
-  }
-};
+using MainWindowTest = AppTest;
 
 TEST_F(MainWindowTest, StartUp_ShowsFirstTemplateBackgroundSlotEmptyPreviewAndObjectPage) {
   MakeStandardData();
@@ -396,7 +386,6 @@ TEST_F(MainWindowTest, ShowToggle_WithColourBackground_UsesSceneIndexAsStackInde
 TEST_F(MainWindowTest, WidthField_Typing4Then40Then400_RendersAt40And400Only) {
   MakeStandardData();
   CreateWindow();
-  SelectPlainTemplate();
   QLineEdit* edit = form_->WidthSpinEdit->Editor();
   ASSERT_NE(edit, nullptr);
   form_->show();
@@ -420,7 +409,6 @@ TEST_F(MainWindowTest, WidthField_Typing4Then40Then400_RendersAt40And400Only) {
 TEST_F(MainWindowTest, HeightField_BelowMinimumOnLeaving_BecomesMinimumAndRenders) {
   MakeStandardData();
   CreateWindow();
-  SelectPlainTemplate();
   QLineEdit* edit = form_->HeightSpinEdit->Editor();
   form_->show();
   form_->HeightSpinEdit->setFocus();
@@ -438,7 +426,6 @@ TEST_F(MainWindowTest, HeightField_BelowMinimumOnLeaving_BecomesMinimumAndRender
 TEST_F(MainWindowTest, SizeFields_NeverRenderOutsideTheRange) {
   MakeStandardData();
   CreateWindow();
-  SelectPlainTemplate();
   QLineEdit* edit = form_->WidthSpinEdit->Editor();
   form_->show();
   form_->WidthSpinEdit->setFocus();
