@@ -177,6 +177,34 @@ TEST_F(MainWindowTest, TemplateCaption_LongNameShrinksToFitThePanel) {
   EXPECT_EQ(caption->font().pixelSize(), 19);
 }
 
+TEST_F(MainWindowTest, TemplateStepper_NextSliderRenderUsesTheShownTemplate) {
+  MakeStandardData();
+  CreateWindow();
+  form_->ApplyTempButton->click();
+  EXPECT_EQ(form_->LayerTypes().size(), 5u);
+  form_->TemplateUpDown->Step(+1);
+  form_->TemplateUpDown->Step(+1);
+  EXPECT_EQ(form_->LayerTypes().size(), 5u) << "stepping alone does not render";
+  form_->ObjectHighlightTrackBar->setValue(100);
+  ClickMouseUp(form_->ObjectHighlightTrackBar);
+  EXPECT_EQ(form_->LayerTypes(), (std::vector<std::string>{"normal"}));
+}
+
+TEST_F(MainWindowTest, Render_LeavesEveryLayerWithTheBilinearResamplerAndTheBaseWithNearest) {
+  MakeStandardData();
+  WriteTestPicture(root_ / "background.png", *HalfAndHalf(64, 48));
+  sources_[1].PicturePath = (root_ / "background.png").string();
+  sources_[1].UseColor = false;
+  CreateWindow();
+  form_->ApplyTempButton->click();
+  const TLayerCollection& layers = form_->View().Layers();
+  ASSERT_EQ(layers.Count(), 6);
+  for (int i = 0; i < layers.Count(); ++i)
+    EXPECT_EQ(layers[i].Bitmap().ResamplerClassName(), "TLinearResampler") << i;
+  EXPECT_EQ(form_->View().Bitmap().ResamplerClassName(), "TNearestResampler");
+  EXPECT_FALSE(form_->KernelClassNamesList->isVisibleTo(form_.get()));
+}
+
 TEST_F(MainWindowTest, TemplateStepper_DoesNotStepPastItsEnds) {
   MakeStandardData();
   CreateWindow();
@@ -473,7 +501,8 @@ TEST_F(MainWindowTest, LayerSourcePicture_ChoosingThenColour_SwitchesSlotAndKeep
   form_->LayerSourceUpDown->Step(+1);
   const QString file = QString::fromStdString((root_ / "front.png").string());
   dialogs_.openAnswers.push_back(file);
-  form_->LayerSourceImg->Click();
+  form_->show();
+  QTest::mouseClick(form_->LayerSourceImg, Qt::LeftButton);
   ASSERT_EQ(dialogs_.openTitles.size(), 1u);
   EXPECT_EQ(dialogs_.openTitles[0], "Choose Picture");
   EXPECT_NE(dialogs_.openFilters[0].indexOf("*.png"), -1);
