@@ -68,7 +68,9 @@ TTrackBar::TTrackBar(int minimum, int maximum, int position, QWidget* parent)
 
 void TTrackBar::mouseReleaseEvent(QMouseEvent* event) {
   QSlider::mouseReleaseEvent(event);
-  if (rect().contains(event->position().toPoint())) emit MouseUp();
+  // The slider holds the mouse while it is dragged, so the release counts wherever it happens:
+  // a handle dragged past the end still stores the position it shows.
+  emit MouseUp();
 }
 
 TSpinEdit::TSpinEdit(int minimum, int maximum, int value, QWidget* parent) : QSpinBox(parent) {

@@ -28,8 +28,8 @@ QIcon ApplicationIcon();
 QColor QColorFromTColor(TColor color);
 TColor TColorFromQColor(const QColor& color);
 
-// A horizontal slider without tick marks; MouseUp fires when a mouse button is released over it
-// after a click on the handle or the groove, keyboard moves only fire valueChanged.
+// A horizontal slider without tick marks; MouseUp fires when the mouse button pressed on it (on
+// the handle or the groove) is released, keyboard moves only fire valueChanged.
 class TTrackBar : public QSlider {
   Q_OBJECT
  public:

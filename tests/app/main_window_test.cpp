@@ -284,6 +284,19 @@ TEST_F(MainWindowTest, Sliders_StoreAndRenderOnceOnMouseRelease_NotOnKeyboard) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(MainWindowTest, Slider_DragReleasedPastItsEnd_StoresThePositionShown) {
+  MakeStandardData();
+  CreateWindow();
+  form_->show();
+  TTrackBar* bar = form_->ObjectShadingTrackBar;
+  const QPoint handle = QPoint(bar->width() - 4, bar->height() / 2);
+  QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, handle);
+  bar->setValue(60);  // as the drag moves it
+  QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, QPoint(-40, bar->height() * 3));
+  EXPECT_EQ(renders_, 1);
+  EXPECT_EQ(state_.ObjectShading, bar->value());
+}
+
 TEST_F(MainWindowTest, Slider_ClickOnGroove_StoresTheNewPosition) {
   MakeStandardData();
   CreateWindow();
