@@ -58,6 +58,9 @@ const TBitmap32& ShadeMap(int index) {
   return ShadeBitmap32List().Bitmap(index);
 }
 
+// FadeReflection's ramp length from which its step rounds to 0 and nothing fades.
+constexpr int32_t kNoFadeRamp = 512;
+
 void PrepareSurface(TBitmap32& s) {
   s.SetDrawMode(dmBlend);
   s.SetCombineMode(cmBlend);
@@ -83,6 +86,24 @@ class LayerBuilder {
   // Fills a surface from the layer's slot: the colour keeps the surface's size, a picture brings its own.
   // Returns true when a picture was loaded.
   bool SlotFill(TBitmap32& surface, const TemplateLayer& layer) const;
+  // A colour is filled at the canvas size, except a colour that is to be faded on a canvas so tall
+  // that the fade's ramp would reach 512 rows: its step then rounds to 0 and the reflection would
+  // not fade at all. Such a colour gets the tallest height whose ramp stays below 512 rows (a
+  // uniform colour looks the same at any size; only the fade's rows count).
+  int32_t ColourSourceHeight(const std::string& type, const TemplateLayer& layer) const {
+    const bool faded = in_.State.ReflectionFade &&
+                       (type == "customcolorreflection" || (type == "reflection" && SlotGivesColour(layer)));
+    if (!faded) return height_;
+    const uint8_t percent = in_.State.ReflectionLength;
+    if (percent == 0 || FadeRampLength(percent, height_) < kNoFadeRamp) return height_;
+    int32_t rows = static_cast<int32_t>(int64_t{kNoFadeRamp} * 100 / percent);
+    while (rows > 1 && FadeRampLength(percent, rows) >= kNoFadeRamp) --rows;
+    return rows;
+  }
+  bool SlotGivesColour(const TemplateLayer& layer) const {
+    const SourceIndex slot = SourceIndexOf(layer.Source);
+    return slot >= 1 && in_.Sources[slot].UseColor;
+  }
   bool SlotGivesPicture(const TemplateLayer& layer) const {
     const SourceIndex slot = SourceIndexOf(layer.Source);
     return slot >= 1 && !in_.Sources[slot].UseColor;
@@ -123,7 +144,8 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
   const bool pictureSlot = (type == "normal" || type == "reflection") && SlotGivesPicture(layer);
   const bool ownSize = pictureSlot || type == "roundrect" || type == "disc" || type == "discreflection" ||
                        IsShadeKind(type) || IsHighlightKind(type) || type == "customfile";
-  auto source = ownSize ? std::make_unique<TBitmap32>() : std::make_unique<TBitmap32>(width_, height_);
+  auto source = ownSize ? std::make_unique<TBitmap32>()
+                        : std::make_unique<TBitmap32>(width_, ColourSourceHeight(type, layer));
   auto face = std::make_unique<TBitmap32>(width_, height_);
   PrepareSurface(*source);
   PrepareSurface(*face);

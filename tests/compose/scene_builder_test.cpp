@@ -193,6 +193,26 @@ TEST_F(SceneTest, ColourReflectionIsFadedNotFlippedPictureReflectionIsFlipped) {
   EXPECT_NEAR(static_cast<int>(GreenOf(r.PixelAt(100, 123))), 4, 1);
 }
 
+// On a canvas 1100 rows high a canvas-sized colour would get a fade ramp of 550 rows, whose step
+// rounds to 0: the reflection would not fade at all. The colour is filled on fewer rows instead.
+TEST_F(SceneTest, ColourReflectionsFadeOnTallCanvasesToo) {
+  state_.ReflectionBlur = 0;
+  view_.PrepareBase(400, 1100);  // s = 0.5, offY = 400: the face spans rows 450 .. 525
+  for (const char* type : {"reflection", "customcolorreflection"}) {
+    view_.Layers().Clear();
+    Build(
+        WriteTemplate({LayerSection(1, type, type == std::string("reflection") ? "FRONT" : "clRed", kFace)}));
+    const TBitmap32& r = view_.Layers()[0].Bitmap();
+    EXPECT_GT(AlphaOf(r.PixelAt(100, 452)), 150u) << type;
+    EXPECT_LT(AlphaOf(r.PixelAt(100, 465)), AlphaOf(r.PixelAt(100, 452))) << type;
+    EXPECT_EQ(AlphaOf(r.PixelAt(100, 520)), 0u) << type;  // faded out before the bottom
+  }
+  state_.ReflectionFade = false;  // unfaded colours keep the canvas size and stay opaque
+  view_.Layers().Clear();
+  Build(WriteTemplate({LayerSection(1, "customcolorreflection", "clRed", kFace)}));
+  EXPECT_EQ(view_.Layers()[0].Bitmap().PixelAt(100, 520), 0xFFFF0000u);
+}
+
 TEST_F(SceneTest, ShadowAndReflectionGroupSettings) {
   struct Case {
     const char* type;
