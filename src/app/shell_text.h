@@ -9,7 +9,7 @@
 
 namespace mirelane {
 
-// The design-time title, shown until start-up derives one from the executable's name.
+// The title the program starts with, shown until start-up derives one from the executable's name.
 inline constexpr std::string_view kDesignTitle = "Mirelane Creator 1.0";
 
 // "Shots.exe" gives "Shots" (a trailing ".exe", in any letter case, is dropped and the rest kept
