@@ -11,6 +11,7 @@
 #include "picture/picture_reader.h"
 #include "picture/picture_writer.h"
 #include "raster/error.h"
+#include "templates/data_root.h"
 #include "templates/render_template.h"
 
 namespace mirelane {
@@ -46,7 +47,10 @@ void Save(TBitmap32& picture, const CliOptions& o) {
 
 int Run(const CliOptions& options, const char* argv0) {
   CliOptions o = options;
-  const std::filesystem::path root = o.Root.empty() ? ExecutableFolder(argv0) : std::filesystem::path(o.Root);
+  // Beside the executable, or the installation's share folder (the same lookup as the application).
+  const std::filesystem::path root = o.Root.empty()
+                                         ? FindDataRoot(ExecutableFolder(argv0) / "mirelane-render")
+                                         : std::filesystem::path(o.Root);
   switch (o.Action) {
     case CliAction::Help:
       std::cout << CliUsage();

@@ -1,0 +1,163 @@
+// Small controls of the main window that Qt lacks in this form: a slider that reports the mouse
+// release, a horizontal stepper, a colour swatch button, a picture area and a captioned panel.
+#pragma once
+
+#include <QColor>
+#include <QFrame>
+#include <QIcon>
+#include <QImage>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QWidget>
+
+#include "raster/color32.h"
+
+class QLabel;
+class QLineEdit;
+class QToolButton;
+
+namespace mirelane {
+
+class Dialogs;
+
+// The program's icon, drawn like data/desktop/mirelane-creator.svg (Qt reads no SVG without an extra module).
+QIcon ApplicationIcon();
+
+// 0x00BBGGRR (negative: a system colour) to and from QColor.
+QColor QColorFromTColor(TColor color);
+TColor TColorFromQColor(const QColor& color);
+
+// A horizontal slider without tick marks; MouseUp fires when the mouse button pressed on it (on
+// the handle or the groove) is released, keyboard moves only fire valueChanged.
+class TTrackBar : public QSlider {
+  Q_OBJECT
+ public:
+  TTrackBar(int minimum, int maximum, int position, QWidget* parent);
+
+ signals:
+  void MouseUp();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A number field with arrows whose Change fires at every change of its text: each typed
+// character (also while the text is not yet a value in range), each step, and the correction
+// made when the field loses the focus.
+class TSpinEdit : public QSpinBox {
+  Q_OBJECT
+ public:
+  TSpinEdit(int minimum, int maximum, int value, QWidget* parent);
+  QLineEdit* Editor() const { return lineEdit(); }
+
+ signals:
+  void Change();
+
+ private:
+  void TextMaybeChanged();
+  QString lastText_;
+};
+
+// Two arrow buttons stepping a position within a range, without wrap-around. Click fires after
+// the user stepped; setting the position from the program fires nothing.
+class THorizontalUpDown : public QWidget {
+  Q_OBJECT
+ public:
+  THorizontalUpDown(int minimum, int maximum, int position, QWidget* parent);
+  int Position() const { return position_; }
+  void SetPosition(int position);
+  int Minimum() const { return minimum_; }
+  int Maximum() const { return maximum_; }
+  QToolButton* PreviousButton() const { return previous_; }
+  QToolButton* NextButton() const { return next_; }
+  // Steps as a user click on the arrow would (+1 or -1); returns whether the position changed.
+  bool Step(int delta);
+
+ signals:
+  void Click();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  int minimum_;
+  int maximum_;
+  int position_;
+  QToolButton* previous_;
+  QToolButton* next_;
+};
+
+// A button showing a colour swatch; clicking opens the colour chooser preset with its colour,
+// and a confirmed choice (even the same colour) sets the colour and fires Change.
+class TColorSelect : public QPushButton {
+  Q_OBJECT
+ public:
+  TColorSelect(Dialogs& dialogs, int swatchSize, TColor color, QWidget* parent);
+  TColor ColorValue() const { return color_; }
+  // From the program: fires nothing.
+  void SetColorValue(TColor color);
+
+ signals:
+  void Change();
+
+ private:
+  void ChooseColor();
+  Dialogs& dialogs_;
+  int swatchSize_;
+  TColor color_;
+};
+
+// Shows a picture stretched to its area, or nothing (letting its parent show through).
+// Click fires on a mouse release inside; FileDropped fires when a local file is dropped on it.
+class TPictureBox : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TPictureBox(QWidget* parent);
+  const QImage& Picture() const { return picture_; }
+  void SetPicture(const QImage& picture);
+  void ClearPicture() { SetPicture(QImage()); }
+  void SetAcceptsFiles(bool accepts) { setAcceptDrops(accepts); }
+
+ signals:
+  void Click();
+  void PictureChanged();
+  void FileDropped(const QString& fileName);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  QImage picture_;
+};
+
+// A framed panel whose own caption is drawn beneath its children, centred and wrapped in the
+// caption area (the whole panel unless set); hidden while something covers that area.
+class TCaptionPanel : public QFrame {
+ public:
+  TCaptionPanel(const QString& caption, QWidget* parent);
+  QString Caption() const { return caption_; }
+  bool CaptionShown() const { return captionShown_; }
+  void SetCaptionShown(bool shown);
+  void SetCaptionArea(const QRect& area);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QString caption_;
+  QRect captionArea_;
+  bool captionShown_ = true;
+};
+
+// Shows text in the label at the largest pixel size from maxPixelSize down to 10 that fits its
+// width (long template names); what still does not fit is elided, the whole text in the tooltip.
+void SetFittedCaption(QLabel* label, const QString& text, int maxPixelSize);
+
+// The window font: Tahoma where installed, else the closest narrow sans-serif face.
+QFont WindowFont(int pixelSize);
+
+}  // namespace mirelane

@@ -1,0 +1,46 @@
+// The modal conversations of the application (file dialogs, colour chooser, error box, shell
+// open) behind one interface, so tests can give scripted answers instead of real dialogs.
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+namespace mirelane {
+
+struct SaveDialogRequest {
+  QStringList nameFilters;   // e.g. "JPEG Image File (*.jpg)"
+  int selectedFilter = 0;    // index into nameFilters
+  QString defaultSuffix;     // without the dot
+  QString proposedFileName;  // empty at the first save
+};
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // The chosen full file name, or nothing when the user cancelled.
+  virtual std::optional<QString> OpenPicture(QWidget* parent, const QString& title,
+                                             const QString& nameFilter) = 0;
+  // Asks before replacing an existing file; nothing when the user cancelled.
+  virtual std::optional<QString> SavePicture(QWidget* parent, const SaveDialogRequest& request) = 0;
+  virtual std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) = 0;
+  virtual void ShowError(QWidget* parent, const QString& caption, const QString& text) = 0;
+  // The shell's "open" for an address; its outcome is not looked at.
+  virtual void OpenAddress(const QString& address) = 0;
+};
+
+// The real dialogs of the desktop.
+class QtDialogs : public Dialogs {
+ public:
+  std::optional<QString> OpenPicture(QWidget* parent, const QString& title,
+                                     const QString& nameFilter) override;
+  std::optional<QString> SavePicture(QWidget* parent, const SaveDialogRequest& request) override;
+  std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) override;
+  void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
+  void OpenAddress(const QString& address) override;
+};
+
+}  // namespace mirelane

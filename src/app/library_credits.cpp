@@ -1,0 +1,107 @@
+// Library credits, with versions taken from the libraries' own headers when this file is compiled.
+#include "app/library_credits.h"
+
+#include <gif_lib.h>
+#include <png.h>
+#include <tiffvers.h>
+#include <zlib.h>
+#include <QtGlobal>
+
+#include <cstdio>
+#include <string>
+// jpeglib.h needs the size types before it.
+#include <jpeglib.h>
+
+namespace mirelane {
+
+namespace {
+
+#define MIRELANE_STRINGIFY_TOKENS(x) #x
+#define MIRELANE_STRINGIFY(x) MIRELANE_STRINGIFY_TOKENS(x)
+
+#ifndef MIRELANE_AGG_VERSION
+#define MIRELANE_AGG_VERSION "2.4"
+#endif
+#ifndef MIRELANE_STB_IMAGE_VERSION
+#define MIRELANE_STB_IMAGE_VERSION "2"
+#endif
+
+std::string JpegVersion() {
+#ifdef LIBJPEG_TURBO_VERSION
+  return MIRELANE_STRINGIFY(LIBJPEG_TURBO_VERSION);
+#else
+  return "API " MIRELANE_STRINGIFY(JPEG_LIB_VERSION);
+#endif
+}
+
+std::string TiffVersion() {
+#if defined(TIFFLIB_MAJOR_VERSION) && defined(TIFFLIB_MINOR_VERSION) && defined(TIFFLIB_MICRO_VERSION)
+  return std::to_string(TIFFLIB_MAJOR_VERSION) + "." + std::to_string(TIFFLIB_MINOR_VERSION) + "." +
+         std::to_string(TIFFLIB_MICRO_VERSION);
+#else
+  return std::to_string(TIFFLIB_VERSION);
+#endif
+}
+
+std::string GifVersion() {
+  return std::to_string(GIFLIB_MAJOR) + "." + std::to_string(GIFLIB_MINOR) + "." +
+         std::to_string(GIFLIB_RELEASE);
+}
+
+}  // namespace
+
+std::string UsedLibrariesText() {
+  const std::string separator = "---\n";
+  std::string text;
+  text += "Anti-Grain Geometry (AGG) " MIRELANE_AGG_VERSION
+          "\n"
+          "Licence: BSD-3-Clause (the AGG 2.4 tree as packaged by Debian).\n"
+          "Copyright (C) 2002-2006 Maxim Shemanarev, http://www.antigrain.com, mcseem@antigrain.com; "
+          "later fixes by Jim Barry, jim@chez-jim.net.\n";
+  text += separator;
+  text += "Qt " QT_VERSION_STR
+          " (Qt Widgets, Qt GUI, Qt Core)\n"
+          "Licence: GNU LGPL version 3.\n"
+          "Copyright (C) The Qt Company Ltd. and other contributors, https://www.qt.io.\n";
+  text += separator;
+  text += "libpng " PNG_LIBPNG_VER_STRING
+          "\n"
+          "Licence: the PNG Reference Library License version 2.\n"
+          "Copyright (C) Cosmin Truta, Glenn Randers-Pehrson, Andreas Dilger, Guy Eric Schalnat and the "
+          "libpng contributors, http://www.libpng.org/pub/png/libpng.html, "
+          "png-mng-implement@lists.sourceforge.net.\n";
+  text += separator;
+  text += "zlib " ZLIB_VERSION
+          "\n"
+          "Licence: the zlib licence.\n"
+          "Copyright (C) Jean-loup Gailly and Mark Adler, https://zlib.net, jloup@gzip.org, "
+          "madler@alumni.caltech.edu.\n";
+  text += separator;
+  text += "libjpeg-turbo " + JpegVersion() +
+          "\n"
+          "Licence: the IJG licence and the Modified (3-clause) BSD licence.\n"
+          "This software is based in part on the work of the Independent JPEG Group. "
+          "Copyright (C) the libjpeg-turbo project, https://libjpeg-turbo.org, and Thomas G. Lane, Guido "
+          "Vollbeding "
+          "(IJG), https://www.ijg.org.\n";
+  text += separator;
+  text += "libtiff " + TiffVersion() +
+          "\n"
+          "Licence: the libtiff licence (BSD-like).\n"
+          "Copyright (C) 1988-1997 Sam Leffler, 1991-1997 Silicon Graphics, Inc.; "
+          "https://libtiff.gitlab.io/libtiff/, tiff@lists.osgeo.org.\n";
+  text += separator;
+  text += "giflib " + GifVersion() +
+          "\n"
+          "Licence: the MIT licence.\n"
+          "Copyright (C) Gershon Elber, Eric S. Raymond and the giflib contributors, "
+          "https://giflib.sourceforge.net, esr@thyrsus.com.\n";
+  text += separator;
+  text += "stb_image " MIRELANE_STB_IMAGE_VERSION
+          "\n"
+          "Licence: public domain (Unlicense) or MIT, at your choice.\n"
+          "Sean Barrett and contributors, https://github.com/nothings/stb, sean2@nothings.org.\n";
+  return text;
+}
+
+}  // namespace mirelane

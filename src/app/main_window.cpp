@@ -1,0 +1,536 @@
+// The main window: layout of its controls, start-up set-up and the event operations.
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+#include <array>
+
+#include "app/about_window.h"
+#include "app/controls.h"
+#include "app/img_view_widget.h"
+#include "app/picture_io.h"
+#include "app/shell.h"
+#include "app/shell_text.h"
+#include "compose/resampler_selection.h"
+
+namespace mirelane {
+
+namespace {
+
+constexpr int kMinimumSize = 32;
+constexpr int kMaximumSize = 2048;
+
+QFont PixelFont(const QFont& base, int pixelSize) {
+  QFont font = base;
+  font.setPixelSize(pixelSize);
+  return font;
+}
+
+TTrackBar* AddTrackBar(QWidget* page, int left, int top, int width, int height, int minimum, int maximum,
+                       int position) {
+  auto* bar = new TTrackBar(minimum, maximum, position, page);
+  bar->setGeometry(left, top, width, height);
+  return bar;
+}
+
+QCheckBox* AddCheckBox(QWidget* parent, const QString& text, int left, int top, bool checked) {
+  auto* box = new QCheckBox(text, parent);
+  box->setChecked(checked);
+  box->adjustSize();
+  box->move(left, top);
+  return box;
+}
+
+TSpinEdit* AddSpinEdit(QWidget* parent, int left, int top, int minimum, int maximum, int value) {
+  auto* field = new TSpinEdit(minimum, maximum, value, parent);
+  field->setGeometry(left, top, 49, 21);
+  return field;
+}
+
+QFrame* AddRaisedFrame(QWidget* parent, int left, int top, int width, int height) {
+  auto* frame = new QFrame(parent);
+  frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  frame->setGeometry(left, top, width, height);
+  return frame;
+}
+
+constexpr std::array<std::string_view, 5> kReflectionGroup = {"reflection", "blurshade", "blurhighlight",
+                                                              "customcolorreflection", "discreflection"};
+constexpr std::array<std::string_view, 1> kShadowGroup = {"shadow"};
+
+}  // namespace
+
+TForm1::TForm1(Shell& shell, EditingState& state, LayerSources& sources, QWidget* parent)
+    : QWidget(parent), shell_(shell), state_(state), sources_(sources), renderer_(&RenderTemplate) {
+  setWindowTitle(QString::fromUtf8(kDesignTitle.data(), static_cast<qsizetype>(kDesignTitle.size())));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setFixedSize(kClientWidth, kClientHeight);
+  move(312, 222);
+  setFont(WindowFont(11));
+  CreateControls();
+  WireEvents();
+}
+
+TForm1::~TForm1() = default;
+
+TImgView32& TForm1::View() {
+  return ImgView->View();
+}
+
+QLabel* TForm1::AddLabel(QWidget* parent, const QString& text, int left, int top) {
+  auto* label = new QLabel(text, parent);
+  label->adjustSize();
+  label->move(left, top);
+  return label;
+}
+
+void TForm1::CreateControls() {
+  sToolBar1 = new QToolBar(this);
+  sToolBar1->setGeometry(0, 0, kClientWidth, 49);
+  sToolBar1->setMovable(false);
+  sToolBar1->setIconSize(QSize(16, 16));
+  sToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  SaveButton = new QToolButton(sToolBar1);
+  SaveButton->setText(QStringLiteral("Save picture"));
+  SaveButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  SaveButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  // 67 x 36 unless the caption needs more in the font at hand.
+  SaveButton->setFixedSize(std::max(67, SaveButton->fontMetrics().horizontalAdvance(SaveButton->text()) + 10),
+                           36);
+  sToolBar1->addWidget(SaveButton);
+  AboutToolButton = new QToolButton(sToolBar1);
+  AboutToolButton->setText(QStringLiteral("About..."));
+  AboutToolButton->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+  AboutToolButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  AboutToolButton->setFixedSize(67, 36);
+  sToolBar1->addWidget(AboutToolButton);
+
+  TemplatePanel = new QFrame(this);
+  TemplatePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  TemplatePanel->setGeometry(8, 64, 153, 249);
+  TemplateCaption = new QLabel(QStringLiteral("BOX1"), TemplatePanel);
+  TemplateCaption->setFont(PixelFont(font(), 19));
+  TemplateCaption->setGeometry(8, 16, 137, 24);
+  TemplateBevel = AddRaisedFrame(TemplatePanel, 8, 56, 137, 185);
+  TemplateImage = new TPictureBox(TemplatePanel);
+  TemplateImage->setGeometry(16, 104, 120, 90);
+  ApplyTempButton = new QPushButton(QStringLiteral("APPLY >>"), TemplatePanel);
+  ApplyTempButton->setGeometry(40, 208, 99, 25);
+  TemplateUpDown = new THorizontalUpDown(1, 14, 1, this);
+  TemplateUpDown->setGeometry(8, 320, 153, 33);
+
+  ImgView = new TImgViewWidget(this);
+  ImgView->setGeometry(168, 64, 297, 297);
+
+  LayerSourcePanel = new TCaptionPanel(QStringLiteral("Click to load image"), this);
+  LayerSourcePanel->setFont(PixelFont(font(), 15));
+  LayerSourcePanel->setGeometry(472, 64, 153, 249);
+  LayerSourceCaption = new QLabel(QStringLiteral("BACKGROUND"), LayerSourcePanel);
+  LayerSourceCaption->setFont(PixelFont(font(), 19));
+  LayerSourceCaption->setGeometry(8, 16, 137, 24);
+  LayerSourceBevel = AddRaisedFrame(LayerSourcePanel, 8, 56, 137, 129);
+  LayerSourceBevel->setAttribute(Qt::WA_TransparentForMouseEvents);
+  LayerSourceImg = new TPictureBox(LayerSourcePanel);
+  LayerSourceImg->setGeometry(16, 64, 121, 113);
+  LayerSourceImg->setCursor(Qt::PointingHandCursor);
+  LayerSourceImg->setToolTip(QStringLiteral("Click or drop a picture file here"));
+  LayerSourceImg->SetAcceptsFiles(true);
+  // The bevel is drawn first, so the picture area stays above it.
+  LayerSourceImg->raise();
+  LayerSourcePanel->SetCaptionArea(LayerSourceImg->geometry());
+  connect(LayerSourceImg, &TPictureBox::PictureChanged, this,
+          [this] { LayerSourcePanel->SetCaptionShown(LayerSourceImg->Picture().isNull()); });
+  LayerSourceColorSelect = new TColorSelect(shell_.dialogs, 40, sources_[1].Color, LayerSourcePanel);
+  LayerSourceColorSelect->setGeometry(48, 192, 57, 49);
+  LayerSourceUpDown = new THorizontalUpDown(1, kSourceCount, 1, this);
+  LayerSourceUpDown->setGeometry(472, 320, 153, 33);
+
+  sPanel2 = new QFrame(this);
+  sPanel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  sPanel2->setGeometry(168, 360, 297, 57);
+  AddLabel(sPanel2, QStringLiteral("Width:"), 8, 19);
+  WidthSpinEdit = AddSpinEdit(sPanel2, 48, 16, kMinimumSize, kMaximumSize, state_.OutputWidth);
+  AddLabel(sPanel2, QStringLiteral("Height:"), 104, 19);
+  HeightSpinEdit = AddSpinEdit(sPanel2, 144, 16, kMinimumSize, kMaximumSize, state_.OutputHeight);
+  AddLabel(sPanel2, QStringLiteral("DPI:"), 208, 19);
+  DpiSpinEdit = AddSpinEdit(sPanel2, 232, 16, 60, 600, state_.OutputDpi);
+
+  TrBckCheckBox =
+      AddCheckBox(this, QStringLiteral("Transparent background"), 480, 360, state_.TransparentBackground);
+  TrBckCheckBox->setFocusPolicy(Qt::ClickFocus);
+  LarDiAreaCheckBox = AddCheckBox(this, QStringLiteral("Large disc area"), 480, 384, state_.LargeDiscArea);
+  FlipCheckBox = AddCheckBox(this, QStringLiteral("Flip when saved"), 480, 408, state_.FlipWhenSaved);
+
+  ResamplerClassNamesList = new QComboBox(this);
+  ResamplerClassNamesList->setGeometry(0, 360, 145, 21);
+  ResamplerClassNamesList->hide();
+  KernelClassNamesList = new QComboBox(this);
+  KernelClassNamesList->setGeometry(0, 384, 145, 21);
+  KernelClassNamesList->hide();
+
+  SettingsPageControl = new QTabWidget(this);
+  SettingsPageControl->setGeometry(0, 416, kClientWidth, 105);
+  ReflectionPage = new QWidget;
+  ShadowPage = new QWidget;
+  ObjectPage = new QWidget;
+  SettingsPageControl->addTab(ReflectionPage, QStringLiteral("Reflection"));
+  SettingsPageControl->addTab(ShadowPage, QStringLiteral("Shadow"));
+  SettingsPageControl->addTab(ObjectPage, QStringLiteral("Object"));
+  SettingsPageControl->setCurrentWidget(ObjectPage);
+
+  ShowReflectionCheckBox = AddCheckBox(ReflectionPage, QStringLiteral("Show"), 8, 8, state_.ShowReflection);
+  FadeReflectionCheckBox = AddCheckBox(ReflectionPage, QStringLiteral("Fade"), 8, 40, state_.ReflectionFade);
+  AddLabel(ReflectionPage, QStringLiteral("Opacity"), 112, 8);
+  OpacityReflectionTrackBar = AddTrackBar(ReflectionPage, 160, 4, 150, 25, 0, 255, state_.ReflectionOpacity);
+  AddLabel(ReflectionPage, QStringLiteral("Length"), 112, 40);
+  ReflectionLengthTrackBar = AddTrackBar(ReflectionPage, 160, 35, 150, 25, 1, 100, state_.ReflectionLength);
+  AddLabel(ReflectionPage, QStringLiteral("Brightness"), 360, 8);
+  ReflectionBrightnessTrackBar =
+      AddTrackBar(ReflectionPage, 424, 5, 150, 25, -50, 50, state_.ReflectionBrightness);
+  AddLabel(ReflectionPage, QStringLiteral("Blur reflections"), 339, 40);
+  BlurReflectionTrackBar = AddTrackBar(ReflectionPage, 424, 35, 150, 25, 0, 100, state_.ReflectionBlur);
+
+  ShowShadowCheckBox = AddCheckBox(ShadowPage, QStringLiteral("Show"), 8, 32, state_.ShowShadow);
+  AddLabel(ShadowPage, QStringLiteral("Density"), 238, 8);
+  ShadowDensityTrackBar = AddTrackBar(ShadowPage, 280, 4, 150, 28, 0, 255, state_.ShadowDensity);
+  ShadowColorSelect = new TColorSelect(shell_.dialogs, 25, state_.ShadowColor, ShadowPage);
+  ShadowColorSelect->setGeometry(432, 0, 41, 33);
+  AddLabel(ShadowPage, QStringLiteral("Blur shadow"), 214, 53);
+  BlurShadowTrackBar = AddTrackBar(ShadowPage, 280, 49, 150, 25, 0, 100, state_.ShadowBlur);
+
+  AddLabel(ObjectPage, QStringLiteral("Shading"), 40, 8);
+  ObjectShadingTrackBar = AddTrackBar(ObjectPage, 104, 8, 150, 25, 0, 255, state_.ObjectShading);
+  ObjectShadingColorSelect = new TColorSelect(shell_.dialogs, 25, state_.ShadingColor, ObjectPage);
+  ObjectShadingColorSelect->setGeometry(256, 0, 41, 33);
+  AddLabel(ObjectPage, QStringLiteral("Highlights"), 40, 48);
+  ObjectHighlightTrackBar = AddTrackBar(ObjectPage, 104, 48, 150, 25, 0, 255, state_.ObjectHighlight);
+  ObjectHighlightColorSelect = new TColorSelect(shell_.dialogs, 25, state_.HighlightColor, ObjectPage);
+  ObjectHighlightColorSelect->setGeometry(256, 40, 41, 33);
+}
+
+void TForm1::WireEvents() {
+  connect(SaveButton, &QToolButton::clicked, this, &TForm1::SaveButtonClick);
+  connect(AboutToolButton, &QToolButton::clicked, this, &TForm1::AboutToolButtonClick);
+  connect(TemplateUpDown, &THorizontalUpDown::Click, this, &TForm1::TemplateUpDownClick);
+  connect(ApplyTempButton, &QPushButton::clicked, this, &TForm1::ApplyTempButtonClick);
+  connect(LayerSourceUpDown, &THorizontalUpDown::Click, this, &TForm1::LayerSourceUpDownClick);
+  connect(LayerSourceImg, &TPictureBox::Click, this, &TForm1::LayerSourceImgClick);
+  connect(LayerSourceImg, &TPictureBox::FileDropped, this, &TForm1::LayerSourceImgFileDropped);
+  connect(LayerSourceColorSelect, &TColorSelect::Change, this, &TForm1::LayerSourceColorSelectChange);
+  connect(WidthSpinEdit, &TSpinEdit::Change, this, &TForm1::WidthSpinEditChange);
+  connect(HeightSpinEdit, &TSpinEdit::Change, this, &TForm1::HeightSpinEditChange);
+  auto* saveShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+  connect(saveShortcut, &QShortcut::activated, this, &TForm1::SaveButtonClick);
+  connect(ShowReflectionCheckBox, &QCheckBox::clicked, this, &TForm1::ShowReflectionCheckBoxClick);
+  connect(FadeReflectionCheckBox, &QCheckBox::clicked, this, &TForm1::FadeReflectionCheckBoxClick);
+  connect(OpacityReflectionTrackBar, &QSlider::valueChanged, this, &TForm1::OpacityReflectionTrackBarChange);
+  connect(OpacityReflectionTrackBar, &TTrackBar::MouseUp, this, &TForm1::OpacityReflectionTrackBarMouseUp);
+  connect(BlurReflectionTrackBar, &TTrackBar::MouseUp, this, &TForm1::BlurReflectionTrackBarMouseUp);
+  connect(ReflectionBrightnessTrackBar, &TTrackBar::MouseUp, this,
+          &TForm1::ReflectionBrightnessTrackBarMouseUp);
+  connect(ReflectionLengthTrackBar, &TTrackBar::MouseUp, this, &TForm1::ReflectionLengthTrackBarMouseUp);
+  connect(ShadowDensityTrackBar, &QSlider::valueChanged, this, &TForm1::ShadowDensityTrackBarChange);
+  connect(ShadowDensityTrackBar, &TTrackBar::MouseUp, this, &TForm1::ShadowDensityTrackBarMouseUp);
+  connect(ShadowColorSelect, &TColorSelect::Change, this, &TForm1::ShadowColorSelectChange);
+  connect(BlurShadowTrackBar, &TTrackBar::MouseUp, this, &TForm1::BlurShadowTrackBarMouseUp);
+  connect(ShowShadowCheckBox, &QCheckBox::clicked, this, &TForm1::ShowShadowCheckBoxClick);
+  connect(ObjectShadingTrackBar, &QSlider::valueChanged, this, &TForm1::ObjectShadingTrackBarChange);
+  connect(ObjectShadingTrackBar, &TTrackBar::MouseUp, this, &TForm1::ObjectShadingTrackBarMouseUp);
+  connect(ObjectHighlightTrackBar, &QSlider::valueChanged, this, &TForm1::ObjectHighlightTrackBarChange);
+  connect(ObjectHighlightTrackBar, &TTrackBar::MouseUp, this, &TForm1::ObjectHighlightTrackBarMouseUp);
+  connect(ObjectShadingColorSelect, &TColorSelect::Change, this, &TForm1::ObjectShadingColorSelectChange);
+  connect(ObjectHighlightColorSelect, &TColorSelect::Change, this, &TForm1::ObjectHighlightColorSelectChange);
+  connect(TrBckCheckBox, &QCheckBox::clicked, this, &TForm1::TrBckCheckBoxClick);
+  connect(LarDiAreaCheckBox, &QCheckBox::clicked, this, &TForm1::LarDiAreaCheckBoxClick);
+  connect(ResamplerClassNamesList, &QComboBox::activated, this, &TForm1::ResamplerClassNamesListChange);
+  connect(KernelClassNamesList, &QComboBox::activated, this, &TForm1::KernelClassNamesListChange);
+}
+
+void TForm1::FormCreate() {
+  RunReported(shell_, this, [this] {
+    // a. An empty, transparent base of the view's visible size and no layers.
+    TImgView32& view = View();
+    view.SetViewSize(ImgView->width(), ImgView->height());
+    view.PrepareBase(view.ViewWidth(), view.ViewHeight());
+    view.Layers().Clear();
+    // b. The hidden resampler and kernel lists; selecting from the program runs no handler.
+    resamplerLists_ = FillResamplerLists();
+    {
+      const QSignalBlocker blockResamplers(ResamplerClassNamesList);
+      const QSignalBlocker blockKernels(KernelClassNamesList);
+      ResamplerClassNamesList->clear();
+      for (const std::string& name : resamplerLists_.ResamplerNames)
+        ResamplerClassNamesList->addItem(QString::fromStdString(name));
+      KernelClassNamesList->clear();
+      for (const std::string& name : resamplerLists_.KernelNames)
+        KernelClassNamesList->addItem(QString::fromStdString(name));
+      ResamplerClassNamesList->setCurrentIndex(resamplerLists_.ResamplerIndex);
+      KernelClassNamesList->setCurrentIndex(resamplerLists_.KernelIndex);
+    }
+    // c. No scene layers yet.
+    layerTypes_.clear();
+    // d. The template panel shows the first template; it throws on an empty listing.
+    TemplateIndexStep();
+    // e. The title from the executable's name.
+    const std::string title = TitleFromExecutableName(shell_.executablePath.filename().string());
+    shell_.title = title;
+    setWindowTitle(QString::fromStdString(title));
+    // f. The skinned look is not part of this build: Qt's own style is the look.
+  });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // FormClose: the preview goes first, so nothing repaints it while the window closes.
+  ImgView->hide();
+  event->accept();
+}
+
+int32_t TForm1::RenderSize(const QSpinBox* field) const {
+  return std::clamp(ReadNumberField(field->text().toStdString(), kMinimumSize), kMinimumSize, kMaximumSize);
+}
+
+void TForm1::Rerender() {
+  TImgView32& view = View();
+  state_.OutputWidth = RenderSize(WidthSpinEdit);
+  state_.OutputHeight = RenderSize(HeightSpinEdit);
+  // A failed render may stop before the scene builder refills the list: it starts empty.
+  layerTypes_.clear();
+  backgroundLayerPresent_ = false;
+  RenderContext context{state_, sources_, layerTypes_, shell_.dataRoot};
+  WaitCursor wait;
+  try {
+    renderer_(view, state_.OutputWidth, state_.OutputHeight, context);
+  } catch (...) {
+    backgroundLayerPresent_ =
+        !state_.TransparentBackground && !sources_[kBackgroundSource].UseColor && view.Layers().Count() > 0;
+    throw;
+  }
+  backgroundLayerPresent_ = !state_.TransparentBackground && !sources_[kBackgroundSource].UseColor &&
+                            view.Layers().Count() > static_cast<int>(layerTypes_.size());
+}
+
+void TForm1::StoreAndRerender(const std::function<void()>& store) {
+  RunReported(shell_, this, [&] {
+    store();
+    Rerender();
+  });
+}
+
+void TForm1::ToggleLayers(std::span<const std::string_view> keywords, bool visible) {
+  WaitCursor wait;
+  TLayerCollection& layers = View().Layers();
+  const int offset = backgroundLayerPresent_ ? 1 : 0;
+  for (size_t i = 0; i < layerTypes_.size(); ++i) {
+    if (std::find(keywords.begin(), keywords.end(), layerTypes_[i]) == keywords.end()) continue;
+    const int index = static_cast<int>(i) + offset;
+    // A render that failed part-way may have left fewer layers than keywords.
+    if (index < layers.Count()) layers[index].SetVisible(visible);
+  }
+}
+
+// Template panel.
+
+void TForm1::TemplateUpDownClick() {
+  RunReported(shell_, this, [this] { TemplateIndexStep(); });
+}
+
+void TForm1::TemplateIndexStep() {
+  state_.TemplateIndex = TemplateUpDown->Position();
+  const TemplateEntry entry = TemplateAt(shell_.dataRoot, state_.TemplateIndex);
+  TemplateImage->SetPicture(ReadPictureImage(entry.PreviewPath));
+  SetFittedCaption(TemplateCaption, QString::fromStdString(entry.Name), 19);
+}
+
+void TForm1::ApplyTempButtonClick() {
+  RunReported(shell_, this, [this] { Rerender(); });
+}
+
+// Layer source panel.
+
+void TForm1::LayerSourceUpDownClick() {
+  RunReported(shell_, this, [this] {
+    state_.CurrentSource = LayerSourceUpDown->Position();
+    const LayerSource& slot = sources_[state_.CurrentSource];
+    const std::string_view caption = SourceCaption(state_.CurrentSource);
+    LayerSourceCaption->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    if (slot.PicturePath.empty()) {
+      LayerSourceImg->ClearPicture();
+    } else {
+      LayerSourceImg->SetPicture(ReadPictureImage(slot.PicturePath));
+    }
+    LayerSourceColorSelect->SetColorValue(slot.Color);
+  });
+}
+
+void TForm1::LayerSourceImgClick() {
+  const std::optional<QString> file =
+      shell_.dialogs.OpenPicture(this, QStringLiteral("Choose Picture"), PictureOpenFilter());
+  if (!file) return;
+  LoadSlotPicture(*file);
+}
+
+void TForm1::LayerSourceImgFileDropped(const QString& fileName) {
+  LoadSlotPicture(fileName);
+}
+
+void TForm1::LoadSlotPicture(const QString& fileName) {
+  RunReported(shell_, this, [&] {
+    LayerSource& slot = sources_[state_.CurrentSource];
+    slot.PicturePath = PathFromQString(fileName).string();
+    LayerSourceImg->SetPicture(ReadPictureImage(slot.PicturePath));
+    slot.UseColor = false;
+    Rerender();
+  });
+}
+
+void TForm1::LayerSourceColorSelectChange() {
+  StoreAndRerender([this] {
+    LayerSource& slot = sources_[state_.CurrentSource];
+    slot.Color = LayerSourceColorSelect->ColorValue();
+    slot.UseColor = true;
+  });
+}
+
+// Size fields and option boxes.
+
+void TForm1::WidthSpinEditChange() {
+  if (ReadNumberField(WidthSpinEdit->text().toStdString(), kMinimumSize) < kMinimumSize) return;
+  RunReported(shell_, this, [this] { Rerender(); });
+}
+
+void TForm1::HeightSpinEditChange() {
+  if (ReadNumberField(HeightSpinEdit->text().toStdString(), kMinimumSize) < kMinimumSize) return;
+  RunReported(shell_, this, [this] { Rerender(); });
+}
+
+void TForm1::TrBckCheckBoxClick() {
+  StoreAndRerender([this] { state_.TransparentBackground = TrBckCheckBox->isChecked(); });
+}
+
+void TForm1::LarDiAreaCheckBoxClick() {
+  StoreAndRerender([this] { state_.LargeDiscArea = LarDiAreaCheckBox->isChecked(); });
+}
+
+// Reflection page.
+
+void TForm1::ShowReflectionCheckBoxClick() {
+  state_.ShowReflection = ShowReflectionCheckBox->isChecked();
+  ToggleLayers(kReflectionGroup, state_.ShowReflection);
+}
+
+void TForm1::FadeReflectionCheckBoxClick() {
+  StoreAndRerender([this] { state_.ReflectionFade = FadeReflectionCheckBox->isChecked(); });
+}
+
+void TForm1::OpacityReflectionTrackBarMouseUp() {
+  StoreAndRerender(
+      [this] { state_.ReflectionOpacity = static_cast<uint8_t>(OpacityReflectionTrackBar->value()); });
+}
+
+void TForm1::BlurReflectionTrackBarMouseUp() {
+  StoreAndRerender([this] { state_.ReflectionBlur = static_cast<uint8_t>(BlurReflectionTrackBar->value()); });
+}
+
+void TForm1::ReflectionBrightnessTrackBarMouseUp() {
+  StoreAndRerender([this] { state_.ReflectionBrightness = ReflectionBrightnessTrackBar->value(); });
+}
+
+void TForm1::ReflectionLengthTrackBarMouseUp() {
+  StoreAndRerender(
+      [this] { state_.ReflectionLength = static_cast<uint8_t>(ReflectionLengthTrackBar->value()); });
+}
+
+// Shadow page.
+
+void TForm1::ShadowDensityTrackBarMouseUp() {
+  StoreAndRerender([this] { state_.ShadowDensity = static_cast<uint8_t>(ShadowDensityTrackBar->value()); });
+}
+
+void TForm1::ShadowColorSelectChange() {
+  StoreAndRerender([this] { state_.ShadowColor = ShadowColorSelect->ColorValue(); });
+}
+
+void TForm1::BlurShadowTrackBarMouseUp() {
+  StoreAndRerender([this] { state_.ShadowBlur = static_cast<uint8_t>(BlurShadowTrackBar->value()); });
+}
+
+void TForm1::ShowShadowCheckBoxClick() {
+  state_.ShowShadow = ShowShadowCheckBox->isChecked();
+  ToggleLayers(kShadowGroup, state_.ShowShadow);
+}
+
+// Object page.
+
+void TForm1::ObjectShadingTrackBarMouseUp() {
+  StoreAndRerender([this] { state_.ObjectShading = static_cast<uint8_t>(ObjectShadingTrackBar->value()); });
+}
+
+void TForm1::ObjectHighlightTrackBarMouseUp() {
+  StoreAndRerender(
+      [this] { state_.ObjectHighlight = static_cast<uint8_t>(ObjectHighlightTrackBar->value()); });
+}
+
+void TForm1::ObjectShadingColorSelectChange() {
+  StoreAndRerender([this] { state_.ShadingColor = ObjectShadingColorSelect->ColorValue(); });
+}
+
+void TForm1::ObjectHighlightColorSelectChange() {
+  StoreAndRerender([this] { state_.HighlightColor = ObjectHighlightColorSelect->ColorValue(); });
+}
+
+// Hidden resampler lists.
+
+void TForm1::ResamplerClassNamesListChange() {
+  resamplerLists_.ResamplerIndex = ResamplerClassNamesList->currentIndex();
+  mirelane::ResamplerClassNamesListChange(View().Layers(), resamplerLists_);
+  KernelClassNamesList->setVisible(resamplerLists_.KernelListVisible);
+}
+
+void TForm1::KernelClassNamesListChange() {
+  resamplerLists_.KernelIndex = KernelClassNamesList->currentIndex();
+  mirelane::KernelClassNamesListChange(View().Layers(), resamplerLists_);
+}
+
+// Tool bar.
+
+void TForm1::SaveButtonClick() {
+  RunReported(shell_, this, [this] {
+    const TImgView32& view = View();
+    TBitmap32 picture(view.Bitmap().Width(), view.Bitmap().Height());
+    picture.Clear(0);
+    view.Flatten(picture);
+    state_.FlipWhenSaved = FlipCheckBox->isChecked();
+    if (state_.FlipWhenSaved) picture.FlipHorizontal();
+    SaveDialogRequest request;
+    request.nameFilters = {QStringLiteral("JPEG Image File (*.jpg)"),
+                           QStringLiteral("PNG Image File (*.png)"), QStringLiteral("Bitmaps (*.bmp)")};
+    request.selectedFilter = 0;
+    request.defaultSuffix = QStringLiteral("bmp");
+    request.proposedFileName = lastSaveFileName_;
+    const std::optional<QString> file = shell_.dialogs.SavePicture(this, request);
+    if (!file) return;
+    lastSaveFileName_ = *file;
+    state_.OutputDpi = std::clamp(ReadNumberField(DpiSpinEdit->text().toStdString(), 60), 60, 600);
+    WritePicture(picture, PathFromQString(*file), state_.OutputDpi);
+  });
+}
+
+void TForm1::AboutToolButtonClick() {
+  if (aboutWindow_ == nullptr) return;
+  aboutWindow_->ShowCentredOn(this);
+}
+
+}  // namespace mirelane

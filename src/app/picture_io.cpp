@@ -1,0 +1,35 @@
+// Picture files for the windows, through the engine's readers and writer.
+#include "app/picture_io.h"
+
+#include <cstring>
+
+#include "app/shell_text.h"
+#include "picture/picture_reader.h"
+#include "picture/picture_writer.h"
+
+namespace mirelane {
+
+QImage ImageFromBitmap(const TBitmap32& bitmap) {
+  if (bitmap.Empty()) return QImage();
+  QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_ARGB32);
+  // TColor32 is stored blue, green, red, alpha: the byte order of QImage::Format_ARGB32 here.
+  const size_t rowBytes = static_cast<size_t>(bitmap.Width()) * sizeof(TColor32);
+  for (int32_t y = 0; y < bitmap.Height(); ++y) std::memcpy(image.scanLine(y), bitmap.ScanLine(y), rowBytes);
+  return image;
+}
+
+QImage ReadPictureImage(const std::filesystem::path& file) {
+  TBitmap32 bitmap;
+  LoadFromFile(bitmap, file.string());
+  return ImageFromBitmap(bitmap);
+}
+
+QString PictureOpenFilter() {
+  return QString::fromStdString(QtFilterFromPipeFilter(PictureFileFilter()));
+}
+
+void WritePicture(const TBitmap32& picture, const std::filesystem::path& file, int32_t dpi) {
+  SavePicture(picture, file.string(), dpi);
+}
+
+}  // namespace mirelane

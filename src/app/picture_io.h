@@ -1,0 +1,25 @@
+// The application's side of the picture files: reading a picture for showing it in a picture
+// control, the open dialog's filter, and writing the composed picture.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <filesystem>
+
+#include "raster/bitmap32.h"
+
+namespace mirelane {
+
+// A copy of a surface as a QImage (straight alpha, the surface's own byte order).
+QImage ImageFromBitmap(const TBitmap32& bitmap);
+
+// Reads a picture file with the engine's readers; fails with the reader's message.
+QImage ReadPictureImage(const std::filesystem::path& file);
+
+// The open dialog's filter for every picture format the readers accept, in Qt's form.
+QString PictureOpenFilter();
+
+// Writes the picture as PNG, JPEG or BMP by the file name's extension, with the resolution.
+void WritePicture(const TBitmap32& picture, const std::filesystem::path& file, int32_t dpi);
+
+}  // namespace mirelane

@@ -1,0 +1,56 @@
+// What both windows share: the dialogs, the application title used as the error caption, and
+// where the executable and its data folders are; plus the error report and the wait cursor.
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "app/dialogs.h"
+
+class QWidget;
+
+namespace mirelane {
+
+struct Shell {
+  Dialogs& dialogs;
+  std::string title;                     // the application title: caption of error reports
+  std::filesystem::path executablePath;  // the running executable's full file name
+  std::filesystem::path dataRoot;        // holds Templates, Pics, custom and Data
+};
+
+// The application's error report: an error box captioned with the title, a full stop added
+// to a message that ends in a letter or digit.
+void ReportError(Shell& shell, QWidget* parent, std::string_view message);
+
+// Runs one operation; an error ends it there and is reported, the program goes on.
+// Returns whether the operation ran to its end.
+template <typename Operation>
+bool RunReported(Shell& shell, QWidget* parent, Operation&& operation) {
+  try {
+    std::forward<Operation>(operation)();
+    return true;
+  } catch (const std::exception& error) {
+    ReportError(shell, parent, error.what());
+  }
+  return false;
+}
+
+// The application-wide wait cursor while a render runs; the normal cursor comes back when the
+// scope ends, also when the render fails.
+class WaitCursor {
+ public:
+  WaitCursor();
+  ~WaitCursor();
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// File names between Qt and the engine, in the file system's own encoding.
+std::filesystem::path PathFromQString(const QString& fileName);
+QString QStringFromPath(const std::filesystem::path& path);
+
+}  // namespace mirelane

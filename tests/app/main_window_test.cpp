@@ -1,0 +1,613 @@
+// The main window on the offscreen platform: start-up state, stepping, effect controls, the
+// show toggles, the size fields, the layer source panel and error reports.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QUrl>
+#include <functional>
+
+#include "app/controls.h"
+#include "app/img_view_widget.h"
+#include "app_fixture.h"
+#include "raster/error.h"
+
+namespace mirelane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+using MainWindowTest = AppTest;
+
+TEST_F(MainWindowTest, StartUp_ShowsFirstTemplateBackgroundSlotEmptyPreviewAndObjectPage) {
+  MakeStandardData();
+  CreateWindow();
+  EXPECT_TRUE(dialogs_.errors.empty());
+  EXPECT_EQ(form_->TemplateCaption->text(), "BOX1");
+  EXPECT_FALSE(form_->TemplateImage->Picture().isNull());
+  EXPECT_EQ(form_->LayerSourceCaption->text(), "BACKGROUND");
+  EXPECT_EQ(form_->LayerSourceColorSelect->ColorValue(), 0xFFFFFF);
+  EXPECT_TRUE(form_->LayerSourceImg->Picture().isNull());
+  EXPECT_EQ(form_->LayerSourcePanel->Caption(), "Click to load image");
+  EXPECT_TRUE(form_->LayerSourcePanel->CaptionShown());
+  EXPECT_EQ(form_->SettingsPageControl->currentWidget(), form_->ObjectPage);
+  EXPECT_EQ(form_->SettingsPageControl->tabText(0), "Reflection");
+  EXPECT_EQ(form_->SettingsPageControl->tabText(1), "Shadow");
+  EXPECT_EQ(form_->SettingsPageControl->tabText(2), "Object");
+  EXPECT_EQ(form_->windowTitle(), "Mirelane Creator");
+  EXPECT_EQ(shell_->title, "Mirelane Creator");
+  EXPECT_EQ(form_->size(), QSize(633, 523));
+  // Nothing rendered: an empty, transparent base of the view's size and no layers.
+  EXPECT_EQ(renders_, 0);
+  const TImgView32& view = form_->View();
+  EXPECT_EQ(view.Layers().Count(), 0);
+  ASSERT_EQ(view.Bitmap().Width(), 297);
+  ASSERT_EQ(view.Bitmap().Height(), 297);
+  for (size_t i = 0; i < view.Bitmap().PixelCount(); ++i) ASSERT_EQ(view.Bitmap().Bits()[i], 0u);
+  // The hidden lists: registry names, bilinear and box selected, both hidden.
+  EXPECT_FALSE(form_->ResamplerClassNamesList->isVisibleTo(form_.get()));
+  EXPECT_FALSE(form_->KernelClassNamesList->isVisibleTo(form_.get()));
+  EXPECT_EQ(form_->ResamplerClassNamesList->currentText(), "TLinearResampler");
+  EXPECT_EQ(form_->KernelClassNamesList->currentText(), "TBoxKernel");
+}
+
+TEST_F(MainWindowTest, StartUp_ControlsCarryTheirCaptionsRangesAndValues) {
+  MakeStandardData();
+  CreateWindow();
+  struct Slider {
+    TTrackBar* bar;
+    int minimum, maximum, value;
+  };
+  const Slider sliders[] = {
+      {form_->OpacityReflectionTrackBar, 0, 255, 255},   {form_->ReflectionLengthTrackBar, 1, 100, 50},
+      {form_->ReflectionBrightnessTrackBar, -50, 50, 0}, {form_->BlurReflectionTrackBar, 0, 100, 15},
+      {form_->ShadowDensityTrackBar, 0, 255, 255},       {form_->BlurShadowTrackBar, 0, 100, 25},
+      {form_->ObjectShadingTrackBar, 0, 255, 255},       {form_->ObjectHighlightTrackBar, 0, 255, 255},
+  };
+  for (const Slider& s : sliders) {
+    EXPECT_EQ(s.bar->minimum(), s.minimum);
+    EXPECT_EQ(s.bar->maximum(), s.maximum);
+    EXPECT_EQ(s.bar->value(), s.value);
+    EXPECT_EQ(s.bar->tickPosition(), QSlider::NoTicks);
+  }
+  struct Box {
+    QCheckBox* box;
+    const char* text;
+    bool checked;
+  };
+  const Box boxes[] = {
+      {form_->TrBckCheckBox, "Transparent background", false},
+      {form_->LarDiAreaCheckBox, "Large disc area", false},
+      {form_->FlipCheckBox, "Flip when saved", false},
+      {form_->ShowReflectionCheckBox, "Show", true},
+      {form_->FadeReflectionCheckBox, "Fade", true},
+      {form_->ShowShadowCheckBox, "Show", true},
+  };
+  for (const Box& b : boxes) {
+    EXPECT_EQ(b.box->text(), b.text);
+    EXPECT_EQ(b.box->isChecked(), b.checked) << b.text;
+  }
+  EXPECT_EQ(form_->WidthSpinEdit->value(), 400);
+  EXPECT_EQ(form_->HeightSpinEdit->value(), 300);
+  EXPECT_EQ(form_->DpiSpinEdit->value(), 96);
+  EXPECT_EQ(form_->DpiSpinEdit->minimum(), 60);
+  EXPECT_EQ(form_->DpiSpinEdit->maximum(), 600);
+  EXPECT_EQ(form_->WidthSpinEdit->maximum(), 2048);
+  EXPECT_EQ(form_->TemplateUpDown->Maximum(), 14);
+  EXPECT_EQ(form_->LayerSourceUpDown->Maximum(), 9);
+  EXPECT_EQ(form_->ShadowColorSelect->ColorValue(), 0x000000);
+  EXPECT_EQ(form_->ObjectShadingColorSelect->ColorValue(), 0x000000);
+  EXPECT_EQ(form_->ObjectHighlightColorSelect->ColorValue(), 0xFFFFFF);
+  EXPECT_EQ(form_->ApplyTempButton->text(), "APPLY >>");
+  EXPECT_EQ(form_->ImgView->geometry(), QRect(168, 64, 297, 297));
+}
+
+TEST_F(MainWindowTest, StartUp_ExeNameGivesTitleWithoutExtension) {
+  MakeStandardData();
+  CreateWindow("Shots.exe");
+  EXPECT_EQ(form_->windowTitle(), "Shots");
+  EXPECT_EQ(shell_->title, "Shots");
+}
+
+TEST_F(MainWindowTest, StartUp_EmptyTemplatesFolder_ReportsOnceAndKeepsDesignTitle) {
+  MakeStandardData();
+  for (const auto& entry : fs::directory_iterator(root_ / "Templates")) fs::remove(entry.path());
+  CreateWindow();
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_EQ(dialogs_.errors[0].first, "Mirelane Creator 1.0");
+  EXPECT_EQ(dialogs_.errors[0].second, "List index out of bounds (0)");
+  EXPECT_EQ(form_->windowTitle(), "Mirelane Creator 1.0");
+  EXPECT_EQ(form_->TemplateCaption->text(), "BOX1");
+}
+
+TEST_F(MainWindowTest, TemplateStepper_ShowsEachTemplateWithoutRendering) {
+  MakeStandardData();
+  CreateWindow();
+  form_->TemplateUpDown->Step(+1);
+  EXPECT_EQ(form_->TemplateCaption->text(), "BOX2");
+  form_->TemplateUpDown->Step(+1);
+  EXPECT_EQ(form_->TemplateCaption->text(), "CD1");
+  EXPECT_EQ(state_.TemplateIndex, 3);
+  EXPECT_EQ(renders_, 0);
+  form_->ApplyTempButton->click();
+  EXPECT_EQ(renders_, 1);
+  EXPECT_EQ(form_->LayerTypes(), (std::vector<std::string>{"normal"}));
+  EXPECT_EQ(form_->View().Bitmap().Width(), 400);
+  EXPECT_EQ(form_->View().Bitmap().Height(), 300);
+}
+
+TEST_F(MainWindowTest, TemplateStepper_BeyondListing_ReportsIndexAndKeepsCaption) {
+  MakeStandardData();
+  fs::remove(root_ / "Templates" / "CD1.ini");
+  CreateWindow();
+  form_->TemplateUpDown->Step(+1);
+  form_->TemplateUpDown->Step(+1);
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_EQ(dialogs_.errors[0].second, "List index out of bounds (2)");
+  EXPECT_EQ(form_->TemplateCaption->text(), "BOX2");
+  EXPECT_EQ(state_.TemplateIndex, 3);
+  // APPLY then fails the same way and leaves an empty preview at the new size.
+  form_->ApplyTempButton->click();
+  ASSERT_EQ(dialogs_.errors.size(), 2u);
+  EXPECT_EQ(dialogs_.errors[1].second, "List index out of bounds (2)");
+  EXPECT_EQ(form_->View().Layers().Count(), 0);
+  EXPECT_EQ(form_->View().Bitmap().Width(), 400);
+}
+
+TEST_F(MainWindowTest, TemplateCaption_LongNameShrinksToFitThePanel) {
+  MakeStandardData();
+  WriteText(root_ / "Templates" / "BOX3 seen from the far left side.ini",
+            TemplateText({{"normal", "FRONT"}}));
+  WriteTestPicture(root_ / "Pics" / "BOX3 seen from the far left side.jpg", *HalfAndHalf(8, 6));
+  CreateWindow();
+  EXPECT_EQ(form_->TemplateCaption->font().pixelSize(), 19);
+  form_->TemplateUpDown->Step(+1);
+  form_->TemplateUpDown->Step(+1);
+  ASSERT_TRUE(dialogs_.errors.empty());
+  QLabel* caption = form_->TemplateCaption;
+  EXPECT_EQ(caption->toolTip(), "BOX3 seen from the far left side");
+  EXPECT_LT(caption->font().pixelSize(), 19);
+  EXPECT_LE(caption->fontMetrics().horizontalAdvance(caption->text()), caption->contentsRect().width());
+  form_->TemplateUpDown->Step(+1);
+  EXPECT_EQ(caption->text(), "CD1");
+  EXPECT_EQ(caption->font().pixelSize(), 19);
+}
+
+TEST_F(MainWindowTest, TemplateStepper_NextSliderRenderUsesTheShownTemplate) {
+  MakeStandardData();
+  CreateWindow();
+  form_->ApplyTempButton->click();
+  EXPECT_EQ(form_->LayerTypes().size(), 5u);
+  form_->TemplateUpDown->Step(+1);
+  form_->TemplateUpDown->Step(+1);
+  EXPECT_EQ(form_->LayerTypes().size(), 5u) << "stepping alone does not render";
+  form_->ObjectHighlightTrackBar->setValue(100);
+  ClickMouseUp(form_->ObjectHighlightTrackBar);
+  EXPECT_EQ(form_->LayerTypes(), (std::vector<std::string>{"normal"}));
+}
+
+TEST_F(MainWindowTest, Render_LeavesEveryLayerWithTheBilinearResamplerAndTheBaseWithNearest) {
+  MakeStandardData();
+  WriteTestPicture(root_ / "background.png", *HalfAndHalf(64, 48));
+  sources_[1].PicturePath = (root_ / "background.png").string();
+  sources_[1].UseColor = false;
+  CreateWindow();
+  form_->ApplyTempButton->click();
+  const TLayerCollection& layers = form_->View().Layers();
+  ASSERT_EQ(layers.Count(), 6);
+  for (int i = 0; i < layers.Count(); ++i)
+    EXPECT_EQ(layers[i].Bitmap().ResamplerClassName(), "TLinearResampler") << i;
+  EXPECT_EQ(form_->View().Bitmap().ResamplerClassName(), "TNearestResampler");
+  EXPECT_FALSE(form_->KernelClassNamesList->isVisibleTo(form_.get()));
+}
+
+TEST_F(MainWindowTest, TemplateStepper_DoesNotStepPastItsEnds) {
+  MakeStandardData();
+  CreateWindow();
+  EXPECT_FALSE(form_->TemplateUpDown->Step(-1));
+  EXPECT_EQ(state_.TemplateIndex, 1);
+  for (int i = 0; i < 20; ++i) form_->TemplateUpDown->Step(+1);
+  EXPECT_EQ(form_->TemplateUpDown->Position(), 14);
+}
+
+TEST_F(MainWindowTest, LayerSourceStepper_ShowsCaptionAndSwatchWithoutRendering) {
+  MakeStandardData();
+  CreateWindow();
+  const struct {
+    int slot;
+    const char* caption;
+    TColor color;
+  } cases[] = {
+      {2, "FRONT", 0xC0DCC0}, {3, "SIDE", 0x808000}, {6, "FRONT 2", 0x000080}, {9, "DISC 2", 0xC0DCC0}};
+  for (const auto& c : cases) {
+    while (form_->LayerSourceUpDown->Position() < c.slot) form_->LayerSourceUpDown->Step(+1);
+    EXPECT_EQ(state_.CurrentSource, c.slot);
+    EXPECT_EQ(form_->LayerSourceCaption->text(), c.caption);
+    EXPECT_EQ(form_->LayerSourceColorSelect->ColorValue(), c.color) << c.caption;
+  }
+  EXPECT_EQ(renders_, 0);
+}
+
+// One slider: its control, the field it stores into, and the value to release it at.
+struct SliderCase {
+  const char* name;
+  std::function<TTrackBar*(TForm1&)> bar;
+  std::function<int(const EditingState&)> field;
+  int value;
+  int tab;
+};
+
+TEST_F(MainWindowTest, Sliders_StoreAndRenderOnceOnMouseRelease_NotOnKeyboard) {
+  MakeStandardData();
+  CreateWindow();
+  const SliderCase cases[] = {
+      {"opacity", [](TForm1& f) { return f.OpacityReflectionTrackBar; },
+       [](const EditingState& s) { return int{s.ReflectionOpacity}; }, 100, 0},
+      {"length", [](TForm1& f) { return f.ReflectionLengthTrackBar; },
+       [](const EditingState& s) { return int{s.ReflectionLength}; }, 80, 0},
+      {"brightness", [](TForm1& f) { return f.ReflectionBrightnessTrackBar; },
+       [](const EditingState& s) { return s.ReflectionBrightness; }, -50, 0},
+      {"blur reflections", [](TForm1& f) { return f.BlurReflectionTrackBar; },
+       [](const EditingState& s) { return int{s.ReflectionBlur}; }, 3, 0},
+      {"density", [](TForm1& f) { return f.ShadowDensityTrackBar; },
+       [](const EditingState& s) { return int{s.ShadowDensity}; }, 12, 1},
+      {"blur shadow", [](TForm1& f) { return f.BlurShadowTrackBar; },
+       [](const EditingState& s) { return int{s.ShadowBlur}; }, 40, 1},
+      {"shading", [](TForm1& f) { return f.ObjectShadingTrackBar; },
+       [](const EditingState& s) { return int{s.ObjectShading}; }, 7, 2},
+      {"highlights", [](TForm1& f) { return f.ObjectHighlightTrackBar; },
+       [](const EditingState& s) { return int{s.ObjectHighlight}; }, 200, 2},
+  };
+  for (const SliderCase& c : cases) {
+    form_->SettingsPageControl->setCurrentIndex(c.tab);
+    TTrackBar* bar = c.bar(*form_);
+    const int before = c.field(state_);
+    const int rendersBefore = renders_;
+    bar->setValue(c.value);  // as a drag would move it
+    EXPECT_EQ(c.field(state_), before) << c.name << ": stored before the release";
+    ClickMouseUp(bar);
+    EXPECT_EQ(c.field(state_), c.value) << c.name;
+    EXPECT_EQ(renders_, rendersBefore + 1) << c.name;
+    EXPECT_TRUE(waitCursorDuringRender_) << c.name;
+    // Keyboard moves change neither the state nor the picture.
+    bar->setFocus();
+    QTest::keyClick(bar, Qt::Key_Right);
+    EXPECT_NE(bar->value(), c.value) << c.name;
+    EXPECT_EQ(c.field(state_), c.value) << c.name;
+    EXPECT_EQ(renders_, rendersBefore + 1) << c.name;
+  }
+  EXPECT_TRUE(dialogs_.errors.empty());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, Slider_DragReleasedPastItsEnd_StoresThePositionShown) {
+  MakeStandardData();
+  CreateWindow();
+  form_->show();
+  TTrackBar* bar = form_->ObjectShadingTrackBar;
+  const QPoint handle = QPoint(bar->width() - 4, bar->height() / 2);
+  QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, handle);
+  bar->setValue(60);  // as the drag moves it
+  QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, QPoint(-40, bar->height() * 3));
+  EXPECT_EQ(renders_, 1);
+  EXPECT_EQ(state_.ObjectShading, bar->value());
+}
+
+TEST_F(MainWindowTest, Slider_ClickOnGroove_StoresTheNewPosition) {
+  MakeStandardData();
+  CreateWindow();
+  form_->SettingsPageControl->setCurrentWidget(form_->ShadowPage);
+  form_->show();
+  TTrackBar* bar = form_->BlurShadowTrackBar;
+  QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() - 3, bar->height() / 2));
+  EXPECT_EQ(renders_, 1);
+  EXPECT_EQ(int{state_.ShadowBlur}, bar->value());
+  EXPECT_NE(bar->value(), 25);
+}
+
+// One colour swatch: its control and the field it stores into.
+struct SwatchCase {
+  const char* name;
+  std::function<TColorSelect*(TForm1&)> swatch;
+  std::function<TColor(const EditingState&)> field;
+};
+
+TEST_F(MainWindowTest, ColourSwatches_StoreConfirmedColourAndRenderEvenWhenUnchanged) {
+  MakeStandardData();
+  CreateWindow();
+  const SwatchCase cases[] = {
+      {"shadow", [](TForm1& f) { return f.ShadowColorSelect; },
+       [](const EditingState& s) { return s.ShadowColor; }},
+      {"shading", [](TForm1& f) { return f.ObjectShadingColorSelect; },
+       [](const EditingState& s) { return s.ShadingColor; }},
+      {"highlight", [](TForm1& f) { return f.ObjectHighlightColorSelect; },
+       [](const EditingState& s) { return s.HighlightColor; }},
+  };
+  for (const SwatchCase& c : cases) {
+    TColorSelect* swatch = c.swatch(*form_);
+    const TColor before = swatch->ColorValue();
+    const int rendersBefore = renders_;
+    dialogs_.colorAnswers.push_back(QColor(10, 20, 30));
+    swatch->click();
+    EXPECT_EQ(dialogs_.colorPresets.back(), QColorFromTColor(before)) << c.name;
+    EXPECT_EQ(c.field(state_), 0x1E140A) << c.name;  // red in the low byte
+    EXPECT_EQ(renders_, rendersBefore + 1) << c.name;
+    dialogs_.colorAnswers.push_back(QColor(10, 20, 30));
+    swatch->click();
+    EXPECT_EQ(renders_, rendersBefore + 2) << c.name << ": the same colour again";
+    dialogs_.colorAnswers.push_back(std::nullopt);
+    swatch->click();
+    EXPECT_EQ(renders_, rendersBefore + 2) << c.name << ": cancelled";
+    EXPECT_EQ(c.field(state_), 0x1E140A) << c.name;
+  }
+}
+
+TEST_F(MainWindowTest, CheckBoxes_StoreAndRenderOnce) {
+  MakeStandardData();
+  CreateWindow();
+  const struct {
+    const char* name;
+    std::function<QCheckBox*(TForm1&)> box;
+    std::function<bool(const EditingState&)> field;
+    int tab;
+  } cases[] = {
+      {"transparent", [](TForm1& f) { return f.TrBckCheckBox; },
+       [](const EditingState& s) { return s.TransparentBackground; }, 2},
+      {"large disc", [](TForm1& f) { return f.LarDiAreaCheckBox; },
+       [](const EditingState& s) { return s.LargeDiscArea; }, 2},
+      {"fade", [](TForm1& f) { return f.FadeReflectionCheckBox; },
+       [](const EditingState& s) { return s.ReflectionFade; }, 0},
+  };
+  for (const auto& c : cases) {
+    form_->SettingsPageControl->setCurrentIndex(c.tab);
+    QCheckBox* box = c.box(*form_);
+    const bool before = c.field(state_);
+    const int rendersBefore = renders_;
+    box->click();
+    EXPECT_EQ(c.field(state_), !before) << c.name;
+    EXPECT_EQ(renders_, rendersBefore + 1) << c.name;
+  }
+  // The flip box only matters when saving.
+  const int rendersBefore = renders_;
+  form_->FlipCheckBox->click();
+  EXPECT_EQ(renders_, rendersBefore);
+}
+
+TEST_F(MainWindowTest, ShowToggles_HideExactlyTheirGroup_AndLaterRendersKeepThemHidden) {
+  MakeStandardData();
+  // A picture background puts a background layer below the scene: stack index = scene index + 1.
+  WriteTestPicture(root_ / "background.png", *HalfAndHalf(64, 48));
+  CreateWindow();
+  dialogs_.openAnswers.push_back(QString::fromStdString((root_ / "background.png").string()));
+  form_->LayerSourceImg->Click();
+  ASSERT_TRUE(dialogs_.errors.empty()) << dialogs_.errors[0].second.toStdString();
+  ASSERT_EQ(form_->LayerTypes(),
+            (std::vector<std::string>{"shadow", "reflection", "blurshade", "normal", "normal"}));
+  const TLayerCollection& layers = form_->View().Layers();
+  ASSERT_EQ(layers.Count(), 6);
+  auto visibility = [&] {
+    std::vector<bool> v;
+    for (int i = 0; i < layers.Count(); ++i) v.push_back(layers[i].Visible());
+    return v;
+  };
+  const int rendersBefore = renders_;
+  form_->SettingsPageControl->setCurrentWidget(form_->ShadowPage);
+  form_->ShowShadowCheckBox->click();
+  EXPECT_FALSE(state_.ShowShadow);
+  EXPECT_EQ(visibility(), (std::vector<bool>{true, false, true, true, true, true}));
+  form_->ShowShadowCheckBox->click();
+  EXPECT_EQ(visibility(), (std::vector<bool>{true, true, true, true, true, true}));
+  form_->SettingsPageControl->setCurrentWidget(form_->ReflectionPage);
+  form_->ShowReflectionCheckBox->click();
+  EXPECT_FALSE(state_.ShowReflection);
+  EXPECT_EQ(visibility(), (std::vector<bool>{true, true, false, false, true, true}));
+  EXPECT_EQ(renders_, rendersBefore) << "the toggles do not render";
+  // A slider change renders again; the reflection group is created hidden.
+  form_->BlurReflectionTrackBar->setValue(30);
+  ClickMouseUp(form_->BlurReflectionTrackBar);
+  EXPECT_EQ(renders_, rendersBefore + 1);
+  EXPECT_EQ(visibility(), (std::vector<bool>{true, true, false, false, true, true}));
+}
+
+TEST_F(MainWindowTest, ShowToggle_WithColourBackground_UsesSceneIndexAsStackIndex) {
+  MakeStandardData();
+  CreateWindow();
+  form_->ApplyTempButton->click();
+  const TLayerCollection& layers = form_->View().Layers();
+  ASSERT_EQ(layers.Count(), 5);
+  form_->ShowShadowCheckBox->click();
+  EXPECT_FALSE(layers[0].Visible());
+  for (int i = 1; i < 5; ++i) EXPECT_TRUE(layers[i].Visible()) << i;
+}
+
+TEST_F(MainWindowTest, WidthField_Typing4Then40Then400_RendersAt40And400Only) {
+  MakeStandardData();
+  CreateWindow();
+  QLineEdit* edit = form_->WidthSpinEdit->Editor();
+  ASSERT_NE(edit, nullptr);
+  form_->show();
+  form_->WidthSpinEdit->setFocus();
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_Delete);
+  EXPECT_EQ(renders_, 1) << "an empty field reads as 32 and renders";
+  EXPECT_EQ(lastWidth_, 32);
+  QTest::keyClick(edit, Qt::Key_4);
+  EXPECT_EQ(renders_, 1) << "4 is below the minimum";
+  QTest::keyClick(edit, Qt::Key_0);
+  EXPECT_EQ(renders_, 2);
+  EXPECT_EQ(lastWidth_, 40);
+  QTest::keyClick(edit, Qt::Key_0);
+  EXPECT_EQ(renders_, 3);
+  EXPECT_EQ(lastWidth_, 400);
+  EXPECT_EQ(lastHeight_, 300);
+  EXPECT_EQ(form_->View().Bitmap().Width(), 400);
+}
+
+TEST_F(MainWindowTest, HeightField_BelowMinimumOnLeaving_BecomesMinimumAndRenders) {
+  MakeStandardData();
+  CreateWindow();
+  QLineEdit* edit = form_->HeightSpinEdit->Editor();
+  form_->show();
+  form_->HeightSpinEdit->setFocus();
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_3);
+  EXPECT_EQ(renders_, 0);
+  form_->WidthSpinEdit->setFocus();
+  QApplication::processEvents();
+  form_->HeightSpinEdit->interpretText();
+  EXPECT_EQ(form_->HeightSpinEdit->text(), "32");
+  EXPECT_EQ(renders_, 1);
+  EXPECT_EQ(lastHeight_, 32);
+}
+
+TEST_F(MainWindowTest, SizeFields_NeverRenderOutsideTheRange) {
+  MakeStandardData();
+  CreateWindow();
+  QLineEdit* edit = form_->WidthSpinEdit->Editor();
+  form_->show();
+  form_->WidthSpinEdit->setFocus();
+  edit->selectAll();
+  for (Qt::Key key : {Qt::Key_9, Qt::Key_9, Qt::Key_9, Qt::Key_9}) QTest::keyClick(edit, key);
+  EXPECT_GE(lastWidth_, 32);
+  EXPECT_LE(lastWidth_, 2048);
+  EXPECT_LE(form_->View().Bitmap().Width(), 2048);
+}
+
+TEST_F(MainWindowTest, FailingRender_ReportsMessageAndRestoresCursor) {
+  MakeStandardData();
+  CreateWindow();
+  form_->SetRenderer([this](TImgView32&, int32_t, int32_t, RenderContext&) {
+    waitCursorDuringRender_ = WaitCursorShown();
+    throw Error("Cannot open file \"front.png\". No such file or directory");
+  });
+  form_->ApplyTempButton->click();
+  EXPECT_TRUE(waitCursorDuringRender_);
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_EQ(dialogs_.errors[0].first, "Mirelane Creator");
+  EXPECT_EQ(dialogs_.errors[0].second, "Cannot open file \"front.png\". No such file or directory.");
+  EXPECT_FALSE(dialogs_.waitCursorAtError[0]) << "the cursor comes back before the report";
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, FailingRender_UnreadableSlotPicture_KeepsStoredValueAndCursor) {
+  MakeStandardData();
+  CreateWindow();
+  form_->ApplyTempButton->click();
+  sources_[2].PicturePath = (root_ / "gone.png").string();
+  sources_[2].UseColor = false;
+  form_->ObjectShadingTrackBar->setValue(9);
+  ClickMouseUp(form_->ObjectShadingTrackBar);
+  EXPECT_EQ(state_.ObjectShading, 9);
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_NE(dialogs_.errors[0].second.indexOf("gone.png"), -1);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, LayerSourcePicture_ChoosingThenColour_SwitchesSlotAndKeepsPictureShown) {
+  MakeStandardData();
+  WriteTestPicture(root_ / "front.png", *HalfAndHalf(32, 32));
+  CreateWindow();
+  form_->LayerSourceUpDown->Step(+1);
+  const QString file = QString::fromStdString((root_ / "front.png").string());
+  dialogs_.openAnswers.push_back(file);
+  form_->show();
+  QTest::mouseClick(form_->LayerSourceImg, Qt::LeftButton);
+  ASSERT_EQ(dialogs_.openTitles.size(), 1u);
+  EXPECT_EQ(dialogs_.openTitles[0], "Choose Picture");
+  EXPECT_NE(dialogs_.openFilters[0].indexOf("*.png"), -1);
+  EXPECT_EQ(sources_[2].PicturePath, file.toStdString());
+  EXPECT_FALSE(sources_[2].UseColor);
+  EXPECT_FALSE(form_->LayerSourceImg->Picture().isNull());
+  EXPECT_FALSE(form_->LayerSourcePanel->CaptionShown()) << "the picture covers the panel's caption";
+  EXPECT_EQ(renders_, 1);
+  // The same colour as the swatch still switches the slot back to its colour and renders.
+  dialogs_.colorAnswers.push_back(QColorFromTColor(form_->LayerSourceColorSelect->ColorValue()));
+  form_->LayerSourceColorSelect->click();
+  EXPECT_TRUE(sources_[2].UseColor);
+  EXPECT_EQ(sources_[2].PicturePath, file.toStdString());
+  EXPECT_EQ(renders_, 2);
+  // Stepping away and back shows the remembered picture.
+  form_->LayerSourceUpDown->Step(+1);
+  EXPECT_TRUE(form_->LayerSourceImg->Picture().isNull());
+  form_->LayerSourceUpDown->Step(-1);
+  EXPECT_FALSE(form_->LayerSourceImg->Picture().isNull());
+  EXPECT_EQ(renders_, 2);
+}
+
+TEST_F(MainWindowTest, LayerSourcePicture_CancelledDialogs_ChangeNothing) {
+  MakeStandardData();
+  CreateWindow();
+  form_->LayerSourceImg->Click();
+  form_->LayerSourceColorSelect->click();
+  EXPECT_EQ(renders_, 0);
+  EXPECT_TRUE(sources_[1].UseColor);
+  EXPECT_TRUE(sources_[1].PicturePath.empty());
+  EXPECT_EQ(sources_[1].Color, 0xFFFFFF);
+}
+
+TEST_F(MainWindowTest, LayerSourcePicture_Unreadable_KeepsNameButNotUseColorAndDoesNotRender) {
+  MakeStandardData();
+  WriteText(root_ / "broken.png", "not a picture");
+  CreateWindow();
+  dialogs_.openAnswers.push_back(QString::fromStdString((root_ / "broken.png").string()));
+  form_->LayerSourceImg->Click();
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_EQ(sources_[1].PicturePath, (root_ / "broken.png").string());
+  EXPECT_TRUE(sources_[1].UseColor);
+  EXPECT_EQ(renders_, 0);
+}
+
+TEST_F(MainWindowTest, LayerSourcePicture_DroppedFile_ActsLikeChoosingIt) {
+  MakeStandardData();
+  WriteTestPicture(root_ / "dropped.png", *HalfAndHalf(20, 20));
+  CreateWindow();
+  form_->show();
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString((root_ / "dropped.png").string()))});
+  const QPointF where = form_->LayerSourceImg->rect().center();
+  QDragEnterEvent enter(where.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(form_->LayerSourceImg, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(where, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(form_->LayerSourceImg, &drop);
+  EXPECT_EQ(sources_[1].PicturePath, (root_ / "dropped.png").string());
+  EXPECT_FALSE(sources_[1].UseColor);
+  EXPECT_EQ(renders_, 1);
+  EXPECT_TRUE(dialogs_.openTitles.empty()) << "no dialog for a drop";
+}
+
+TEST_F(MainWindowTest, LayerSourceStepper_DeletedPicture_ReportsAndKeepsPreviousSwatch) {
+  MakeStandardData();
+  WriteTestPicture(root_ / "side.png", *HalfAndHalf(20, 20));
+  CreateWindow();
+  sources_[3].PicturePath = (root_ / "side.png").string();
+  fs::remove(root_ / "side.png");
+  form_->LayerSourceUpDown->Step(+1);  // FRONT, pale green
+  form_->LayerSourceUpDown->Step(+1);  // SIDE, whose picture is gone
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_NE(dialogs_.errors[0].second.indexOf("side.png"), -1);
+  EXPECT_EQ(form_->LayerSourceCaption->text(), "SIDE");
+  EXPECT_EQ(form_->LayerSourceColorSelect->ColorValue(), 0xC0DCC0);
+  EXPECT_EQ(state_.CurrentSource, 3);
+}
+
+TEST_F(MainWindowTest, Preview_AfterRender_ShowsStackFittedOverCheckerboardWithFrame) {
+  MakeStandardData();
+  CreateWindow();
+  form_->ApplyTempButton->click();
+  form_->ImgView->PaintNow();
+  const TBitmap32& screen = form_->ImgView->ScreenBuffer();
+  ASSERT_EQ(screen.Width(), 297);
+  ASSERT_EQ(screen.Height(), 297);
+  EXPECT_EQ(screen.PixelAt(0, 0), 0xFF000000u) << "frame";
+  EXPECT_EQ(screen.PixelAt(296, 296), 0xFF000000u) << "frame";
+  EXPECT_EQ(screen.PixelAt(4, 20), 0xFFB0B0B0u) << "checkerboard above the fitted 297 x 223 picture";
+  EXPECT_EQ(screen.PixelAt(4, 40), 0xFFFFFFFFu) << "the white background colour inside it";
+}
+
+}  // namespace
+}  // namespace mirelane::testing

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Starts the application's windows under a virtual X display, renders the first template with
+# the sample artwork in examples/, and saves pictures of the main and About windows.
+# Usage: tools/screenshot.sh [build folder] [output.png]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-build/release}
+output=${2:-out/screenshot.png}
+grabber="$build/mirelane-creator-screenshot"
+if [ ! -x "$grabber" ]; then
+  echo "$grabber is not built; run: cmake --build --preset release" >&2
+  exit 1
+fi
+mkdir -p "$(dirname "$output")"
+examples="$here/examples"
+[ -d "$examples" ] || examples="$here/data/examples"
+if command -v xvfb-run >/dev/null 2>&1; then
+  xvfb-run -a -s "-screen 0 1024x768x24" "$grabber" "$output" "$examples"
+else
+  echo "xvfb-run is missing; using Qt's offscreen platform instead." >&2
+  QT_QPA_PLATFORM=offscreen "$grabber" "$output" "$examples"
+fi
