@@ -1,6 +1,7 @@
 // The Windows bitmap and icon readers on hand-made files of every supported layout.
 #include <gtest/gtest.h>
 
+#include "picture/decode_checks.h"
 #include "picture/picture_decoders.h"
 #include "picture/picture_fixtures.h"
 #include "picture/picture_writer.h"
@@ -11,23 +12,9 @@ namespace mirelane {
 namespace {
 
 using fixtures::Bytes;
-using Pixels = std::vector<TColor32>;
-
-Pixels Load(const TDecodedPicture& picture) {
-  TBitmap32 surface;
-  surface.Assign(picture);
-  return Pixels(surface.Bits(), surface.Bits() + surface.PixelCount());
-}
-
-template <typename Decoder>
-std::string MessageOf(Decoder decode, const Bytes& bytes) {
-  try {
-    decode(bytes);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using fixtures::Load;
+using fixtures::MessageOf;
+using fixtures::Pixels;
 
 // Blue, green, red, reserved: red, green, blue and white.
 const Bytes kPalette = {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0};

@@ -1,6 +1,7 @@
 // The JPEG, GIF and TIFF/EPS readers on small files written with their libraries.
 #include <gtest/gtest.h>
 
+#include "picture/decode_checks.h"
 #include "picture/picture_decoders.h"
 #include "picture/picture_fixtures.h"
 #include "picture/picture_writer.h"
@@ -12,21 +13,8 @@ namespace {
 
 using fixtures::Bytes;
 
-std::vector<TColor32> Load(const TDecodedPicture& picture) {
-  TBitmap32 surface;
-  surface.Assign(picture);
-  return std::vector<TColor32>(surface.Bits(), surface.Bits() + surface.PixelCount());
-}
-
-template <typename Decoder>
-std::string MessageOf(Decoder decode, const Bytes& bytes) {
-  try {
-    decode(bytes);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using fixtures::Load;
+using fixtures::MessageOf;
 
 // ---- JPEG ----
 

@@ -1,6 +1,7 @@
 // The picture registry: extension lookup, the dialog filter and ReadPicture's own failures.
 #include <gtest/gtest.h>
 
+#include "picture/decode_checks.h"
 #include "picture/picture_fixtures.h"
 #include "picture/picture_reader.h"
 #include "picture/picture_writer.h"
@@ -11,15 +12,7 @@ namespace mirelane {
 namespace {
 
 using fixtures::Bytes;
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using fixtures::MessageOf;
 
 TEST(FileExtension, TakesThePartAfterTheLastDotOfTheName) {
   const std::pair<std::string, std::string> cases[] = {

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "picture/decode_checks.h"
 #include "picture/picture_decoders.h"
 #include "picture/picture_fixtures.h"
 #include "raster/bitmap32.h"
@@ -16,9 +17,7 @@ using fixtures::PngChunk;
 
 // The surface a PNG loads into: decoding followed by Assign.
 std::vector<TColor32> LoadPng(const Bytes& png) {
-  TBitmap32 surface;
-  surface.Assign(DecodePng(png));
-  return std::vector<TColor32>(surface.Bits(), surface.Bits() + surface.PixelCount());
+  return fixtures::Load(DecodePng(png));
 }
 
 Bytes SimplePng(uint32_t width, uint32_t height, int depth, int colorType, const Bytes& rows,
@@ -32,12 +31,7 @@ Bytes SimplePng(uint32_t width, uint32_t height, int depth, int colorType, const
 }
 
 std::string MessageOf(const Bytes& png) {
-  try {
-    DecodePng(png);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
+  return fixtures::MessageOf(DecodePng, png);
 }
 
 TEST(DecodePng, RgbaKeepsItsAlpha) {

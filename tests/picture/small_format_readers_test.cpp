@@ -1,6 +1,7 @@
 // The Targa, Photoshop, PCX, SGI and portable map readers on hand-made files.
 #include <gtest/gtest.h>
 
+#include "picture/decode_checks.h"
 #include "picture/picture_decoders.h"
 #include "picture/picture_fixtures.h"
 #include "raster/bitmap32.h"
@@ -10,23 +11,9 @@ namespace mirelane {
 namespace {
 
 using fixtures::Bytes;
-using Pixels = std::vector<TColor32>;
-
-Pixels Load(const TDecodedPicture& picture) {
-  TBitmap32 surface;
-  surface.Assign(picture);
-  return Pixels(surface.Bits(), surface.Bits() + surface.PixelCount());
-}
-
-template <typename Decoder>
-std::string MessageOf(Decoder decode, const Bytes& bytes) {
-  try {
-    decode(bytes);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using fixtures::Load;
+using fixtures::MessageOf;
+using fixtures::Pixels;
 
 Bytes Text(const std::string& s) {
   return Bytes(s.begin(), s.end());
