@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mirelane::fixtures {
@@ -238,8 +239,10 @@ inline Bytes BmpFile(int32_t width, int32_t height, uint16_t bits, uint32_t comp
 
 // ---- JPEG through libjpeg ----------------------------------------------------------------
 
-// A grey JPEG with every sample equal; libjpeg's default error handler ends the test program on failure.
-inline Bytes GreyJpeg(uint32_t width, uint32_t height, uint8_t value) {
+// A JPEG whose every row is `row` (components samples a pixel); libjpeg's default error handler ends the
+// test program on failure.
+inline Bytes JpegOfRepeatedRow(uint32_t width, uint32_t height, std::vector<JSAMPLE> row, int components,
+                               J_COLOR_SPACE space, bool progressive) {
   jpeg_compress_struct info{};
   jpeg_error_mgr errors{};
   info.err = jpeg_std_error(&errors);
@@ -249,11 +252,11 @@ inline Bytes GreyJpeg(uint32_t width, uint32_t height, uint8_t value) {
   jpeg_mem_dest(&info, &buffer, &size);
   info.image_width = width;
   info.image_height = height;
-  info.input_components = 1;
-  info.in_color_space = JCS_GRAYSCALE;
+  info.input_components = components;
+  info.in_color_space = space;
   jpeg_set_defaults(&info);
+  if (progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(width, value);
   while (info.next_scanline < height) {
     JSAMPROW r = row.data();
     jpeg_write_scanlines(&info, &r, 1);
@@ -265,33 +268,16 @@ inline Bytes GreyJpeg(uint32_t width, uint32_t height, uint8_t value) {
   return out;
 }
 
+// A grey JPEG with every sample equal.
+inline Bytes GreyJpeg(uint32_t width, uint32_t height, uint8_t value) {
+  return JpegOfRepeatedRow(width, height, std::vector<JSAMPLE>(width, value), 1, JCS_GRAYSCALE, false);
+}
+
 // A progressive colour JPEG of a gradient.
 inline Bytes ProgressiveJpeg(uint32_t width, uint32_t height) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = width;
-  info.image_height = height;
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_simple_progression(&info);
-  jpeg_start_compress(&info, TRUE);
   std::vector<JSAMPLE> row(size_t{width} * 3);
   for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<JSAMPLE>(i * 10);
-  while (info.next_scanline < height) {
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&info, &r, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  Bytes out(buffer, buffer + size);
-  std::free(buffer);
-  return out;
+  return JpegOfRepeatedRow(width, height, std::move(row), 3, JCS_RGB, true);
 }
 
 // ---- Temporary folder ---------------------------------------------------------------------
