@@ -1,8 +1,10 @@
-// Bounds-checked reading of little- and big-endian numbers from a file image in memory.
+// Bounds-checked reading of little- and big-endian numbers from a file image in memory, and the read
+// position the C libraries' read callbacks take their bytes from.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 namespace mirelane {
@@ -48,6 +50,23 @@ class TByteReader {
 
  private:
   std::span<const uint8_t> bytes_;
+};
+
+// Plain data without a destructor, so that it may live in frames libpng leaves through longjmp.
+struct TMemorySource {
+  const uint8_t* data;
+  size_t size;
+  size_t position;  // never beyond size
+
+  size_t Remaining() const { return size - position; }
+  // Copies up to count bytes from the position on and moves past them; returns how many (0 at the end).
+  size_t Take(void* out, size_t count) {
+    const size_t n = count < Remaining() ? count : Remaining();
+    if (n == 0) return 0;
+    std::memcpy(out, data + position, n);
+    position += n;
+    return n;
+  }
 };
 
 }  // namespace mirelane

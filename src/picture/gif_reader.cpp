@@ -1,9 +1,9 @@
 // GIF reading through giflib: the first image only, with its transparent colour index as alpha 0.
 #include <gif_lib.h>
 
-#include <cstring>
 #include <string>
 
+#include "picture/byte_reader.h"
 #include "picture/picture_decoders.h"
 #include "raster/error.h"
 
@@ -13,22 +13,9 @@ namespace {
 
 constexpr size_t kMaxPixelsPerByte = 4 * 4096;
 
-struct GifSource {
-  const uint8_t* data;
-  size_t size;
-  size_t position;
-};
-
 int GifReadBytes(GifFileType* gif, GifByteType* out, int count) {
-  auto* source = static_cast<GifSource*>(gif->UserData);
   if (count <= 0) return 0;
-  const size_t wanted = static_cast<size_t>(count);
-  const size_t available = source->size - source->position;
-  const size_t n = wanted < available ? wanted : available;
-  if (n == 0) return 0;
-  std::memcpy(out, source->data + source->position, n);
-  source->position += n;
-  return static_cast<int>(n);
+  return static_cast<int>(static_cast<TMemorySource*>(gif->UserData)->Take(out, static_cast<size_t>(count)));
 }
 
 struct GifHandle {
@@ -53,7 +40,7 @@ void Check(GifFileType* gif, int result) {
 }  // namespace
 
 TDecodedPicture DecodeGif(std::span<const uint8_t> bytes) {
-  GifSource source{bytes.data(), bytes.size(), 0};
+  TMemorySource source{bytes.data(), bytes.size(), 0};
   GifHandle handle;
   int openError = 0;
   handle.gif = DGifOpen(&source, GifReadBytes, &openError);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "picture/byte_reader.h"
 #include "picture/picture_decoders.h"
 #include "raster/error.h"
 
@@ -17,10 +18,7 @@ constexpr size_t kPngChunkLimit = size_t{64} << 20;
 constexpr uint64_t kMaxDeflateRatio = 1032;
 
 // Plain data shared with libpng's callbacks; libpng leaves through longjmp, so nothing here has a destructor.
-struct PngSource {
-  const uint8_t* data;
-  size_t size;
-  size_t position;
+struct PngSource : TMemorySource {
   char message[200];
   char warning[200];  // libpng explains a bad header in a warning before failing
 };
@@ -38,9 +36,8 @@ void PngKeepWarning(png_structp png, png_const_charp text) {
 
 void PngReadBytes(png_structp png, png_bytep out, size_t count) {
   auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
-  if (count > source->size - source->position) png_error(png, "Read Error: the file is truncated");
-  std::memcpy(out, source->data + source->position, count);
-  source->position += count;
+  if (count > source->Remaining()) png_error(png, "Read Error: the file is truncated");
+  source->Take(out, count);
 }
 
 // Frees libpng's structures on every path out of the decoder.
@@ -165,7 +162,7 @@ TDecodedPicture DecodePng(std::span<const uint8_t> bytes) {
     const int64_t height = (int64_t{bytes[20]} << 24) | (bytes[21] << 16) | (bytes[22] << 8) | bytes[23];
     if (width > 0 && height > 0) CheckPictureSize("PNG", width, height);
   }
-  PngSource source{bytes.data(), bytes.size(), 0, {}, {}};
+  PngSource source{{bytes.data(), bytes.size(), 0}, {}, {}};
   PngReadHandle handle;
   handle.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, PngFail, PngKeepWarning);
   if (handle.png == nullptr) throw Error("Cannot load PNG image. Out of memory.");

@@ -4,7 +4,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "picture/byte_reader.h"
@@ -19,21 +18,13 @@ namespace {
 constexpr tmsize_t kTiffAllocationLimit = tmsize_t{256} << 20;
 constexpr uint32_t kTiffRowsPerBlock = 64;
 
-struct TiffSource {
-  const uint8_t* data;
-  size_t size;
-  size_t position;
+struct TiffSource : TMemorySource {
   char message[200];
 };
 
 tmsize_t TiffRead(thandle_t handle, void* out, tmsize_t count) {
-  auto* source = static_cast<TiffSource*>(handle);
-  if (count <= 0 || source->position >= source->size) return 0;
-  const size_t available = source->size - source->position;
-  const size_t n = static_cast<size_t>(count) < available ? static_cast<size_t>(count) : available;
-  std::memcpy(out, source->data + source->position, n);
-  source->position += n;
-  return static_cast<tmsize_t>(n);
+  if (count <= 0) return 0;
+  return static_cast<tmsize_t>(static_cast<TiffSource*>(handle)->Take(out, static_cast<size_t>(count)));
 }
 
 tmsize_t TiffWrite(thandle_t, void*, tmsize_t) {
@@ -129,7 +120,7 @@ TColor32 Unpremultiply(uint32_t abgr) {
 }  // namespace
 
 TDecodedPicture DecodeTiff(std::span<const uint8_t> bytes) {
-  TiffSource source{bytes.data(), bytes.size(), 0, {}};
+  TiffSource source{{bytes.data(), bytes.size(), 0}, {}};
   TiffOptionsHandle options;
   if (options.options == nullptr) throw Error("TIFF image is not valid. Out of memory.");
   TIFFOpenOptionsSetErrorHandlerExtR(options.options, TiffError, &source);
