@@ -9,13 +9,11 @@
 #include <string>
 
 #include "app/about_window.h"
+#include "app/application_start.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/shell.h"
-#include "app/shell_text.h"
-#include "compose/editing_state.h"
 #include "compose/layer_source.h"
-#include "templates/data_root.h"
 
 namespace {
 
@@ -71,34 +69,30 @@ int main(int argc, char** argv) {
   const std::filesystem::path executable =
       std::filesystem::path(mirelane::PathFromQString(QCoreApplication::applicationDirPath())) /
       "mirelane-creator";
-  mirelane::Shell shell{dialogs, std::string(mirelane::kDesignTitle), executable,
-                        mirelane::FindDataRoot(executable)};
-  mirelane::EditingState state;
-  mirelane::LayerSources sources;
-  mirelane::TForm1 mainWindow(shell, state, sources);
-  mainWindow.FormCreate();
-  mirelane::TForm2 aboutWindow(shell, &mainWindow);
-  aboutWindow.FormCreate();
-  mainWindow.SetAboutWindow(&aboutWindow);
-  mainWindow.show();
-  FillSlotsFromExamples(argv[2], sources);
-  // The panel shows slot 1 as a user who had just chosen it would see it.
-  mainWindow.LayerSourceUpDownClick();
-  mainWindow.ApplyTempButtonClick();
-  QApplication::processEvents();
-  if (!mainWindow.grab().save(QString::fromStdString(output.string()))) {
-    std::fprintf(stderr, "cannot write %s\n", output.c_str());
-    return 1;
-  }
-  aboutWindow.show();
-  QApplication::processEvents();
-  const std::filesystem::path aboutOutput = output.parent_path() / (output.stem().string() + "-about.png");
-  aboutWindow.grab().save(QString::fromStdString(aboutOutput.string()));
-  aboutWindow.AboutPageControl->setCurrentIndex(1);
-  QApplication::processEvents();
-  const std::filesystem::path librariesOutput =
-      output.parent_path() / (output.stem().string() + "-libraries.png");
-  aboutWindow.grab().save(QString::fromStdString(librariesOutput.string()));
-  std::printf("%s\n%s\n%s\n", output.c_str(), aboutOutput.c_str(), librariesOutput.c_str());
-  return dialogs.errors == 0 ? 0 : 1;
+  const std::filesystem::path examples = argv[2];
+  return mirelane::RunApplication(
+      dialogs, executable,
+      [&](mirelane::TForm1& mainWindow, mirelane::TForm2& aboutWindow, mirelane::LayerSources& sources) {
+        FillSlotsFromExamples(examples, sources);
+        // The panel shows slot 1 as a user who had just chosen it would see it.
+        mainWindow.LayerSourceUpDownClick();
+        mainWindow.ApplyTempButtonClick();
+        QApplication::processEvents();
+        if (!mainWindow.grab().save(QString::fromStdString(output.string()))) {
+          std::fprintf(stderr, "cannot write %s\n", output.c_str());
+          return 1;
+        }
+        aboutWindow.show();
+        QApplication::processEvents();
+        const std::filesystem::path aboutOutput =
+            output.parent_path() / (output.stem().string() + "-about.png");
+        aboutWindow.grab().save(QString::fromStdString(aboutOutput.string()));
+        aboutWindow.AboutPageControl->setCurrentIndex(1);
+        QApplication::processEvents();
+        const std::filesystem::path librariesOutput =
+            output.parent_path() / (output.stem().string() + "-libraries.png");
+        aboutWindow.grab().save(QString::fromStdString(librariesOutput.string()));
+        std::printf("%s\n%s\n%s\n", output.c_str(), aboutOutput.c_str(), librariesOutput.c_str());
+        return dialogs.errors == 0 ? 0 : 1;
+      });
 }

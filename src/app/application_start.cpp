@@ -1,0 +1,31 @@
+// The program's start-up sequence, shared by the program and the screenshot tool.
+#include "app/application_start.h"
+
+#include <string>
+
+#include "app/about_window.h"
+#include "app/main_window.h"
+#include "app/shell.h"
+#include "app/shell_text.h"
+#include "compose/editing_state.h"
+#include "templates/data_root.h"
+
+namespace mirelane {
+
+int RunApplication(
+    Dialogs& dialogs, const std::filesystem::path& executable,
+    const std::function<int(TForm1& mainWindow, TForm2& aboutWindow, LayerSources& sources)>& whileShown) {
+  Shell shell{dialogs, std::string(kDesignTitle), executable, FindDataRoot(executable)};
+  EditingState state;
+  LayerSources sources;
+
+  TForm1 mainWindow(shell, state, sources);
+  mainWindow.FormCreate();
+  TForm2 aboutWindow(shell, &mainWindow);
+  aboutWindow.FormCreate();
+  mainWindow.SetAboutWindow(&aboutWindow);
+  mainWindow.show();
+  return whileShown(mainWindow, aboutWindow, sources);
+}
+
+}  // namespace mirelane
