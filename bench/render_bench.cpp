@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "compose/layer_stack.h"
+#include "support/sample_sources.h"
 #include "templates/render_template.h"
 
 namespace mirelane {
@@ -19,21 +20,9 @@ namespace fs = std::filesystem;
 
 const fs::path kSource = MIRELANE_SOURCE_DIR;
 
+// The background stays a plain colour, a studio background as in the reference shot.
 LayerSources SampleSources() {
-  LayerSources sources;
-  const char* names[] = {"background", "front", "side", "top", "disc", "front2", "side2", "top2", "disc2"};
-  for (SourceIndex i = 1; i <= kSourceCount; ++i) {
-    for (const char* ext : {".png", ".jpg"}) {
-      const fs::path p = kSource / "examples" / (std::string(names[i - 1]) + ext);
-      if (fs::exists(p)) {
-        sources[i].PicturePath = p.string();
-        sources[i].UseColor = false;
-        break;
-      }
-    }
-  }
-  sources[kBackgroundSource].UseColor = true;  // a plain studio background, as in the reference shot
-  return sources;
+  return testing::SampleSources(kSource);
 }
 
 double PeakMiB() {

@@ -11,6 +11,7 @@
 
 #include "picture/picture_reader.h"
 #include "support/png_dump.h"
+#include "support/sample_sources.h"
 #include "templates/render_template.h"
 
 namespace mirelane {
@@ -20,22 +21,6 @@ namespace fs = std::filesystem;
 
 const fs::path kSource = MIRELANE_SOURCE_DIR;
 const fs::path kData = kSource / "data";
-
-LayerSources SampleSources() {
-  LayerSources sources;
-  const char* names[] = {"background", "front", "side", "top", "disc", "front2", "side2", "top2", "disc2"};
-  for (SourceIndex i = 2; i <= kSourceCount; ++i) {
-    for (const char* ext : {".png", ".jpg"}) {
-      const fs::path p = kSource / "examples" / (std::string(names[i - 1]) + ext);
-      if (fs::exists(p)) {
-        sources[i].PicturePath = p.string();
-        sources[i].UseColor = false;
-        break;
-      }
-    }
-  }
-  return sources;
-}
 
 std::vector<std::string> Templates() {
   return ListFiles(kData / "Templates");
@@ -80,7 +65,7 @@ TEST(ShippedTemplates, TogetherTheyUseEveryTypeKeyword) {
 TEST(ShippedTemplates, RenderExactlyAsTheirGoldenPictures) {
   const bool update = std::getenv("MIRELANE_UPDATE_GOLDEN") != nullptr;
   const fs::path outFolder = fs::path(MIRELANE_BINARY_DIR) / "golden-diff";
-  const LayerSources sources = SampleSources();
+  const LayerSources sources = testing::SampleSources(kSource);
   const auto files = Templates();
   for (size_t i = 0; i < files.size(); ++i) {
     const std::string name = TemplateName(files[i]);
