@@ -45,6 +45,21 @@ void Stack(TBitmap32& canvas, TBitmap32& layer) {
   canvas.Draw(0, 0, &layer);
 }
 
+// Two white faces meeting along a slanted edge, stacked on a 400 x 300 canvas of the given colour.
+std::unique_ptr<TBitmap32> TwoWhiteFacesOn(TColor32 background) {
+  auto canvasOwned = std::make_unique<TBitmap32>(400, 300);
+  TBitmap32& canvas = *canvasOwned;
+  canvas.Clear(background);
+  TBitmap32 white(50, 50);
+  white.Clear(0xFFFFFFFFu);
+  TBitmap32 face(400, 300);
+  MapFace(white, white.BoundsRect(), {60, 90}, {250, 110}, {250, 280}, {60, 250}, face, true);
+  Stack(canvas, face);
+  MapFace(white, white.BoundsRect(), {110, 40}, {340, 80}, {250, 110}, {60, 90}, face, true);
+  Stack(canvas, face);
+  return canvasOwned;
+}
+
 TEST(FacePictures, BoxShotFacesMeetWithoutSeam) {
   const int w = 400, h = 300;
   TBitmap32 canvas(w, h);
@@ -76,15 +91,8 @@ TEST(FacePictures, BoxShotFacesMeetWithoutSeam) {
 // Two white faces over black meeting along a slanted edge: the darkest pixel on the shared edge
 // shows how much of the background leaks through where both faces cover a pixel in part.
 TEST(FacePictures, SlantedSharedEdgeLeaksLittle) {
-  TBitmap32 canvas(400, 300);
-  canvas.Clear(0xFF000000u);
-  TBitmap32 white(50, 50);
-  white.Clear(0xFFFFFFFFu);
-  TBitmap32 face(400, 300);
-  MapFace(white, white.BoundsRect(), {60, 90}, {250, 110}, {250, 280}, {60, 250}, face, true);
-  Stack(canvas, face);
-  MapFace(white, white.BoundsRect(), {110, 40}, {340, 80}, {250, 110}, {60, 90}, face, true);
-  Stack(canvas, face);
+  const auto canvasOwned = TwoWhiteFacesOn(0xFF000000u);
+  const TBitmap32& canvas = *canvasOwned;
   ASSERT_TRUE(
       testing::DumpPng(*ZoomCrop(canvas, 120, 80, 40, 30, 10), PictureDir() + "/slanted_edge_zoom.png"));
   uint32_t darkest = 255;
@@ -100,15 +108,8 @@ TEST(FacePictures, SlantedSharedEdgeLeaksLittle) {
 // White faces on a white background: a dark fringe (AGG's own darkened edge showing through the
 // cut) would show as grey pixels along the outline.
 TEST(FacePictures, NoDarkFringeOnWhite) {
-  TBitmap32 canvas(400, 300);
-  canvas.Clear(0xFFFFFFFFu);
-  TBitmap32 white(50, 50);
-  white.Clear(0xFFFFFFFFu);
-  TBitmap32 face(400, 300);
-  MapFace(white, white.BoundsRect(), {60, 90}, {250, 110}, {250, 280}, {60, 250}, face, true);
-  Stack(canvas, face);
-  MapFace(white, white.BoundsRect(), {110, 40}, {340, 80}, {250, 110}, {60, 90}, face, true);
-  Stack(canvas, face);
+  const auto canvasOwned = TwoWhiteFacesOn(0xFFFFFFFFu);
+  const TBitmap32& canvas = *canvasOwned;
   uint32_t darkest = 255;
   for (size_t i = 0; i < canvas.PixelCount(); ++i) darkest = std::min(darkest, IntensityOf(canvas.Bits()[i]));
   EXPECT_EQ(darkest, 255u);
