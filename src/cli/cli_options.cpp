@@ -2,6 +2,8 @@
 #include "cli/cli_options.h"
 
 #include <charconv>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "templates/color_names.h"
@@ -29,9 +31,15 @@ int HexDigit(char c) {
   return -1;
 }
 
+// Anything but a folder: the picture reader says what is wrong with a file it cannot read.
+bool IsExistingFile(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec);
+}
+
 TColor ParseColorOption(const std::string& option, const std::string& value) {
   if (auto color = ParseCliColor(value)) return *color;
-  throw UsageError(option + " takes a colour: #RRGGBB or a colour name such as clRed (got \"" + value +
+  throw UsageError(option + " takes a colour: #RRGGBB or a colour name such as red or clRed (got \"" + value +
                    "\")");
 }
 
@@ -50,7 +58,7 @@ std::optional<TColor> ParseCliColor(const std::string& text) {
   if (text.size() > 2 && (text[0] == 'c' || text[0] == 'C') && (text[1] == 'l' || text[1] == 'L')) {
     if (auto color = IdentToColor(text)) return *color;
   }
-  return std::nullopt;
+  return PlainColorName(text);
 }
 
 const char* CliUsage() {
@@ -63,7 +71,7 @@ Options:
   --root DIR                 folder that holds Templates, Pics, custom and Data (default: beside the executable)
   --template N|NAME          position in the listing (from 1) or template name; default 1
   --background, --front, --side, --top, --disc, --front2, --side2, --top2, --disc2  FILE|COLOUR
-                             a picture file, or a colour: #RRGGBB or a colour name ("clRed")
+                             a picture file, or a colour: #RRGGBB or a colour name ("red", "clRed")
   --width N --height N       32..2048, default 400 x 300
   --dpi N                    60..600, default 96
   --flip                     mirror the saved picture left to right
@@ -124,12 +132,13 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
       if (auto color = ParseCliColor(v)) {
         source.Color = *color;
         source.UseColor = true;
-      } else if (!v.empty() && v[0] == '#') {
-        throw UsageError(arg + " takes a picture file or a colour: #RRGGBB or a colour name (got \"" + v +
-                         "\")");
-      } else {
+      } else if (IsExistingFile(v)) {
         source.PicturePath = v;
         source.UseColor = false;
+      } else {
+        throw UsageError(arg +
+                         " takes a picture file or a colour (#RRGGBB, or a name such as red or clRed); \"" +
+                         v + "\" is neither an existing file nor a colour");
       }
     } else if (arg == "--width") {
       st.OutputWidth = ParseInt(arg, value(), 32, 2048);

@@ -35,7 +35,8 @@ struct CliOptions {
 // Throws UsageError naming the option (and its range) for anything it cannot use.
 CliOptions ParseCommandLine(const std::vector<std::string>& args);
 
-// "#RRGGBB" or a colour name such as "clRed", as a toolkit colour 0x00BBGGRR; nothing otherwise.
+// "#RRGGBB", a colour name such as "clRed" or a plain one such as "red" (case ignored), as a toolkit
+// colour 0x00BBGGRR; nothing otherwise.
 std::optional<TColor> ParseCliColor(const std::string& text);
 
 const char* CliUsage();

@@ -2,11 +2,12 @@
 // background picture as the lowest layer stretched over the whole canvas.
 #include "compose/background_layer.h"
 
-#include "picture/picture_reader.h"
+#include "raster/error.h"
 
 namespace mirelane {
 
-void AddBackgroundLayer(TImgView32& view, const EditingState& state, const LayerSources& sources) {
+void AddBackgroundLayer(TImgView32& view, const EditingState& state, const LayerSources& sources,
+                        SlotPictures& pictures) {
   if (state.TransparentBackground) return;
   const LayerSource& background = sources[kBackgroundSource];
   if (background.UseColor) {
@@ -17,8 +18,13 @@ void AddBackgroundLayer(TImgView32& view, const EditingState& state, const Layer
   layer.Scaled = true;
   layer.Bitmap().SetCombineMode(cmBlend);
   layer.Bitmap().SetDrawMode(dmBlend);
-  // A picture that cannot be read leaves the layer with an empty bitmap, which is never drawn.
-  LoadFromFile(layer.Bitmap(), background.PicturePath);
+  layer.Bitmap().SetOuterColor(0);
+  layer.Bitmap().SetMasterAlpha(255);
+  try {
+    pictures.LoadInto(kBackgroundSource, layer.Bitmap());
+  } catch (const Error& e) {
+    throw Error(PictureErrorMessage("Background picture", e.what()));
+  }
   layer.Location =
       TFloatRect{0, 0, static_cast<float>(view.Bitmap().Width()), static_cast<float>(view.Bitmap().Height())};
 }

@@ -5,9 +5,14 @@
 #include "compose/editing_state.h"
 #include "compose/layer_source.h"
 #include "compose/layer_stack.h"
+#include "compose/slot_pictures.h"
 
 namespace mirelane {
 
-void AddBackgroundLayer(TImgView32& view, const EditingState& state, const LayerSources& sources);
+// The picture is decoded through the render's slot pictures, so a template that also uses the
+// BACKGROUND slot shares the layer's pixels. A picture that cannot be read ends the render with
+// "Background picture: <the reader's message>"; the layer stays, empty, and is never drawn.
+void AddBackgroundLayer(TImgView32& view, const EditingState& state, const LayerSources& sources,
+                        SlotPictures& pictures);
 
 }  // namespace mirelane

@@ -8,6 +8,7 @@
 #include <exception>
 #include <future>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "compose/face_mapping.h"
@@ -76,16 +77,34 @@ struct BuiltLayer {
 
 class LayerBuilder {
  public:
-  LayerBuilder(const SceneInputs& inputs, const CanvasMapping& mapping, int32_t width, int32_t height,
-               const std::string& templateName)
-      : in_(inputs), map_(mapping), width_(width), height_(height), templateName_(templateName) {}
+  LayerBuilder(const SceneInputs& inputs, SlotPictures& pictures, const CanvasMapping& mapping, int32_t width,
+               int32_t height, const std::string& templateName)
+      : in_(inputs),
+        pictures_(pictures),
+        map_(mapping),
+        width_(width),
+        height_(height),
+        templateName_(templateName) {}
 
-  BuiltLayer Build(const TemplateLayer& layer) const;
+  // number: the layer's position in the template, from 1, for messages.
+  BuiltLayer Build(const TemplateLayer& layer, size_t number) const;
 
  private:
-  // Fills a surface from the layer's slot: the colour keeps the surface's size, a picture brings its own.
-  // Returns true when a picture was loaded.
-  bool SlotFill(TBitmap32& surface, const TemplateLayer& layer) const;
+  // The slot the layer's source names; fails for a source that names none.
+  SourceIndex SlotOf(const TemplateLayer& layer) const;
+  // The slot's shared picture; a picture that cannot be read fails naming the layer and the slot.
+  const TBitmap32& SlotPicture(const TemplateLayer& layer, size_t number) const;
+  // Runs a picture load, prefixing a failure with the layer and which of its pictures it was.
+  template <typename Load>
+  decltype(auto) NamingFailures(const TemplateLayer& layer, size_t number, const std::string& picture,
+                                Load&& load) const {
+    try {
+      return load();
+    } catch (const Error& e) {
+      const std::string name = std::filesystem::path(templateName_).stem().string();
+      throw Error(PictureErrorMessage(LayerContext(number, layer.Type, name) + ", " + picture, e.what()));
+    }
+  }
   // A colour is filled at the canvas size, except a colour that is to be faded on a canvas so tall
   // that the fade's ramp would reach 512 rows: its step then rounds to 0 and the reflection would
   // not fade at all. Such a colour gets the tallest height whose ramp stays below 512 rows (a
@@ -113,27 +132,36 @@ class LayerBuilder {
   }
 
   const SceneInputs& in_;
+  SlotPictures& pictures_;
   const CanvasMapping& map_;
   int32_t width_, height_;
   std::string templateName_;
 };
 
-bool LayerBuilder::SlotFill(TBitmap32& surface, const TemplateLayer& layer) const {
+SourceIndex LayerBuilder::SlotOf(const TemplateLayer& layer) const {
   const SourceIndex slot = SourceIndexOf(layer.Source);
   if (slot < 1) {
     throw Error("The layer source \"" + layer.Source + "\" of the template \"" + templateName_ +
                 "\" names no slot");
   }
-  const LayerSource& source = in_.Sources[slot];
-  if (source.UseColor) {
-    surface.Clear(ColorToColor32(source.Color));
-    return false;
-  }
-  LoadFromFile(surface, source.PicturePath);
-  return true;
+  return slot;
 }
 
-BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
+const TBitmap32& LayerBuilder::SlotPicture(const TemplateLayer& layer, size_t number) const {
+  const SourceIndex slot = SlotOf(layer);
+  return NamingFailures(layer, number, std::string(SourceKeyword(slot)) + " picture",
+                        [&]() -> const TBitmap32& { return pictures_.Picture(slot); });
+}
+
+// The picture upside down in a surface of its own, ready to be faded.
+void CopyFlipped(const TBitmap32& picture, TBitmap32& target) {
+  const int32_t w = picture.Width(), h = picture.Height();
+  target.SetSize(w, h);
+  for (int32_t y = 0; y < h; ++y) std::copy_n(picture.ScanLine(y), w, target.ScanLine(h - 1 - y));
+  target.Changed();
+}
+
+BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const {
   const EditingState& st = in_.State;
   const std::string& type = layer.Type;
   const std::string& text = layer.Source;
@@ -155,24 +183,36 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
   const TFacePoint d{map_.MapX(layer.D.X), map_.MapY(layer.D.Y)};
   bool enlarge = true;
 
+  // What MapFace reads: the source surface, or a slot's shared picture where it is used unchanged.
+  const TBitmap32* mapped = source.get();
+  // The slot's colour fills a working surface; its picture is read in place (only the reflection
+  // changes it, and so works on a flipped copy).
+  auto slotSurface = [&](TBitmap32& colourSurface) -> const TBitmap32& {
+    const SourceIndex slot = SlotOf(layer);
+    if (!in_.Sources[slot].UseColor) return SlotPicture(layer, number);
+    colourSurface.Clear(ColorToColor32(in_.Sources[slot].Color));
+    return colourSurface;
+  };
+
   if (type == "normal") {
-    SlotFill(*source, layer);
+    mapped = &slotSurface(*source);
   } else if (type == "reflection") {
-    if (SlotFill(*source, layer)) source->FlipVertical();
+    const TBitmap32& filled = slotSurface(*source);
+    if (&filled != source.get()) CopyFlipped(filled, *source);
     Fade(*source);
   } else if (type == "roundrect") {
     const TBitmap32& panel = ShadeMap(kShadeMapRoundRect);
-    SlotFill(*face, layer);
+    const TBitmap32& filled = slotSurface(*face);
     source->SetSizeFrom(&panel);
-    source->Draw(source->BoundsRect(), face->BoundsRect(), face.get());
+    source->Draw(source->BoundsRect(), filled.BoundsRect(), &filled);
     face->Clear(0);
     face->SetSize(width_, height_);
     AlphaFromMask(panel, *source);
   } else if (type == "disc" || type == "discreflection") {
-    SlotFill(*face, layer);
+    const TBitmap32& filled = slotSurface(*face);
     const int32_t w = std::abs(b.X - a.X), h = std::abs(d.Y - a.Y);
     std::unique_ptr<TBitmap32> disc =
-        st.LargeDiscArea ? DrawLargeDiscAreaDisc(*face, w, h) : DrawDisc(*face, w, h);
+        st.LargeDiscArea ? DrawLargeDiscAreaDisc(filled, w, h) : DrawDisc(filled, w, h);
     face->Clear(0);
     face->SetSize(width_, height_);
     // Size and all four bytes of every pixel; the source keeps its own drawing properties.
@@ -191,13 +231,14 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
     PrepareShadeSource(type, text, st, *source, *face);
     face->SetSize(width_, height_);  // the roundrect kinds used it as a cleared working surface
   } else if (type == "customfile") {
-    LoadFromFile(*source, CustomPicturePath(in_.CustomFolder, text).string());
+    const std::string file = CustomPicturePath(in_.CustomFolder, text).string();
+    NamingFailures(layer, number, "custom picture", [&] { LoadFromFile(*source, file); });
   } else if (type == "customcolor" || type == "customcolorreflection") {
     source->Clear(ColorToColor32(StringToColor(text)));
     if (type == "customcolorreflection") Fade(*source);
   }
 
-  MapFace(*source, source->BoundsRect(), a, b, c, d, *face, enlarge);
+  MapFace(*mapped, mapped->BoundsRect(), a, b, c, d, *face, enlarge);
   source.reset();
 
   BuiltLayer built;
@@ -321,7 +362,10 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
   const std::string templateName = templateFile.filename().string();
   const size_t count = tmpl.Layers.size();
   const CanvasMapping mapping = MakeCanvasMapping(width, height, tmpl.Width, tmpl.Height);
-  const LayerBuilder builder(inputs, mapping, width, height, templateName);
+  std::optional<SlotPictures> ownPictures;
+  if (inputs.Pictures == nullptr) ownPictures.emplace(inputs.Sources);
+  SlotPictures& pictures = inputs.Pictures != nullptr ? *inputs.Pictures : *ownPictures;
+  const LayerBuilder builder(inputs, pictures, mapping, width, height, templateName);
 
   // Layers are independent until they are appended, so they are built ahead on the machine's cores
   // and appended strictly in template order; a failure surfaces at its own layer, exactly where a
@@ -329,9 +373,9 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const unsigned workers = inputs.Workers == 0 ? cores : inputs.Workers;
   if (workers <= 1 || count <= 1) {
-    for (const TemplateLayer& layer : tmpl.Layers) {
-      layerTypes.push_back(layer.Type);
-      BuiltLayer built = builder.Build(layer);
+    for (size_t i = 0; i < count; ++i) {
+      layerTypes.push_back(tmpl.Layers[i].Type);
+      BuiltLayer built = builder.Build(tmpl.Layers[i], i + 1);
       AppendLayer(view, built, width, height);
     }
     return;
@@ -340,7 +384,9 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
   size_t launched = 0;
   auto launch = [&] {
     const TemplateLayer* layer = &tmpl.Layers[launched];
-    pending[launched] = std::async(std::launch::async, [&builder, layer] { return builder.Build(*layer); });
+    const size_t number = launched + 1;
+    pending[launched] =
+        std::async(std::launch::async, [&builder, layer, number] { return builder.Build(*layer, number); });
     ++launched;
   };
   // At most `workers` layers in flight keeps the peak at the finished layers plus a few temporaries.

@@ -10,6 +10,7 @@
 #include "compose/editing_state.h"
 #include "compose/layer_source.h"
 #include "compose/layer_stack.h"
+#include "compose/slot_pictures.h"
 
 namespace mirelane {
 
@@ -36,6 +37,9 @@ struct SceneInputs {
   std::filesystem::path CustomFolder;
   // Cores to build layers on; 0 takes the machine's. The result never depends on it.
   unsigned Workers = 0;
+  // The render's decoded slot pictures, shared with the background step; null: the scene decodes
+  // each slot it uses once for itself.
+  SlotPictures* Pictures = nullptr;
 };
 
 // Appends the template's layers to the view's stack and refills layerTypes. On failure the layers

@@ -42,6 +42,58 @@ namespace {
 // which can make a few steps more; 16 leaves margin.
 constexpr int kResampleOverreach = 16;
 
+// AGG's clipping accessor, except that a run is read straight from the row only when the
+// generator's overreach still lies inside it; nearer the right edge every pixel is checked and
+// those outside give the background. The picture is thus read in place (no padded copy of a
+// possibly huge picture per face), with the values a copy padded with the background would give.
+template <class PixFmt>
+class ImageAccessorOverreach {
+ public:
+  using pixfmt_type = PixFmt;
+  using color_type = typename PixFmt::color_type;
+  using order_type = typename PixFmt::order_type;
+  using value_type = typename PixFmt::value_type;
+  enum pix_width_e { pix_width = PixFmt::pix_width };
+
+  ImageAccessorOverreach(const PixFmt& pixf, const color_type& background) : pixf_(&pixf) {
+    PixFmt::make_pix(background_, background);
+  }
+
+  const agg::int8u* span(int x, int y, unsigned len) {
+    x_ = x0_ = x;
+    y_ = y;
+    if (y >= 0 && y < Height() && x >= 0 && x + static_cast<int>(len) + kResampleOverreach <= Width())
+      return run_ = pixf_->pix_ptr(x, y);
+    run_ = nullptr;
+    return Pixel();
+  }
+  const agg::int8u* next_x() {
+    if (run_ != nullptr) return run_ += pix_width;
+    ++x_;
+    return Pixel();
+  }
+  const agg::int8u* next_y() {
+    ++y_;
+    x_ = x0_;
+    if (run_ != nullptr && y_ >= 0 && y_ < Height()) return run_ = pixf_->pix_ptr(x_, y_);
+    run_ = nullptr;
+    return Pixel();
+  }
+
+ private:
+  int Width() const { return static_cast<int>(pixf_->width()); }
+  int Height() const { return static_cast<int>(pixf_->height()); }
+  const agg::int8u* Pixel() const {
+    if (y_ >= 0 && y_ < Height() && x_ >= 0 && x_ < Width()) return pixf_->pix_ptr(x_, y_);
+    return background_;
+  }
+
+  const PixFmt* pixf_;
+  agg::int8u background_[pix_width];
+  int x_ = 0, x0_ = 0, y_ = 0;
+  const agg::int8u* run_ = nullptr;
+};
+
 // The resampler sums samples x 16384-scale weights in 32-bit integers for 8-bit colours: with the
 // default limit of 20 (30 after the 1.5 blur) a picture reduced that much on both axes sums up to
 // 255 x 16384 x 30 x 30, past 2^31, and the face gets garbage. At 14 (21 after blur) the sum stays
@@ -335,18 +387,13 @@ bool TAgg2D::TransformImageQuad(const TBitmap32& picture, double x1, double y1, 
   Subdivider subdivider(interpolator, 4);
 
   // The resampling generator checks that a run of source pixels lies inside the picture, then may
-  // step a few pixels past that run (its inverse step is truncated). Rows padded with transparent
-  // pixels beyond the picture's width keep those reads inside memory, reading what the transparent
-  // outside would give; AGG still sees the picture's own width.
-  const int paddedWidth = picture.Width() + kResampleOverreach;
-  std::vector<TColor32> padded(static_cast<size_t>(paddedWidth) * static_cast<size_t>(picture.Height()));
-  for (int y = 0; y < picture.Height(); ++y)
-    std::copy_n(picture.ScanLine(y), picture.Width(), padded.data() + static_cast<size_t>(y) * paddedWidth);
-  agg::rendering_buffer srcBuffer(reinterpret_cast<agg::int8u*>(padded.data()),
-                                  static_cast<unsigned>(picture.Width()),
-                                  static_cast<unsigned>(picture.Height()), paddedWidth * 4);
-  PixfmtPre srcPixfmt(srcBuffer);
-  using Accessor = agg::image_accessor_clip<PixfmtPre>;
+  // step a few pixels past that run (its inverse step is truncated); the accessor keeps those reads
+  // inside the row. AGG's buffer wants writable memory, but nothing here writes to the picture.
+  agg::rendering_buffer srcBuffer(
+      const_cast<agg::int8u*>(reinterpret_cast<const agg::int8u*>(picture.Bits())),
+      static_cast<unsigned>(picture.Width()), static_cast<unsigned>(picture.Height()), picture.Width() * 4);
+  const PixfmtPre srcPixfmt(srcBuffer);
+  using Accessor = ImageAccessorOverreach<PixfmtPre>;
   // White with alpha 0, premultiplied: all four bytes 0.
   Accessor accessor(srcPixfmt, agg::rgba8(0, 0, 0, 0));
 

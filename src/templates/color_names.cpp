@@ -20,6 +20,9 @@ constexpr TColor Element(uint32_t number) {
   return static_cast<TColor>(0xFF000000u | number);
 }
 
+// The fixed colours come first; the special values and the element colours follow them.
+constexpr size_t kFixedColorCount = 20;
+
 constexpr std::array<NamedColor, 52> kNamedColors = {{
     {"clBlack", 0x000000},
     {"clMaroon", 0x000080},
@@ -75,6 +78,9 @@ constexpr std::array<NamedColor, 52> kNamedColors = {{
     {"clMenuBar", Element(30)},
 }};
 
+static_assert(kNamedColors[kFixedColorCount - 1].name == "clMedGray" &&
+              kNamedColors[kFixedColorCount].name == "clNone");
+
 bool EqualFolded(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
@@ -91,6 +97,12 @@ bool EqualFolded(std::string_view a, std::string_view b) {
 std::optional<TColor> IdentToColor(std::string_view name) {
   for (const NamedColor& named : kNamedColors)
     if (EqualFolded(named.name, name)) return named.value;
+  return std::nullopt;
+}
+
+std::optional<TColor> PlainColorName(std::string_view name) {
+  for (size_t i = 0; i < kFixedColorCount; ++i)
+    if (EqualFolded(kNamedColors[i].name.substr(2), name)) return kNamedColors[i].value;
   return std::nullopt;
 }
 

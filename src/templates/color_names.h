@@ -13,6 +13,10 @@ namespace mirelane {
 // resolves through SystemColor.
 std::optional<TColor> IdentToColor(std::string_view name);
 
+// The plain name of one of the twenty fixed colours, case ignored ("red", "NAVY", "moneygreen"): the
+// colour name without its "cl". Only the command line takes these; templates keep the "cl" names.
+std::optional<TColor> PlainColorName(std::string_view name);
+
 // A colour name, or an integer as TryStrToInt reads it (a 0x00BBGGRR value).
 // Anything else throws Error "'<text>' is not a valid integer value".
 TColor StringToColor(std::string_view text);

@@ -7,6 +7,7 @@
 #include "compose/background_layer.h"
 #include "compose/resampler_selection.h"
 #include "compose/scene_builder.h"
+#include "compose/slot_pictures.h"
 #include "raster/error.h"
 
 namespace mirelane {
@@ -69,8 +70,11 @@ void RenderTemplate(TImgView32& view, int32_t width, int32_t height, RenderConte
   view.Layers().Clear();
   const std::filesystem::path templates = context.Root / "Templates";
   const std::filesystem::path file = templates / TemplateFileAt(templates, context.State.TemplateIndex);
-  AddBackgroundLayer(view, context.State, context.Sources);
-  const SceneInputs inputs{context.State, context.Sources, context.Root / "custom"};
+  // Each slot's picture is decoded once for the whole render and released when it ends.
+  SlotPictures pictures(context.Sources);
+  AddBackgroundLayer(view, context.State, context.Sources, pictures);
+  SceneInputs inputs{context.State, context.Sources, context.Root / "custom"};
+  inputs.Pictures = &pictures;
   BuildScene(file, view, inputs, context.LayerTypes);
   // The hidden lists never change their selection: every render ends with the bilinear resampler.
   ResamplerLists lists = FillResamplerLists();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "picture/picture_reader.h"
+#include "picture/picture_writer.h"
 #include "raster/bitmap32.h"
 
 namespace mirelane {
@@ -146,6 +147,52 @@ TEST_F(CliTest, RendersAndSavesTheFlattenedPicture) {
   EXPECT_EQ(picture.PixelAt(70, 30), 0xFFFFFFFFu);  // the white background slot
 }
 
+// A slot takes an existing file or a colour (#RRGGBB, clName or a plain name in any case); any other
+// value is a command-line error naming the option, before anything is rendered.
+TEST_F(CliTest, SlotValueIsAnExistingFileOrAColour) {
+  TBitmap32 green(8, 8);
+  green.Clear(0xFF00FF00u);
+  const fs::path picture = Out("green.png");
+  SavePicture(green, picture.string(), 96);
+  struct Case {
+    std::string value;
+    int exitCode;
+    TColor32 face;  // at the face's middle when rendered
+  };
+  const Case cases[] = {
+      {picture.string(), 0, 0xFF00FF00u},
+      {"#0000FF", 0, 0xFF0000FFu},
+      {"clRed", 0, 0xFFFF0000u},
+      {"red", 0, 0xFFFF0000u},
+      {"RED", 0, 0xFFFF0000u},
+      {"Navy", 0, 0xFF000080u},
+      {"moneygreen", 0, 0xFFC0DCC0u},
+      {"", 2, 0},
+      {"nosuchfile.png", 2, 0},
+      {"crimson", 2, 0},
+      {"btnface", 2, 0},
+      {dir_.string(), 2, 0},  // a folder
+  };
+  for (const Case& c : cases) {
+    const fs::path out = Out("slot.png");
+    fs::remove(out);
+    const CliResult r =
+        Run({"--root", Root(), "--front", c.value, "--width", "80", "--height", "60", "-o", out.string()});
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.value << ": " << r.err;
+    if (c.exitCode == 2) {
+      EXPECT_NE(r.err.find("--front takes a picture file or a colour"), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find("\"" + c.value + "\" is neither an existing file nor a colour"), std::string::npos)
+          << r.err;
+      EXPECT_FALSE(fs::exists(out)) << c.value;
+      continue;
+    }
+    TBitmap32 shot;
+    LoadFromFile(shot, out.string());
+    ASSERT_EQ(shot.Width(), 80) << c.value;
+    EXPECT_EQ(shot.PixelAt(25, 30), c.face) << c.value;
+  }
+}
+
 TEST_F(CliTest, FlipMirrorsAndTransparentLeavesAlphaZero) {
   const fs::path out = Out("flip.png");
   const CliResult r = Run({"--root", Root(), "--template", "b colour", "--flip", "--transparent", "--width",
@@ -203,9 +250,13 @@ TEST_F(CliTest, FailuresExitOneAndLeaveTheOutputAlone) {
     std::vector<std::string> args;
     std::string expected;
   };
+  std::ofstream(dir_ / "notes.txt") << "not a picture";
+  std::ofstream(dir_ / "broken.png") << "not a PNG either";
   const Case cases[] = {
-      {{"--front", (dir_ / "missing.png").string()}, "Cannot open file"},
-      {{"--front", (dir_ / "notes.txt").string()}, "Unknown picture file extension (.txt)"},
+      {{"--front", (dir_ / "notes.txt").string()},
+       "Layer 1 (\"normal\") of the template \"A plain\", FRONT picture: Unknown picture file extension "
+       "(.txt)"},
+      {{"--background", (dir_ / "broken.png").string()}, "Background picture: "},
       {{"--template", "4"}, "List index out of bounds (3)"},
       {{"--template", "no such shot"}, "No template named \"no such shot\""},
   };
@@ -229,7 +280,7 @@ TEST_F(CliTest, FailuresExitOneAndLeaveTheOutputAlone) {
   // Nothing but the file itself was left behind (no temporary files).
   size_t entries = 0;
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++entries;
-  EXPECT_EQ(entries, 3u);  // root, stderr.txt, keep.png
+  EXPECT_EQ(entries, 5u);  // root, stderr.txt, keep.png, notes.txt, broken.png
 }
 
 TEST_F(CliTest, ConvertReadsAPictureAndWritesItOut) {

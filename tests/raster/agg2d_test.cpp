@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <random>
@@ -342,6 +343,47 @@ TEST(Agg2D, TransformImageQuadDrawsNothingWhenTheTransformCannotBeBuilt) {
     EXPECT_FALSE(canvas.TransformImageQuad(picture, c.rect[0], c.rect[1], c.rect[2], c.rect[3], c.quad))
         << c.name;
     for (size_t i = 0; i < bmp.PixelCount(); ++i) ASSERT_EQ(bmp.Bits()[i], 0u) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace mirelane
+
+namespace mirelane {
+namespace {
+
+// The picture is read in place: next to its right and bottom edges the resampling filter must see
+// transparent pixels, never the start of the next row. The same picture inside a larger transparent
+// one (its own pixels outside the mapped rectangle) must give the same face, bit for bit.
+TEST(Agg2D, TransformImageQuadReadsNothingPastTheRowEnd) {
+  std::mt19937 random(7);
+  const int w = 257, h = 131;
+  TBitmap32 picture(w, h), embedded(w + 40, h + 3);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      embedded.PixelAt(x, y) = picture.PixelAt(x, y) = 0xFF000000u | (random() >> 8);
+  struct Case {
+    const char* name;
+    std::array<double, 8> quad;
+  };
+  const Case cases[] = {
+      {"reduced 12 times", {3, 4, 24.4, 5, 23, 15.5, 2, 14}},
+      {"reduced 3 times", {10, 8, 95, 12, 90, 52, 12, 50}},
+      {"mirrored, reduced", {90, 50, 5, 48, 8, 6, 92, 3}},
+      {"enlarged", {0, 0, 400, 30, 380, 200, 10, 190}},
+  };
+  for (const Case& c : cases) {
+    TBitmap32 plain(400, 220), padded(400, 220);
+    for (TBitmap32* face : {&plain, &padded}) {
+      TAgg2D canvas;
+      canvas.Attach(*face);
+      canvas.ClearAll(0, 0, 0, 0);
+      ASSERT_TRUE(canvas.TransformImageQuad(face == &plain ? picture : embedded, 0, 0, w, h, c.quad))
+          << c.name;
+    }
+    size_t differing = 0;
+    for (size_t i = 0; i < plain.PixelCount(); ++i) differing += plain.Bits()[i] != padded.Bits()[i];
+    EXPECT_EQ(differing, 0u) << c.name;
   }
 }
 

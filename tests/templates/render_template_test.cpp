@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "compose/resampler_selection.h"
+#include "picture/picture_reader.h"
 #include "raster/error.h"
 #include "raster/resampler.h"
 #include "support/png_dump.h"
@@ -207,6 +208,64 @@ TEST(ResamplerLists, KernelSelectionGivesKernelResamplersTheirKernel) {
   ResamplerClassNamesListChange(layers, lists);
   EXPECT_FALSE(lists.KernelListVisible);
   EXPECT_EQ(layers[1].Bitmap().ResamplerClassName(), "TLinearResampler");
+}
+
+}  // namespace
+}  // namespace mirelane
+
+namespace mirelane {
+namespace {
+
+// What ReadPicture itself says about a file, to check the context a render puts before it.
+std::string ReaderMessage(const std::string& file) {
+  try {
+    ReadPicture(file);
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(read without error)";
+}
+
+TEST_F(RenderTest, UnreadablePicturesNameWhoNeededThemBeforeTheReadersMessage) {
+  const std::string missing = (root_ / "missing.png").string();
+  const std::string broken = (root_ / "custom" / "broken.png").string();
+  std::ofstream(broken) << "not a PNG at all";
+  // The third layer reads FRONT too: the error is the first layer's that needs it, whichever decodes first.
+  std::ofstream(root_ / "Templates" / "c two fronts.ini")
+      << kTwoLayers
+      << "[Layer3]\ntype=reflection\nsource=front\nA.X=1\nA.Y=1\nB.X=9\nB.Y=1\nC.X=9\nC.Y=9\nD.X=1\nD.Y=9\n";
+  std::ofstream(root_ / "Templates" / "d custom.ini")
+      << kTwoLayers
+      << "[Layer3]\ntype=customfile\nsource=broken.png\nA.X=1\nA.Y=1\nB.X=9\nB.Y=1\nC.X=9\nC.Y=9\n";
+  struct Case {
+    const char* name;
+    SourceIndex slot;  // given the missing picture
+    int32_t templateIndex;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"slot picture", 2, 1,
+       "Layer 2 (\"normal\") of the template \"a\", FRONT picture: " + ReaderMessage(missing)},
+      {"slot read twice", 2, 3,
+       "Layer 2 (\"normal\") of the template \"c two fronts\", FRONT picture: " + ReaderMessage(missing)},
+      {"background picture", 1, 1, "Background picture: " + ReaderMessage(missing)},
+      {"custom picture", 0, 4,
+       "Layer 3 (\"customfile\") of the template \"d custom\", custom picture: " + ReaderMessage(broken)},
+  };
+  for (const Case& c : cases) {
+    sources_ = LayerSources();
+    if (c.slot > 0) {
+      sources_[c.slot].PicturePath = missing;
+      sources_[c.slot].UseColor = false;
+    }
+    state_.TemplateIndex = c.templateIndex;
+    try {
+      Render();
+      ADD_FAILURE() << c.name << ": no error";
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()), c.expected) << c.name;
+    }
+  }
 }
 
 }  // namespace
