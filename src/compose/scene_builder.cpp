@@ -3,6 +3,7 @@
 #include "compose/scene_builder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <exception>
@@ -299,15 +300,20 @@ CanvasMapping MakeCanvasMapping(int32_t canvasWidth, int32_t canvasHeight, int32
 
 std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolder,
                                         const std::string& source) {
-  std::string name = source;
+  // The name is appended to "custom\", so one leading "\" only doubles the separator; a leading "\\"
+  // starts a network name and a drive letter an absolute one.
+  const bool leadingSeparator = source.size() >= 2 && source[0] == '\\' && source[1] != '\\';
+  std::string name = leadingSeparator ? source.substr(1) : source;
+  const bool driveLetter =
+      name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':';
   for (char& ch : name)
     if (ch == '\\') ch = '/';
   const std::filesystem::path relative(name);
   bool climbs = false;
   for (const auto& part : relative)
     if (part == "..") climbs = true;
-  if (name.empty() || relative.is_absolute() || relative.has_root_name() || relative.has_root_directory() ||
-      climbs) {
+  if (name.empty() || driveLetter || relative.is_absolute() || relative.has_root_name() ||
+      relative.has_root_directory() || climbs) {
     throw Error("The custom picture \"" + source + "\" must name a file inside the custom folder");
   }
   return customFolder / relative;
