@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "compose/face_mapping.h"
+#include "compose/scene_limits.h"
 #include "picture/picture_reader.h"
 #include "raster/blur.h"
 #include "raster/disc.h"
@@ -61,6 +62,26 @@ const TBitmap32& ShadeMap(int index) {
 
 // FadeReflection's ramp length from which its step rounds to 0 and nothing fades.
 constexpr int32_t kNoFadeRamp = 512;
+
+// The disc picture's width |B.x - A.x| and height |D.y - A.y|, in 64 bits: canvas corners may lie
+// up to 2^31 apart.
+LayerFootprint DiscSize(TFacePoint a, TFacePoint b, TFacePoint d) {
+  return {std::abs(int64_t{b.X} - a.X), std::abs(int64_t{d.Y} - a.Y)};
+}
+
+bool IsDisc(const std::string& type) {
+  return type == "disc" || type == "discreflection";
+}
+
+// The colour a "customcolor" source names, or an error that says which layer of which template holds it.
+TColor CustomColour(const TemplateLayer& layer, const std::string& templateName) {
+  try {
+    return StringToColor(layer.Source);
+  } catch (const Error&) {
+    throw Error("The colour \"" + layer.Source + "\" of the layer \"" + layer.Section +
+                "\" in the template \"" + templateName + "\" is neither a colour name nor a number");
+  }
+}
 
 void PrepareSurface(TBitmap32& s) {
   s.SetDrawMode(dmBlend);
@@ -169,9 +190,11 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
     face->Clear(0);
     face->SetSize(width_, height_);
     AlphaFromMask(panel, *source);
-  } else if (type == "disc" || type == "discreflection") {
+  } else if (IsDisc(type)) {
     SlotFill(*face, layer);
-    const int32_t w = std::abs(b.X - a.X), h = std::abs(d.Y - a.Y);
+    // The scene's memory limit has already refused any disc too large to draw.
+    const LayerFootprint size = DiscSize(a, b, d);
+    const int w = static_cast<int>(size.WorkWidth), h = static_cast<int>(size.WorkHeight);
     std::unique_ptr<TBitmap32> disc =
         st.LargeDiscArea ? DrawLargeDiscAreaDisc(*face, w, h) : DrawDisc(*face, w, h);
     face->Clear(0);
@@ -194,7 +217,7 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
   } else if (type == "customfile") {
     LoadFromFile(*source, CustomPicturePath(in_.CustomFolder, text).string());
   } else if (type == "customcolor" || type == "customcolorreflection") {
-    source->Clear(ColorToColor32(StringToColor(text)));
+    source->Clear(ColorToColor32(CustomColour(layer, templateName_)));
     if (type == "customcolorreflection") Fade(*source);
   }
 
@@ -218,6 +241,26 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer) const {
   }
   built.Face = std::move(face);
   return built;
+}
+
+// What each layer works on while it is built, for the scene's memory estimate.
+std::vector<LayerFootprint> Footprints(const Template& tmpl, const CanvasMapping& map, int32_t width,
+                                       int32_t height) {
+  constexpr int64_t kDiscMargin = 8;  // DrawDisc's picture is 4 pixels larger on every side
+  std::vector<LayerFootprint> footprints;
+  footprints.reserve(tmpl.Layers.size());
+  for (const TemplateLayer& layer : tmpl.Layers) {
+    if (!IsDisc(layer.Type)) {
+      footprints.push_back({width, height});
+      continue;
+    }
+    const TFacePoint a{map.MapX(layer.A.X), map.MapY(layer.A.Y)};
+    const TFacePoint b{map.MapX(layer.B.X), map.MapY(layer.B.Y)};
+    const TFacePoint d{map.MapX(layer.D.X), map.MapY(layer.D.Y)};
+    const LayerFootprint disc = DiscSize(a, b, d);
+    footprints.push_back({disc.WorkWidth + kDiscMargin, disc.WorkHeight + kDiscMargin});
+  }
+  return footprints;
 }
 
 void AppendLayer(TImgView32& view, BuiltLayer& built, int32_t width, int32_t height) {
@@ -328,12 +371,13 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
   const size_t count = tmpl.Layers.size();
   const CanvasMapping mapping = MakeCanvasMapping(width, height, tmpl.Width, tmpl.Height);
   const LayerBuilder builder(inputs, mapping, width, height, templateName);
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const unsigned workers = inputs.Workers == 0 ? cores : inputs.Workers;
+  CheckSceneLimits(templateName, width, height, Footprints(tmpl, mapping, width, height), workers);
 
   // Layers are independent until they are appended, so they are built ahead on the machine's cores
   // and appended strictly in template order; a failure surfaces at its own layer, exactly where a
   // one-after-another build would stop, and the layers after it are discarded.
-  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  const unsigned workers = inputs.Workers == 0 ? cores : inputs.Workers;
   if (workers <= 1 || count <= 1) {
     for (const TemplateLayer& layer : tmpl.Layers) {
       layerTypes.push_back(layer.Type);
