@@ -40,6 +40,15 @@ int32_t PositionOfName(const std::filesystem::path& root, const std::string& nam
   throw Error("No template named \"" + name + "\" in " + (root / "Templates").string());
 }
 
+// Why a listing came out empty: no folder at all, or a folder without template files.
+std::string MissingTemplatesMessage(const std::filesystem::path& folder) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec))
+    return "No templates: there is no folder \"" + folder.string() +
+           "\" (use --root DIR to name the folder that holds it)";
+  return "No templates: the folder \"" + folder.string() + "\" holds no template files";
+}
+
 void Save(TBitmap32& picture, const CliOptions& o) {
   if (o.State.FlipWhenSaved) picture.FlipHorizontal();
   SavePicture(picture, o.Output, o.State.OutputDpi);
@@ -59,7 +68,9 @@ int Run(const CliOptions& options, const char* argv0) {
       std::cout << "mirelane-render " << MIRELANE_VERSION << "\n";
       return 0;
     case CliAction::List: {
-      const std::vector<std::string> files = ListFiles(root / "Templates");
+      const std::filesystem::path folder = root / "Templates";
+      const std::vector<std::string> files = ListFiles(folder);
+      if (files.empty()) throw Error(MissingTemplatesMessage(folder));
       for (size_t i = 0; i < files.size(); ++i)
         std::cout << (i + 1) << '\t' << TemplateName(files[i]) << '\n';
       return 0;

@@ -3,6 +3,7 @@
 #include "compose/scene_builder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <exception>
@@ -12,6 +13,7 @@
 #include <thread>
 
 #include "compose/face_mapping.h"
+#include "compose/scene_limits.h"
 #include "picture/picture_reader.h"
 #include "raster/blur.h"
 #include "raster/disc.h"
@@ -61,6 +63,26 @@ const TBitmap32& ShadeMap(int index) {
 
 // FadeReflection's ramp length from which its step rounds to 0 and nothing fades.
 constexpr int32_t kNoFadeRamp = 512;
+
+// The disc picture's width |B.x - A.x| and height |D.y - A.y|, in 64 bits: canvas corners may lie
+// up to 2^31 apart.
+LayerFootprint DiscSize(TFacePoint a, TFacePoint b, TFacePoint d) {
+  return {std::abs(int64_t{b.X} - a.X), std::abs(int64_t{d.Y} - a.Y)};
+}
+
+bool IsDisc(const std::string& type) {
+  return type == "disc" || type == "discreflection";
+}
+
+// The colour a "customcolor" source names, or an error that says which layer of which template holds it.
+TColor CustomColour(const TemplateLayer& layer, const std::string& templateName) {
+  try {
+    return StringToColor(layer.Source);
+  } catch (const Error&) {
+    throw Error("The colour \"" + layer.Source + "\" of the layer \"" + layer.Section +
+                "\" in the template \"" + templateName + "\" is neither a colour name nor a number");
+  }
+}
 
 void PrepareSurface(TBitmap32& s) {
   s.SetDrawMode(dmBlend);
@@ -208,9 +230,11 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
     face->Clear(0);
     face->SetSize(width_, height_);
     AlphaFromMask(panel, *source);
-  } else if (type == "disc" || type == "discreflection") {
+  } else if (IsDisc(type)) {
     const TBitmap32& filled = slotSurface(*face);
-    const int32_t w = std::abs(b.X - a.X), h = std::abs(d.Y - a.Y);
+    // The scene's memory limit has already refused any disc too large to draw.
+    const LayerFootprint size = DiscSize(a, b, d);
+    const int w = static_cast<int>(size.WorkWidth), h = static_cast<int>(size.WorkHeight);
     std::unique_ptr<TBitmap32> disc =
         st.LargeDiscArea ? DrawLargeDiscAreaDisc(filled, w, h) : DrawDisc(filled, w, h);
     face->Clear(0);
@@ -234,7 +258,7 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
     const std::string file = CustomPicturePath(in_.CustomFolder, text).string();
     NamingFailures(layer, number, "custom picture", [&] { LoadFromFile(*source, file); });
   } else if (type == "customcolor" || type == "customcolorreflection") {
-    source->Clear(ColorToColor32(StringToColor(text)));
+    source->Clear(ColorToColor32(CustomColour(layer, templateName_)));
     if (type == "customcolorreflection") Fade(*source);
   }
 
@@ -258,6 +282,26 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
   }
   built.Face = std::move(face);
   return built;
+}
+
+// What each layer works on while it is built, for the scene's memory estimate.
+std::vector<LayerFootprint> Footprints(const Template& tmpl, const CanvasMapping& map, int32_t width,
+                                       int32_t height) {
+  constexpr int64_t kDiscMargin = 8;  // DrawDisc's picture is 4 pixels larger on every side
+  std::vector<LayerFootprint> footprints;
+  footprints.reserve(tmpl.Layers.size());
+  for (const TemplateLayer& layer : tmpl.Layers) {
+    if (!IsDisc(layer.Type)) {
+      footprints.push_back({width, height});
+      continue;
+    }
+    const TFacePoint a{map.MapX(layer.A.X), map.MapY(layer.A.Y)};
+    const TFacePoint b{map.MapX(layer.B.X), map.MapY(layer.B.Y)};
+    const TFacePoint d{map.MapX(layer.D.X), map.MapY(layer.D.Y)};
+    const LayerFootprint disc = DiscSize(a, b, d);
+    footprints.push_back({disc.WorkWidth + kDiscMargin, disc.WorkHeight + kDiscMargin});
+  }
+  return footprints;
 }
 
 void AppendLayer(TImgView32& view, BuiltLayer& built, int32_t width, int32_t height) {
@@ -340,15 +384,20 @@ CanvasMapping MakeCanvasMapping(int32_t canvasWidth, int32_t canvasHeight, int32
 
 std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolder,
                                         const std::string& source) {
-  std::string name = source;
+  // The name is appended to "custom\", so one leading "\" only doubles the separator; a leading "\\"
+  // starts a network name and a drive letter an absolute one.
+  const bool leadingSeparator = source.size() >= 2 && source[0] == '\\' && source[1] != '\\';
+  std::string name = leadingSeparator ? source.substr(1) : source;
+  const bool driveLetter =
+      name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':';
   for (char& ch : name)
     if (ch == '\\') ch = '/';
   const std::filesystem::path relative(name);
   bool climbs = false;
   for (const auto& part : relative)
     if (part == "..") climbs = true;
-  if (name.empty() || relative.is_absolute() || relative.has_root_name() || relative.has_root_directory() ||
-      climbs) {
+  if (name.empty() || driveLetter || relative.is_absolute() || relative.has_root_name() ||
+      relative.has_root_directory() || climbs) {
     throw Error("The custom picture \"" + source + "\" must name a file inside the custom folder");
   }
   return customFolder / relative;
@@ -362,6 +411,9 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
   const std::string templateName = templateFile.filename().string();
   const size_t count = tmpl.Layers.size();
   const CanvasMapping mapping = MakeCanvasMapping(width, height, tmpl.Width, tmpl.Height);
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const unsigned workers = inputs.Workers == 0 ? cores : inputs.Workers;
+  CheckSceneLimits(templateName, width, height, Footprints(tmpl, mapping, width, height), workers);
   std::optional<SlotPictures> ownPictures;
   if (inputs.Pictures == nullptr) ownPictures.emplace(inputs.Sources);
   SlotPictures& pictures = inputs.Pictures != nullptr ? *inputs.Pictures : *ownPictures;
@@ -370,8 +422,6 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
   // Layers are independent until they are appended, so they are built ahead on the machine's cores
   // and appended strictly in template order; a failure surfaces at its own layer, exactly where a
   // one-after-another build would stop, and the layers after it are discarded.
-  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  const unsigned workers = inputs.Workers == 0 ? cores : inputs.Workers;
   if (workers <= 1 || count <= 1) {
     for (size_t i = 0; i < count; ++i) {
       layerTypes.push_back(tmpl.Layers[i].Type);

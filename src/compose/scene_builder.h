@@ -58,8 +58,9 @@ void PrepareShadeSource(const std::string& type, const std::string& direction, c
 // equal (which it leaves unchanged): most rows of a canvas-sized layer are empty.
 void BlurLayerSurface(TBitmap32& surface, int32_t radius);
 
-// The file a "customfile" source names inside the custom folder ("\" is a folder separator);
-// absolute names and names that climb out with ".." are refused.
+// The file a "customfile" source names inside the custom folder ("\" is a folder separator, and one
+// leading "\" is the custom folder's own); absolute names, drive letters, network names and names
+// that climb out with ".." are refused.
 std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolder, const std::string& source);
 
 }  // namespace mirelane

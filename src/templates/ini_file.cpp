@@ -1,10 +1,15 @@
 // INI profile parsing: lines to sections and keys, and the integer rules for values.
 #include "templates/ini_file.h"
 
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
+#include "raster/error.h"
 #include "templates/color_names.h"
 
 namespace mirelane {
@@ -64,7 +69,57 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   return out;
 }
 
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int Get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+const char* KindOfSpecialFile(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "a special file";
+}
+
+[[noreturn]] void ThrowUnreadable(const std::filesystem::path& path, int error) {
+  throw Error("Cannot read the file \"" + path.string() + "\": " + std::strerror(error));
+}
+
 }  // namespace
+
+std::string ReadIniText(const std::filesystem::path& path) {
+  // Non-blocking, so that a FIFO is refused at once instead of waiting for a writer.
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (file.Get() < 0) ThrowUnreadable(path, errno);
+  struct stat status {};
+  if (::fstat(file.Get(), &status) != 0) ThrowUnreadable(path, errno);
+  if (!S_ISREG(status.st_mode)) {
+    throw Error("Cannot read \"" + path.string() + "\": it is " + KindOfSpecialFile(status.st_mode) +
+                ", not a file");
+  }
+  std::string text;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(file.Get(), buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowUnreadable(path, errno);
+    }
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  return text;
+}
 
 std::string FoldCase(std::string_view text) {
   std::string folded(text);
@@ -74,12 +129,7 @@ std::string FoldCase(std::string_view text) {
 }
 
 IniFile IniFile::Load(const std::filesystem::path& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return IniFile{};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return IniFile{};
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return FromText(text);
+  return FromText(ReadIniText(path));
 }
 
 IniFile IniFile::FromText(std::string_view text) {
@@ -135,6 +185,13 @@ std::vector<std::string> IniFile::ReadSections() const {
     if (used > kIniSectionListBytes) break;
     names.push_back(section.name);
   }
+  return names;
+}
+
+std::vector<std::string> IniFile::SectionsBeyondList() const {
+  const size_t listed = ReadSections().size();
+  std::vector<std::string> names;
+  for (size_t i = listed; i < sections_.size(); ++i) names.push_back(sections_[i].name);
   return names;
 }
 

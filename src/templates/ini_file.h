@@ -36,12 +36,14 @@ class IniFile {
  public:
   IniFile() = default;
 
-  // Reads a file; a file that is missing or cannot be read gives an empty profile.
+  // Reads a file; fails with Error naming the file when it is missing, not a regular file or unreadable.
   static IniFile Load(const std::filesystem::path& path);
   static IniFile FromText(std::string_view text);
 
   // The section names in file order, as written, limited as the list size above describes.
   std::vector<std::string> ReadSections() const;
+  // The section names, in file order, that the list above leaves out for want of room.
+  std::vector<std::string> SectionsBeyondList() const;
   bool SectionExists(std::string_view section) const;
   bool ValueExists(std::string_view section, std::string_view key) const;
 
@@ -61,6 +63,10 @@ class IniFile {
   std::vector<Section> sections_;                   // distinct sections in file order
   std::unordered_map<std::string, size_t> byName_;  // folded section name -> index
 };
+
+// The bytes of a profile file. Fails with Error naming the file when it cannot be opened or read, or
+// is not a regular file (a folder, a device, a FIFO: checked without waiting on a FIFO's writer).
+std::string ReadIniText(const std::filesystem::path& path);
 
 // A signed 32-bit integer: decimal with an optional sign, or up to 32 bits of hexadecimal after
 // "$", "0x" or "0X" (taken as a bit pattern, so $FFFFFFFF is -1). No blanks, no other characters.

@@ -112,7 +112,28 @@ TColor TemplateLayer::Color() const {
 }
 
 Template ReadTemplate(const std::filesystem::path& file) {
-  return ReadTemplate(IniFile::Load(file));
+  const std::string text = ReadIniText(file);
+  std::string quoted = file.string();
+  quoted.insert(quoted.begin(), '"');
+  quoted.push_back('"');
+  if (text.find_first_not_of(" \t\r\n\v\f") == std::string::npos)
+    throw Error("The template " + quoted + " is empty");
+  const IniFile ini = IniFile::FromText(text);
+  // Sections past the section list are not seen; dropping layers unannounced would draw a wrong shot.
+  std::vector<std::string> lostLayers;
+  for (const std::string& name : ini.SectionsBeyondList())
+    if (name.find(kLayerSectionMark) != std::string::npos) lostLayers.push_back(name);
+  if (!lostLayers.empty()) {
+    throw Error("The template " + quoted + " has more sections than its section list of " +
+                std::to_string(kIniSectionListBytes) + " bytes holds: " + std::to_string(lostLayers.size()) +
+                " layers, from \"" + lostLayers.front() + "\" on, would be left out");
+  }
+  Template tmpl = ReadTemplate(ini);
+  if (tmpl.Layers.empty()) {
+    throw Error("The template " + quoted + " has no layer section (a section whose name contains \"" +
+                std::string(kLayerSectionMark) + "\")");
+  }
+  return tmpl;
 }
 
 Template ReadTemplate(const IniFile& ini) {

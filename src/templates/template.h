@@ -103,8 +103,10 @@ struct Template {
 constexpr std::string_view kLayerSectionMark = "Layer";
 constexpr std::string_view kImageSection = "Image";
 
-// Reads a template; a missing or unreadable file reads as an empty one (defaults, no layers).
+// Reads a template file. A file that cannot be read, is empty, has no layer section or lists more
+// sections than its section list holds (so that layers would be left out) fails with Error naming it.
 Template ReadTemplate(const std::filesystem::path& file);
+// The template a profile describes, as it stands: defaults for what is missing, no layers if none.
 Template ReadTemplate(const IniFile& ini);
 
 // A template canvas must be positive both ways before it can be scaled; throws Error otherwise.

@@ -507,6 +507,18 @@ TEST_F(MainWindowTest, FailingRender_UnreadableSlotPicture_KeepsStoredValueAndCu
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(MainWindowTest, FailingRender_EmptyTemplateFile_ReportsItsNameAndShowsNoLayers) {
+  MakeStandardData();
+  WriteText(root_ / "Templates" / "BOX1.ini", "");
+  CreateWindow();
+  form_->ApplyTempButton->click();
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_NE(dialogs_.errors[0].second.indexOf("BOX1.ini\" is empty."), -1)
+      << dialogs_.errors[0].second.toStdString();
+  EXPECT_EQ(form_->View().Layers().Count(), 0);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(MainWindowTest, LayerSourcePicture_ChoosingThenColour_SwitchesSlotAndKeepsPictureShown) {
   MakeStandardData();
   WriteTestPicture(root_ / "front.png", *HalfAndHalf(32, 32));

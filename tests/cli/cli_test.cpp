@@ -102,6 +102,57 @@ TEST_F(CliTest, ListPrintsPositionTabName) {
   EXPECT_EQ(r.out, "1\tA plain\n2\tb colour\n3\tc effects\n");
 }
 
+TEST_F(CliTest, ListWithoutTemplatesExitsOneSayingWhatIsMissingWhere) {
+  const fs::path noFolder = dir_ / "bare";
+  fs::create_directories(noFolder);
+  const fs::path emptyFolder = dir_ / "empty";
+  fs::create_directories(emptyFolder / "Templates" / "subfolder");  // a folder is no template
+  struct Case {
+    fs::path root;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {noFolder, "No templates: there is no folder \"" + (noFolder / "Templates").string() + "\""},
+      {emptyFolder,
+       "No templates: the folder \"" + (emptyFolder / "Templates").string() + "\" holds no template files"},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = Run({"--root", c.root.string(), "--list"});
+    EXPECT_EQ(r.exitCode, 1) << c.root;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
+  }
+}
+
+TEST_F(CliTest, BrokenTemplatesExitOneNamingTheFileAndWriteNothing) {
+  const fs::path templates = dir_ / "root" / "Templates";
+  std::ofstream(templates / "d empty.ini") << "";
+  std::ofstream(templates / "e no layers.ini") << "[Image]\nwidth=80\nheight=60\n[layer1]\ntype=shadow\n";
+  std::string many = "[Image]\nwidth=80\nheight=60\n";
+  for (int i = 1; i <= 300; ++i) many += "[Layer" + std::to_string(i) + "]\ntype=shadow\n";
+  std::ofstream(templates / "f many.ini") << many;
+  std::ofstream(templates / "g colour.ini") << "[Layer1]\ntype=customcolor\nsource=notacolour\n";
+  fs::create_symlink(templates / "removed.ini", templates / "h gone.ini");
+  struct Case {
+    const char* name;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"d empty", "The template \"" + (templates / "d empty.ini").string() + "\" is empty"},
+      {"e no layers", (templates / "e no layers.ini").string() + "\" has no layer section"},
+      {"f many", "\"f many.ini\" has 300 layers, more than the 256 a render can take"},
+      {"g colour", "The colour \"notacolour\" of the layer \"Layer1\" in the template \"g colour.ini\""},
+      {"h gone", (templates / "h gone.ini").string() + "\": No such file or directory"},
+  };
+  const fs::path out = Out("shot.png");
+  for (const Case& c : cases) {
+    const CliResult r = Run({"--root", Root(), "--template", c.name, "-o", out.string()});
+    EXPECT_EQ(r.exitCode, 1) << c.name;
+    EXPECT_NE(r.err.find(c.expected), std::string::npos) << c.name << ": " << r.err;
+    EXPECT_FALSE(fs::exists(out)) << c.name;
+  }
+}
+
 TEST_F(CliTest, BadCommandLinesExitTwoNamingTheOption) {
   struct Case {
     std::vector<std::string> args;

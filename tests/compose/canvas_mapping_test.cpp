@@ -58,10 +58,21 @@ TEST(CanvasMapping, NonPositiveSizesFailBeforeDividing) {
 }
 
 TEST(CustomPicturePath, BackslashesAreFoldersAndEscapesAreRefused) {
-  EXPECT_EQ(CustomPicturePath("/data/custom", "sub\\case.png"),
-            std::filesystem::path("/data/custom/sub/case.png"));
-  EXPECT_EQ(CustomPicturePath("/data/custom", "tray.png"), std::filesystem::path("/data/custom/tray.png"));
-  for (const char* bad : {"../secret.png", "sub\\..\\..\\x.png", "/etc/passwd", "\\abs.png", ""})
+  struct Good {
+    const char* source;
+    const char* path;
+  };
+  const Good good[] = {
+      {"sub\\case.png", "/data/custom/sub/case.png"},
+      {"tray.png", "/data/custom/tray.png"},
+      // Appended to "custom\", a leading "\" only doubles the separator.
+      {"\\tray.png", "/data/custom/tray.png"},
+      {"\\sub\\case.png", "/data/custom/sub/case.png"},
+  };
+  for (const Good& g : good)
+    EXPECT_EQ(CustomPicturePath("/data/custom", g.source), std::filesystem::path(g.path)) << g.source;
+  for (const char* bad : {"../secret.png", "sub\\..\\..\\x.png", "\\..\\x.png", "/etc/passwd", "//etc/passwd",
+                          "\\\\server\\share\\x.png", "C:\\pics\\x.png", "c:x.png", "\\", ""})
     EXPECT_THROW(CustomPicturePath("/data/custom", bad), Error) << bad;
 }
 

@@ -139,12 +139,21 @@ TEST_F(SceneTest, ZeroCanvasFailsWithMessage) {
   EXPECT_EQ(view_.Layers().Count(), 0);
 }
 
-TEST_F(SceneTest, BadCustomColourFailsWithTheDesignMessage) {
-  try {
-    Build(WriteTemplate({LayerSection(1, "customcolor", "notacolour", kFace)}));
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "'notacolour' is not a valid integer value");
+TEST_F(SceneTest, BadCustomColourNamesTheValueTheLayerAndTheTemplate) {
+  for (const char* type : {"customcolor", "customcolorreflection"}) {
+    view_.Layers().Clear();
+    try {
+      Build(
+          WriteTemplate({LayerSection(1, "shadow", "", kFace), LayerSection(2, type, "notacolour", kFace)}));
+      ADD_FAILURE() << type << ": no error";
+    } catch (const Error& e) {
+      EXPECT_STREQ(
+          e.what(),
+          "The colour \"notacolour\" of the layer \"Layer2\" in the template \"shot.ini\" is neither "
+          "a colour name nor a number")
+          << type;
+    }
+    EXPECT_EQ(view_.Layers().Count(), 1) << type;
   }
 }
 

@@ -86,10 +86,13 @@ TEST(IniFile, SectionListStopsAt16384Bytes) {
 
   // A name that does not fit is left out, and nothing after it is listed.
   const std::string big(16380, 'A');
-  const auto two = IniFile::FromText("[" + big + "]\n[BC]\n[D]\n").ReadSections();
+  const IniFile twoFile = IniFile::FromText("[" + big + "]\n[BC]\n[D]\n");
+  const auto two = twoFile.ReadSections();
   ASSERT_EQ(two.size(), 1u);  // 16381 + 1 + 3 > 16384
+  EXPECT_EQ(twoFile.SectionsBeyondList(), (std::vector<std::string>{"BC", "D"}));
   const auto exact = IniFile::FromText("[" + big + "]\n[B]\n").ReadSections();
   EXPECT_EQ(exact.size(), 2u);  // 16381 + 2 + 1 = 16384
+  EXPECT_TRUE(IniFile::FromText("[" + big + "]\n[B]\n").SectionsBeyondList().empty());
 }
 
 TEST(IniFile, IntegerValues) {
@@ -172,11 +175,10 @@ TEST(IniFile, Utf16NonAsciiBecomesUtf8) {
   EXPECT_EQ(IniFile::FromText(text).ReadString("S", "k", ""), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
 }
 
-TEST(IniFile, MissingOrUnreadableFileReadsEmpty) {
+TEST(IniFile, LoadReadsAFileAndFailsOnAFolder) {
   const auto dir = std::filesystem::temp_directory_path() / "mirelane_ini_test";
   std::filesystem::create_directories(dir);
-  EXPECT_TRUE(IniFile::Load(dir / "does-not-exist.ini").ReadSections().empty());
-  EXPECT_TRUE(IniFile::Load(dir).ReadSections().empty());  // a folder, not a file
+  EXPECT_THROW(IniFile::Load(dir), Error);
   {
     std::ofstream out(dir / "t.ini", std::ios::binary);
     out << "[Image]\r\nheight=7\r\n";

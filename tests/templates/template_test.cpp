@@ -81,13 +81,6 @@ TEST(ReadTemplate, ShadeAndHighlightWithEqualCornersStayInFileOrder) {
   EXPECT_EQ(t.Layers[0].A, t.Layers[1].A);
 }
 
-TEST(ReadTemplate, MissingFileIsAnEmptyTemplate) {
-  const Template t = ReadTemplate(std::filesystem::path("/nonexistent/folder/Box.ini"));
-  EXPECT_EQ(t.Width, 800);
-  EXPECT_EQ(t.Height, 600);
-  EXPECT_TRUE(t.Layers.empty());
-}
-
 TEST(ReadTemplate, WindowsFileOnDiskReadsLikeLinuxFile) {
   const auto dir = std::filesystem::temp_directory_path() / "mirelane_template_test";
   std::filesystem::create_directories(dir);

@@ -1,0 +1,36 @@
+// Bounds on the work of one render, checked before any layer is built: how many layers a template
+// may have and how much memory its scene may be expected to hold at its peak.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mirelane {
+
+// Far above any shot worth composing (the shipped ones have at most 20 layers), far below what
+// keeps a render busy for minutes.
+constexpr size_t kMaxSceneLayers = 256;
+// What one render may hold at once; a 2048 x 2048 scene of 80 layers built two at a time stays
+// well within it.
+constexpr double kSceneMemoryBudget = 2.0 * 1024 * 1024 * 1024;
+
+// The largest picture a layer works on while it is built: a disc is drawn at its quadrilateral's
+// size; every other kind is counted at the canvas size (a slot picture's own size is not known
+// before it is decoded; the picture reader bounds it).
+struct LayerFootprint {
+  int64_t WorkWidth = 0;
+  int64_t WorkHeight = 0;
+};
+
+// The expected peak in bytes of a scene of these layers on a width x height canvas, with up to
+// inFlight layers built at once.
+double EstimateSceneBytes(int32_t width, int32_t height, const std::vector<LayerFootprint>& layers,
+                          unsigned inFlight);
+
+// Fails with Error naming the template, the limit and the numbers when the layer count or the
+// estimate exceeds its limit.
+void CheckSceneLimits(const std::string& templateName, int32_t width, int32_t height,
+                      const std::vector<LayerFootprint>& layers, unsigned inFlight);
+
+}  // namespace mirelane

@@ -1,0 +1,180 @@
+// The bounds on one render: the layer count limit and the memory estimate refuse a template before
+// anything is built, name it with the numbers, and let templates just under them through.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "compose/scene_builder.h"
+#include "compose/scene_limits.h"
+#include "raster/error.h"
+
+namespace mirelane {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(SceneLimits, BoundariesOfTheLayerCountAndTheBudget) {
+  // On a 32 x 32 canvas (1024 pixels) one disc layer of W x H needs 4 * (2 * 1024 + 2 * W * H + 1024)
+  // bytes: 2560 x 104857 reaches the 2 GiB budget exactly.
+  const std::vector<LayerFootprint> canvasLayers256(256, LayerFootprint{32, 32});
+  const std::vector<LayerFootprint> canvasLayers257(257, LayerFootprint{32, 32});
+  struct Case {
+    const char* name;
+    std::vector<LayerFootprint> layers;
+    const char* expected;  // empty: within the limits
+  };
+  const Case cases[] = {
+      {"256 layers", canvasLayers256, ""},
+      {"257 layers", canvasLayers257,
+       "The template \"t.ini\" has 257 layers, more than the 256 a render can take"},
+      {"disc at the budget", {{2560, 104857}}, ""},
+      {"disc one row over",
+       {{2560, 104858}},
+       "The template \"t.ini\" would need about 2049 MiB of memory at 32 x 32 pixels, more than the 2048 MiB "
+       "a "
+       "render may take"},
+      {"disc beyond 2^31 each way", {{int64_t{1} << 31, int64_t{1} << 31}}, "would need about"},
+  };
+  for (const Case& c : cases) {
+    const std::string message = ErrorOf([&] { CheckSceneLimits("t.ini", 32, 32, c.layers, 1); });
+    if (c.expected[0] == '\0')
+      EXPECT_EQ(message, "") << c.name;
+    else
+      EXPECT_NE(message.find(c.expected), std::string::npos) << c.name << ": " << message;
+  }
+}
+
+TEST(SceneLimits, EstimateCountsTheLargestLayersInFlight) {
+  constexpr double kCanvas = 400 * 300;
+  const std::vector<LayerFootprint> layers = {{400, 300}, {1000, 1000}, {400, 300}};
+  struct Case {
+    unsigned inFlight;
+    double pixels;
+  };
+  // Finished layers and the base, plus per layer in flight two copies of its work picture and a mask.
+  const Case cases[] = {
+      {1, 4 * kCanvas + (2e6 + kCanvas)},
+      {2, 4 * kCanvas + (2e6 + kCanvas) + 3 * kCanvas},
+      {3, 4 * kCanvas + (2e6 + kCanvas) + 6 * kCanvas},
+      {8, 4 * kCanvas + (2e6 + kCanvas) + 6 * kCanvas},  // no more in flight than there are layers
+  };
+  for (const Case& c : cases)
+    EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, layers, c.inFlight), 4 * c.pixels) << c.inFlight;
+}
+
+std::string Section(int n, const std::string& type, int64_t ax, int64_t ay, int64_t bx, int64_t by,
+                    int64_t cx, int64_t cy, int64_t dx, int64_t dy) {
+  std::ostringstream s;
+  s << "[Layer" << n << "]\ntype=" << type << "\nsource=FRONT\nA.X=" << ax << "\nA.Y=" << ay << "\nB.X=" << bx
+    << "\nB.Y=" << by << "\nC.X=" << cx << "\nC.Y=" << cy << "\nD.X=" << dx << "\nD.Y=" << dy << "\n";
+  return s.str();
+}
+
+class SceneLimitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ =
+        fs::temp_directory_path() /
+        ("mirelane_limits_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Build(const std::string& text, int32_t width, int32_t height) {
+    const fs::path file = dir_ / "shot.ini";
+    std::ofstream(file) << text;
+    view_.Layers().Clear();
+    view_.PrepareBase(width, height);
+    types_ = {"stale"};
+    const SceneInputs inputs{state_, sources_, dir_ / "custom", 2};
+    return ErrorOf([&] { BuildScene(file, view_, inputs, types_); });
+  }
+
+  fs::path dir_;
+  EditingState state_;
+  LayerSources sources_;
+  std::vector<std::string> types_;
+  TImgView32 view_;
+};
+
+TEST_F(SceneLimitTest, TooManyLayersFailBeforeAnyIsBuiltAndTheLimitItselfRenders) {
+  std::string text = "[Image]\nwidth=32\nheight=32\n";
+  for (int i = 1; i <= 256; ++i) text += Section(i, "shadow", 0, 0, 32, 0, 32, 32, 0, 32);
+  EXPECT_EQ(Build(text, 32, 32), "");
+  EXPECT_EQ(view_.Layers().Count(), 256);
+
+  text += Section(257, "shadow", 0, 0, 32, 0, 32, 32, 0, 32);
+  const std::string message = Build(text, 32, 32);
+  EXPECT_NE(message.find("\"shot.ini\" has 257 layers, more than the 256"), std::string::npos) << message;
+  EXPECT_EQ(view_.Layers().Count(), 0);
+  EXPECT_TRUE(types_.empty());
+}
+
+constexpr int64_t kMin = -2147483647 - 1, kMax = 2147483647;
+
+TEST_F(SceneLimitTest, HugeDiscsFailBeforeDrawingWithoutOverflow) {
+  struct Case {
+    const char* name;
+    std::string layer;
+  };
+  const Case cases[] = {
+      // 16384 x 16384 pixels drawn, twice over: about 2 GiB for a 400 x 300 shot.
+      {"16376 units square", Section(1, "disc", 0, 0, 16376, 0, 16376, 16376, 0, 16376)},
+      {"corners at both ends of the range",
+       Section(1, "disc", kMin, kMin, kMax, kMin, kMax, kMax, kMin, kMax)},
+      {"reversed corners", Section(1, "discreflection", kMax, kMax, kMin, kMax, kMin, kMin, kMax, kMin)},
+      {"tall and narrow", Section(1, "disc", 0, kMin, 10, kMin, 10, kMax, 0, kMax)},
+  };
+  for (const bool large : {false, true}) {
+    state_.LargeDiscArea = large;
+    for (const Case& c : cases) {
+      const std::string message = Build("[Image]\nwidth=400\nheight=300\n" + c.layer, 400, 300);
+      EXPECT_NE(message.find("\"shot.ini\" would need about"), std::string::npos)
+          << c.name << ": " << message;
+      EXPECT_EQ(view_.Layers().Count(), 0) << c.name;
+      EXPECT_TRUE(types_.empty()) << c.name;
+    }
+  }
+}
+
+TEST_F(SceneLimitTest, ExtremeCornersOfEveryOtherTypeGiveEmptyLayers) {
+  std::string text = "[Image]\nwidth=400\nheight=300\n";
+  int n = 0;
+  for (const char* type :
+       {"normal", "reflection", "roundrect", "shadow", "shade", "highlight", "blurshade", "blurhighlight",
+        "roundrectshade", "roundrecthighlight", "customcolor", "customcolorreflection", "unknown"}) {
+    text += Section(++n, type, kMin, kMin, kMax, kMin, kMax, kMax, kMin, kMax);
+    text += Section(++n, type, kMax, kMin, kMin, kMax, kMax, kMax, kMin, kMin);
+  }
+  // "source=FRONT" is no colour: the custom colour layers take a colour of their own.
+  std::string withColours;
+  std::istringstream lines(text);
+  std::string line, type;
+  while (std::getline(lines, line)) {
+    if (line.rfind("type=", 0) == 0) type = line.substr(5);
+    if (line == "source=FRONT" && type.rfind("customcolor", 0) == 0) line = "source=clRed";
+    withColours += line + "\n";
+  }
+  EXPECT_EQ(Build(withColours, 400, 300), "");
+  // Built one each, with no error; under the sanitizers, with no overflow on the way.
+  EXPECT_EQ(view_.Layers().Count(), n);
+  EXPECT_EQ(types_.size(), static_cast<size_t>(n));
+}
+
+}  // namespace
+}  // namespace mirelane
