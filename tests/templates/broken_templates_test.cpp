@@ -28,7 +28,11 @@ std::string NumberedSections(const std::string& prefix, int first, int count) {
 class BrokenTemplateTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / "mirelane_broken_templates";
+    // One folder per test and process: CTest runs the tests of this file side by side.
+    dir_ = fs::temp_directory_path() /
+           ("mirelane_broken_templates_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+            std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
