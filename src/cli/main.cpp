@@ -42,7 +42,7 @@ int32_t PositionOfName(const std::filesystem::path& root, const std::string& nam
 
 void Save(TBitmap32& picture, const CliOptions& o) {
   if (o.State.FlipWhenSaved) picture.FlipHorizontal();
-  SavePicture(picture, o.Output, o.State.OutputDpi);
+  SavePicture(picture, o.Output, o.State.OutputDpi, SaveQualityOf(o));
 }
 
 int Run(const CliOptions& options, const char* argv0) {
