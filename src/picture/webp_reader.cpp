@@ -4,6 +4,7 @@
 
 #include <new>
 #include <string>
+#include <vector>
 
 #include "picture/picture_decoders.h"
 #include "raster/error.h"
@@ -42,6 +43,26 @@ std::string StatusText(VP8StatusCode status) {
   }
 }
 
+// A broken or cut file mostly fails within its first rows: decoding the top row into a small buffer
+// first keeps a forged size from costing a canvas-sized allocation.
+void ProbeTopRow(const WebPIterator& frame) {
+  WebPDecoderConfig probe;
+  if (!WebPInitDecoderConfig(&probe)) WebpFail("The decoder cannot start.");
+  std::vector<uint8_t> row(static_cast<size_t>(frame.width) * 4);
+  probe.options.use_cropping = 1;
+  probe.options.crop_width = frame.width;
+  probe.options.crop_height = 1;
+  probe.output.colorspace = MODE_BGRA;
+  probe.output.is_external_memory = 1;
+  probe.output.u.RGBA.rgba = row.data();
+  probe.output.u.RGBA.stride = static_cast<int>(row.size());
+  probe.output.u.RGBA.size = row.size();
+  const VP8StatusCode status = WebPDecode(frame.fragment.bytes, frame.fragment.size, &probe);
+  WebPFreeDecBuffer(&probe.output);
+  if (status == VP8_STATUS_OUT_OF_MEMORY) throw std::bad_alloc();
+  if (status != VP8_STATUS_OK) WebpFail(StatusText(status));
+}
+
 }  // namespace
 
 TDecodedPicture DecodeWebp(std::span<const uint8_t> bytes) {
@@ -68,6 +89,7 @@ TDecodedPicture DecodeWebp(std::span<const uint8_t> bytes) {
   if (features != VP8_STATUS_OK) WebpFail(StatusText(features));
   if (config.input.width != frame.width || config.input.height != frame.height)
     WebpFail("The first frame's size differs from its header.");
+  ProbeTopRow(frame);
 
   TDecodedPicture picture;
   picture.Kind = TPictureKind::Bitmap;
