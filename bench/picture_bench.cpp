@@ -63,12 +63,28 @@ void BM_DecodePngRgba2048(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodePngRgba2048)->Unit(benchmark::kMillisecond);
 
-template <std::vector<uint8_t> (*Encode)(const TBitmap32&, int), bool Smooth = false>
+std::vector<uint8_t> Png(const TBitmap32& picture) {
+  return EncodePng(picture, 96);
+}
+std::vector<uint8_t> Jpg(const TBitmap32& picture) {
+  return EncodeJpg(picture, 96);
+}
+std::vector<uint8_t> Bmp(const TBitmap32& picture) {
+  return EncodeBmp(picture, 96);
+}
+std::vector<uint8_t> WebpLossless(const TBitmap32& picture) {
+  return EncodeWebp(picture);
+}
+std::vector<uint8_t> WebpQuality80(const TBitmap32& picture) {
+  return EncodeWebp(picture, {false, 80});
+}
+
+template <std::vector<uint8_t> (*Encode)(const TBitmap32&), bool Smooth = false>
 void EncodePicture2048(benchmark::State& state) {
   const TBitmap32& picture = Smooth ? SmoothPicture2048() : Picture2048();
   size_t bytes = 0;
   for (auto _ : state) {
-    const std::vector<uint8_t> file = Encode(picture, 96);
+    const std::vector<uint8_t> file = Encode(picture);
     bytes = file.size();
     benchmark::DoNotOptimize(file.data());
   }
@@ -77,21 +93,29 @@ void EncodePicture2048(benchmark::State& state) {
 }
 
 void BM_EncodePngLevel9_2048(benchmark::State& state) {
-  EncodePicture2048<EncodePng>(state);
+  EncodePicture2048<Png>(state);
 }
 void BM_EncodePngLevel9_2048_Smooth(benchmark::State& state) {
-  EncodePicture2048<EncodePng, true>(state);
+  EncodePicture2048<Png, true>(state);
 }
 void BM_EncodeJpg_2048(benchmark::State& state) {
-  EncodePicture2048<EncodeJpg>(state);
+  EncodePicture2048<Jpg>(state);
 }
 void BM_EncodeBmp_2048(benchmark::State& state) {
-  EncodePicture2048<EncodeBmp>(state);
+  EncodePicture2048<Bmp>(state);
+}
+void BM_EncodeWebpLossless_2048_Smooth(benchmark::State& state) {
+  EncodePicture2048<WebpLossless, true>(state);
+}
+void BM_EncodeWebpQuality80_2048_Smooth(benchmark::State& state) {
+  EncodePicture2048<WebpQuality80, true>(state);
 }
 BENCHMARK(BM_EncodePngLevel9_2048)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodePngLevel9_2048_Smooth)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeJpg_2048)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeBmp_2048)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeWebpLossless_2048_Smooth)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeWebpQuality80_2048_Smooth)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace mirelane

@@ -26,6 +26,9 @@ class ConsoleDialogs : public mirelane::Dialogs {
   std::optional<QString> SavePicture(QWidget*, const mirelane::SaveDialogRequest&) override {
     return std::nullopt;
   }
+  std::optional<mirelane::TWebpOptions> ChooseWebpOptions(QWidget*, const mirelane::TWebpOptions&) override {
+    return std::nullopt;
+  }
   std::optional<QColor> ChooseColor(QWidget*, const QColor&) override { return std::nullopt; }
   void ShowError(QWidget*, const QString& caption, const QString& text) override {
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));

@@ -3,9 +3,15 @@
 
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QUrl>
+#include <algorithm>
 
 namespace mirelane {
 
@@ -34,6 +40,29 @@ std::optional<QString> QtDialogs::SavePicture(QWidget* parent, const SaveDialogR
   if (!request.proposedFileName.isEmpty()) dialog.selectFile(request.proposedFileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first();
+}
+
+std::optional<TWebpOptions> QtDialogs::ChooseWebpOptions(QWidget* parent, const TWebpOptions& initial) {
+  QDialog dialog(parent);
+  dialog.setWindowTitle(QStringLiteral("WebP options"));
+  auto* lossless = new QRadioButton(QStringLiteral("Lossless: keeps every pixel"), &dialog);
+  auto* lossy = new QRadioButton(QStringLiteral("Lossy, smaller file. Quality:"), &dialog);
+  auto* quality = new QSpinBox(&dialog);
+  quality->setRange(1, 100);
+  quality->setValue(std::clamp(initial.Quality, 1, 100));
+  (initial.Lossless ? lossless : lossy)->setChecked(true);
+  quality->setEnabled(!initial.Lossless);
+  QObject::connect(lossy, &QRadioButton::toggled, quality, &QSpinBox::setEnabled);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* layout = new QGridLayout(&dialog);
+  layout->addWidget(lossless, 0, 0, 1, 2);
+  layout->addWidget(lossy, 1, 0);
+  layout->addWidget(quality, 1, 1);
+  layout->addWidget(buttons, 2, 0, 1, 2);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return TWebpOptions{lossless->isChecked(), quality->value()};
 }
 
 std::optional<QColor> QtDialogs::ChooseColor(QWidget* parent, const QColor& initial) {

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "picture/picture_writer.h"
+
 class QWidget;
 
 namespace mirelane {
@@ -26,6 +28,9 @@ class Dialogs {
                                              const QString& nameFilter) = 0;
   // Asks before replacing an existing file; nothing when the user cancelled.
   virtual std::optional<QString> SavePicture(QWidget* parent, const SaveDialogRequest& request) = 0;
+  // How to write a WebP picture (lossless, or lossy at a quality), starting from the given
+  // choice; nothing when the user cancelled.
+  virtual std::optional<TWebpOptions> ChooseWebpOptions(QWidget* parent, const TWebpOptions& initial) = 0;
   virtual std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) = 0;
   virtual void ShowError(QWidget* parent, const QString& caption, const QString& text) = 0;
   // The shell's "open" for an address; its outcome is not looked at.
@@ -38,6 +43,7 @@ class QtDialogs : public Dialogs {
   std::optional<QString> OpenPicture(QWidget* parent, const QString& title,
                                      const QString& nameFilter) override;
   std::optional<QString> SavePicture(QWidget* parent, const SaveDialogRequest& request) override;
+  std::optional<TWebpOptions> ChooseWebpOptions(QWidget* parent, const TWebpOptions& initial) override;
   std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) override;
   void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
   void OpenAddress(const QString& address) override;

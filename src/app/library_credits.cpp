@@ -4,6 +4,7 @@
 #include <gif_lib.h>
 #include <png.h>
 #include <tiffvers.h>
+#include <webp/decode.h>
 #include <zlib.h>
 #include <QtGlobal>
 
@@ -46,6 +47,13 @@ std::string TiffVersion() {
 std::string GifVersion() {
   return std::to_string(GIFLIB_MAJOR) + "." + std::to_string(GIFLIB_MINOR) + "." +
          std::to_string(GIFLIB_RELEASE);
+}
+
+// libwebp's headers carry no version number: the version is the linked library's own.
+std::string WebpVersion() {
+  const int version = WebPGetDecoderVersion();
+  return std::to_string((version >> 16) & 0xFF) + "." + std::to_string((version >> 8) & 0xFF) + "." +
+         std::to_string(version & 0xFF);
 }
 
 }  // namespace
@@ -96,6 +104,13 @@ std::string UsedLibrariesText() {
           "Licence: the MIT licence.\n"
           "Copyright (C) Gershon Elber, Eric S. Raymond and the giflib contributors, "
           "https://giflib.sourceforge.net, esr@thyrsus.com.\n";
+  text += separator;
+  text +=
+      "libwebp " + WebpVersion() +
+      "\n"
+      "Licence: the BSD 3-Clause licence, with Google's additional patent grant.\n"
+      "Copyright (C) 2010 Google Inc. and the WebP contributors, https://developers.google.com/speed/webp, "
+      "webp-discuss@googlegroups.com.\n";
   text += separator;
   text += "stb_image " MIRELANE_STB_IMAGE_VERSION
           "\n"

@@ -516,15 +516,24 @@ void TForm1::SaveButtonClick() {
     if (state_.FlipWhenSaved) picture.FlipHorizontal();
     SaveDialogRequest request;
     request.nameFilters = {QStringLiteral("JPEG Image File (*.jpg)"),
-                           QStringLiteral("PNG Image File (*.png)"), QStringLiteral("Bitmaps (*.bmp)")};
+                           QStringLiteral("PNG Image File (*.png)"), QStringLiteral("Bitmaps (*.bmp)"),
+                           QStringLiteral("WebP Image File (*.webp)")};
     request.selectedFilter = 0;
     request.defaultSuffix = QStringLiteral("bmp");
     request.proposedFileName = lastSaveFileName_;
     const std::optional<QString> file = shell_.dialogs.SavePicture(this, request);
     if (!file) return;
     lastSaveFileName_ = *file;
+    const std::filesystem::path path = PathFromQString(*file);
+    TSaveQuality quality;
+    if (SaveFormatFor(path.string()) == TSaveFormat::Webp) {
+      const std::optional<TWebpOptions> choice = shell_.dialogs.ChooseWebpOptions(this, webpOptions_);
+      if (!choice) return;
+      webpOptions_ = *choice;
+      quality.Webp = *choice;
+    }
     state_.OutputDpi = std::clamp(ReadNumberField(DpiSpinEdit->text().toStdString(), 60), 60, 600);
-    WritePicture(picture, PathFromQString(*file), state_.OutputDpi);
+    WritePicture(picture, path, state_.OutputDpi, quality);
   });
 }
 

@@ -13,6 +13,7 @@
 #include "compose/layer_source.h"
 #include "compose/layer_stack.h"
 #include "compose/resampler_selection.h"
+#include "picture/picture_writer.h"
 #include "templates/render_template.h"
 
 class QCheckBox;
@@ -165,6 +166,8 @@ class TForm1 : public QWidget {
   bool backgroundLayerPresent_ = false;
   ResamplerLists resamplerLists_;
   QString lastSaveFileName_;
+  // The WebP choice offered again at the next WebP save.
+  TWebpOptions webpOptions_;
 };
 
 }  // namespace mirelane

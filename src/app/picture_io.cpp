@@ -28,8 +28,9 @@ QString PictureOpenFilter() {
   return QString::fromStdString(QtFilterFromPipeFilter(PictureFileFilter()));
 }
 
-void WritePicture(const TBitmap32& picture, const std::filesystem::path& file, int32_t dpi) {
-  SavePicture(picture, file.string(), dpi);
+void WritePicture(const TBitmap32& picture, const std::filesystem::path& file, int32_t dpi,
+                  const TSaveQuality& quality) {
+  SavePicture(picture, file.string(), dpi, quality);
 }
 
 }  // namespace mirelane

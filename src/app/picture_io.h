@@ -6,6 +6,7 @@
 #include <QString>
 #include <filesystem>
 
+#include "picture/picture_writer.h"
 #include "raster/bitmap32.h"
 
 namespace mirelane {
@@ -19,7 +20,9 @@ QImage ReadPictureImage(const std::filesystem::path& file);
 // The open dialog's filter for every picture format the readers accept, in Qt's form.
 QString PictureOpenFilter();
 
-// Writes the picture as PNG, JPEG or BMP by the file name's extension, with the resolution.
-void WritePicture(const TBitmap32& picture, const std::filesystem::path& file, int32_t dpi);
+// Writes the picture as PNG, JPEG, BMP or WebP by the file name's extension, with the resolution
+// (WebP has none) and the quality settings.
+void WritePicture(const TBitmap32& picture, const std::filesystem::path& file, int32_t dpi,
+                  const TSaveQuality& quality = {});
 
 }  // namespace mirelane

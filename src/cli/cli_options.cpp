@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "raster/error.h"
 #include "templates/color_names.h"
 
 namespace mirelane {
@@ -43,7 +44,29 @@ TColor ParseColorOption(const std::string& option, const std::string& value) {
                    "\")");
 }
 
+// --quality means something only to the formats that can lose detail.
+void CheckQualityFitsOutput(const CliOptions& o) {
+  if (!o.Quality) return;
+  TSaveFormat format;
+  try {
+    format = SaveFormatFor(o.Output);
+  } catch (const Error&) {
+    return;  // the name itself is reported when the picture is saved
+  }
+  if (format != TSaveFormat::Webp && format != TSaveFormat::Jpeg)
+    throw UsageError("--quality applies only to .webp and .jpg pictures, not to \"" + o.Output + "\"");
+}
+
 }  // namespace
+
+TSaveQuality SaveQualityOf(const CliOptions& options) {
+  TSaveQuality quality;
+  if (options.Quality) {
+    quality.JpegQuality = *options.Quality;
+    quality.Webp = TWebpOptions{false, *options.Quality};
+  }
+  return quality;
+}
 
 std::optional<TColor> ParseCliColor(const std::string& text) {
   if (text.size() == 7 && text[0] == '#') {
@@ -63,7 +86,8 @@ std::optional<TColor> ParseCliColor(const std::string& text) {
 
 const char* CliUsage() {
   return R"(Usage:
-  mirelane-render [options] -o FILE          render a template and save it; FILE ends in .png, .jpg, .jpeg or .bmp
+  mirelane-render [options] -o FILE          render a template and save it; FILE ends in .png, .jpg, .jpeg, .bmp
+                                             or .webp
   mirelane-render --list                     print the templates, one "POSITION<TAB>NAME" line each
   mirelane-render --convert PICTURE -o FILE  read a picture as the composer reads it and write it out
 
@@ -74,6 +98,8 @@ Options:
                              a picture file, or a colour: #RRGGBB or a colour name ("red", "clRed")
   --width N --height N       32..2048, default 400 x 300
   --dpi N                    60..600, default 96
+  --quality N                1..100: a lossy .webp at this quality (without it WebP keeps every pixel);
+                             also the .jpg quality (default 90)
   --flip                     mirror the saved picture left to right
   --transparent              no background: transparent where nothing is drawn
   --large-disc               discs with a small hole and no centre detail
@@ -146,6 +172,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
       st.OutputHeight = ParseInt(arg, value(), 32, 2048);
     } else if (arg == "--dpi") {
       st.OutputDpi = ParseInt(arg, value(), 60, 600);
+    } else if (arg == "--quality") {
+      o.Quality = ParseInt(arg, value(), 1, 100);
     } else if (arg == "--flip") {
       st.FlipWhenSaved = true;
     } else if (arg == "--transparent") {
@@ -193,6 +221,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
   }
   o.Action = sawConvert ? CliAction::Convert : CliAction::Render;
   if (o.Output.empty()) throw UsageError("-o FILE is missing: name the picture to write");
+  CheckQualityFitsOutput(o);
   return o;
 }
 

@@ -9,6 +9,7 @@
 
 #include "compose/editing_state.h"
 #include "compose/layer_source.h"
+#include "picture/picture_writer.h"
 
 namespace mirelane {
 
@@ -30,7 +31,11 @@ struct CliOptions {
   std::string ConvertInput;  // --convert
   bool HideReflection = false;
   bool HideShadow = false;
+  std::optional<int> Quality;  // --quality: lossy WebP and JPEG at this quality
 };
+
+// What --quality asks of the writers: without it JPEG at 90 and WebP lossless.
+TSaveQuality SaveQualityOf(const CliOptions& options);
 
 // Throws UsageError naming the option (and its range) for anything it cannot use.
 CliOptions ParseCommandLine(const std::vector<std::string>& args);

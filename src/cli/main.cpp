@@ -51,7 +51,7 @@ std::string MissingTemplatesMessage(const std::filesystem::path& folder) {
 
 void Save(TBitmap32& picture, const CliOptions& o) {
   if (o.State.FlipWhenSaved) picture.FlipHorizontal();
-  SavePicture(picture, o.Output, o.State.OutputDpi);
+  SavePicture(picture, o.Output, o.State.OutputDpi, SaveQualityOf(o));
 }
 
 int Run(const CliOptions& options, const char* argv0) {

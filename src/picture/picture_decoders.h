@@ -28,5 +28,6 @@ TDecodedPicture DecodePsd(std::span<const uint8_t> bytes);
 TDecodedPicture DecodePcx(std::span<const uint8_t> bytes);
 TDecodedPicture DecodeSgi(std::span<const uint8_t> bytes);
 TDecodedPicture DecodePortableMap(std::span<const uint8_t> bytes);
+TDecodedPicture DecodeWebp(std::span<const uint8_t> bytes);
 
 }  // namespace mirelane

@@ -67,6 +67,7 @@ std::vector<TPictureFormat> BuildRegistry() {
       {"pbm", "Portable bitmap images", DecodePortableMap},
       {"gif", "CompuServe images", DecodeGif},
       {"png", "Portable network graphic images", DecodePng},
+      {"webp", "WebP images", DecodeWebp},
   };
 }
 

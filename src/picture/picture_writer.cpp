@@ -1,10 +1,8 @@
-// The picture writers: PNG chunk by chunk over zlib, JPEG through libjpeg, BMP by hand,
-// and the all-or-nothing file replacement they share.
+// The picture writers: PNG chunk by chunk over zlib, JPEG through libjpeg, WebP through libwebp,
+// BMP by hand; each file is replaced all at once.
 #include "picture/picture_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <webp/encode.h>
 #include <zlib.h>
 
 #include <cerrno>
@@ -17,6 +15,7 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include "picture/file_replacement.h"
 #include "picture/picture_reader.h"
 #include "raster/bitmap32.h"
 #include "raster/error.h"
@@ -91,8 +90,8 @@ struct JpegCompressHandle {
   }
 };
 
-bool EncodeJpegFrame(JpegCompressHandle* handle, JpegWriteFailure* failure, const TBitmap32* picture,
-                     int dpi) {
+bool EncodeJpegFrame(JpegCompressHandle* handle, JpegWriteFailure* failure, const TBitmap32* picture, int dpi,
+                     int quality) {
   jpeg_compress_struct* info = &handle->info;
   if (setjmp(failure->jump)) return false;
   jpeg_mem_dest(info, &handle->buffer, &handle->size);
@@ -101,7 +100,7 @@ bool EncodeJpegFrame(JpegCompressHandle* handle, JpegWriteFailure* failure, cons
   info->input_components = 4;
   info->in_color_space = JCS_EXT_BGRX;  // TColor32's bytes; the alpha byte is skipped
   jpeg_set_defaults(info);
-  jpeg_set_quality(info, 90, TRUE);
+  jpeg_set_quality(info, quality, TRUE);
   info->write_JFIF_header = TRUE;
   info->density_unit = 1;
   info->X_density = static_cast<UINT16>(dpi & 0xFFFF);
@@ -117,51 +116,46 @@ bool EncodeJpegFrame(JpegCompressHandle* handle, JpegWriteFailure* failure, cons
   return true;
 }
 
+void CheckQuality(const char* format, int quality) {
+  if (quality < 1 || quality > 100)
+    throw Error(std::string(format) + " quality must be from 1 to 100 (got " + std::to_string(quality) +
+                ").");
+}
+
+struct WebpEncodeHandles {
+  WebPPicture picture;
+  WebPMemoryWriter writer;
+  WebpEncodeHandles() {
+    WebPPictureInit(&picture);
+    WebPMemoryWriterInit(&writer);
+  }
+  WebpEncodeHandles(const WebpEncodeHandles&) = delete;
+  WebpEncodeHandles& operator=(const WebpEncodeHandles&) = delete;
+  ~WebpEncodeHandles() {
+    WebPPictureFree(&picture);
+    WebPMemoryWriterClear(&writer);
+  }
+};
+
+std::string WebpEncodeFailure(WebPEncodingError code) {
+  switch (code) {
+    case VP8_ENC_ERROR_BAD_DIMENSION:
+      return "The picture is too large for a WebP file (at most 16383 pixels each way).";
+    case VP8_ENC_ERROR_FILE_TOO_BIG:
+    case VP8_ENC_ERROR_PARTITION0_OVERFLOW:
+    case VP8_ENC_ERROR_PARTITION_OVERFLOW:
+      return "Cannot build the WebP image. The picture holds too much detail for a WebP file at this "
+             "quality.";
+    default:
+      return "Cannot build the WebP image. The encoder failed (code " +
+             std::to_string(static_cast<int>(code)) + ").";
+  }
+}
+
 std::string Lower(std::string text) {
   for (char& c : text)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return text;
-}
-
-class TFileDescriptor {
- public:
-  explicit TFileDescriptor(int fd) : fd_(fd) {}
-  TFileDescriptor(const TFileDescriptor&) = delete;
-  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-  ~TFileDescriptor() { Close(); }
-  int Get() const { return fd_; }
-  int Close() {
-    const int result = fd_ >= 0 ? ::close(fd_) : 0;
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
-};
-
-// Removes the temporary file unless it has been renamed into place.
-class TTemporaryFile {
- public:
-  explicit TTemporaryFile(std::string path) : path_(std::move(path)) {}
-  TTemporaryFile(const TTemporaryFile&) = delete;
-  TTemporaryFile& operator=(const TTemporaryFile&) = delete;
-  ~TTemporaryFile() {
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  const std::string& Path() const { return path_; }
-  void Release() { path_.clear(); }
-
- private:
-  std::string path_;
-};
-
-mode_t NewFileMode(const std::string& fileName) {
-  struct stat existing {};
-  if (::stat(fileName.c_str(), &existing) == 0) return existing.st_mode & 07777;
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
 }
 
 }  // namespace
@@ -270,45 +264,52 @@ std::vector<uint8_t> EncodeBmp(const TBitmap32& picture, int dpi) {
   return out;
 }
 
-std::vector<uint8_t> EncodeJpg(const TBitmap32& picture, int dpi) {
+std::vector<uint8_t> EncodeJpg(const TBitmap32& picture, int dpi, int quality) {
   CheckNotEmpty(picture);
+  CheckQuality("JPEG", quality);
   JpegWriteFailure failure{};
   JpegCompressHandle handle;
   handle.info.err = jpeg_std_error(&failure.manager);
   failure.manager.error_exit = JpegWriteErrorExit;
   jpeg_create_compress(&handle.info);
   handle.created = true;
-  if (!EncodeJpegFrame(&handle, &failure, &picture, dpi))
+  if (!EncodeJpegFrame(&handle, &failure, &picture, dpi, quality))
     throw Error("JPEG error #" + std::to_string(failure.code));
   return std::vector<uint8_t>(handle.buffer, handle.buffer + handle.size);
 }
 
-void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>& bytes) {
-  const size_t slash = fileName.rfind('/');
-  const std::string folder =
-      slash == std::string::npos ? "." : (slash == 0 ? "/" : fileName.substr(0, slash));
-  const std::string base = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-  std::string pattern = folder + "/." + base + ".XXXXXX";
-  auto failure = [&fileName](const char* what, int code) {
-    return Error(std::string(what) + " \"" + fileName + "\". " + std::strerror(code));
-  };
-  if (base.empty()) throw failure("Cannot create file", EISDIR);
-
-  TFileDescriptor file(::mkstemp(pattern.data()));
-  if (file.Get() < 0) throw failure("Cannot create file", errno);
-  TTemporaryFile temporary(pattern);
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t written = ::write(file.Get(), bytes.data() + done, bytes.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) throw failure("Cannot write file", written < 0 ? errno : EIO);
-    done += static_cast<size_t>(written);
+std::vector<uint8_t> EncodeWebp(const TBitmap32& picture, const TWebpOptions& options) {
+  CheckNotEmpty(picture);
+  if (!options.Lossless) CheckQuality("WebP", options.Quality);
+  if (picture.Width() > WEBP_MAX_DIMENSION || picture.Height() > WEBP_MAX_DIMENSION)
+    throw Error(WebpEncodeFailure(VP8_ENC_ERROR_BAD_DIMENSION));
+  WebPConfig config;
+  const bool configured = options.Lossless ? WebPConfigInit(&config) != 0
+                                           : WebPConfigPreset(&config, WEBP_PRESET_DEFAULT,
+                                                              static_cast<float>(options.Quality)) != 0;
+  if (!configured) throw Error("Cannot build the WebP image. The encoder cannot start.");
+  if (options.Lossless) {
+    config.lossless = 1;
+    config.exact = 1;  // keep the colour under fully transparent pixels, as PNG and BMP do
   }
-  if (::fchmod(file.Get(), NewFileMode(fileName)) != 0) throw failure("Cannot create file", errno);
-  if (::fsync(file.Get()) != 0) throw failure("Cannot write file", errno);
-  if (file.Close() != 0) throw failure("Cannot write file", errno);
-  if (::rename(temporary.Path().c_str(), fileName.c_str()) != 0) throw failure("Cannot create file", errno);
-  temporary.Release();
+  WebpEncodeHandles handles;
+  WebPPicture& pic = handles.picture;
+  pic.use_argb = 1;
+  pic.width = picture.Width();
+  pic.height = picture.Height();
+  // TColor32 is stored blue, green, red, alpha: WebP's BGRA.
+  if (!WebPPictureImportBGRA(&pic, reinterpret_cast<const uint8_t*>(picture.Bits()),
+                             picture.Width() * static_cast<int>(sizeof(TColor32))))
+    throw std::bad_alloc();
+  pic.writer = WebPMemoryWrite;
+  pic.custom_ptr = &handles.writer;
+  if (!WebPEncode(&config, &pic)) {
+    if (pic.error_code == VP8_ENC_ERROR_OUT_OF_MEMORY ||
+        pic.error_code == VP8_ENC_ERROR_BITSTREAM_OUT_OF_MEMORY)
+      throw std::bad_alloc();
+    throw Error(WebpEncodeFailure(pic.error_code));
+  }
+  return std::vector<uint8_t>(handles.writer.mem, handles.writer.mem + handles.writer.size);
 }
 
 void SavePng(const TBitmap32& picture, const std::string& fileName, int dpi) {
@@ -319,8 +320,12 @@ void SaveBmp(const TBitmap32& picture, const std::string& fileName, int dpi) {
   WriteFileAtomically(fileName, EncodeBmp(picture, dpi));
 }
 
-void SaveJpg(const TBitmap32& picture, const std::string& fileName, int dpi) {
-  WriteFileAtomically(fileName, EncodeJpg(picture, dpi));
+void SaveJpg(const TBitmap32& picture, const std::string& fileName, int dpi, int quality) {
+  WriteFileAtomically(fileName, EncodeJpg(picture, dpi, quality));
+}
+
+void SaveWebp(const TBitmap32& picture, const std::string& fileName, const TWebpOptions& options) {
+  WriteFileAtomically(fileName, EncodeWebp(picture, options));
 }
 
 TSaveFormat SaveFormatFor(const std::string& fileName) {
@@ -329,11 +334,13 @@ TSaveFormat SaveFormatFor(const std::string& fileName) {
   if (extension == "jpg" || extension == "jpeg" || extension == "jpe" || extension == "jfif")
     return TSaveFormat::Jpeg;
   if (extension == "bmp") return TSaveFormat::Bmp;
+  if (extension == "webp") return TSaveFormat::Webp;
   throw Error("Cannot save \"" + fileName +
-              "\": the file name must end in .jpg (JPEG), .png (PNG) or .bmp (BMP).");
+              "\": the file name must end in .jpg (JPEG), .png (PNG), .bmp (BMP) or .webp (WebP).");
 }
 
-void SavePicture(const TBitmap32& picture, const std::string& fileName, int dpi) {
+void SavePicture(const TBitmap32& picture, const std::string& fileName, int dpi,
+                 const TSaveQuality& quality) {
   const TSaveFormat format = SaveFormatFor(fileName);
   try {
     switch (format) {
@@ -341,10 +348,13 @@ void SavePicture(const TBitmap32& picture, const std::string& fileName, int dpi)
         SavePng(picture, fileName, dpi);
         break;
       case TSaveFormat::Jpeg:
-        SaveJpg(picture, fileName, dpi);
+        SaveJpg(picture, fileName, dpi, quality.JpegQuality);
         break;
       case TSaveFormat::Bmp:
         SaveBmp(picture, fileName, dpi);
+        break;
+      case TSaveFormat::Webp:
+        SaveWebp(picture, fileName, quality.Webp);
         break;
     }
   } catch (const std::bad_alloc&) {

@@ -1,4 +1,4 @@
-// Writing the composed picture as PNG (with alpha), JPEG or BMP, each recording the resolution.
+// Writing the composed picture as PNG (with alpha), JPEG, BMP or WebP; the first three record the resolution.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,22 @@ namespace mirelane {
 
 class TBitmap32;
 
+// JPEG's quality unless asked otherwise, on the IJG scale.
+constexpr int kDefaultJpegQuality = 90;
+
+// WebP keeps every byte of the picture, alpha included, unless a lossy quality (1..100) is asked for;
+// even then the alpha channel stays exact.
+struct TWebpOptions {
+  bool Lossless = true;
+  int Quality = 90;
+};
+
+// The quality settings of the formats that can lose detail, as the save command passes them on.
+struct TSaveQuality {
+  int JpegQuality = kDefaultJpegQuality;
+  TWebpOptions Webp;
+};
+
 // ceil(dpi x 39.3700787): the resolution is always rounded up (300 gives 11812).
 int32_t DpiToPixelsPerMetre(int dpi);
 
@@ -17,24 +33,27 @@ int32_t DpiToPixelsPerMetre(int dpi);
 std::vector<uint8_t> EncodePng(const TBitmap32& picture, int dpi);
 // BMP: the 54-byte header and 32-bit pixels (alpha kept), bottom row first.
 std::vector<uint8_t> EncodeBmp(const TBitmap32& picture, int dpi);
-// JPEG: baseline, quality 90, 2x2 luminance sampling, JFIF density in dots per inch; alpha ignored.
-std::vector<uint8_t> EncodeJpg(const TBitmap32& picture, int dpi);
+// JPEG: baseline, quality 90 unless given, 2x2 luminance sampling, JFIF density in dots per inch;
+// alpha ignored.
+std::vector<uint8_t> EncodeJpg(const TBitmap32& picture, int dpi, int quality = kDefaultJpegQuality);
+// WebP: a still picture with alpha; it has no place for a resolution.
+std::vector<uint8_t> EncodeWebp(const TBitmap32& picture, const TWebpOptions& options = {});
 
 // Each writes its file completely or not at all: a failure leaves any earlier file untouched.
 void SavePng(const TBitmap32& picture, const std::string& fileName, int dpi);
 void SaveBmp(const TBitmap32& picture, const std::string& fileName, int dpi);
-void SaveJpg(const TBitmap32& picture, const std::string& fileName, int dpi);
+void SaveJpg(const TBitmap32& picture, const std::string& fileName, int dpi,
+             int quality = kDefaultJpegQuality);
+void SaveWebp(const TBitmap32& picture, const std::string& fileName, const TWebpOptions& options = {});
 
-enum class TSaveFormat { Png, Jpeg, Bmp };
+enum class TSaveFormat { Png, Jpeg, Bmp, Webp };
 
-// The writer for a file name's extension (case ignored): .png, .jpg/.jpeg/.jpe/.jfif, .bmp.
-// Any other extension fails with a message naming the three formats.
+// The writer for a file name's extension (case ignored): .png, .jpg/.jpeg/.jpe/.jfif, .bmp, .webp.
+// Any other extension fails with a message naming the four formats.
 TSaveFormat SaveFormatFor(const std::string& fileName);
 
 // Writes the picture in the format its file name asks for.
-void SavePicture(const TBitmap32& picture, const std::string& fileName, int dpi);
-
-// Replaces fileName with exactly these bytes through a temporary file in the same folder.
-void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>& bytes);
+void SavePicture(const TBitmap32& picture, const std::string& fileName, int dpi,
+                 const TSaveQuality& quality = {});
 
 }  // namespace mirelane

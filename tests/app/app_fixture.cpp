@@ -36,6 +36,14 @@ std::optional<QString> ScriptedDialogs::SavePicture(QWidget*, const SaveDialogRe
   return TakeAnswer(saveAnswers);
 }
 
+std::optional<TWebpOptions> ScriptedDialogs::ChooseWebpOptions(QWidget*, const TWebpOptions& initial) {
+  webpPresets.push_back(initial);
+  if (webpAnswers.empty()) return std::nullopt;
+  auto answer = webpAnswers.front();
+  webpAnswers.pop_front();
+  return answer;
+}
+
 std::optional<QColor> ScriptedDialogs::ChooseColor(QWidget*, const QColor& initial) {
   colorPresets.push_back(initial);
   if (colorAnswers.empty()) return std::nullopt;

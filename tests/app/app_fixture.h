@@ -30,6 +30,7 @@ class ScriptedDialogs : public Dialogs {
  public:
   std::optional<QString> OpenPicture(QWidget*, const QString& title, const QString& nameFilter) override;
   std::optional<QString> SavePicture(QWidget*, const SaveDialogRequest& request) override;
+  std::optional<TWebpOptions> ChooseWebpOptions(QWidget*, const TWebpOptions& initial) override;
   std::optional<QColor> ChooseColor(QWidget*, const QColor& initial) override;
   void ShowError(QWidget*, const QString& caption, const QString& text) override;
   void OpenAddress(const QString& address) override;
@@ -38,12 +39,14 @@ class ScriptedDialogs : public Dialogs {
   std::deque<QString> openAnswers;
   std::deque<QString> saveAnswers;
   std::deque<std::optional<QColor>> colorAnswers;
+  std::deque<std::optional<TWebpOptions>> webpAnswers;
 
   std::vector<std::pair<QString, QString>> errors;  // caption, text
   std::vector<bool> waitCursorAtError;              // was the wait cursor still set when reported
   std::vector<QString> openTitles;
   std::vector<QString> openFilters;
   std::vector<SaveDialogRequest> saveRequests;
+  std::vector<TWebpOptions> webpPresets;
   std::vector<QColor> colorPresets;
   std::vector<QString> openedAddresses;
 };

@@ -46,14 +46,14 @@ class SaveTest : public AppTest {
   QString Name(const std::string& file) { return QString::fromStdString((root_ / file).string()); }
 };
 
-TEST_F(SaveTest, SaveDialog_OffersThreeFiltersJpegFirstBmpSuffix_AndRemembersTheName) {
+TEST_F(SaveTest, SaveDialog_OffersFourFiltersJpegFirstBmpSuffix_AndRemembersTheName) {
   RenderTransparentScene();
   dialogs_.saveAnswers.push_back(Name("shot.png"));
   form_->SaveButton->click();
   ASSERT_EQ(dialogs_.saveRequests.size(), 1u);
   const SaveDialogRequest& first = dialogs_.saveRequests[0];
-  EXPECT_EQ(first.nameFilters,
-            (QStringList{"JPEG Image File (*.jpg)", "PNG Image File (*.png)", "Bitmaps (*.bmp)"}));
+  EXPECT_EQ(first.nameFilters, (QStringList{"JPEG Image File (*.jpg)", "PNG Image File (*.png)",
+                                            "Bitmaps (*.bmp)", "WebP Image File (*.webp)"}));
   EXPECT_EQ(first.selectedFilter, 0);
   EXPECT_EQ(first.defaultSuffix, "bmp");
   EXPECT_TRUE(first.proposedFileName.isEmpty());
@@ -61,6 +61,46 @@ TEST_F(SaveTest, SaveDialog_OffersThreeFiltersJpegFirstBmpSuffix_AndRemembersThe
   ASSERT_EQ(dialogs_.saveRequests.size(), 2u);
   EXPECT_EQ(dialogs_.saveRequests[1].proposedFileName, Name("shot.png"));
   EXPECT_TRUE(dialogs_.errors.empty());
+  EXPECT_TRUE(dialogs_.webpPresets.empty()) << "only a WebP name asks how to write it";
+}
+
+// Each save to a .webp name asks lossless or lossy, offering the previous answer.
+TEST_F(SaveTest, Webp_AsksLosslessOrLossyAndRemembersTheChoice) {
+  RenderTransparentScene();
+  const auto expected = Flattened();
+  const struct {
+    const char* file;
+    std::optional<TWebpOptions> answer;  // nothing: the user cancels
+    TWebpOptions offered;
+    const char* coding;  // empty: no file written
+  } cases[] = {
+      {"first.webp", TWebpOptions{true, 90}, TWebpOptions{true, 90}, "VP8L"},
+      {"second.WEBP", TWebpOptions{false, 40}, TWebpOptions{true, 90}, "VP8 "},
+      {"cancelled.webp", std::nullopt, TWebpOptions{false, 40}, ""},
+      {"third.webp", TWebpOptions{true, 40}, TWebpOptions{false, 40}, "VP8L"},
+  };
+  for (const auto& c : cases) {
+    dialogs_.saveAnswers.push_back(Name(c.file));
+    dialogs_.webpAnswers.push_back(c.answer);
+    const size_t asked = dialogs_.webpPresets.size();
+    form_->SaveButton->click();
+    ASSERT_TRUE(dialogs_.errors.empty()) << c.file << ": " << dialogs_.errors[0].second.toStdString();
+    ASSERT_EQ(dialogs_.webpPresets.size(), asked + 1) << c.file;
+    EXPECT_EQ(dialogs_.webpPresets.back().Lossless, c.offered.Lossless) << c.file;
+    EXPECT_EQ(dialogs_.webpPresets.back().Quality, c.offered.Quality) << c.file;
+    const std::vector<unsigned char> bytes = FileBytes(root_ / c.file);
+    if (*c.coding == 0) {
+      EXPECT_FALSE(fs::exists(root_ / c.file)) << c.file;
+      continue;
+    }
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_NE(text.find(c.coding, 12), std::string::npos) << c.file;
+  }
+  // Lossless keeps the flattened picture exactly, alpha included.
+  TBitmap32 read;
+  LoadFromFile(read, (root_ / "first.webp").string());
+  ASSERT_EQ(read.PixelCount(), expected->PixelCount());
+  EXPECT_TRUE(std::equal(read.Bits(), read.Bits() + read.PixelCount(), expected->Bits()));
 }
 
 TEST_F(SaveTest, EachFormat_WritesTheFlattenedPictureAtTheRenderedSize) {
@@ -229,13 +269,13 @@ TEST_F(AboutTest, CreditsNameEveryLibraryWithVersionLicenceAndAddress) {
   const QString credits = about->sMemo1->toPlainText();
   EXPECT_TRUE(about->sMemo1->isReadOnly());
   for (const char* name : {"Anti-Grain Geometry", "Qt " QT_VERSION_STR, "libpng", "zlib", "libjpeg-turbo",
-                           "libtiff", "giflib", "stb_image"}) {
+                           "libtiff", "giflib", "libwebp 1.", "stb_image"}) {
     EXPECT_NE(credits.indexOf(name), -1) << name;
   }
   EXPECT_TRUE(credits.startsWith("Anti-Grain Geometry"));
-  EXPECT_EQ(credits.count("---\n"), 7);
-  EXPECT_EQ(credits.count("Licence:"), 8);
-  EXPECT_EQ(credits.count("http"), 8 + 1);  // libjpeg-turbo names two projects
+  EXPECT_EQ(credits.count("---\n"), 8);
+  EXPECT_EQ(credits.count("Licence:"), 9);
+  EXPECT_EQ(credits.count("http"), 9 + 1);  // libjpeg-turbo names two projects
 }
 
 TEST_F(AboutTest, AboutDatMissing_ReportsAndSkipsLinkAndLogo) {

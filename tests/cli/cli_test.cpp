@@ -176,6 +176,10 @@ TEST_F(CliTest, BadCommandLinesExitTwoNamingTheOption) {
       {{"--template", "0", "-o", out}, "--template takes a whole number from 1"},
       {{"--width"}, "--width needs a value"},
       {{"--width", "400"}, "-o FILE is missing"},
+      {{"--quality", "0", "-o", out}, "--quality takes a whole number from 1 to 100"},
+      {{"--quality", "101", "-o", out}, "--quality takes a whole number from 1 to 100"},
+      {{"--quality", "80", "-o", out}, "--quality applies only to .webp and .jpg pictures, not to"},
+      {{"--quality", "80", "-o", Out("x.BMP").string()}, "--quality applies only to .webp and .jpg"},
   };
   for (const Case& c : cases) {
     const CliResult r = Run(c.args);
@@ -326,12 +330,61 @@ TEST_F(CliTest, FailuresExitOneAndLeaveTheOutputAlone) {
   const fs::path txt = Out("shot.txt");
   const CliResult r = Run({"--root", Root(), "-o", txt.string()});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("must end in .jpg (JPEG), .png (PNG) or .bmp (BMP)"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("must end in .jpg (JPEG), .png (PNG), .bmp (BMP) or .webp (WebP)"), std::string::npos)
+      << r.err;
   EXPECT_FALSE(fs::exists(txt));
   // Nothing but the file itself was left behind (no temporary files).
   size_t entries = 0;
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++entries;
   EXPECT_EQ(entries, 5u);  // root, stderr.txt, keep.png, notes.txt, broken.png
+}
+
+// The coding a file was written with: WebP's picture chunk (lossless VP8L or lossy VP8), or JPEG's first
+// luminance table entry.
+std::string CodingOf(const std::string& bytes) {
+  if (bytes.rfind("RIFF", 0) == 0) {
+    if (bytes.find("VP8L", 12) != std::string::npos) return "VP8L";
+    if (bytes.find("VP8 ", 12) != std::string::npos) return "VP8 ";
+  }
+  for (size_t at = 2; at + 5 < bytes.size() && static_cast<uint8_t>(bytes[at]) == 0xFF;
+       at += 2 + ((static_cast<uint8_t>(bytes[at + 2]) << 8) | static_cast<uint8_t>(bytes[at + 3]))) {
+    if (static_cast<uint8_t>(bytes[at + 1]) == 0xDB) return "DQT " + std::to_string(bytes[at + 5]);
+  }
+  return "?";
+}
+
+TEST_F(CliTest, QualityMakesWebpLossyAndSetsTheJpegQuality) {
+  const fs::path reference = Out("reference.png");
+  const std::vector<std::string> shot = {"--root",  Root(), "--front",  "#3366CC",
+                                         "--width", "40",   "--height", "32"};
+  auto withOutput = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args = shot;
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+  };
+  ASSERT_EQ(Run(withOutput({"-o", reference.string()})).exitCode, 0);
+  const struct {
+    std::vector<std::string> extra;
+    std::string file;
+    std::string coding;
+  } cases[] = {
+      {{}, "lossless.webp", "VP8L"},
+      {{"--quality", "60"}, "lossy.webp", "VP8 "},
+      {{}, "default.jpg", "DQT 3"},
+      {{"--quality", "50"}, "fifty.jpg", "DQT 16"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> extra = c.extra;
+    extra.insert(extra.end(), {"-o", Out(c.file).string()});
+    const CliResult r = Run(withOutput(extra));
+    ASSERT_EQ(r.exitCode, 0) << c.file << ": " << r.err;
+    EXPECT_EQ(CodingOf(ReadAll(Out(c.file))), c.coding) << c.file;
+  }
+  TBitmap32 png, webp;
+  LoadFromFile(png, reference.string());
+  LoadFromFile(webp, Out("lossless.webp").string());
+  ASSERT_EQ(png.PixelCount(), webp.PixelCount());
+  for (size_t i = 0; i < png.PixelCount(); ++i) ASSERT_EQ(png.Bits()[i], webp.Bits()[i]) << i;
 }
 
 TEST_F(CliTest, ConvertReadsAPictureAndWritesItOut) {

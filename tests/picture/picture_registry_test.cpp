@@ -30,7 +30,7 @@ TEST(PictureFormatRegistry, KeepsTheRegistrationOrderWithoutTheLeftOutFormats) {
   EXPECT_EQ(extensions,
             "ico bmp jpeg jpg png bmp ico jfif jpg jpe jpeg rle dib win vst vda tga icb tiff tif fax eps pcx "
             "pcc scr "
-            "sgi rgba rgb bw psd pdd ppm pgm pbm gif png ");
+            "sgi rgba rgb bw psd pdd ppm pgm pbm gif png webp ");
   for (const auto& entry : registry) {
     EXPECT_FALSE(entry.Description.empty());
     EXPECT_NE(entry.Reader, nullptr);
@@ -47,6 +47,7 @@ TEST(PictureFormatFor, TheLastRegistrationWinsAndCaseIsIgnored) {
       {"ico", "Windows icons"},
       {"tga", "Truevision images"},
       {"bw", "SGI black/white images"},
+      {"WebP", "WebP images"},
   };
   for (const auto& [extension, description] : cases)
     EXPECT_EQ(PictureFormatFor(extension).Description, description) << extension;
@@ -64,15 +65,18 @@ TEST(PictureFormatFor, UnknownExtensionsKeepTheirLetterCaseInTheMessage) {
 
 TEST(PictureFileFilter, AllPatternsFirstThenOnePairPerEntryFromTheLast) {
   const std::string filter = PictureFileFilter();
-  EXPECT_EQ(filter.rfind("All (*.png;*.gif;*.pbm;*.pgm;*.ppm;*.pdd;*.psd;*.bw;", 0), 0u)
+  EXPECT_EQ(filter.rfind("All (*.webp;*.png;*.gif;*.pbm;*.pgm;*.ppm;*.pdd;*.psd;*.bw;", 0), 0u)
       << filter.substr(0, 80);
   const std::string allPatterns =
-      "*.png;*.gif;*.pbm;*.pgm;*.ppm;*.pdd;*.psd;*.bw;*.rgb;*.rgba;*.sgi;*.scr;*.pcc;*.pcx;*.eps;*.fax;*.tif;"
+      "*.webp;*.png;*.gif;*.pbm;*.pgm;*.ppm;*.pdd;*.psd;*.bw;*.rgb;*.rgba;*.sgi;*.scr;*.pcc;*.pcx;*.eps;*."
+      "fax;*.tif;"
       "*.tiff;*.icb;*.tga;*.vda;*.vst;*.win;*.dib;*.rle;*.jpeg;*.jpe;*.jpg;*.jfif;*.ico;*.bmp;*.png;*.jpg;*."
       "jpeg;"
       "*.bmp;*.ico";
-  const std::string head = "All (" + allPatterns + ")|" + allPatterns +
-                           "|Portable network graphic images (*.png)|*.png|CompuServe images (*.gif)|*.gif|";
+  const std::string head =
+      "All (" + allPatterns + ")|" + allPatterns +
+      "|WebP images (*.webp)|*.webp|Portable network graphic images (*.png)|*.png|CompuServe images "
+      "(*.gif)|*.gif|";
   EXPECT_EQ(filter.substr(0, head.size()), head);
   const std::string tail = "|Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico";
   ASSERT_GE(filter.size(), tail.size());

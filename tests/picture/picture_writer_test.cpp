@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <random>
 
+#include "picture/decode_checks.h"
 #include "picture/picture_fixtures.h"
 #include "picture/picture_reader.h"
 #include "picture/picture_writer.h"
@@ -244,11 +245,143 @@ TEST(EncodeJpg, AlphaIsIgnoredAndColoursAreNotComposited) {
   }
 }
 
+TEST(EncodeJpg, QualityScalesTheLuminanceTable) {
+  // The standard table's first entry 16, scaled by the IJG rule: 3 at 90, 16 at 50, 80 at 10.
+  const std::pair<int, int> cases[] = {{90, 3}, {50, 16}, {10, 80}, {100, 1}};
+  for (const auto& [quality, expected] : cases) {
+    const Bytes jpg = EncodeJpg(TBitmap32(8, 8), 96, quality);
+    size_t at = 2;
+    int first = -1;
+    while (at + 5 < jpg.size() && jpg[at] == 0xFF && jpg[at + 1] != 0xDA) {
+      if (jpg[at + 1] == 0xDB && jpg[at + 4] == 0) first = jpg[at + 5];
+      at += 2 + ((size_t{jpg[at + 2]} << 8) | jpg[at + 3]);
+    }
+    EXPECT_EQ(first, expected) << quality;
+  }
+}
+
 TEST(Encoders, RefuseAnEmptyPicture) {
   const TBitmap32 empty;
   EXPECT_THROW(EncodePng(empty, 96), Error);
   EXPECT_THROW(EncodeBmp(empty, 96), Error);
   EXPECT_THROW(EncodeJpg(empty, 96), Error);
+  EXPECT_THROW(EncodeWebp(empty), Error);
+}
+
+TEST(Encoders, RefuseAQualityOutsideOneToHundred) {
+  const TBitmap32 picture(2, 2);
+  const struct {
+    int quality;
+    bool webp;
+    std::string message;
+  } cases[] = {
+      {0, true, "WebP quality must be from 1 to 100 (got 0)."},
+      {101, true, "WebP quality must be from 1 to 100 (got 101)."},
+      {0, false, "JPEG quality must be from 1 to 100 (got 0)."},
+      {-5, false, "JPEG quality must be from 1 to 100 (got -5)."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(fixtures::MessageOf([&] {
+                if (c.webp)
+                  EncodeWebp(picture, {false, c.quality});
+                else
+                  EncodeJpg(picture, 96, c.quality);
+              }),
+              c.message);
+  }
+  // Lossless WebP has no quality to check.
+  EXPECT_FALSE(EncodeWebp(picture, {true, 0}).empty());
+}
+
+// The RIFF container's first chunk tells how the picture was coded.
+std::string FirstWebpChunk(const Bytes& webp) {
+  EXPECT_GE(webp.size(), 16u);
+  EXPECT_EQ(std::string(webp.begin(), webp.begin() + 4), "RIFF");
+  EXPECT_EQ(std::string(webp.begin() + 8, webp.begin() + 12), "WEBP");
+  EXPECT_EQ(ReadLe32(webp.data() + 4), webp.size() - 8);
+  return std::string(webp.begin() + 12, webp.begin() + 16);
+}
+
+TEST(EncodeWebp, LosslessKeepsEveryByteAlphaAndHiddenColoursIncluded) {
+  const std::pair<int, int> sizes[] = {{1, 1}, {37, 23}, {300, 5}};
+  for (const auto& [width, height] : sizes) {
+    const auto noise = NoisePicture(width, height, static_cast<uint32_t>(width));
+    TBitmap32& picture = *noise;
+    picture.PixelAt(0, 0) = 0x00C0FFEEu;  // fully transparent, colour still kept
+    const Bytes webp = EncodeWebp(picture);
+    EXPECT_EQ(FirstWebpChunk(webp), "VP8L") << width;
+    TBitmap32 loaded;
+    loaded.Assign(ReadPictureFromMemory("webp", webp));
+    ASSERT_EQ(loaded.Width(), width);
+    ASSERT_EQ(loaded.Height(), height);
+    EXPECT_TRUE(std::equal(picture.Bits(), picture.Bits() + picture.PixelCount(), loaded.Bits())) << width;
+  }
+}
+
+// A smooth picture with a graded alpha: lossy coding keeps the alpha exactly and the colours near.
+std::unique_ptr<TBitmap32> SmoothPicture(bool withAlpha) {
+  auto picture = std::make_unique<TBitmap32>(64, 48);
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 64; ++x)
+      picture->PixelAt(x, y) = Color32(static_cast<uint8_t>(x * 4), static_cast<uint8_t>(y * 5), 128,
+                                       withAlpha ? static_cast<uint8_t>(255 - x * 2) : 255);
+  return picture;
+}
+
+TEST(EncodeWebp, LossyKeepsAlphaExactAndColoursCloseAtItsQuality) {
+  const struct {
+    int quality;
+    bool alpha;
+    std::string chunk;
+    int tolerance;
+  } cases[] = {
+      {90, true, "VP8X", 12}, {90, false, "VP8 ", 12}, {100, true, "VP8X", 8}, {20, false, "VP8 ", 40}};
+  for (const auto& c : cases) {
+    const auto original = SmoothPicture(c.alpha);
+    const Bytes webp = EncodeWebp(*original, {false, c.quality});
+    EXPECT_EQ(FirstWebpChunk(webp), c.chunk) << c.quality;
+    TBitmap32 loaded;
+    loaded.Assign(ReadPictureFromMemory("webp", webp));
+    ASSERT_EQ(loaded.Width(), 64);
+    int worst = 0;
+    for (size_t i = 0; i < loaded.PixelCount(); ++i) {
+      const TColor32 want = original->Bits()[i], got = loaded.Bits()[i];
+      ASSERT_EQ(AlphaOf(got), AlphaOf(want)) << c.quality << " pixel " << i;
+      for (int shift : {0, 8, 16})
+        worst = std::max(worst, std::abs(static_cast<int>((want >> shift) & 0xFF) -
+                                         static_cast<int>((got >> shift) & 0xFF)));
+    }
+    EXPECT_LE(worst, c.tolerance) << c.quality;
+  }
+}
+
+TEST(EncodeWebp, LowerQualityMakesASmallerFile) {
+  const auto noise = NoisePicture(64, 64, 21);
+  const size_t low = EncodeWebp(*noise, {false, 10}).size();
+  const size_t high = EncodeWebp(*noise, {false, 90}).size();
+  EXPECT_LT(low, high);
+}
+
+TEST(SavePicture, QualityReachesJpegAndWebp) {
+  fixtures::TempFolder folder;
+  const auto picture = SmoothPicture(true);
+  TSaveQuality lossy;
+  lossy.JpegQuality = 50;
+  lossy.Webp = {false, 50};
+  const struct {
+    std::string name;
+    TSaveQuality quality;
+    Bytes expected;
+  } cases[] = {
+      {"lossless.webp", TSaveQuality{}, EncodeWebp(*picture)},
+      {"lossy.webp", lossy, EncodeWebp(*picture, {false, 50})},
+      {"default.jpg", TSaveQuality{}, EncodeJpg(*picture, 72)},
+      {"fifty.jpg", lossy, EncodeJpg(*picture, 72, 50)},
+  };
+  for (const auto& c : cases) {
+    SavePicture(*picture, folder.File(c.name), 72, c.quality);
+    EXPECT_EQ(fixtures::ReadFileBytes(folder.File(c.name)), c.expected) << c.name;
+  }
 }
 
 Bytes Signature(const std::string& path, size_t n) {
@@ -262,10 +395,11 @@ TEST(SavePicture, ChoosesTheWriterByExtensionIgnoringCase) {
   const auto noise = NoisePicture(4, 3, 5);
   TBitmap32& picture = *noise;
   const Bytes png = {0x89, 'P', 'N', 'G'}, jpeg = {0xFF, 0xD8, 0xFF, 0xE0},
-              bmp = {'B', 'M', 54 + 4 * 3 * 4, 0};
+              bmp = {'B', 'M', 54 + 4 * 3 * 4, 0}, riff = {'R', 'I', 'F', 'F'};
   const std::pair<std::string, Bytes> cases[] = {
-      {"a.png", png},   {"b.PNG", png},   {"c.jpg", jpeg}, {"d.JPG", jpeg}, {"e.jpeg", jpeg}, {"f.jpe", jpeg},
-      {"g.jfif", jpeg}, {"h.JPEG", jpeg}, {"i.bmp", bmp},  {"j.BmP", bmp},  {"k.x.png", png},
+      {"a.png", png},   {"b.PNG", png},   {"c.jpg", jpeg},  {"d.JPG", jpeg}, {"e.jpeg", jpeg},
+      {"f.jpe", jpeg},  {"g.jfif", jpeg}, {"h.JPEG", jpeg}, {"i.bmp", bmp},  {"j.BmP", bmp},
+      {"k.x.png", png}, {"l.webp", riff}, {"m.WEBP", riff},
   };
   for (const auto& [name, magic] : cases) {
     SavePicture(picture, folder.File(name), 96);
@@ -282,7 +416,8 @@ TEST(SavePicture, RefusesOtherExtensionsAndWritesNothing) {
       SavePicture(picture, folder.File(name), 96);
       ADD_FAILURE() << name;
     } catch (const Error& e) {
-      EXPECT_NE(std::string(e.what()).find(".jpg (JPEG), .png (PNG) or .bmp (BMP)"), std::string::npos);
+      EXPECT_NE(std::string(e.what()).find(".jpg (JPEG), .png (PNG), .bmp (BMP) or .webp (WebP)"),
+                std::string::npos);
     }
   }
   EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
@@ -347,7 +482,7 @@ TEST(SavePicture, SavingTwiceWritesIdenticalFiles) {
   fixtures::TempFolder folder;
   const auto noise = NoisePicture(20, 10, 4);
   TBitmap32& picture = *noise;
-  for (const std::string ext : {"png", "jpg", "bmp"}) {
+  for (const std::string ext : {"png", "jpg", "bmp", "webp"}) {
     SavePicture(picture, folder.File("one." + ext), 150);
     SavePicture(picture, folder.File("two." + ext), 150);
     EXPECT_EQ(fixtures::ReadFileBytes(folder.File("one." + ext)),

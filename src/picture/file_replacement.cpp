@@ -1,0 +1,272 @@
+// All-or-nothing file replacement shared by the picture writers: through symbolic links, keeping
+// the replaced file's mode and owner, and cleaning up its temporary file when the program is
+// interrupted.
+#include "picture/file_replacement.h"
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <random>
+
+#include "raster/error.h"
+
+namespace mirelane {
+
+namespace test_seam {
+TSaveProgressHook saveProgressHook = nullptr;
+}  // namespace test_seam
+
+namespace {
+
+// The kernel's own limit on following links.
+constexpr int kMaxLinkHops = 40;
+// The bytes go out in pieces of this size, so an interruption can come in the middle of a save.
+constexpr size_t kWritePiece = size_t{1} << 20;
+// ".ml" and six random characters: short enough for any folder that can hold the target.
+constexpr char kTemporaryPrefix[] = ".ml";
+constexpr int kTemporaryRandomLetters = 6;
+constexpr int kTemporaryNameAttempts = 100;
+
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kCleanupSignalCount = static_cast<int>(std::size(kCleanupSignals));
+
+// What the signal handler may read: plain storage written before the flag is raised.
+char gTemporaryPath[PATH_MAX];
+volatile std::sig_atomic_t gTemporaryArmed = 0;
+
+extern "C" void RemoveTemporaryFileAndEnd(int signalNumber) {
+  if (gTemporaryArmed != 0) ::unlink(gTemporaryPath);
+  // The save only stepped in for the default action: restore it and let it end the program,
+  // so the exit status still tells which signal it was.
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  ::sigaction(signalNumber, &fallback, nullptr);
+  ::raise(signalNumber);
+}
+
+// For the time of one save, signals that would end the program first remove its temporary file.
+// Signals the program ignores or handles itself are left alone. One save at a time.
+class TInterruptCleanup {
+ public:
+  TInterruptCleanup() {
+    for (int i = 0; i < kCleanupSignalCount; ++i) {
+      struct sigaction current {};
+      if (::sigaction(kCleanupSignals[i], nullptr, &current) != 0) continue;
+      if ((current.sa_flags & SA_SIGINFO) != 0 || current.sa_handler != SIG_DFL) continue;
+      struct sigaction cleanup {};
+      cleanup.sa_handler = RemoveTemporaryFileAndEnd;
+      sigemptyset(&cleanup.sa_mask);
+      for (const int other : kCleanupSignals) sigaddset(&cleanup.sa_mask, other);
+      installed_[i] = ::sigaction(kCleanupSignals[i], &cleanup, &previous_[i]) == 0;
+    }
+  }
+  TInterruptCleanup(const TInterruptCleanup&) = delete;
+  TInterruptCleanup& operator=(const TInterruptCleanup&) = delete;
+  ~TInterruptCleanup() {
+    Disarm();
+    for (int i = 0; i < kCleanupSignalCount; ++i)
+      if (installed_[i]) ::sigaction(kCleanupSignals[i], &previous_[i], nullptr);
+  }
+
+  void Arm(const std::string& path) {
+    if (path.size() >= sizeof gTemporaryPath) return;
+    std::memcpy(gTemporaryPath, path.c_str(), path.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    gTemporaryArmed = 1;
+  }
+  void Disarm() {
+    gTemporaryArmed = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+  }
+
+ private:
+  bool installed_[kCleanupSignalCount] = {};
+  struct sigaction previous_[kCleanupSignalCount] = {};
+};
+
+// Holds back the cleanup signals on this thread, so a file is never created without being known to the
+// handler.
+class TSignalsHeld {
+ public:
+  TSignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signalNumber : kCleanupSignals) sigaddset(&held, signalNumber);
+    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+  }
+  TSignalsHeld(const TSignalsHeld&) = delete;
+  TSignalsHeld& operator=(const TSignalsHeld&) = delete;
+  ~TSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
+ private:
+  sigset_t previous_;
+};
+
+class TFileDescriptor {
+ public:
+  explicit TFileDescriptor(int fd) : fd_(fd) {}
+  TFileDescriptor(const TFileDescriptor&) = delete;
+  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+  ~TFileDescriptor() { Close(); }
+  int Get() const { return fd_; }
+  int Close() {
+    const int result = fd_ >= 0 ? ::close(fd_) : 0;
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+// Removes the temporary file unless it has been renamed into place.
+class TTemporaryFile {
+ public:
+  TTemporaryFile() = default;
+  TTemporaryFile(const TTemporaryFile&) = delete;
+  TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+  ~TTemporaryFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  void Keep(std::string path) { path_ = std::move(path); }
+  const std::string& Path() const { return path_; }
+  void Release() { path_.clear(); }
+
+ private:
+  std::string path_;
+};
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+Error CannotCreate(const std::string& fileName, const std::string& reason) {
+  return Error("Cannot create file \"" + fileName + "\". " + reason);
+}
+
+std::string TemporaryName(std::mt19937& random) {
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
+  std::string name = kTemporaryPrefix;
+  for (int i = 0; i < kTemporaryRandomLetters; ++i) name += kLetters[pick(random)];
+  return name;
+}
+
+// Creates the temporary file in the folder, readable as a new file of the user's umask would be.
+int CreateTemporaryFile(const std::string& folder, TInterruptCleanup& cleanup, TTemporaryFile& temporary) {
+  std::random_device seed;
+  std::mt19937 random(seed());
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    const std::string path = folder + "/" + TemporaryName(random);
+    const TSignalsHeld held;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      temporary.Keep(path);
+      cleanup.Arm(path);
+      return fd;
+    }
+    if (errno != EEXIST) return -1;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+void WriteAll(int fd, const std::vector<uint8_t>& bytes, const std::string& temporaryPath,
+              const std::string& fileName) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const size_t piece = std::min(kWritePiece, bytes.size() - done);
+    const ssize_t written = ::write(fd, bytes.data() + done, piece);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0)
+      throw Error("Cannot write file \"" + fileName + "\". " + std::strerror(written < 0 ? errno : EIO));
+    done += static_cast<size_t>(written);
+    if (test_seam::saveProgressHook != nullptr) test_seam::saveProgressHook(temporaryPath.c_str(), done);
+  }
+}
+
+// The replaced file's owner, group and mode go to its successor. Only root may give a file away,
+// so a refused owner change is no failure: the new file then belongs to the user who saved it.
+void TakeOverOwnerAndMode(int fd, const struct stat& replaced, const std::string& fileName) {
+  if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0) {
+    if (errno != EPERM) throw CannotCreate(fileName, std::strerror(errno));
+    if (::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid) != 0 && errno != EPERM)
+      throw CannotCreate(fileName, std::strerror(errno));
+  }
+  if (::fchmod(fd, replaced.st_mode & 07777) != 0) throw CannotCreate(fileName, std::strerror(errno));
+}
+
+void SyncFolder(const std::string& folder) {
+  const TFileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.Get() >= 0) ::fsync(dir.Get());  // durability only: the file is in place either way
+}
+
+}  // namespace
+
+std::string ReplacementTarget(const std::string& fileName) {
+  std::string path = fileName;
+  for (int hops = 0;; ++hops) {
+    struct stat info {};
+    // Nothing there (or an unreachable folder): a new file, whose creation reports any problem.
+    if (::lstat(path.c_str(), &info) != 0) return path;
+    const bool viaLink = path != fileName;
+    if (S_ISLNK(info.st_mode)) {
+      if (hops >= kMaxLinkHops) throw CannotCreate(fileName, std::strerror(ELOOP));
+      std::string link(static_cast<size_t>(info.st_size > 0 ? info.st_size : PATH_MAX) + 1, '\0');
+      const ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
+      if (length < 0) throw CannotCreate(fileName, std::strerror(errno));
+      link.resize(static_cast<size_t>(length));
+      path = !link.empty() && link[0] == '/' ? link : FolderOf(path) + "/" + link;
+      continue;
+    }
+    if (S_ISDIR(info.st_mode))
+      throw CannotCreate(fileName,
+                         viaLink ? "It is a link to the folder \"" + path + "\"." : "It is a folder.");
+    if (!S_ISREG(info.st_mode))
+      throw CannotCreate(fileName, viaLink ? "It is a link to \"" + path + "\", which is not a regular file."
+                                           : "It is not a regular file.");
+    return path;
+  }
+}
+
+void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>& bytes) {
+  if (fileName.empty() || fileName.back() == '/') throw CannotCreate(fileName, std::strerror(EISDIR));
+  const std::string target = ReplacementTarget(fileName);
+  const std::string subject = target == fileName ? "The file" : "Its target \"" + target + "\"";
+
+  struct stat replaced {};
+  const bool replacing = ::stat(target.c_str(), &replaced) == 0;
+  if (replacing) {
+    // Even root, whom the permissions do not stop, keeps off a file its owner marked read-only.
+    if ((replaced.st_mode & 0222) == 0) throw CannotCreate(fileName, subject + " is read-only.");
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+      throw CannotCreate(fileName, subject + " may not be written: " + std::strerror(errno) + ".");
+  }
+
+  TInterruptCleanup cleanup;  // outlives the temporary file, so its removal is always covered
+  TTemporaryFile temporary;
+  TFileDescriptor file(CreateTemporaryFile(FolderOf(target), cleanup, temporary));
+  if (file.Get() < 0) throw CannotCreate(fileName, std::strerror(errno));
+  WriteAll(file.Get(), bytes, temporary.Path(), fileName);
+  if (replacing) TakeOverOwnerAndMode(file.Get(), replaced, fileName);
+  if (::fsync(file.Get()) != 0)
+    throw Error("Cannot write file \"" + fileName + "\". " + std::strerror(errno));
+  if (file.Close() != 0) throw Error("Cannot write file \"" + fileName + "\". " + std::strerror(errno));
+  if (::rename(temporary.Path().c_str(), target.c_str()) != 0)
+    throw CannotCreate(fileName, std::strerror(errno));
+  temporary.Release();
+  SyncFolder(FolderOf(target));
+}
+
+}  // namespace mirelane
