@@ -75,7 +75,8 @@ void BM_FlattenReferenceShot(benchmark::State& state) {
 BENCHMARK(BM_FlattenReferenceShot)
     ->Args({2048, 2048, 0})
     ->Args({2048, 2048, 1})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // One layer of the reference shot at a time, in a template of its own: where the time of a render goes.
 struct LayerTemplates {

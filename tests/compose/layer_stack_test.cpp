@@ -45,7 +45,7 @@ TEST(ImgView, FlattenDrawsBaseAndVisibleLayersOnly) {
   EXPECT_EQ(target.PixelAt(3, 1), 0xFF0000FFu);
   view.Layers()[1].SetVisible(true);
   view.Flatten(target);
-  EXPECT_EQ(target.PixelAt(1, 1), 0xC0808000u);  // half green blended by the core over red
+  EXPECT_EQ(target.PixelAt(1, 1), 0xFF808000u);  // half green over opaque red: the core's colour, opaque
 }
 
 TEST(ImgView, PaintShowsCheckerboardAroundAndFrameButFlattenDoesNot) {
