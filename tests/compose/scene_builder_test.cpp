@@ -126,11 +126,37 @@ TEST_F(SceneTest, SlotTypeWithoutSlotFailsNamingSourceAndTemplate) {
   EXPECT_EQ(types_.size(), 1u);
 }
 
-TEST_F(SceneTest, CornersFarOutsideTheCanvasGiveAnEmptyLayer) {
-  const Quad far{2147483647, -2147483647 - 1, 2147483647, 2147483647, -2147483647 - 1, 2147483647, 5, 5};
-  Build(WriteTemplate({LayerSection(1, "normal", "FRONT", far), LayerSection(2, "shadow", "", far)}));
-  ASSERT_EQ(view_.Layers().Count(), 2);
-  EXPECT_EQ(view_.Layers()[0].Bitmap().Width(), 400);
+// Corners at the ends of the 32-bit range are mapped without overflow: a quadrilateral that lies
+// wholly beside the canvas leaves its layers empty; one that encloses the canvas reaches nearly all of it.
+TEST_F(SceneTest, CornersFarOutsideTheCanvas) {
+  constexpr int32_t kMax = 2147483647, kMin = -2147483647 - 1;
+  struct Case {
+    const char* what;
+    Quad corners;
+    bool coversCanvas;
+  };
+  const Case cases[] = {
+      {"beside", {kMax, kMin, kMax, kMax, 1000000000, kMax, 1000000000, kMin}, false},
+      {"around", {kMax, kMin, kMax, kMax, kMin, kMax, 5, 5}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    view_.Layers().Clear();
+    Build(WriteTemplate(
+        {LayerSection(1, "normal", "FRONT", c.corners), LayerSection(2, "shadow", "", c.corners)}));
+    ASSERT_EQ(view_.Layers().Count(), 2);
+    for (int i = 0; i < 2; ++i) {
+      const TBitmap32& layer = view_.Layers()[i].Bitmap();
+      ASSERT_EQ(layer.Width(), 400) << i;
+      ASSERT_EQ(layer.Height(), 300) << i;
+      size_t drawn = 0;
+      for (size_t p = 0; p < layer.PixelCount(); ++p) drawn += AlphaOf(layer.Bits()[p]) != 0;
+      if (c.coversCanvas)
+        EXPECT_GT(drawn, layer.PixelCount() * 99 / 100) << "layer " << i;
+      else
+        EXPECT_EQ(drawn, 0u) << "layer " << i;
+    }
+  }
 }
 
 TEST_F(SceneTest, ZeroCanvasFailsWithMessage) {
@@ -335,37 +361,45 @@ namespace {
 
 // The rounded-panel shade: the side map stretched onto the panel through two blending transfers,
 // so a map intensity of 128 becomes alpha 64 and then 16, while 255 stays 255 (inside the panel).
-TEST(PrepareShadeSource, RoundRectShadeLosesAlphaAtEachTransfer) {
-  EditingState state;
-  TBitmap32 source(400, 300), face(400, 300);
-  source.SetDrawMode(dmBlend);
-  face.SetDrawMode(dmBlend);
-  PrepareShadeSource("roundrectshade", "down", state, source, face);
-  ASSERT_EQ(source.Width(), 326);
-  ASSERT_EQ(source.Height(), 257);
-  const TBitmap32& map = ShadeBitmap32List().Bitmap(kShadeMapSide);
-  const TBitmap32& panel = ShadeBitmap32List().Bitmap(kShadeMapRoundRect);
-  const float sx = 300.0f / 326.0f, sy = 300.0f / 257.0f;
-  int checked128 = 0, checked255 = 0;
-  for (int32_t y = 0; y < 257; ++y) {
-    for (int32_t x = 0; x < 326; ++x) {
-      if (IntensityOf(panel.PixelAt(x, y)) != 255) continue;  // only where the panel cut keeps the alpha
-      const auto mx = static_cast<int32_t>(x * static_cast<double>(sx));
-      const auto my = static_cast<int32_t>(y * static_cast<double>(sy));
-      const uint32_t intensity = IntensityOf(map.PixelAt(mx, my));
-      if (intensity == 128) {
-        EXPECT_EQ(AlphaOf(source.PixelAt(x, y)), 16u) << x << "," << y;
-        ++checked128;
-      } else if (intensity == 255) {
-        EXPECT_EQ(AlphaOf(source.PixelAt(x, y)), 255u) << x << "," << y;
-        ++checked255;
+// Both transfers to the panel's size keep the map's alpha: inside the panel's cut every pixel has
+// the intensity of the map pixel it was stretched from.
+TEST(PrepareShadeSource, RoundRectKindsKeepTheMapAlphaThroughBothTransfers) {
+  struct Case {
+    const char* type;
+    const char* direction;
+    int mapIndex;
+  };
+  const Case cases[] = {{"roundrectshade", "down", kShadeMapSide},
+                        {"roundrecthighlight", "leftdown", kShadeMapCorner},
+                        {"roundrectshade", "rightlefttopdown", kShadeMapUniform}};
+  bool sawHalf = false, sawHigh = false;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.type) + " " + c.direction);
+    EditingState state;
+    TBitmap32 source(400, 300), face(400, 300);
+    source.SetDrawMode(dmBlend);
+    face.SetDrawMode(dmBlend);
+    PrepareShadeSource(c.type, c.direction, state, source, face);
+    ASSERT_EQ(source.Width(), 326);
+    ASSERT_EQ(source.Height(), 257);
+    const TBitmap32& map = ShadeBitmap32List().Bitmap(c.mapIndex);
+    const TBitmap32& panel = ShadeBitmap32List().Bitmap(kShadeMapRoundRect);
+    const float sx = 300.0f / 326.0f, sy = 300.0f / 257.0f;
+    for (int32_t y = 0; y < 257; ++y) {
+      for (int32_t x = 0; x < 326; ++x) {
+        if (IntensityOf(panel.PixelAt(x, y)) != 255) continue;  // only where the panel cut keeps the alpha
+        const auto mx = static_cast<int32_t>(x * static_cast<double>(sx));
+        const auto my = static_cast<int32_t>(y * static_cast<double>(sy));
+        const uint32_t intensity = IntensityOf(map.PixelAt(mx, my));
+        ASSERT_EQ(AlphaOf(source.PixelAt(x, y)), intensity) << x << "," << y;
+        sawHalf |= intensity == 128;
+        sawHigh |= intensity >= 240;
       }
     }
+    EXPECT_EQ(source.PixelAt(0, 0) >> 24, 0u);  // outside the panel
   }
-  EXPECT_GT(checked128, 0);
-  (void)checked255;                     // the side map reaches 255 only in rows the panel cuts away
-  EXPECT_EQ(source.PixelAt(0, 0), 0u);  // outside the panel
-  EXPECT_EQ(source.MasterAlpha(), 255u);
+  EXPECT_TRUE(sawHalf);
+  EXPECT_TRUE(sawHigh);
 }
 
 TEST(PrepareShadeSource, DirectionsTurnTheMapTowardsTheirSide) {
