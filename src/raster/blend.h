@@ -50,10 +50,10 @@ void BlendRunMaster(const TColor32* src, TColor32* dst, int n, uint32_t m);
 
 // Straight-alpha "over" (cmMerge), the rule by which the layer stack becomes a picture. The
 // foreground covers w / 256 of the pixel, w being the weight the blend core would use, so over an
-// opaque background the colour is the core's to the bit and the alpha becomes 255. In general
-// alpha = w' + Ba (255 - w') / 255 with w' = 255 w / 256, rounded up so that w = 255 over
-// nothing stays opaque (over a clear pixel the alpha is w itself), and the colours are weighted
-// by both alphas. w = 0 keeps the background.
+// opaque background the colour is the core's to the bit and the alpha becomes 255. Over a clear
+// pixel the alpha is w itself (so w = 255 stays opaque). In general alpha = w' + Ba (255 - w') / 255
+// with w' = 255 w / 256, rounded, and the colours are weighted by both alphas. w = 0 keeps the
+// background.
 inline TColor32 MergeCore(TColor32 f, TColor32 b, uint32_t w) {
   if (w == 0) return b;
   const uint32_t ba = AlphaOf(b);
@@ -63,7 +63,7 @@ inline TColor32 MergeCore(TColor32 f, TColor32 b, uint32_t w) {
   const uint32_t d = w * 255 + ba * (256 - w);
   // The foreground's share of the colour, out of 256 (256 when the background adds nothing).
   const uint32_t fw = (w * 65280 + d / 2) / d;
-  return (BlendCore(f, b, fw) & 0x00FFFFFFu) | (((d + 255) >> 8) << 24);
+  return (BlendCore(f, b, fw) & 0x00FFFFFFu) | (((d + 128) >> 8) << 24);
 }
 
 // The pixel and run forms, with the weights and short cuts of their cmBlend counterparts:
