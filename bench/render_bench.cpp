@@ -57,8 +57,10 @@ BENCHMARK(BM_RenderReferenceShot)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// Third argument 1: transparent background, so layers also fall on partly transparent pixels.
 void BM_FlattenReferenceShot(benchmark::State& state) {
   EditingState editing;
+  editing.TransparentBackground = state.range(2) != 0;
   const LayerSources sources = SampleSources();
   std::vector<std::string> layerTypes;
   TImgView32 view;
@@ -70,7 +72,11 @@ void BM_FlattenReferenceShot(benchmark::State& state) {
     benchmark::DoNotOptimize(target.Bits());
   }
 }
-BENCHMARK(BM_FlattenReferenceShot)->Args({2048, 2048})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FlattenReferenceShot)
+    ->Args({2048, 2048, 0})
+    ->Args({2048, 2048, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // One layer of the reference shot at a time, in a template of its own: where the time of a render goes.
 struct LayerTemplates {

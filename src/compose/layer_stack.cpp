@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "raster/resampler.h"
+
 namespace mirelane {
 
 void TCustomLayer::SetVisible(bool visible) {
@@ -95,25 +97,43 @@ void TImgView32::PrepareBase(int32_t width, int32_t height) {
 
 void TImgView32::Paint(TBitmap32& screen) const {
   screen.SetSize(viewWidth_, viewHeight_);
-  RunStages(screen, GetBitmapRect(), &screen);
+  // The screen shows the very picture that Flatten saves, composed over the checkerboard: the
+  // drawing stages run once, into that picture, where the first of them stands in the list.
+  bool composed = false;
+  for (const TPaintStage& stage : stages_) {
+    if (stage.Kind == TPaintStageKind::Custom) {
+      ImgViewPaintStage(&screen, stage.Parameter);
+    } else if (!composed) {
+      ComposeFlattened(screen);
+      composed = true;
+    }
+  }
+}
+
+void TImgView32::ComposeFlattened(TBitmap32& screen) const {
+  const TRect shown = GetBitmapRect();
+  if (base_.Empty() || shown.IsEmpty()) return;
+  TBitmap32 picture(base_.Width(), base_.Height());
+  Flatten(picture);
+  picture.SetDrawMode(dmBlend);
+  picture.SetCombineMode(cmMerge);
+  // Reduced to fit by the resampler the render gave the layers (all get the same one).
+  if ((shown.Width() != picture.Width() || shown.Height() != picture.Height()) && layers_.Count() > 0)
+    picture.SetResampler(layers_[layers_.Count() - 1].Bitmap().Resampler()->CloneFor(picture));
+  screen.Draw(shown, picture.BoundsRect(), &picture);
 }
 
 void TImgView32::Flatten(TBitmap32& target) const {
-  // 1:1: the custom stages draw only on the screen buffer, so none reaches the target.
-  RunStages(target, base_.BoundsRect(), nullptr);
-}
-
-void TImgView32::RunStages(TBitmap32& target, const TRect& bitmapRect, TBitmap32* screen) const {
+  // The custom stages draw only on the screen, so neither checkerboard nor frame reaches the target.
   for (const TPaintStage& stage : stages_) {
     switch (stage.Kind) {
       case TPaintStageKind::Custom:
-        ImgViewPaintStage(screen, stage.Parameter);
         break;
       case TPaintStageKind::DrawBitmap:
-        if (!base_.Empty() && !bitmapRect.IsEmpty()) target.Draw(bitmapRect, base_.BoundsRect(), &base_);
+        if (!base_.Empty()) target.Draw(base_.BoundsRect(), base_.BoundsRect(), &base_);
         break;
       case TPaintStageKind::DrawLayers:
-        DrawLayers(target, bitmapRect, stage.OnlyVisible);
+        DrawLayers(target, stage.OnlyVisible);
         break;
     }
   }
@@ -125,25 +145,21 @@ void TImgView32::ImgViewPaintStage(TBitmap32* screen, int parameter) const {
   if (parameter == 2) PaintViewFrame(*screen, viewWidth_, viewHeight_);
 }
 
-void TImgView32::DrawLayers(TBitmap32& target, const TRect& bitmapRect, bool onlyVisible) const {
+void TImgView32::DrawLayers(TBitmap32& target, bool onlyVisible) const {
   if (base_.Empty()) return;
-  const double sx = static_cast<double>(bitmapRect.Width()) / base_.Width();
-  const double sy = static_cast<double>(bitmapRect.Height()) / base_.Height();
-  auto mapX = [&](float x) { return static_cast<int32_t>(std::nearbyint(bitmapRect.Left + x * sx)); };
-  auto mapY = [&](float y) { return static_cast<int32_t>(std::nearbyint(bitmapRect.Top + y * sy)); };
+  auto whole = [](float v) { return static_cast<int32_t>(std::nearbyint(v)); };
   for (int i = 0; i < layers_.Count(); ++i) {
     const TBitmapLayer& layer = layers_[i];
     if (onlyVisible && !layer.Visible()) continue;
     const TBitmap32& bitmap = layer.Bitmap();
     if (bitmap.Empty()) continue;
+    // Base-bitmap pixels are the target's: scaled or not, Location maps 1:1.
     const TFloatRect& loc = layer.Location;
-    TRect dst = layer.Scaled ? TRect{mapX(loc.Left), mapY(loc.Top), mapX(loc.Right), mapY(loc.Bottom)}
-                             : TRect{static_cast<int32_t>(std::nearbyint(loc.Left)),
-                                     static_cast<int32_t>(std::nearbyint(loc.Top)),
-                                     static_cast<int32_t>(std::nearbyint(loc.Right)),
-                                     static_cast<int32_t>(std::nearbyint(loc.Bottom))};
+    const TRect dst{whole(loc.Left), whole(loc.Top), whole(loc.Right), whole(loc.Bottom)};
     if (IntersectRect(dst, target.ClipRect()).IsEmpty()) continue;
-    target.Draw(dst, bitmap.BoundsRect(), &bitmap);
+    // A stored picture needs true alpha: straight-alpha "over" rather than the layer's blend,
+    // which would treat alpha like a colour channel.
+    TransferRect(&target, dst, target.ClipRect(), &bitmap, bitmap.BoundsRect(), cmMerge);
   }
 }
 

@@ -71,8 +71,8 @@ enum class TPaintStageKind { Custom, DrawBitmap, DrawLayers };
 
 struct TPaintStage {
   TPaintStageKind Kind;
-  bool OnlyVisible;   // for DrawLayers: draw only visible layers
-  int Parameter;      // for Custom: 1 checkerboard, 2 view frame
+  bool OnlyVisible;  // for DrawLayers: draw only visible layers
+  int Parameter;     // for Custom: 1 checkerboard, 2 view frame
 };
 
 // 8 x 8 tiles, grey where column and row are both even or both odd, white elsewhere.
@@ -102,17 +102,19 @@ class TImgView32 {
   // Sizes the base to W x H, clears it to 0, draw mode dmTransparent with OuterColor 0.
   void PrepareBase(int32_t width, int32_t height);
 
-  // Paints the stages into a screen buffer of the view's size (resized when it differs).
+  // Paints the stages into a screen buffer of the view's size (resized when it differs): the
+  // checkerboard, the flattened picture composed over it into the bitmap rectangle, the frame.
   void Paint(TBitmap32& screen) const;
-  // Draws base and visible layers 1:1 into a W x H target whose pixels are all 0.
+  // Draws base and visible layers 1:1 into a W x H target whose pixels are all 0, each layer
+  // composed over what lies below by straight-alpha "over" (cmMerge).
   void Flatten(TBitmap32& target) const;
 
   // Raised whenever the picture on screen may have changed.
   std::function<void()> OnRepaintNeeded;
 
  private:
-  void RunStages(TBitmap32& target, const TRect& bitmapRect, TBitmap32* screen) const;
-  void DrawLayers(TBitmap32& target, const TRect& bitmapRect, bool onlyVisible) const;
+  void ComposeFlattened(TBitmap32& screen) const;
+  void DrawLayers(TBitmap32& target, bool onlyVisible) const;
   void ImgViewPaintStage(TBitmap32* screen, int parameter) const;
   void NotifyRepaint() const {
     if (OnRepaintNeeded) OnRepaintNeeded();

@@ -61,8 +61,11 @@ const TBitmap32& ShadeMap(int index) {
   return ShadeBitmap32List().Bitmap(index);
 }
 
-// FadeReflection's ramp length from which its step rounds to 0 and nothing fades.
-constexpr int32_t kNoFadeRamp = 512;
+// Stretches the whole of one surface over the whole of a cleared one with its alpha intact: "over"
+// onto clear pixels keeps each source pixel, where a blend would square partial alpha.
+void DrawOverClear(TBitmap32& to, const TBitmap32& from) {
+  TransferRect(&to, to.BoundsRect(), to.ClipRect(), &from, from.BoundsRect(), cmMerge);
+}
 
 // The disc picture's width |B.x - A.x| and height |D.y - A.y|, in 64 bits: canvas corners may lie
 // up to 2^31 apart.
@@ -127,24 +130,6 @@ class LayerBuilder {
       throw Error(PictureErrorMessage(LayerContext(number, layer.Type, name) + ", " + picture, e.what()));
     }
   }
-  // A colour is filled at the canvas size, except a colour that is to be faded on a canvas so tall
-  // that the fade's ramp would reach 512 rows: its step then rounds to 0 and the reflection would
-  // not fade at all. Such a colour gets the tallest height whose ramp stays below 512 rows (a
-  // uniform colour looks the same at any size; only the fade's rows count).
-  int32_t ColourSourceHeight(const std::string& type, const TemplateLayer& layer) const {
-    const bool faded = in_.State.ReflectionFade &&
-                       (type == "customcolorreflection" || (type == "reflection" && SlotGivesColour(layer)));
-    if (!faded) return height_;
-    const uint8_t percent = in_.State.ReflectionLength;
-    if (percent == 0 || FadeRampLength(percent, height_) < kNoFadeRamp) return height_;
-    int32_t rows = static_cast<int32_t>(int64_t{kNoFadeRamp} * 100 / percent);
-    while (rows > 1 && FadeRampLength(percent, rows) >= kNoFadeRamp) --rows;
-    return rows;
-  }
-  bool SlotGivesColour(const TemplateLayer& layer) const {
-    const SourceIndex slot = SourceIndexOf(layer.Source);
-    return slot >= 1 && in_.Sources[slot].UseColor;
-  }
   bool SlotGivesPicture(const TemplateLayer& layer) const {
     const SourceIndex slot = SourceIndexOf(layer.Source);
     return slot >= 1 && !in_.Sources[slot].UseColor;
@@ -194,8 +179,7 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
   const bool pictureSlot = (type == "normal" || type == "reflection") && SlotGivesPicture(layer);
   const bool ownSize = pictureSlot || type == "roundrect" || type == "disc" || type == "discreflection" ||
                        IsShadeKind(type) || IsHighlightKind(type) || type == "customfile";
-  auto source = ownSize ? std::make_unique<TBitmap32>()
-                        : std::make_unique<TBitmap32>(width_, ColourSourceHeight(type, layer));
+  auto source = ownSize ? std::make_unique<TBitmap32>() : std::make_unique<TBitmap32>(width_, height_);
   auto face = std::make_unique<TBitmap32>(width_, height_);
   PrepareSurface(*source);
   PrepareSurface(*face);
@@ -226,7 +210,7 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
     const TBitmap32& panel = ShadeMap(kShadeMapRoundRect);
     const TBitmap32& filled = slotSurface(*face);
     source->SetSizeFrom(&panel);
-    source->Draw(source->BoundsRect(), filled.BoundsRect(), &filled);
+    DrawOverClear(*source, filled);
     face->Clear(0);
     face->SetSize(width_, height_);
     AlphaFromMask(panel, *source);
@@ -337,12 +321,12 @@ void PrepareShadeSource(const std::string& type, const std::string& direction, c
   source.Clear(ColorToColor32(shade ? state.ShadingColor : state.HighlightColor));
   AlphaFromMask(map, source);
   if (type == "roundrectshade" || type == "roundrecthighlight") {
-    // Two blending transfers over transparent pixels: partly transparent pixels lose alpha at each.
+    // Through the face to the panel's size; both transfers keep the map's alpha.
     const TBitmap32& panel = ShadeMap(kShadeMapRoundRect);
     face.SetSizeFrom(&source);
-    face.Draw(face.BoundsRect(), source.BoundsRect(), &source);
+    DrawOverClear(face, source);
     source.SetSizeFrom(&panel);
-    source.Draw(source.BoundsRect(), face.BoundsRect(), &face);
+    DrawOverClear(source, face);
     face.Clear(0);
     ModulateAlphaByMask(panel, source);
   }

@@ -209,9 +209,11 @@ void TBitmap32::FrameRectClipped(const TRect& rect, TColor32 color) {
 
 // ---- Transfers -----------------------------------------------------------------------------
 
-TTransferCombiner::TTransferCombiner(const TBitmap32& src)
+TTransferCombiner::TTransferCombiner(const TBitmap32& src) : TTransferCombiner(src, src.CombineMode()) {}
+
+TTransferCombiner::TTransferCombiner(const TBitmap32& src, TCombineMode combine)
     : mode_(src.DrawMode()),
-      combine_(src.CombineMode()),
+      combine_(combine),
       master_(src.MasterAlpha()),
       outer_(src.OuterColor()),
       custom_(src.OnPixelCombine ? &src.OnPixelCombine : nullptr) {
@@ -223,11 +225,12 @@ TTransferCombiner::TTransferCombiner(const TBitmap32& src)
 
 void TTransferCombiner::CombineRun(const TColor32* src, TColor32* dst, int n) const {
   if (n <= 0) return;
-  if (mode_ == dmBlend && combine_ == cmBlend) {
+  if (mode_ == dmBlend) {
+    const bool merge = combine_ == cmMerge;
     if (master_ >= 255)
-      BlendRun(src, dst, n);
+      merge ? MergeRun(src, dst, n) : BlendRun(src, dst, n);
     else
-      BlendRunMaster(src, dst, n, master_);
+      merge ? MergeRunMaster(src, dst, n, master_) : BlendRunMaster(src, dst, n, master_);
     return;
   }
   CombineOtherModes(src, dst, n);
@@ -235,9 +238,13 @@ void TTransferCombiner::CombineRun(const TColor32* src, TColor32* dst, int n) co
 
 void TTransferCombiner::CombinePixels(const TColor32* src, TColor32* dst, int n) const {
   if (n <= 0) return;
-  if (mode_ == dmBlend && combine_ == cmBlend) {
+  if (mode_ == dmBlend) {
     const uint32_t m = pixelMaster_;
-    for (int i = 0; i < n; ++i) dst[i] = BlendPixelMaster(src[i], dst[i], m);
+    if (combine_ == cmMerge) {
+      for (int i = 0; i < n; ++i) dst[i] = MergePixelMaster(src[i], dst[i], m);
+    } else {
+      for (int i = 0; i < n; ++i) dst[i] = BlendPixelMaster(src[i], dst[i], m);
+    }
     return;
   }
   CombineOtherModes(src, dst, n);
@@ -256,18 +263,20 @@ void TTransferCombiner::CombineOtherModes(const TColor32* src, TColor32* dst, in
     case dmCustom:
       for (int i = 0; i < n; ++i) (*custom_)(src[i], dst[i], master_);
       break;
-    case dmBlend:  // cmMerge
-      if (master_ >= 255) {
-        for (int i = 0; i < n; ++i) dst[i] = MergePixel(src[i], dst[i]);
-      } else {
-        for (int i = 0; i < n; ++i) dst[i] = MergePixelMaster(src[i], dst[i], master_);
-      }
+    case dmBlend:  // handled by the callers
       break;
   }
 }
 
 void TransferRect(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, const TBitmap32* src,
                   const TRect& srcRect) {
+  if (dst == nullptr) throw Error("Destination bitmap is nil");
+  if (src == nullptr) throw Error("Source bitmap is nil");
+  TransferRect(dst, dstRect, dstClip, src, srcRect, src->CombineMode());
+}
+
+void TransferRect(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, const TBitmap32* src,
+                  const TRect& srcRect, TCombineMode combine) {
   if (dst == nullptr) throw Error("Destination bitmap is nil");
   if (src == nullptr) throw Error("Source bitmap is nil");
   if (src->Empty() || dst->Empty()) return;
@@ -282,26 +291,21 @@ void TransferRect(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, co
     TBitmap32 copy;
     copy.Assign(src);
     copy.OnPixelCombine = src->OnPixelCombine;
-    TransferRect(dst, dstRect, dstClip, &copy, srcRect);
+    TransferRect(dst, dstRect, dstClip, &copy, srcRect, combine);
     return;
   }
 
+  const TTransferCombiner combiner(*src, combine);
   if (srcRect.Width() == dstRect.Width() && srcRect.Height() == dstRect.Height()) {
-    const TTransferCombiner combiner(*src);
     const int32_t sx = srcRect.Left + clip.Left - dstRect.Left;
     const int32_t sy = srcRect.Top + clip.Top - dstRect.Top;
     for (int32_t y = clip.Top; y < clip.Bottom; ++y) {
       combiner.CombineRun(src->ScanLine(sy + y - clip.Top) + sx, dst->ScanLine(y) + clip.Left, clip.Width());
     }
   } else {
-    src->Resample(*dst, dstRect, clip, srcRect);
+    src->Resampler()->ResampleRect(*dst, dstRect, clip, *src, srcRect, combiner);
   }
   dst->Changed(dstRect);
-}
-
-void TBitmap32::Resample(TBitmap32& dst, const TRect& dstRect, const TRect& clip,
-                         const TRect& srcRect) const {
-  resampler_->ResampleRect(dst, dstRect, clip, *this, srcRect);
 }
 
 void TBitmap32::Draw(const TRect& dstRect, const TRect& srcRect, const TBitmap32* src) {

@@ -178,9 +178,6 @@ class TBitmap32 : public TCustomMap {
  private:
   enum class Turn { Quarter, Half, ThreeQuarters };
   void Rotate(TBitmap32* dst, Turn turn);
-  void Resample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TRect& srcRect) const;
-  friend void TransferRect(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, const TBitmap32* src,
-                           const TRect& srcRect);
 
   std::vector<TColor32> bits_;
   TDrawMode drawMode_ = dmOpaque;
@@ -196,15 +193,20 @@ class TBitmap32 : public TCustomMap {
 // or the source's resampler for different sizes, combining by the source's draw mode.
 void TransferRect(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, const TBitmap32* src,
                   const TRect& srcRect);
+// The same with the combine mode chosen by the caller instead of the source's.
+void TransferRect(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, const TBitmap32* src,
+                  const TRect& srcRect, TCombineMode combine);
 
 // Combines produced pixels into a destination by a source surface's draw rules; the rule is
 // chosen once per transfer and applied along whole runs.
 class TTransferCombiner {
  public:
   explicit TTransferCombiner(const TBitmap32& src);
-  // The block-path and nearest-neighbour rule: BlendRun, or BlendRunMaster below full master alpha.
+  TTransferCombiner(const TBitmap32& src, TCombineMode combine);
+  // The block-path and nearest-neighbour rule: BlendRun, or BlendRunMaster below full master alpha
+  // (their Merge forms under cmMerge).
   void CombineRun(const TColor32* src, TColor32* dst, int n) const;
-  // The rule of every other sampler: BlendPixelMaster with the source's master alpha.
+  // The rule of every other sampler: BlendPixelMaster (MergePixelMaster) with the source's master alpha.
   void CombinePixels(const TColor32* src, TColor32* dst, int n) const;
 
  private:

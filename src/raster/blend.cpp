@@ -104,22 +104,82 @@ void BlendRunMaster(const TColor32* src, TColor32* dst, int n, uint32_t m) {
   }
 }
 
-TColor32 MergePixel(TColor32 f, TColor32 b) {
-  const uint32_t fa = AlphaOf(f);
-  if (fa == 255) return f;
-  if (fa == 0) return b;
-  const uint32_t ba = AlphaOf(b);
-  if (ba == 0) return f;
-  // Result alpha fa + ba(1 - fa); colours weighted by their share of it.
-  const uint32_t ra = 255 - (((255 - fa) * (255 - ba)) / 255);
-  const uint32_t fw = (fa * 255) / ra;
-  const TColor32 mixed = BlendCore(f, b, fw > 255 ? 255 : fw);
-  return WithAlpha(mixed, static_cast<int>(ra));
+namespace {
+
+#if defined(__SSE2__)
+
+// MergeCore for four pixels whose backgrounds are each opaque or clear; w = 0 lanes are left to
+// the caller.
+inline __m128i MergeCoreOpaqueOrClear4(__m128i f, __m128i b, __m128i w, __m128i opaque) {
+  const __m128i alpha = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+  const __m128i onOpaque = _mm_or_si128(BlendCore4(f, b, w), alpha);
+  const __m128i onClear = _mm_or_si128(_mm_andnot_si128(alpha, f), _mm_slli_epi32(w, 24));
+  return Select(opaque, onOpaque, onClear);
 }
 
-TColor32 MergePixelMaster(TColor32 f, TColor32 b, uint32_t m) {
-  const uint32_t fa = (AlphaOf(f) * (m > 255 ? 255 : m)) / 255;
-  return MergePixel(WithAlpha(f, static_cast<int>(fa)), b);
+// True when some lane with a weight falls on a partly transparent background: those need the
+// division of the general rule.
+inline bool NeedsGeneralMerge(__m128i b, __m128i skip, __m128i* opaque) {
+  const __m128i ba = _mm_srli_epi32(b, 24);
+  *opaque = _mm_cmpeq_epi32(ba, _mm_set1_epi32(255));
+  const __m128i simple = _mm_or_si128(_mm_or_si128(*opaque, _mm_cmpeq_epi32(ba, _mm_setzero_si128())), skip);
+  return _mm_movemask_epi8(simple) != 0xFFFF;
+}
+
+#endif
+
+}  // namespace
+
+void MergeRun(const TColor32* src, TColor32* dst, int n) {
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i full = _mm_set1_epi32(255);
+  for (; i + 4 <= n; i += 4) {
+    const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i fa = _mm_srli_epi32(f, 24);
+    const __m128i skip = _mm_cmpeq_epi32(fa, zero);
+    // Clear source runs leave the destination untouched, as in BlendRun.
+    if (_mm_movemask_epi8(skip) == 0xFFFF) continue;
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    __m128i opaque;
+    if (NeedsGeneralMerge(b, skip, &opaque)) {
+      for (int k = i; k < i + 4; ++k) dst[k] = MergePixel(src[k], dst[k]);
+      continue;
+    }
+    const __m128i merged = MergeCoreOpaqueOrClear4(f, b, fa, opaque);
+    const __m128i out = Select(skip, b, Select(_mm_cmpeq_epi32(fa, full), f, merged));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
+  }
+#endif
+  for (; i < n; ++i) dst[i] = MergePixel(src[i], dst[i]);
+}
+
+void MergeRunMaster(const TColor32* src, TColor32* dst, int n, uint32_t m) {
+  m = std::min<uint32_t>(m, 255);
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i one = _mm_set1_epi32(1);
+  const __m128i master = _mm_set1_epi32(static_cast<int32_t>(m));
+  for (; i + 4 <= n; i += 4) {
+    const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i fa = _mm_srli_epi32(f, 24);
+    // The weight of BlendRunMaster; Fa = 0 gives w = 0.
+    const __m128i w = _mm_srli_epi32(_mm_mullo_epi16(_mm_add_epi32(fa, one), master), 8);
+    const __m128i skip = _mm_cmpeq_epi32(w, zero);
+    if (_mm_movemask_epi8(skip) == 0xFFFF) continue;
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    __m128i opaque;
+    if (NeedsGeneralMerge(b, skip, &opaque)) {
+      for (int k = i; k < i + 4; ++k) dst[k] = MergeCore(src[k], dst[k], ((AlphaOf(src[k]) + 1) * m) >> 8);
+      continue;
+    }
+    const __m128i merged = MergeCoreOpaqueOrClear4(f, b, w, opaque);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), Select(skip, b, merged));
+  }
+#endif
+  for (; i < n; ++i) dst[i] = MergeCore(src[i], dst[i], ((AlphaOf(src[i]) + 1) * m) >> 8);
 }
 
 }  // namespace mirelane

@@ -43,11 +43,15 @@ std::unique_ptr<TCustomResampler> Make(TBitmap32& bitmap) {
 
 void NearestStretch(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
                     const TRect& srcRect) {
+  NearestStretch(dst, dstRect, clip, src, srcRect, TTransferCombiner(src));
+}
+
+void NearestStretch(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
+                    const TRect& srcRect, const TTransferCombiner& combiner) {
   const auto columns =
       NearestMap(dstRect.Left, dstRect.Width(), clip.Left, clip.Right, srcRect.Left, srcRect.Right);
   const auto rows =
       NearestMap(dstRect.Top, dstRect.Height(), clip.Top, clip.Bottom, srcRect.Top, srcRect.Bottom);
-  const TTransferCombiner combiner(src);
   const int n = clip.Width();
   std::vector<TColor32> run(static_cast<size_t>(n));
   int32_t gatheredRow = -1;
@@ -63,8 +67,9 @@ void NearestStretch(TBitmap32& dst, const TRect& dstRect, const TRect& clip, con
 }
 
 void TNearestResampler::ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip,
-                                     const TBitmap32& src, const TRect& srcRect) const {
-  NearestStretch(dst, dstRect, clip, src, srcRect);
+                                     const TBitmap32& src, const TRect& srcRect,
+                                     const TTransferCombiner& combiner) const {
+  NearestStretch(dst, dstRect, clip, src, srcRect, combiner);
 }
 
 std::unique_ptr<TCustomResampler> TNearestResampler::CloneFor(TBitmap32& bitmap) const {
@@ -129,16 +134,20 @@ TColor32 BilinearMix(TColor32 p00, TColor32 p10, TColor32 p01, TColor32 p11, int
 
 void BilinearStretch(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
                      const TRect& srcRect) {
+  BilinearStretch(dst, dstRect, clip, src, srcRect, TTransferCombiner(src));
+}
+
+void BilinearStretch(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
+                     const TRect& srcRect, const TTransferCombiner& combiner) {
   if (srcRect.Width() < 2 || srcRect.Height() < 2) {
     // No 2 x 2 block to mix: the tent convolution gives the same kind of result safely.
-    KernelResample(dst, dstRect, clip, src, srcRect, TLinearKernel());
+    KernelResample(dst, dstRect, clip, src, srcRect, TLinearKernel(), combiner);
     return;
   }
   const auto columns = BilinearTable(dstRect.Left, dstRect.Right, clip.Left, clip.Right, srcRect.Left,
                                      srcRect.Right, src.Width());
   const auto rows = BilinearTable(dstRect.Top, dstRect.Bottom, clip.Top, clip.Bottom, srcRect.Top,
                                   srcRect.Bottom, src.Height());
-  const TTransferCombiner combiner(src);
   const auto n = static_cast<size_t>(clip.Width());
   // The horizontal mixes of source rows q and q + 1, kept while destination rows share q.
   std::vector<TColor32> upper(n), lower(n), out(n);
@@ -264,6 +273,11 @@ std::vector<TContributionList> ContributionTable(int32_t dstLo, int32_t dstHi, i
 
 void KernelResample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
                     const TRect& srcRect, const TCustomKernel& kernel) {
+  KernelResample(dst, dstRect, clip, src, srcRect, kernel, TTransferCombiner(src));
+}
+
+void KernelResample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
+                    const TRect& srcRect, const TCustomKernel& kernel, const TTransferCombiner& combiner) {
   const auto cx = ContributionTable(dstRect.Left, dstRect.Right, clip.Left, clip.Right, srcRect.Left,
                                     srcRect.Right, kernel);
   const auto cy = ContributionTable(dstRect.Top, dstRect.Bottom, clip.Top, clip.Bottom, srcRect.Top,
@@ -285,7 +299,6 @@ void KernelResample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, con
   const auto n = static_cast<size_t>(clip.Width());
   std::vector<TColor32> out(n);
   const bool clamps = kernel.KernelClamps();
-  const TTransferCombiner combiner(src);
   for (int32_t y = clip.Top; y < clip.Bottom; ++y) {
     std::fill(sums.begin(), sums.end(), 0u);
     const TContributionList& rowList = cy[static_cast<size_t>(y - clip.Top)];
@@ -346,6 +359,11 @@ std::vector<TSpan> BoxSpans(int32_t dstLo, int32_t dstHi, int32_t clipLo, int32_
 
 void BoxReduce(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
                const TRect& srcRect) {
+  BoxReduce(dst, dstRect, clip, src, srcRect, TTransferCombiner(src));
+}
+
+void BoxReduce(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
+               const TRect& srcRect, const TTransferCombiner& combiner) {
   if (srcRect.IsEmpty() || dstRect.IsEmpty() || clip.IsEmpty()) return;
   const auto columns =
       BoxSpans(dstRect.Left, dstRect.Right, clip.Left, clip.Right, srcRect.Left, srcRect.Right);
@@ -355,7 +373,6 @@ void BoxReduce(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TB
   std::vector<uint64_t> sums(span);
   const auto n = static_cast<size_t>(clip.Width());
   std::vector<TColor32> out(n);
-  const TTransferCombiner combiner(src);
   for (int32_t y = clip.Top; y < clip.Bottom; ++y) {
     const TSpan rowSpan = rows[static_cast<size_t>(y - clip.Top)];
     std::fill(sums.begin(), sums.end(), uint64_t{0});
@@ -383,12 +400,13 @@ void BoxReduce(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TB
 // ---- The resampler kinds ---------------------------------------------------------------------
 
 void TLinearResampler::ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip,
-                                    const TBitmap32& src, const TRect& srcRect) const {
+                                    const TBitmap32& src, const TRect& srcRect,
+                                    const TTransferCombiner& combiner) const {
   const int32_t srcW = srcRect.Width(), srcH = srcRect.Height();
   if (dstRect.Width() > srcW && dstRect.Height() > srcH && srcW > 1 && srcH > 1)
-    BilinearStretch(dst, dstRect, clip, src, srcRect);
+    BilinearStretch(dst, dstRect, clip, src, srcRect, combiner);
   else
-    KernelResample(dst, dstRect, clip, src, srcRect, kernel_);
+    KernelResample(dst, dstRect, clip, src, srcRect, kernel_, combiner);
 }
 
 std::unique_ptr<TCustomResampler> TLinearResampler::CloneFor(TBitmap32& bitmap) const {
@@ -398,16 +416,17 @@ std::unique_ptr<TCustomResampler> TLinearResampler::CloneFor(TBitmap32& bitmap) 
 }
 
 void TDraftResampler::ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip,
-                                   const TBitmap32& src, const TRect& srcRect) const {
+                                   const TBitmap32& src, const TRect& srcRect,
+                                   const TTransferCombiner& combiner) const {
   const int32_t srcW = srcRect.Width(), srcH = srcRect.Height();
   if (dstRect.Width() > srcW || dstRect.Height() > srcH) {
     if (srcW < 2 || srcH < 2)
-      KernelResample(dst, dstRect, clip, src, srcRect, Kernel());
+      KernelResample(dst, dstRect, clip, src, srcRect, Kernel(), combiner);
     else
-      BilinearStretch(dst, dstRect, clip, src, srcRect);
+      BilinearStretch(dst, dstRect, clip, src, srcRect, combiner);
     return;
   }
-  BoxReduce(dst, dstRect, clip, src, srcRect);
+  BoxReduce(dst, dstRect, clip, src, srcRect, combiner);
 }
 
 std::unique_ptr<TCustomResampler> TDraftResampler::CloneFor(TBitmap32& bitmap) const {
@@ -420,8 +439,9 @@ TKernelResampler::TKernelResampler(TBitmap32& bitmap)
     : TBitmap32Resampler(bitmap), kernel_(std::make_unique<TBoxKernel>()) {}
 
 void TKernelResampler::ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip,
-                                    const TBitmap32& src, const TRect& srcRect) const {
-  KernelResample(dst, dstRect, clip, src, srcRect, *kernel_);
+                                    const TBitmap32& src, const TRect& srcRect,
+                                    const TTransferCombiner& combiner) const {
+  KernelResample(dst, dstRect, clip, src, srcRect, *kernel_, combiner);
 }
 
 std::unique_ptr<TCustomResampler> TKernelResampler::CloneFor(TBitmap32& bitmap) const {

@@ -24,9 +24,9 @@ class TCustomResampler : public TCustomSampler {
   const char* ClassName() const override { return "TCustomResampler"; }
 
   // Draws the whole srcRect of src into dstRect of dst, writing only inside clip, and combines
-  // every produced pixel by src's draw rules. The caller (TransferRect) has checked everything.
+  // every produced pixel by the transfer's combiner. The caller (TransferRect) has checked everything.
   virtual void ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
-                            const TRect& srcRect) const = 0;
+                            const TRect& srcRect, const TTransferCombiner& combiner) const = 0;
   // A fresh resampler of the same class and settings for another surface.
   virtual std::unique_ptr<TCustomResampler> CloneFor(TBitmap32& bitmap) const = 0;
 };
@@ -58,7 +58,7 @@ class TNearestResampler : public TBitmap32Resampler {
   using TBitmap32Resampler::TBitmap32Resampler;
   const char* ClassName() const override { return "TNearestResampler"; }
   void ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
-                    const TRect& srcRect) const override;
+                    const TRect& srcRect, const TTransferCombiner& combiner) const override;
   std::unique_ptr<TCustomResampler> CloneFor(TBitmap32& bitmap) const override;
 };
 
@@ -68,7 +68,7 @@ class TLinearResampler : public TBitmap32Resampler {
   using TBitmap32Resampler::TBitmap32Resampler;
   const char* ClassName() const override { return "TLinearResampler"; }
   void ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
-                    const TRect& srcRect) const override;
+                    const TRect& srcRect, const TTransferCombiner& combiner) const override;
   std::unique_ptr<TCustomResampler> CloneFor(TBitmap32& bitmap) const override;
   const TLinearKernel& Kernel() const { return kernel_; }
 
@@ -83,7 +83,7 @@ class TDraftResampler : public TLinearResampler {
   using TLinearResampler::TLinearResampler;
   const char* ClassName() const override { return "TDraftResampler"; }
   void ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
-                    const TRect& srcRect) const override;
+                    const TRect& srcRect, const TTransferCombiner& combiner) const override;
   std::unique_ptr<TCustomResampler> CloneFor(TBitmap32& bitmap) const override;
 };
 
@@ -95,7 +95,7 @@ class TKernelResampler : public TBitmap32Resampler {
   explicit TKernelResampler(TBitmap32& bitmap);
   const char* ClassName() const override { return "TKernelResampler"; }
   void ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
-                    const TRect& srcRect) const override;
+                    const TRect& srcRect, const TTransferCombiner& combiner) const override;
   std::unique_ptr<TCustomResampler> CloneFor(TBitmap32& bitmap) const override;
 
   TCustomKernel& Kernel() const { return *kernel_; }
@@ -122,6 +122,8 @@ class TKernelResampler : public TBitmap32Resampler {
 // Nearest neighbour without a half-pixel offset, combining whole rows.
 void NearestStretch(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
                     const TRect& srcRect);
+void NearestStretch(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
+                    const TRect& srcRect, const TTransferCombiner& combiner);
 
 // One axis of a bilinear enlargement: the left (or upper) source index and its weight out of 256.
 struct TBilinearEntry {
@@ -136,6 +138,8 @@ TColor32 BilinearMix(TColor32 p00, TColor32 p10, TColor32 p01, TColor32 p11, int
 // Bilinear interpolation with 8-bit weights; only for sources at least 2 x 2.
 void BilinearStretch(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
                      const TRect& srcRect);
+void BilinearStretch(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
+                     const TRect& srcRect, const TTransferCombiner& combiner);
 
 // One destination column's (or row's) source indices and weights; the weights sum to 256.
 struct TContribution {
@@ -151,12 +155,17 @@ std::vector<TContributionList> ContributionTable(int32_t dstLo, int32_t dstHi, i
 void AccumulateRowPair(uint32_t* sums, const uint8_t* a, int32_t wa, const uint8_t* b, int32_t wb, size_t n);
 void AccumulateRowPairPlain(uint32_t* sums, const uint8_t* a, int32_t wa, const uint8_t* b, int32_t wb,
                             size_t n);
-// Separable convolution with the kernel, rows first, into the clip.
+// Separable convolution with the kernel, rows first, into the clip. The forms without a combiner
+// combine by src's own draw rules.
 void KernelResample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
                     const TRect& srcRect, const TCustomKernel& kernel);
+void KernelResample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
+                    const TRect& srcRect, const TCustomKernel& kernel, const TTransferCombiner& combiner);
 // The average of the source block behind each destination pixel; for reductions only.
 void BoxReduce(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
                const TRect& srcRect);
+void BoxReduce(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
+               const TRect& srcRect, const TTransferCombiner& combiner);
 
 // The registry of resampler classes, in its fixed order.
 struct TResamplerClass {

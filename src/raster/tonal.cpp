@@ -17,12 +17,16 @@ void FadeReflection(TBitmap32& target, uint8_t percent) {
   if (target.Empty()) return;
   const int32_t length = FadeRampLength(percent, target.Height());
   if (length <= 0) return;  // no ramp: the step would divide by zero
-  const int32_t step = static_cast<int32_t>(std::nearbyint(256.0 / length));
-  if (step == 0) return;  // every row keeps factor 255 / 255
+  // The factor falls by a step in 16.16 fixed point. Below 512 rows the step is 256 / L rounded
+  // to a whole number, as it always was; from 512 rows on that rounds to 0 and nothing would
+  // fade, so there the step keeps its fraction and the ramp still ends near row L.
+  constexpr int64_t kOne = 65536;
+  const int64_t step = length < 512 ? static_cast<int64_t>(std::nearbyint(256.0 / length)) * kOne
+                                    : static_cast<int64_t>(std::nearbyint(256.0 * kOne / length));
 
   const int32_t width = target.Width();
   std::array<uint8_t, 256> scaled{};
-  int32_t f = 255;
+  int64_t f = 255 * kOne;
   for (int32_t y = 0; y < target.Height(); ++y) {
     f -= step;
     TColor32* row = target.ScanLine(y);
@@ -31,7 +35,7 @@ void FadeReflection(TBitmap32& target, uint8_t percent) {
       continue;
     }
     // One table per row: the same rounded a x (f / 255) for every pixel of alpha a.
-    const double factor = static_cast<double>(f) / 255.0;
+    const double factor = static_cast<double>(f) / kOne / 255.0;
     for (int a = 0; a < 256; ++a) scaled[a] = static_cast<uint8_t>(std::nearbyint(a * factor));
     for (int32_t x = 0; x < width; ++x)
       row[x] = (row[x] & 0x00FFFFFFu) | (static_cast<TColor32>(scaled[row[x] >> 24]) << 24);

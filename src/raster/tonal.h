@@ -12,8 +12,10 @@ namespace mirelane {
 // rounded (ties to even): percent 15 of 190 gives 29.
 int32_t FadeRampLength(uint8_t percent, int32_t height);
 
-// Fades alpha down the rows: row i keeps alpha x (255 - (i + 1) * step) / 255, step = 256 / L rounded,
-// L the ramp length; colour bytes never change. A ramp length of 0 leaves the surface unfaded.
+// Fades alpha down the rows: row i keeps alpha x (255 - (i + 1) * step) / 255, L the ramp length,
+// step = 256 / L rounded to a whole number below 512 rows and kept with its fraction (16.16 fixed
+// point) from 512 rows on, where the whole number would be 0. Colour bytes never change. A ramp
+// length of 0 leaves the surface unfaded.
 void FadeReflection(TBitmap32& target, uint8_t percent);
 
 // Moves red, green and blue of every pixel that is not fully transparent by amount, clamped.

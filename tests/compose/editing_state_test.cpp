@@ -1,9 +1,8 @@
-// The editing state: initial values, field widths and the range checks for outside input.
+// The editing state: initial values, field ranges and the range checks for outside input.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-#include <type_traits>
 
 #include "compose/editing_state.h"
 #include "raster/error.h"
@@ -39,22 +38,38 @@ TEST(EditingState, StartsWithTheInitialValues) {
   EXPECT_EQ(ColorToColor32(s.ShadowColor), kColor32Black);
 }
 
-TEST(EditingState, FieldWidths) {
-  const EditingState s;
-  static_assert(std::is_same_v<decltype(EditingState::ReflectionOpacity), uint8_t>);
-  static_assert(std::is_same_v<decltype(EditingState::ReflectionBlur), uint8_t>);
-  static_assert(std::is_same_v<decltype(EditingState::ReflectionLength), uint8_t>);
-  static_assert(std::is_same_v<decltype(EditingState::ShadowDensity), uint8_t>);
-  static_assert(std::is_same_v<decltype(EditingState::ShadowBlur), uint8_t>);
-  static_assert(std::is_same_v<decltype(EditingState::ObjectShading), uint8_t>);
-  static_assert(std::is_same_v<decltype(EditingState::ObjectHighlight), uint8_t>);
-  static_assert(std::is_same_v<decltype(EditingState::ReflectionBrightness), int32_t>);
-  static_assert(std::is_same_v<decltype(EditingState::CurrentSource), int32_t>);
-  static_assert(std::is_same_v<decltype(EditingState::ShadowColor), TColor>);
-  static_assert(sizeof(s.ShowReflection) == 1 && sizeof(s.FlipWhenSaved) == 1);
-  EditingState changed;
-  changed.ReflectionBrightness = -50;  // a signed value, not 206
-  EXPECT_EQ(changed.ReflectionBrightness, -50);
+// Each numeric field holds both ends of its checked range: a field too narrow, or unsigned where
+// negatives are allowed, would wrap and read back another value.
+TEST(EditingState, FieldsHoldBothEndsOfTheirRanges) {
+  struct Case {
+    const char* name;
+    int64_t (*get)(const EditingState&);
+    void (*set)(EditingState&, int64_t);
+  };
+#define FIELD(f)                                                                                             \
+  Case {                                                                                                     \
+#f, [](const EditingState&                                                                               \
+               s) { return static_cast<int64_t>(s.f); },                                                     \
+                                                      [](EditingState & s,                                   \
+                                                         int64_t v) { s.f = static_cast<decltype(s.f)>(v); } \
+  }
+  const Case cases[] = {FIELD(OutputWidth),       FIELD(OutputHeight),         FIELD(OutputDpi),
+                        FIELD(ReflectionOpacity), FIELD(ShadowDensity),        FIELD(ObjectShading),
+                        FIELD(ObjectHighlight),   FIELD(ReflectionBlur),       FIELD(ShadowBlur),
+                        FIELD(ReflectionLength),  FIELD(ReflectionBrightness), FIELD(CurrentSource),
+                        FIELD(TemplateIndex)};
+#undef FIELD
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const SettingRange* range = FindSettingRange(c.name);
+    ASSERT_NE(range, nullptr);
+    for (const int64_t value : {int64_t{range->Min}, int64_t{range->Max}}) {
+      EditingState s;
+      c.set(s, value);
+      EXPECT_EQ(c.get(s), value);
+      EXPECT_NO_THROW(ValidateEditingState(s));
+    }
+  }
 }
 
 TEST(EditingState, DefaultStateIsValid) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "compose/layer_stack.h"
+#include "raster/blend.h"
 
 namespace mirelane {
 namespace {
@@ -45,7 +46,7 @@ TEST(ImgView, FlattenDrawsBaseAndVisibleLayersOnly) {
   EXPECT_EQ(target.PixelAt(3, 1), 0xFF0000FFu);
   view.Layers()[1].SetVisible(true);
   view.Flatten(target);
-  EXPECT_EQ(target.PixelAt(1, 1), 0xC0808000u);  // half green blended by the core over red
+  EXPECT_EQ(target.PixelAt(1, 1), 0xFF808000u);  // half green over opaque red: the core's colour, opaque
 }
 
 TEST(ImgView, PaintShowsCheckerboardAroundAndFrameButFlattenDoesNot) {
@@ -63,6 +64,60 @@ TEST(ImgView, PaintShowsCheckerboardAroundAndFrameButFlattenDoesNot) {
   TBitmap32 target(20, 10);
   view.Flatten(target);
   for (size_t i = 0; i < target.PixelCount(); ++i) ASSERT_EQ(target.Bits()[i], 0u);
+}
+
+// The preview is the saved picture composed over the checkerboard, pixel for pixel at 1:1.
+TEST(ImgView, PreviewShowsTheFlattenedPictureOverTheCheckerboard) {
+  TImgView32 view;
+  view.SetViewSize(40, 30);
+  view.PrepareBase(24, 16);  // transparent base
+  const TColor32 colours[] = {0x80FF0000u, 0x4000FF80u, 0xC0203040u};
+  for (int i = 0; i < 3; ++i) {
+    TBitmapLayer& layer = view.Layers().Add();
+    layer.Scaled = true;
+    layer.Location = {0, 0, 24, 16};
+    layer.Bitmap().SetSize(24, 16);
+    layer.Bitmap().SetDrawMode(dmBlend);
+    layer.Bitmap().SetMasterAlpha(i == 1 ? 200 : 255);
+    layer.Bitmap().FillRectClipped(i * 6, i * 4, i * 6 + 12, i * 4 + 9, colours[i]);
+  }
+  TBitmap32 flat(24, 16);
+  view.Flatten(flat);
+  TBitmap32 checker(40, 30);
+  PaintCheckerboard(checker, 40, 30);
+  TBitmap32 screen;
+  view.Paint(screen);
+  const TRect shown = view.GetBitmapRect();
+  ASSERT_EQ(shown.Width(), 24);
+  for (int32_t y = 0; y < 16; ++y)
+    for (int32_t x = 0; x < 24; ++x) {
+      const int32_t sx = shown.Left + x, sy = shown.Top + y;
+      ASSERT_EQ(screen.PixelAt(sx, sy), MergePixel(flat.PixelAt(x, y), checker.PixelAt(sx, sy)))
+          << x << "," << y;
+    }
+  // Where the layers overlap the saved picture is translucent and the preview is not.
+  EXPECT_GT(AlphaOf(flat.PixelAt(7, 5)), 0u);
+  EXPECT_LT(AlphaOf(flat.PixelAt(7, 5)), 255u);
+  EXPECT_EQ(AlphaOf(screen.PixelAt(shown.Left + 7, shown.Top + 5)), 255u);
+}
+
+// Translucent layers over a transparent base: the result alpha is the "over" alpha, not the
+// blend core's, and the colour is the layers' own where only one covers the pixel.
+TEST(ImgView, FlattenOverTransparentKeepsTrueAlpha) {
+  TImgView32 view;
+  view.PrepareBase(2, 1);
+  for (TColor32 c : {0x80FFFFFFu, 0x80000000u}) {
+    TBitmapLayer& layer = view.Layers().Add();
+    layer.Location = {0, 0, 2, 1};
+    layer.Bitmap().SetSize(2, 1);
+    layer.Bitmap().SetDrawMode(dmBlend);
+    layer.Bitmap().PixelAt(0, 0) = c;
+  }
+  view.Layers()[0].Bitmap().PixelAt(1, 0) = 0x80FFFFFFu;
+  TBitmap32 target(2, 1);
+  view.Flatten(target);
+  EXPECT_EQ(target.PixelAt(0, 0), 0xC0565656u);  // black half over white half: alpha 0.75, a third white
+  EXPECT_EQ(target.PixelAt(1, 0), 0x80FFFFFFu);  // the blend core would give 0x40808080
 }
 
 }  // namespace

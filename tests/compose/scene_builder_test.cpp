@@ -2,6 +2,8 @@
 // and what stays in the stack when a layer fails.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -126,11 +128,117 @@ TEST_F(SceneTest, SlotTypeWithoutSlotFailsNamingSourceAndTemplate) {
   EXPECT_EQ(types_.size(), 1u);
 }
 
-TEST_F(SceneTest, CornersFarOutsideTheCanvasGiveAnEmptyLayer) {
-  const Quad far{2147483647, -2147483647 - 1, 2147483647, 2147483647, -2147483647 - 1, 2147483647, 5, 5};
-  Build(WriteTemplate({LayerSection(1, "normal", "FRONT", far), LayerSection(2, "shadow", "", far)}));
-  ASSERT_EQ(view_.Layers().Count(), 2);
-  EXPECT_EQ(view_.Layers()[0].Bitmap().Width(), 400);
+// Corners at the ends of the 32-bit range are mapped without overflow: a quadrilateral that lies
+// wholly beside the canvas leaves its layers empty; one that encloses the canvas reaches nearly all of it.
+TEST_F(SceneTest, CornersFarOutsideTheCanvas) {
+  constexpr int32_t kMax = 2147483647, kMin = -2147483647 - 1;
+  struct Case {
+    const char* what;
+    Quad corners;
+    bool coversCanvas;
+  };
+  const Case cases[] = {
+      {"beside", {kMax, kMin, kMax, kMax, 1000000000, kMax, 1000000000, kMin}, false},
+      {"around", {kMax, kMin, kMax, kMax, kMin, kMax, 5, 5}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    view_.Layers().Clear();
+    Build(WriteTemplate(
+        {LayerSection(1, "normal", "FRONT", c.corners), LayerSection(2, "shadow", "", c.corners)}));
+    ASSERT_EQ(view_.Layers().Count(), 2);
+    for (int i = 0; i < 2; ++i) {
+      const TBitmap32& layer = view_.Layers()[i].Bitmap();
+      ASSERT_EQ(layer.Width(), 400) << i;
+      ASSERT_EQ(layer.Height(), 300) << i;
+      size_t drawn = 0;
+      for (size_t p = 0; p < layer.PixelCount(); ++p) drawn += AlphaOf(layer.Bits()[p]) != 0;
+      if (c.coversCanvas)
+        EXPECT_GT(drawn, layer.PixelCount() * 99 / 100) << "layer " << i;
+      else
+        EXPECT_EQ(drawn, 0u) << "layer " << i;
+    }
+  }
+}
+
+// A shot with every layer kind, over translucent artwork: the picture flattened over a transparent
+// base and then composited over a colour must be the picture flattened over that colour, and that
+// one must be opaque everywhere.
+TEST_F(SceneTest, TransparentShotCompositedOverAColourEqualsTheShotOverThatColour) {
+  // A picture whose alpha runs from 0 to 255 across and whose colours vary.
+  TBitmap32 glass(90, 70);
+  for (int y = 0; y < 70; ++y)
+    for (int x = 0; x < 90; ++x)
+      glass.PixelAt(x, y) = WithAlpha(Color32((x * 7) & 255, (y * 5) & 255, 90), x * 255 / 89);
+  const fs::path glassFile = dir_ / "custom" / "glass.png";
+  ASSERT_TRUE(testing::DumpPng(glass, glassFile.string()));
+  for (const char* slot : {"Front", "Side", "Disc"}) {
+    sources_[SourceIndexOf(slot)].UseColor = false;
+    sources_[SourceIndexOf(slot)].PicturePath = glassFile.string();
+  }
+  sources_[SourceIndexOf("Top")].UseColor = true;
+  sources_[SourceIndexOf("Top")].Color = 0x3080C0;
+  state_.ObjectShading = 180;
+  state_.ObjectHighlight = 140;
+  state_.ReflectionOpacity = 200;
+  state_.ShadowDensity = 160;
+
+  const Quad below{100, 250, 300, 250, 300, 400, 100, 400};
+  const Quad right{250, 80, 450, 120, 450, 300, 250, 260};
+  const Quad disc{150, 150, 350, 150, 350, 350, 150, 350};
+  const std::vector<std::string> sections = {
+      LayerSection(1, "shadow", "", {120, 120, 330, 120, 330, 280, 120, 280}),
+      LayerSection(2, "normal", "FRONT", kFace),
+      LayerSection(3, "reflection", "FRONT", below),
+      LayerSection(4, "roundrect", "SIDE", right),
+      LayerSection(5, "customcolor", "$0000C000", {80, 200, 200, 200, 200, 320, 80, 320}),
+      LayerSection(6, "customcolorreflection", "clRed", below),
+      LayerSection(7, "disc", "DISC", disc),
+      LayerSection(8, "discreflection", "DISC", {150, 350, 350, 350, 350, 550, 150, 550}),
+      LayerSection(9, "customfile", "glass.png", right),
+      LayerSection(10, "shade", "down", kFace),
+      LayerSection(11, "highlight", "lefttop", right),
+      LayerSection(12, "blurshade", "right", below),
+      LayerSection(13, "blurhighlight", "top", below),
+      LayerSection(14, "roundrectshade", "down", right),
+      LayerSection(15, "roundrecthighlight", "leftdown", kFace),
+      LayerSection(16, "normal", "TOP", {200, 60, 380, 60, 380, 160, 200, 160}),
+  };
+  Build(WriteTemplate(sections));
+  ASSERT_EQ(view_.Layers().Count(), 16);
+
+  TBitmap32 transparent(400, 300);
+  view_.Flatten(transparent);
+  size_t translucent = 0;
+  for (size_t p = 0; p < transparent.PixelCount(); ++p) {
+    const uint32_t a = AlphaOf(transparent.Bits()[p]);
+    translucent += a != 0 && a != 255;
+  }
+  EXPECT_GT(translucent, 10000u);  // the scene really tests partial alpha
+
+  for (const TColor32 x : {0xFFFFFFFFu, 0xFF000000u, 0xFF3A9F5Cu}) {
+    SCOPED_TRACE(::testing::Message() << std::hex << x);
+    view_.Bitmap().Clear(x);
+    TBitmap32 over(400, 300);
+    view_.Flatten(over);
+    int worst = 0;
+    size_t beyondTwo = 0;
+    for (size_t p = 0; p < over.PixelCount(); ++p) {
+      const TColor32 o = over.Bits()[p], t = transparent.Bits()[p];
+      ASSERT_EQ(AlphaOf(o), 255u) << "pixel " << p;
+      const uint32_t a = AlphaOf(t);
+      for (int shift = 0; shift < 24; shift += 8) {
+        const int composited =
+            static_cast<int>((((t >> shift) & 255) * a + ((x >> shift) & 255) * (255 - a) + 127) / 255);
+        const int error = std::abs(composited - static_cast<int>((o >> shift) & 255));
+        worst = std::max(worst, error);
+        beyondTwo += error > 2;
+      }
+    }
+    // Each of the 16 layers rounds once in either picture; the errors seldom add up.
+    EXPECT_LE(worst, 3);
+    EXPECT_LT(beyondTwo, over.PixelCount() / 1000);
+  }
 }
 
 TEST_F(SceneTest, ZeroCanvasFailsWithMessage) {
@@ -344,37 +452,45 @@ namespace {
 
 // The rounded-panel shade: the side map stretched onto the panel through two blending transfers,
 // so a map intensity of 128 becomes alpha 64 and then 16, while 255 stays 255 (inside the panel).
-TEST(PrepareShadeSource, RoundRectShadeLosesAlphaAtEachTransfer) {
-  EditingState state;
-  TBitmap32 source(400, 300), face(400, 300);
-  source.SetDrawMode(dmBlend);
-  face.SetDrawMode(dmBlend);
-  PrepareShadeSource("roundrectshade", "down", state, source, face);
-  ASSERT_EQ(source.Width(), 326);
-  ASSERT_EQ(source.Height(), 257);
-  const TBitmap32& map = ShadeBitmap32List().Bitmap(kShadeMapSide);
-  const TBitmap32& panel = ShadeBitmap32List().Bitmap(kShadeMapRoundRect);
-  const float sx = 300.0f / 326.0f, sy = 300.0f / 257.0f;
-  int checked128 = 0, checked255 = 0;
-  for (int32_t y = 0; y < 257; ++y) {
-    for (int32_t x = 0; x < 326; ++x) {
-      if (IntensityOf(panel.PixelAt(x, y)) != 255) continue;  // only where the panel cut keeps the alpha
-      const auto mx = static_cast<int32_t>(x * static_cast<double>(sx));
-      const auto my = static_cast<int32_t>(y * static_cast<double>(sy));
-      const uint32_t intensity = IntensityOf(map.PixelAt(mx, my));
-      if (intensity == 128) {
-        EXPECT_EQ(AlphaOf(source.PixelAt(x, y)), 16u) << x << "," << y;
-        ++checked128;
-      } else if (intensity == 255) {
-        EXPECT_EQ(AlphaOf(source.PixelAt(x, y)), 255u) << x << "," << y;
-        ++checked255;
+// Both transfers to the panel's size keep the map's alpha: inside the panel's cut every pixel has
+// the intensity of the map pixel it was stretched from.
+TEST(PrepareShadeSource, RoundRectKindsKeepTheMapAlphaThroughBothTransfers) {
+  struct Case {
+    const char* type;
+    const char* direction;
+    int mapIndex;
+  };
+  const Case cases[] = {{"roundrectshade", "down", kShadeMapSide},
+                        {"roundrecthighlight", "leftdown", kShadeMapCorner},
+                        {"roundrectshade", "rightlefttopdown", kShadeMapUniform}};
+  bool sawHalf = false, sawHigh = false;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.type) + " " + c.direction);
+    EditingState state;
+    TBitmap32 source(400, 300), face(400, 300);
+    source.SetDrawMode(dmBlend);
+    face.SetDrawMode(dmBlend);
+    PrepareShadeSource(c.type, c.direction, state, source, face);
+    ASSERT_EQ(source.Width(), 326);
+    ASSERT_EQ(source.Height(), 257);
+    const TBitmap32& map = ShadeBitmap32List().Bitmap(c.mapIndex);
+    const TBitmap32& panel = ShadeBitmap32List().Bitmap(kShadeMapRoundRect);
+    const float sx = 300.0f / 326.0f, sy = 300.0f / 257.0f;
+    for (int32_t y = 0; y < 257; ++y) {
+      for (int32_t x = 0; x < 326; ++x) {
+        if (IntensityOf(panel.PixelAt(x, y)) != 255) continue;  // only where the panel cut keeps the alpha
+        const auto mx = static_cast<int32_t>(x * static_cast<double>(sx));
+        const auto my = static_cast<int32_t>(y * static_cast<double>(sy));
+        const uint32_t intensity = IntensityOf(map.PixelAt(mx, my));
+        ASSERT_EQ(AlphaOf(source.PixelAt(x, y)), intensity) << x << "," << y;
+        sawHalf |= intensity == 128;
+        sawHigh |= intensity >= 240;
       }
     }
+    EXPECT_EQ(source.PixelAt(0, 0) >> 24, 0u);  // outside the panel
   }
-  EXPECT_GT(checked128, 0);
-  (void)checked255;                     // the side map reaches 255 only in rows the panel cuts away
-  EXPECT_EQ(source.PixelAt(0, 0), 0u);  // outside the panel
-  EXPECT_EQ(source.MasterAlpha(), 255u);
+  EXPECT_TRUE(sawHalf);
+  EXPECT_TRUE(sawHigh);
 }
 
 TEST(PrepareShadeSource, DirectionsTurnTheMapTowardsTheirSide) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "raster/shade_maps.h"
@@ -46,12 +47,12 @@ TEST(FadeReflection, FiftyPercentOf300) {
   EXPECT_EQ(b.PixelAt(2, 299), 0x00336699u);
 }
 
-TEST(FadeReflection, LongRampsAndEmptyRampsLeaveThePicture) {
+TEST(FadeReflection, EmptyRampsLeaveThePicture) {
   struct Case {
     uint8_t percent;
     int32_t height;
   };
-  const Case cases[] = {{50, 1100}, {100, 512}, {1, 50}, {2, 25}, {0, 100}};
+  const Case cases[] = {{1, 50}, {2, 25}, {0, 100}};
   for (const Case& c : cases) {
     TBitmap32 b(4, c.height);
     std::mt19937 rng(c.height);
@@ -60,6 +61,68 @@ TEST(FadeReflection, LongRampsAndEmptyRampsLeaveThePicture) {
     FadeReflection(b, c.percent);
     EXPECT_EQ(std::vector<TColor32>(b.Bits(), b.Bits() + b.PixelCount()), before)
         << int(c.percent) << " of " << c.height;
+  }
+}
+
+// The fade as it always was, with its whole-number step: ramps below 512 rows must keep it.
+void WholeStepFade(TBitmap32& b, uint8_t percent) {
+  const int32_t length = FadeRampLength(percent, b.Height());
+  if (length <= 0) return;
+  const int step = static_cast<int>(std::nearbyint(256.0 / length));
+  int f = 255;
+  for (int32_t y = 0; y < b.Height(); ++y) {
+    f -= step;
+    for (int32_t x = 0; x < b.Width(); ++x) {
+      const TColor32 p = b.PixelAt(x, y);
+      b.PixelAt(x, y) = WithAlpha(p, static_cast<int>(std::nearbyint(AlphaOf(p) * (f / 255.0))));
+    }
+  }
+}
+
+TEST(FadeReflection, RampsBelow512RowsAreBitIdenticalToTheWholeStep) {
+  struct Case {
+    uint8_t percent;
+    int32_t height;
+  };
+  // Ramp lengths 1, 29, 100, 150, 170, 171, 300, 511 and a short picture with a long percent.
+  const Case cases[] = {{1, 100},  {15, 190},  {50, 200}, {50, 300},  {34, 500},
+                        {57, 300}, {100, 300}, {73, 700}, {100, 511}, {100, 40}};
+  for (const Case& c : cases) {
+    ASSERT_LT(FadeRampLength(c.percent, c.height), 512);
+    TBitmap32 b(17, c.height);
+    std::mt19937 rng(c.height * 101 + c.percent);
+    for (size_t i = 0; i < b.PixelCount(); ++i) b.Bits()[i] = rng();
+    TBitmap32 expected;
+    expected.Assign(&b);
+    WholeStepFade(expected, c.percent);
+    FadeReflection(b, c.percent);
+    EXPECT_EQ(std::vector<TColor32>(b.Bits(), b.Bits() + b.PixelCount()),
+              std::vector<TColor32>(expected.Bits(), expected.Bits() + expected.PixelCount()))
+        << int(c.percent) << " of " << c.height;
+  }
+}
+
+TEST(FadeReflection, LongRampsFadeToZeroNearTheirLength) {
+  struct Case {
+    uint8_t percent;
+    int32_t height;
+  };
+  // L = 700, 1400, 550, 512, 2048.
+  const Case cases[] = {{50, 1400}, {100, 1400}, {50, 1100}, {100, 512}, {100, 2048}};
+  for (const Case& c : cases) {
+    const int32_t length = FadeRampLength(c.percent, c.height);
+    auto b = Filled(2, c.height, 0xFFFFFFFFu);
+    FadeReflection(*b, c.percent);
+    const std::string where = std::to_string(c.percent) + " % of " + std::to_string(c.height);
+    EXPECT_GE(AlphaOf(b->PixelAt(0, 0)), 254u) << where;  // falls by half a level or less at first
+    EXPECT_LT(AlphaOf(b->PixelAt(0, length / 2)), 132u) << where;
+    EXPECT_GT(AlphaOf(b->PixelAt(0, length / 2)), 124u) << where;
+    // The ramp ends a little before row L (within L / 64 rows), and nothing below it shows.
+    EXPECT_GT(AlphaOf(b->PixelAt(0, length - length / 64)), 0u) << where;
+    for (int32_t y = length; y < c.height; ++y)
+      ASSERT_EQ(AlphaOf(b->PixelAt(1, y)), 0u) << where << ", row " << y;
+    for (int32_t y = 1; y < c.height; ++y)
+      ASSERT_LE(AlphaOf(b->PixelAt(0, y)), AlphaOf(b->PixelAt(0, y - 1))) << where << ", row " << y;
   }
 }
 
