@@ -321,12 +321,14 @@ void PrepareShadeSource(const std::string& type, const std::string& direction, c
   source.Clear(ColorToColor32(shade ? state.ShadingColor : state.HighlightColor));
   AlphaFromMask(map, source);
   if (type == "roundrectshade" || type == "roundrecthighlight") {
-    // Through the face to the panel's size; both transfers keep the map's alpha.
+    // Through the face to the panel's size by two blending transfers over clear pixels: each squares
+    // the alpha, which gives the panel shading its steep falloff from the edge. The shipped shots are
+    // tuned to that falloff, so it stays, unlike the alpha a slot picture would lose the same way.
     const TBitmap32& panel = ShadeMap(kShadeMapRoundRect);
     face.SetSizeFrom(&source);
-    DrawOverClear(face, source);
+    face.Draw(face.BoundsRect(), source.BoundsRect(), &source);
     source.SetSizeFrom(&panel);
-    DrawOverClear(source, face);
+    source.Draw(source.BoundsRect(), face.BoundsRect(), &face);
     face.Clear(0);
     ModulateAlphaByMask(panel, source);
   }
