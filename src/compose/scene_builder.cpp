@@ -77,16 +77,6 @@ bool IsDisc(const std::string& type) {
   return type == "disc" || type == "discreflection";
 }
 
-// The colour a "customcolor" source names, or an error that says which layer of which template holds it.
-TColor CustomColour(const TemplateLayer& layer, const std::string& templateName) {
-  try {
-    return StringToColor(layer.Source);
-  } catch (const Error&) {
-    throw Error("The colour \"" + layer.Source + "\" of the layer \"" + layer.Section +
-                "\" in the template \"" + templateName + "\" is neither a colour name nor a number");
-  }
-}
-
 void PrepareSurface(TBitmap32& s) {
   s.SetDrawMode(dmBlend);
   s.SetCombineMode(cmBlend);
@@ -116,7 +106,13 @@ class LayerBuilder {
 
  private:
   // The slot the layer's source names; fails for a source that names none.
-  SourceIndex SlotOf(const TemplateLayer& layer) const;
+  SourceIndex SlotOf(const TemplateLayer& layer, size_t number) const;
+  // The colour a "customcolor" source names; fails naming the layer.
+  TColor CustomColour(const TemplateLayer& layer, size_t number) const;
+  // Who a failure concerns, ahead of its message: "Layer 3 ("normal") of the template "name"".
+  std::string Context(const TemplateLayer& layer, size_t number) const {
+    return LayerContext(number, layer.Type, templateName_);
+  }
   // The slot's shared picture; a picture that cannot be read fails naming the layer and the slot.
   const TBitmap32& SlotPicture(const TemplateLayer& layer, size_t number) const;
   // Runs a picture load, prefixing a failure with the layer and which of its pictures it was.
@@ -126,8 +122,7 @@ class LayerBuilder {
     try {
       return load();
     } catch (const Error& e) {
-      const std::string name = std::filesystem::path(templateName_).stem().string();
-      throw Error(PictureErrorMessage(LayerContext(number, layer.Type, name) + ", " + picture, e.what()));
+      throw Error(PictureErrorMessage(Context(layer, number) + ", " + picture, e.what()));
     }
   }
   bool SlotGivesPicture(const TemplateLayer& layer) const {
@@ -145,17 +140,23 @@ class LayerBuilder {
   std::string templateName_;
 };
 
-SourceIndex LayerBuilder::SlotOf(const TemplateLayer& layer) const {
+SourceIndex LayerBuilder::SlotOf(const TemplateLayer& layer, size_t number) const {
   const SourceIndex slot = SourceIndexOf(layer.Source);
-  if (slot < 1) {
-    throw Error("The layer source \"" + layer.Source + "\" of the template \"" + templateName_ +
-                "\" names no slot");
-  }
+  if (slot < 1)
+    throw Error(Context(layer, number) + ": the layer source \"" + layer.Source + "\" names no slot");
   return slot;
 }
 
+TColor LayerBuilder::CustomColour(const TemplateLayer& layer, size_t number) const {
+  try {
+    return StringToColor(layer.Source);
+  } catch (const Error&) {
+    throw Error(Context(layer, number) + ": \"" + layer.Source + "\" is neither a colour name nor a number");
+  }
+}
+
 const TBitmap32& LayerBuilder::SlotPicture(const TemplateLayer& layer, size_t number) const {
-  const SourceIndex slot = SlotOf(layer);
+  const SourceIndex slot = SlotOf(layer, number);
   return NamingFailures(layer, number, std::string(SourceKeyword(slot)) + " picture",
                         [&]() -> const TBitmap32& { return pictures_.Picture(slot); });
 }
@@ -194,7 +195,7 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
   // The slot's colour fills a working surface; its picture is read in place (only the reflection
   // changes it, and so works on a flipped copy).
   auto slotSurface = [&](TBitmap32& colourSurface) -> const TBitmap32& {
-    const SourceIndex slot = SlotOf(layer);
+    const SourceIndex slot = SlotOf(layer, number);
     if (!in_.Sources[slot].UseColor) return SlotPicture(layer, number);
     colourSurface.Clear(ColorToColor32(in_.Sources[slot].Color));
     return colourSurface;
@@ -242,7 +243,7 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
     const std::string file = CustomPicturePath(in_.CustomFolder, text).string();
     NamingFailures(layer, number, "custom picture", [&] { LoadFromFile(*source, file); });
   } else if (type == "customcolor" || type == "customcolorreflection") {
-    source->Clear(ColorToColor32(CustomColour(layer, templateName_)));
+    source->Clear(ColorToColor32(CustomColour(layer, number)));
     if (type == "customcolorreflection") Fade(*source);
   }
 
@@ -394,7 +395,8 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
   const Template tmpl = ReadTemplate(templateFile);
   const int32_t width = view.Bitmap().Width(), height = view.Bitmap().Height();
   layerTypes.clear();
-  const std::string templateName = templateFile.filename().string();
+  // The name the catalogue shows, which every message of the scene uses.
+  const std::string templateName = templateFile.stem().string();
   const size_t count = tmpl.Layers.size();
   const CanvasMapping mapping = MakeCanvasMapping(width, height, tmpl.Width, tmpl.Height);
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());

@@ -140,8 +140,8 @@ TEST_F(CliTest, BrokenTemplatesExitOneNamingTheFileAndWriteNothing) {
   const Case cases[] = {
       {"d empty", "The template \"" + (templates / "d empty.ini").string() + "\" is empty"},
       {"e no layers", (templates / "e no layers.ini").string() + "\" has no layer section"},
-      {"f many", "\"f many.ini\" has 300 layers, more than the 256 a render can take"},
-      {"g colour", "The colour \"notacolour\" of the layer \"Layer1\" in the template \"g colour.ini\""},
+      {"f many", "\"f many\" has 300 layers, more than the 256 a render can take"},
+      {"g colour", "Layer 1 (\"customcolor\") of the template \"g colour\": \"notacolour\" is neither"},
       {"h gone", (templates / "h gone.ini").string() + "\": No such file or directory"},
   };
   const fs::path out = Out("shot.png");

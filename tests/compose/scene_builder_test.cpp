@@ -122,9 +122,9 @@ TEST_F(SceneTest, SlotTypeWithoutSlotFailsNamingSourceAndTemplate) {
     Build(WriteTemplate({LayerSection(1, "reflection", "unknown", kFace)}));
     FAIL() << "no error";
   } catch (const Error& e) {
-    const std::string text = e.what();
-    EXPECT_NE(text.find("\"unknown\""), std::string::npos) << text;
-    EXPECT_NE(text.find("shot.ini"), std::string::npos) << text;
+    EXPECT_STREQ(
+        e.what(),
+        "Layer 1 (\"reflection\") of the template \"shot\": the layer source \"unknown\" names no slot");
   }
   EXPECT_EQ(view_.Layers().Count(), 0);
   EXPECT_EQ(types_.size(), 1u);
@@ -257,10 +257,10 @@ TEST_F(SceneTest, BadCustomColourNamesTheValueTheLayerAndTheTemplate) {
           WriteTemplate({LayerSection(1, "shadow", "", kFace), LayerSection(2, type, "notacolour", kFace)}));
       ADD_FAILURE() << type << ": no error";
     } catch (const Error& e) {
-      EXPECT_STREQ(
-          e.what(),
-          "The colour \"notacolour\" of the layer \"Layer2\" in the template \"shot.ini\" is neither "
-          "a colour name nor a number")
+      EXPECT_STREQ(e.what(),
+                   (std::string("Layer 2 (\"") + type +
+                    "\") of the template \"shot\": \"notacolour\" is neither a colour name nor a number")
+                       .c_str())
           << type;
     }
     EXPECT_EQ(view_.Layers().Count(), 1) << type;

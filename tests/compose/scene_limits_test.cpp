@@ -120,7 +120,7 @@ TEST_F(SceneLimitTest, TooManyLayersFailBeforeAnyIsBuiltAndTheLimitItselfRenders
 
   text += Section(257, "shadow", 0, 0, 32, 0, 32, 32, 0, 32);
   const std::string message = Build(text, 32, 32);
-  EXPECT_NE(message.find("\"shot.ini\" has 257 layers, more than the 256"), std::string::npos) << message;
+  EXPECT_NE(message.find("\"shot\" has 257 layers, more than the 256"), std::string::npos) << message;
   EXPECT_EQ(view_.Layers().Count(), 0);
   EXPECT_TRUE(types_.empty());
 }
@@ -144,7 +144,7 @@ TEST_F(SceneLimitTest, HugeDiscsFailBeforeDrawingWithoutOverflow) {
     state_.LargeDiscArea = large;
     for (const Case& c : cases) {
       const std::string message = Build("[Image]\nwidth=400\nheight=300\n" + c.layer, 400, 300);
-      EXPECT_NE(message.find("\"shot.ini\" would need about"), std::string::npos)
+      EXPECT_NE(message.find("\"shot\" would need about"), std::string::npos)
           << c.name << ": " << message;
       EXPECT_EQ(view_.Layers().Count(), 0) << c.name;
       EXPECT_TRUE(types_.empty()) << c.name;
