@@ -67,9 +67,7 @@ bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const u
   jpeg_read_header(info, TRUE);
   jpegSize->width = info->image_width;
   jpegSize->height = info->image_height;
-  if (info->image_width == 0 || info->image_height == 0 || info->image_width > kMaxPictureSide ||
-      info->image_height > kMaxPictureSide ||
-      int64_t{info->image_width} * info->image_height > kMaxPicturePixels) {
+  if (!PictureSizeAllowed(info->image_width, info->image_height)) {
     jpegSize->tooLarge = true;
     return false;
   }

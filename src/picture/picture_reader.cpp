@@ -170,10 +170,12 @@ std::string PictureFileFilter() {
 }
 
 void CheckPictureSize(const char* format, int64_t width, int64_t height) {
+  static_assert(kMaxPicturePixels == 8192 * 8192, "the message below names the pixel limit as a square");
   if (width <= 0 || height <= 0) throw Error(std::string(format) + " image has no pixels.");
-  if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels)
+  if (!PictureSizeAllowed(width, height))
     throw Error(std::string(format) + " image is too large (" + std::to_string(width) + " x " +
-                std::to_string(height) + " pixels).");
+                std::to_string(height) + " pixels; the limit is 8192 x 8192 pixels, " +
+                std::to_string(kMaxPictureSide) + " on a side).");
 }
 
 }  // namespace mirelane

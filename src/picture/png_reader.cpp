@@ -72,7 +72,7 @@ bool DecodePngFrame(png_structp png, png_infop info, size_t fileSize, PngLayout*
   int interlace = 0;
   png_get_IHDR(png, info, &layout->width, &layout->height, &bitDepth, &layout->colorType, &interlace, nullptr,
                nullptr);
-  if (static_cast<int64_t>(layout->width) * layout->height > kMaxPicturePixels) {
+  if (!PictureSizeAllowed(layout->width, layout->height)) {
     layout->tooLarge = true;
     return false;
   }

@@ -59,14 +59,14 @@ TEST(DecodeJpeg, OversizedFrameIsRefusedBeforeDecoding) {
       jpg[i + 8] = 0x20;
       break;
     }
-  EXPECT_EQ(MessageOf(DecodeJpeg, jpg), "JPEG image is too large (20000 x 20000 pixels).");
+  EXPECT_EQ(MessageOf(DecodeJpeg, jpg), "JPEG image is too large (20000 x 20000 pixels; the limit is 8192 x 8192 pixels, 65535 on a side).");
 }
 
 TEST(DecodeJpeg, ProgressivePictureLargerThanItsDataIsRefused) {
   Bytes jpg = fixtures::ProgressiveJpeg(8, 8);
   for (size_t i = 2; i + 9 < jpg.size(); ++i)
     if (jpg[i] == 0xFF && jpg[i + 1] == 0xC2) {  // the progressive frame header
-      jpg[i + 5] = jpg[i + 7] = 0x3A;            // 14848 x 14848 pixels
+      jpg[i + 5] = jpg[i + 7] = 0x1F;            // 7944 x 7944 pixels
       break;
     }
   EXPECT_EQ(MessageOf(DecodeJpeg, jpg),
@@ -121,16 +121,15 @@ TEST(DecodeGif, OversizedImageIsRefused) {
       gif[i + 5] = gif[i + 6] = gif[i + 7] = gif[i + 8] = 0xFF;
       break;
     }
-  EXPECT_EQ(MessageOf(DecodeGif, gif), "GIF image is too large (65535 x 65535 pixels).");
+  EXPECT_EQ(MessageOf(DecodeGif, gif), "GIF image is too large (65535 x 65535 pixels; the limit is 8192 x 8192 pixels, 65535 on a side).");
 }
 
 TEST(DecodeGif, PictureLargerThanTheFileCanHoldIsRefusedBeforeAllocation) {
   Bytes gif = fixtures::GifFile(2, 1, kGifColours, {{2, 1, {1, 1}}});
   for (size_t i = 13 + 12; i + 9 < gif.size(); ++i)
     if (gif[i] == 0x2C) {
-      gif[i + 5] = gif[i + 6] = 0xFF;  // 65535 x 4096 pixels from a few bytes of data
-      gif[i + 7] = 0x00;
-      gif[i + 8] = 0x10;
+      gif[i + 5] = gif[i + 7] = 0x00;  // 8192 x 8192 pixels from a few bytes of data
+      gif[i + 6] = gif[i + 8] = 0x20;
       break;
     }
   EXPECT_EQ(MessageOf(DecodeGif, gif), "GIF image is not valid. The picture data is too short for its size.");
