@@ -22,13 +22,13 @@ constexpr int64_t kMaxPixelsPerByte = 1024;
 struct JpegFailure {
   jpeg_error_mgr manager;
   jmp_buf jump;
-  int code;
+  char text[JMSG_LENGTH_MAX];  // libjpeg's own words for the failure
   bool tooManyScans;
 };
 
 void JpegErrorExit(j_common_ptr info) {
   auto* failure = reinterpret_cast<JpegFailure*>(info->err);
-  failure->code = info->err->msg_code;
+  info->err->format_message(info, failure->text);
   std::longjmp(failure->jump, 1);
 }
 
@@ -113,12 +113,12 @@ TDecodedPicture DecodeJpeg(std::span<const uint8_t> bytes) {
 
   JpegSize size{};
   TDecodedPicture picture;
-  if (bytes.empty()) throw Error("JPEG error #" + std::to_string(JERR_INPUT_EMPTY));
+  if (bytes.empty()) throw Error("JPEG image is not valid. The file is empty.");
   if (!DecodeJpegFrame(&handle.info, &failure, bytes.data(), bytes.size(), &size, &picture.Pixels)) {
     if (size.tooLarge) CheckPictureSize("JPEG", size.width, size.height);
     if (size.tooShort) throw Error("JPEG image is not valid. The picture data is too short for its size.");
     if (failure.tooManyScans) throw Error("JPEG image is not valid: too many scans.");
-    throw Error("JPEG error #" + std::to_string(failure.code));
+    throw Error(std::string("JPEG image is not valid. ") + failure.text + ".");
   }
   picture.Kind = TPictureKind::Other;
   picture.Width = static_cast<int32_t>(size.width);

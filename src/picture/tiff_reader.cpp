@@ -54,13 +54,15 @@ int TiffMap(thandle_t, void**, toff_t*) {
 }
 void TiffUnmap(thandle_t, void*, toff_t) {}
 
-int TiffError(TIFF*, void* userData, const char* module, const char* format, va_list args) {
+int TiffError(TIFF*, void* userData, const char*, const char* format, va_list args) {
   auto* source = static_cast<TiffSource*>(userData);
   if (source->message[0] != 0) return 1;  // keep the first error: it names the cause
   char text[160];
   std::vsnprintf(text, sizeof text, format, args);
-  std::snprintf(source->message, sizeof source->message, "%s%s%s", module != nullptr ? module : "",
-                module != nullptr ? ": " : "", text);
+  // The module is libtiff's function, and texts start with the file name, which it has none of here.
+  const char* start = text;
+  while (*start == ':' || *start == ' ') ++start;
+  std::snprintf(source->message, sizeof source->message, "%s", start);
   return 1;
 }
 
@@ -127,7 +129,7 @@ TDecodedPicture DecodeTiff(std::span<const uint8_t> bytes) {
   TIFFOpenOptionsSetWarningHandlerExtR(options.options, TiffIgnoreWarning, &source);
   TIFFOpenOptionsSetMaxSingleMemAlloc(options.options, kTiffAllocationLimit);
   TiffHandle handle;
-  handle.tiff = TIFFClientOpenExt("picture.tif", "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose,
+  handle.tiff = TIFFClientOpenExt("", "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose,
                                   TiffSize, TiffMap, TiffUnmap, options.options);
   if (handle.tiff == nullptr) TiffFail(source, "The file is not a TIFF file");
 
