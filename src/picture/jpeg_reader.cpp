@@ -1,4 +1,5 @@
-// JPEG reading through libjpeg: full size, accurate inverse transform, smooth upsampling, always opaque.
+// JPEG reading through libjpeg: full size, accurate inverse transform, smooth upsampling, always opaque;
+// RGB, grey, and the CMYK and YCCK files of print work.
 #include <csetjmp>
 #include <cstdio>
 #include <string>
@@ -60,6 +61,25 @@ struct JpegSize {
   bool tooShort;
 };
 
+// CMYK (and YCCK, which libjpeg turns into CMYK) samples decoded into a row of TColor32 in place, made RGB
+// by the plain multiplicative rule. Files with an Adobe marker store the inks inverted, as Photoshop
+// writes them.
+void CmykRowToBgra(TColor32* row, size_t width, bool inverted) {
+  auto* bytes = reinterpret_cast<uint8_t*>(row);
+  for (size_t x = 0; x < width; ++x) {
+    const uint8_t* s = bytes + 4 * x;
+    uint32_t c = s[0], m = s[1], y = s[2], k = s[3];
+    if (!inverted) {
+      c = 255 - c;
+      m = 255 - m;
+      y = 255 - y;
+      k = 255 - k;
+    }
+    // Now each is the share of light the ink lets through: red = (1 - C)(1 - K), rounded.
+    row[x] = Color32((c * k + 127) / 255, (m * k + 127) / 255, (y * k + 127) / 255);
+  }
+}
+
 bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const uint8_t* data, size_t size,
                      JpegSize* jpegSize, std::vector<TColor32>* pixels) {
   if (setjmp(failure->jump)) return false;
@@ -78,7 +98,10 @@ bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const u
     jpegSize->tooShort = true;
     return false;
   }
-  info->out_color_space = JCS_EXT_BGRA;  // TColor32's byte order, alpha filled with 255
+  const bool cmyk = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK;
+  const bool inverted = cmyk && info->saw_Adobe_marker;
+  // TColor32's byte order with alpha 255; four CMYK bytes fill the same room and are converted per row.
+  info->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
   info->dct_method = JDCT_ISLOW;
   info->do_fancy_upsampling = TRUE;
   info->scale_num = 1;
@@ -89,8 +112,9 @@ bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const u
   pixels->reserve(width * height);
   while (info->output_scanline < info->output_height) {
     pixels->resize((info->output_scanline + size_t{1}) * width);
-    JSAMPROW row = reinterpret_cast<JSAMPROW>(pixels->data() + info->output_scanline * width);
-    jpeg_read_scanlines(info, &row, 1);
+    TColor32* target = pixels->data() + info->output_scanline * width;
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(target);
+    if (jpeg_read_scanlines(info, &row, 1) == 1 && cmyk) CmykRowToBgra(target, width, inverted);
   }
   jpeg_finish_decompress(info);
   return height > 0;

@@ -268,6 +268,39 @@ inline Bytes JpegOfRepeatedRow(uint32_t width, uint32_t height, std::vector<JSAM
   return out;
 }
 
+// A JPEG of one CMYK colour, stored as CMYK or YCCK, with or without the Adobe marker; the samples are
+// written as given (an Adobe file conventionally holds them inverted).
+inline Bytes CmykJpeg(uint32_t width, uint32_t height, const std::vector<JSAMPLE>& cmyk, J_COLOR_SPACE stored,
+                      bool adobeMarker) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = width;
+  info.image_height = height;
+  info.input_components = 4;
+  info.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&info);
+  jpeg_set_colorspace(&info, stored);
+  info.write_Adobe_marker = adobeMarker ? TRUE : FALSE;
+  jpeg_set_quality(&info, 100, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row;
+  for (uint32_t x = 0; x < width; ++x) row.insert(row.end(), cmyk.begin(), cmyk.end());
+  while (info.next_scanline < height) {
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&info, &r, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  Bytes out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
 // A grey JPEG with every sample equal.
 inline Bytes GreyJpeg(uint32_t width, uint32_t height, uint8_t value) {
   return JpegOfRepeatedRow(width, height, std::vector<JSAMPLE>(width, value), 1, JCS_GRAYSCALE, false);
