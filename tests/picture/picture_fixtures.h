@@ -181,9 +181,9 @@ inline Bytes ReadFileBytes(const std::string& path) {
   return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// An 8-bit contiguous TIFF; with extraAlpha the last sample of each pixel is unassociated alpha.
+// An 8-bit contiguous TIFF; with extraAlpha the last sample of each pixel is alpha of the given kind.
 inline Bytes TiffFile(uint32_t width, uint32_t height, int samples, bool extraAlpha, const Bytes& data,
-                      uint16_t compression = COMPRESSION_NONE) {
+                      uint16_t compression = COMPRESSION_NONE, uint16_t alphaKind = EXTRASAMPLE_UNASSALPHA) {
   char name[] = "/tmp/mirelane_tiff_XXXXXX";
   const int fd = mkstemp(name);
   close(fd);
@@ -198,8 +198,7 @@ inline Bytes TiffFile(uint32_t width, uint32_t height, int samples, bool extraAl
   TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, height);
   TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
   if (extraAlpha) {
-    uint16_t kind = EXTRASAMPLE_UNASSALPHA;
-    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &kind);
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &alphaKind);
   }
   const size_t rowBytes = size_t{width} * static_cast<size_t>(samples);
   for (uint32_t y = 0; y < height; ++y)
