@@ -16,7 +16,8 @@ namespace {
 
 // A progressive file can repeat scans without end; real files use a few dozen.
 constexpr int kMaxJpegScans = 500;
-// 64 pixels per block, at least one bit per block, with room to spare.
+// 64 pixels per block and at least one bit per block (a Huffman-coded block takes two: a DC code and an
+// end of block), with room to spare.
 constexpr int64_t kMaxPixelsPerByte = 1024;
 
 // libjpeg leaves through longjmp: this struct and the decoding frame hold nothing with a destructor.
@@ -91,10 +92,10 @@ bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const u
     jpegSize->tooLarge = true;
     return false;
   }
-  // A file of several scans is buffered whole; every block of the first scan costs at least one bit,
-  // so a picture larger than the file can hold is refused before that buffer is allocated.
-  if (jpeg_has_multiple_scans(info) &&
-      int64_t{info->image_width} * info->image_height > kMaxPixelsPerByte * int64_t(size)) {
+  // A picture larger than the file can hold is refused before anything is allocated for it: else a
+  // few hundred corrupt bytes decode (as blank blocks) to a picture of 2^26 pixels, and a file of several
+  // scans would even be buffered whole first.
+  if (int64_t{info->image_width} * info->image_height > kMaxPixelsPerByte * int64_t(size)) {
     jpegSize->tooShort = true;
     return false;
   }

@@ -99,15 +99,30 @@ TEST(DecodeJpeg, OversizedFrameIsRefusedBeforeDecoding) {
   EXPECT_EQ(MessageOf(DecodeJpeg, jpg), "JPEG image is too large (20000 x 20000 pixels; the limit is 8192 x 8192 pixels, 65535 on a side).");
 }
 
-TEST(DecodeJpeg, ProgressivePictureLargerThanItsDataIsRefused) {
-  Bytes jpg = fixtures::ProgressiveJpeg(8, 8);
+// A small file with its frame header (marker 0xFFC0 or 0xFFC2) declaring 7944 x 7944 pixels.
+Bytes JpegDeclaringMore(Bytes jpg, uint8_t frameMarker) {
   for (size_t i = 2; i + 9 < jpg.size(); ++i)
-    if (jpg[i] == 0xFF && jpg[i + 1] == 0xC2) {  // the progressive frame header
-      jpg[i + 5] = jpg[i + 7] = 0x1F;            // 7944 x 7944 pixels
+    if (jpg[i] == 0xFF && jpg[i + 1] == frameMarker) {
+      jpg[i + 5] = jpg[i + 7] = 0x1F;
       break;
     }
-  EXPECT_EQ(MessageOf(DecodeJpeg, jpg),
-            "JPEG image is not valid. The picture data is too short for its size.");
+  return jpg;
+}
+
+TEST(DecodeJpeg, PictureLargerThanItsDataIsRefused) {
+  const struct {
+    const char* name;
+    Bytes jpg;
+  } cases[] = {
+      {"progressive", JpegDeclaringMore(fixtures::ProgressiveJpeg(8, 8), 0xC2)},
+      {"baseline grey", JpegDeclaringMore(fixtures::GreyJpeg(8, 8, 9), 0xC0)},
+      {"baseline CMYK", JpegDeclaringMore(fixtures::CmykJpeg(8, 8, {1, 2, 3, 4}, JCS_CMYK, false), 0xC0)},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MessageOf(DecodeJpeg, c.jpg), "JPEG image is not valid. The picture data is too short for its size.")
+        << c.name;
+  // A flat picture compresses about as far as a JPEG can, and still loads.
+  EXPECT_EQ(DecodeJpeg(fixtures::GreyJpeg(1024, 1024, 77)).Width, 1024);
   EXPECT_EQ(DecodeJpeg(fixtures::ProgressiveJpeg(8, 8)).Width, 8);
 }
 
