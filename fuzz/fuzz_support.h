@@ -1,8 +1,8 @@
 // Shared body of the picture reader fuzz targets: decode, check the result's shape, load it.
 #pragma once
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <span>
@@ -31,7 +31,8 @@ void FuzzDecoder(Decoder decode, std::span<const uint8_t> bytes) {
       TDecodedPicture handed = picture;
       TBitmap32 moved;
       moved.Assign(std::move(handed));
-      if (!std::equal(copied.Bits(), copied.Bits() + copied.PixelCount(), moved.Bits(), moved.Bits() + moved.PixelCount()))
+      if (!std::equal(copied.Bits(), copied.Bits() + copied.PixelCount(), moved.Bits(),
+                      moved.Bits() + moved.PixelCount()))
         std::abort();
     }
   } catch (const Error&) {

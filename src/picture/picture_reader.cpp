@@ -93,8 +93,8 @@ Error CannotOpen(const std::string& fileName, const std::string& reason) {
 void RefuseSpecialFile(const std::string& fileName, mode_t mode) {
   if (S_ISREG(mode)) return;
   if (S_ISDIR(mode)) throw CannotOpen(fileName, std::strerror(EISDIR));
-  const char* kind = S_ISFIFO(mode) ? "a named pipe"
-                     : S_ISSOCK(mode) ? "a socket"
+  const char* kind = S_ISFIFO(mode)                   ? "a named pipe"
+                     : S_ISSOCK(mode)                 ? "a socket"
                      : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
                                                       : "not a regular file";
   throw CannotOpen(fileName, std::string("It is ") + kind + ", not a picture file.");

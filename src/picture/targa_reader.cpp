@@ -111,7 +111,8 @@ TDecodedPicture DecodeTarga(std::span<const uint8_t> bytes) {
     return filePixels.begin() + static_cast<ptrdiff_t>(y * width);
   };
   if (!topFirst)
-    for (size_t y = 0; y < height / 2; ++y) std::swap_ranges(rowStart(y), rowStart(y + 1), rowStart(height - 1 - y));
+    for (size_t y = 0; y < height / 2; ++y)
+      std::swap_ranges(rowStart(y), rowStart(y + 1), rowStart(height - 1 - y));
   if (rightToLeft)
     for (size_t y = 0; y < height; ++y) std::reverse(rowStart(y), rowStart(y + 1));
   // Alpha counts only in 32-bit pixels or palettes, and only when some of it is set.

@@ -178,8 +178,8 @@ TDecodedPicture DecodeTiff(std::span<const uint8_t> bytes) {
   TIFFOpenOptionsSetWarningHandlerExtR(options.options, TiffIgnoreWarning, &source);
   TIFFOpenOptionsSetMaxSingleMemAlloc(options.options, kTiffAllocationLimit);
   TiffHandle handle;
-  handle.tiff = TIFFClientOpenExt("", "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose,
-                                  TiffSize, TiffMap, TiffUnmap, options.options);
+  handle.tiff = TIFFClientOpenExt("", "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize,
+                                  TiffMap, TiffUnmap, options.options);
   if (handle.tiff == nullptr) TiffFail(source, "The file is not a TIFF file");
 
   uint32_t width = 0;

@@ -96,7 +96,9 @@ TEST(DecodeJpeg, OversizedFrameIsRefusedBeforeDecoding) {
       jpg[i + 8] = 0x20;
       break;
     }
-  EXPECT_EQ(MessageOf(DecodeJpeg, jpg), "JPEG image is too large (20000 x 20000 pixels; the limit is 8192 x 8192 pixels, 65535 on a side).");
+  EXPECT_EQ(
+      MessageOf(DecodeJpeg, jpg),
+      "JPEG image is too large (20000 x 20000 pixels; the limit is 8192 x 8192 pixels, 65535 on a side).");
 }
 
 // A small file with its frame header (marker 0xFFC0 or 0xFFC2) declaring 7944 x 7944 pixels.
@@ -119,7 +121,8 @@ TEST(DecodeJpeg, PictureLargerThanItsDataIsRefused) {
       {"baseline CMYK", JpegDeclaringMore(fixtures::CmykJpeg(8, 8, {1, 2, 3, 4}, JCS_CMYK, false), 0xC0)},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(MessageOf(DecodeJpeg, c.jpg), "JPEG image is not valid. The picture data is too short for its size.")
+    EXPECT_EQ(MessageOf(DecodeJpeg, c.jpg),
+              "JPEG image is not valid. The picture data is too short for its size.")
         << c.name;
   // A flat picture compresses about as far as a JPEG can, and still loads.
   EXPECT_EQ(DecodeJpeg(fixtures::GreyJpeg(1024, 1024, 77)).Width, 1024);
@@ -173,7 +176,9 @@ TEST(DecodeGif, OversizedImageIsRefused) {
       gif[i + 5] = gif[i + 6] = gif[i + 7] = gif[i + 8] = 0xFF;
       break;
     }
-  EXPECT_EQ(MessageOf(DecodeGif, gif), "GIF image is too large (65535 x 65535 pixels; the limit is 8192 x 8192 pixels, 65535 on a side).");
+  EXPECT_EQ(
+      MessageOf(DecodeGif, gif),
+      "GIF image is too large (65535 x 65535 pixels; the limit is 8192 x 8192 pixels, 65535 on a side).");
 }
 
 TEST(DecodeGif, PictureLargerThanTheFileCanHoldIsRefusedBeforeAllocation) {
@@ -255,7 +260,8 @@ TEST(DecodeTiff, BrokenFilesFailWithAMessage) {
       {Bytes{}, "TIFF image is not valid. Cannot read TIFF header."},
       {Bytes{'I', 'I', 42, 0}, "TIFF image is not valid. Cannot read TIFF header."},
       {Bytes{'M', 'M', 0, 42, 0, 0, 0, 8}, "TIFF image is not valid. Can not read TIFF directory count."},
-      {Bytes(good.begin(), good.begin() + 300), "TIFF image is not valid. Can not read TIFF directory count."},
+      {Bytes(good.begin(), good.begin() + 300),
+       "TIFF image is not valid. Can not read TIFF directory count."},
   };
   for (const auto& c : cases) EXPECT_EQ(MessageOf(DecodeTiff, c.bytes), c.message);
 }

@@ -205,7 +205,8 @@ TEST(DecodePng, TextAndProfileChunksAreSkipped) {
       {"iTXt", {'k', 0, 0, 0, 0, 0, 'v'}},
       {"tIME", {7, 233, 1, 2, 3, 4, 5}},
   };
-  EXPECT_EQ(LoadPng(SimplePng(2, 1, 8, 0, {0, 200}, extra)), (std::vector<TColor32>{0xFF000000u, 0xFFC8C8C8u}));
+  EXPECT_EQ(LoadPng(SimplePng(2, 1, 8, 0, {0, 200}, extra)),
+            (std::vector<TColor32>{0xFF000000u, 0xFFC8C8C8u}));
 }
 
 }  // namespace

@@ -159,7 +159,9 @@ TEST(DecodePsd, BrokenFilesFailWithAMessage) {
   huge[14] = huge[18] = 0x01;  // 16 million rows and columns
   EXPECT_EQ(MessageOf(DecodePsd, Text("GIF89a")), "Photoshop image is not valid. The signature is missing.");
   EXPECT_EQ(MessageOf(DecodePsd, PsdFile(2, 2, 3, {1, 2})).rfind("Photoshop image is not valid. ", 0), 0u);
-  EXPECT_EQ(MessageOf(DecodePsd, huge), "Photoshop image is too large (16777218 x 16777217 pixels; the limit is 8192 x 8192 pixels, 65535 on a side).");
+  EXPECT_EQ(MessageOf(DecodePsd, huge),
+            "Photoshop image is too large (16777218 x 16777217 pixels; the limit is 8192 x 8192 pixels, "
+            "65535 on a side).");
 }
 
 // ---- PCX ----
@@ -324,8 +326,12 @@ TEST(DecodePortableMap, FailureMessages) {
       {Text("P6 1 1 255"), "Portable map image is not valid. The header is not terminated."},
       {Text("P1 2 1 1 x"), "Portable map image is not valid. A pixel is missing."},
       {Text("P5 99999999999 1 255\n"), "Portable map image is not valid. A number is too large."},
-      {Text("P5 70000 1 255\n"), "Portable map image is too large (70000 x 1 pixels; the limit is 8192 x 8192 pixels, 65535 on a side)."},
-      {Text("P5 20000 20000 255\n"), "Portable map image is too large (20000 x 20000 pixels; the limit is 8192 x 8192 pixels, 65535 on a side)."},
+      {Text("P5 70000 1 255\n"),
+       "Portable map image is too large (70000 x 1 pixels; the limit is 8192 x 8192 pixels, 65535 on a "
+       "side)."},
+      {Text("P5 20000 20000 255\n"),
+       "Portable map image is too large (20000 x 20000 pixels; the limit is 8192 x 8192 pixels, 65535 on a "
+       "side)."},
   };
   for (const auto& [bytes, message] : cases) EXPECT_EQ(MessageOf(DecodePortableMap, bytes), message);
 }
