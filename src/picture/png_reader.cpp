@@ -69,11 +69,8 @@ bool DecodePngFrame(png_structp png, png_infop info, size_t fileSize, PngLayout*
   png_set_chunk_malloc_max(png, kPngChunkLimit);
   // Texts, profiles and other ancillary data the composer never uses are skipped unread: libpng would
   // otherwise allocate and clear a buffer of whatever length such a chunk claims.
-  static const png_byte kSkippedChunks[] = {
-      't',  'E', 'X',  't', '\0', 'z',  'T', 'X',  't', '\0', 'i',  'T', 'X',  't', '\0', 'p', 'C',
-      'A',  'L', '\0', 's', 'C',  'A',  'L', '\0', 's', 'P',  'L',  'T', '\0', 'i', 'C',  'C', 'P',
-      '\0', 'e', 'X',  'I', 'f',  '\0', 'h', 'I',  'S', 'T',  '\0', 't', 'I',  'M', 'E',  '\0'};
-  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks,
+  static constexpr char kSkippedChunks[] = "tEXt\0zTXt\0iTXt\0pCAL\0sCAL\0sPLT\0iCCP\0eXIf\0hIST\0tIME";
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, reinterpret_cast<png_const_bytep>(kSkippedChunks),
                               static_cast<int>(sizeof kSkippedChunks / 5));
   png_read_info(png, info);
   int bitDepth = 0;
