@@ -1,10 +1,12 @@
 // Shared body of the picture reader fuzz targets: decode, check the result's shape, load it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <span>
+#include <utility>
 
 #include "raster/bitmap32.h"
 #include "raster/decoded_picture.h"
@@ -23,8 +25,15 @@ void FuzzDecoder(Decoder decode, std::span<const uint8_t> bytes) {
     // A reader that returns a picture whose pixels do not match its size is a bug, not bad input.
     if (picture.Width <= 0 || picture.Height <= 0 || picture.Pixels.size() != expected) std::abort();
     if (expected <= kFuzzAssignLimit) {
-      TBitmap32 surface;
-      surface.Assign(picture);
+      // Copying the picture and taking its store over must load the same pixels.
+      TBitmap32 copied;
+      copied.Assign(picture);
+      TDecodedPicture handed = picture;
+      TBitmap32 moved;
+      moved.Assign(std::move(handed));
+      if (!std::equal(copied.Bits(), copied.Bits() + copied.PixelCount(), moved.Bits(),
+                      moved.Bits() + moved.PixelCount()))
+        std::abort();
     }
   } catch (const Error&) {
     // Every refusal must arrive as our error type with a message; anything else escapes and is reported.

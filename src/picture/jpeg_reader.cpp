@@ -1,4 +1,5 @@
-// JPEG reading through libjpeg: full size, accurate inverse transform, smooth upsampling, always opaque.
+// JPEG reading through libjpeg: full size, accurate inverse transform, smooth upsampling, always opaque;
+// RGB, grey, and the CMYK and YCCK files of print work.
 #include <csetjmp>
 #include <cstdio>
 #include <string>
@@ -15,20 +16,21 @@ namespace {
 
 // A progressive file can repeat scans without end; real files use a few dozen.
 constexpr int kMaxJpegScans = 500;
-// 64 pixels per block, at least one bit per block, with room to spare.
+// 64 pixels per block and at least one bit per block (a Huffman-coded block takes two: a DC code and an
+// end of block), with room to spare.
 constexpr int64_t kMaxPixelsPerByte = 1024;
 
 // libjpeg leaves through longjmp: this struct and the decoding frame hold nothing with a destructor.
 struct JpegFailure {
   jpeg_error_mgr manager;
   jmp_buf jump;
-  int code;
+  char text[JMSG_LENGTH_MAX];  // libjpeg's own words for the failure
   bool tooManyScans;
 };
 
 void JpegErrorExit(j_common_ptr info) {
   auto* failure = reinterpret_cast<JpegFailure*>(info->err);
-  failure->code = info->err->msg_code;
+  info->err->format_message(info, failure->text);
   std::longjmp(failure->jump, 1);
 }
 
@@ -60,6 +62,25 @@ struct JpegSize {
   bool tooShort;
 };
 
+// CMYK (and YCCK, which libjpeg turns into CMYK) samples decoded into a row of TColor32 in place, made RGB
+// by the plain multiplicative rule. Files with an Adobe marker store the inks inverted, as Photoshop
+// writes them.
+void CmykRowToBgra(TColor32* row, size_t width, bool inverted) {
+  auto* bytes = reinterpret_cast<uint8_t*>(row);
+  for (size_t x = 0; x < width; ++x) {
+    const uint8_t* s = bytes + 4 * x;
+    uint32_t c = s[0], m = s[1], y = s[2], k = s[3];
+    if (!inverted) {
+      c = 255 - c;
+      m = 255 - m;
+      y = 255 - y;
+      k = 255 - k;
+    }
+    // Now each is the share of light the ink lets through: red = (1 - C)(1 - K), rounded.
+    row[x] = Color32((c * k + 127) / 255, (m * k + 127) / 255, (y * k + 127) / 255);
+  }
+}
+
 bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const uint8_t* data, size_t size,
                      JpegSize* jpegSize, std::vector<TColor32>* pixels) {
   if (setjmp(failure->jump)) return false;
@@ -67,20 +88,21 @@ bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const u
   jpeg_read_header(info, TRUE);
   jpegSize->width = info->image_width;
   jpegSize->height = info->image_height;
-  if (info->image_width == 0 || info->image_height == 0 || info->image_width > kMaxPictureSide ||
-      info->image_height > kMaxPictureSide ||
-      int64_t{info->image_width} * info->image_height > kMaxPicturePixels) {
+  if (!PictureSizeAllowed(info->image_width, info->image_height)) {
     jpegSize->tooLarge = true;
     return false;
   }
-  // A file of several scans is buffered whole; every block of the first scan costs at least one bit,
-  // so a picture larger than the file can hold is refused before that buffer is allocated.
-  if (jpeg_has_multiple_scans(info) &&
-      int64_t{info->image_width} * info->image_height > kMaxPixelsPerByte * int64_t(size)) {
+  // A picture larger than the file can hold is refused before anything is allocated for it: else a
+  // few hundred corrupt bytes decode (as blank blocks) to a picture of 2^26 pixels, and a file of several
+  // scans would even be buffered whole first.
+  if (int64_t{info->image_width} * info->image_height > kMaxPixelsPerByte * int64_t(size)) {
     jpegSize->tooShort = true;
     return false;
   }
-  info->out_color_space = JCS_EXT_BGRA;  // TColor32's byte order, alpha filled with 255
+  const bool cmyk = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK;
+  const bool inverted = cmyk && info->saw_Adobe_marker;
+  // TColor32's byte order with alpha 255; four CMYK bytes fill the same room and are converted per row.
+  info->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
   info->dct_method = JDCT_ISLOW;
   info->do_fancy_upsampling = TRUE;
   info->scale_num = 1;
@@ -91,8 +113,9 @@ bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const u
   pixels->reserve(width * height);
   while (info->output_scanline < info->output_height) {
     pixels->resize((info->output_scanline + size_t{1}) * width);
-    JSAMPROW row = reinterpret_cast<JSAMPROW>(pixels->data() + info->output_scanline * width);
-    jpeg_read_scanlines(info, &row, 1);
+    TColor32* target = pixels->data() + info->output_scanline * width;
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(target);
+    if (jpeg_read_scanlines(info, &row, 1) == 1 && cmyk) CmykRowToBgra(target, width, inverted);
   }
   jpeg_finish_decompress(info);
   return height > 0;
@@ -115,12 +138,12 @@ TDecodedPicture DecodeJpeg(std::span<const uint8_t> bytes) {
 
   JpegSize size{};
   TDecodedPicture picture;
-  if (bytes.empty()) throw Error("JPEG error #" + std::to_string(JERR_INPUT_EMPTY));
+  if (bytes.empty()) throw Error("JPEG image is not valid. The file is empty.");
   if (!DecodeJpegFrame(&handle.info, &failure, bytes.data(), bytes.size(), &size, &picture.Pixels)) {
     if (size.tooLarge) CheckPictureSize("JPEG", size.width, size.height);
     if (size.tooShort) throw Error("JPEG image is not valid. The picture data is too short for its size.");
     if (failure.tooManyScans) throw Error("JPEG image is not valid: too many scans.");
-    throw Error("JPEG error #" + std::to_string(failure.code));
+    throw Error(std::string("JPEG image is not valid. ") + failure.text + ".");
   }
   picture.Kind = TPictureKind::Other;
   picture.Width = static_cast<int32_t>(size.width);

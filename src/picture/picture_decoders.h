@@ -8,12 +8,19 @@
 
 namespace mirelane {
 
-// Largest picture any reader accepts: each side at most 65535 and at most 2^28 pixels.
+// Largest picture any reader accepts: as many pixels as 8192 x 8192 (256 MiB decoded), in any shape up to
+// 65535 on a side, so that a long banner still loads while a small file cannot claim gigabytes.
 constexpr int64_t kMaxPictureSide = 65535;
-constexpr int64_t kMaxPicturePixels = int64_t{1} << 28;
+constexpr int64_t kMaxPicturePixels = int64_t{1} << 26;
 
-// Throws "<format> image is too large (W x H pixels)" or "<format> image has no pixels" before anything big
-// is allocated.
+// Whether a picture of this size may be decoded: it has pixels and stays within both limits.
+constexpr bool PictureSizeAllowed(int64_t width, int64_t height) {
+  return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+         width * height <= kMaxPicturePixels;
+}
+
+// Throws "<format> image is too large (W x H pixels; ...)" or "<format> image has no pixels" before
+// anything picture-sized is allocated.
 void CheckPictureSize(const char* format, int64_t width, int64_t height);
 
 TDecodedPicture DecodePng(std::span<const uint8_t> bytes);

@@ -86,18 +86,33 @@ class TFileHandle {
   int fd_;
 };
 
+Error CannotOpen(const std::string& fileName, const std::string& reason) {
+  return Error("Cannot open file \"" + fileName + "\". " + reason);
+}
+
+// A named pipe, device or socket would block or never end; only regular files are read as pictures.
+void RefuseSpecialFile(const std::string& fileName, mode_t mode) {
+  if (S_ISREG(mode)) return;
+  if (S_ISDIR(mode)) throw CannotOpen(fileName, std::strerror(EISDIR));
+  const char* kind = S_ISFIFO(mode)                   ? "a named pipe"
+                     : S_ISSOCK(mode)                 ? "a socket"
+                     : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                                                      : "not a regular file";
+  throw CannotOpen(fileName, std::string("It is ") + kind + ", not a picture file.");
+}
+
 std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
-  auto fail = [&fileName](int code) {
-    return Error("Cannot open file \"" + fileName + "\". " + std::strerror(code));
-  };
-  TFileHandle file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.Get() < 0) throw fail(errno);
+  auto fail = [&fileName](int code) { return CannotOpen(fileName, std::strerror(code)); };
+  // Judged before opening, so that opening a pipe or a device never waits or acts.
   struct stat info {};
+  if (::stat(fileName.c_str(), &info) != 0) throw fail(errno);
+  RefuseSpecialFile(fileName, info.st_mode);
+  // Without blocking, in case the name was replaced by a pipe in between; fstat judges what was opened.
+  TFileHandle file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (file.Get() < 0) throw fail(errno);
   if (::fstat(file.Get(), &info) != 0) throw fail(errno);
-  if (S_ISDIR(info.st_mode)) throw fail(EISDIR);
-  if (!S_ISREG(info.st_mode)) throw fail(EINVAL);
-  if (info.st_size > kMaxPictureFileBytes)
-    throw Error("Cannot open file \"" + fileName + "\". The file is too large for a picture.");
+  RefuseSpecialFile(fileName, info.st_mode);
+  if (info.st_size > kMaxPictureFileBytes) throw CannotOpen(fileName, "The file is too large for a picture.");
   std::vector<uint8_t> bytes(static_cast<size_t>(info.st_size));
   size_t done = 0;
   while (done < bytes.size()) {
@@ -145,11 +160,19 @@ TDecodedPicture ReadPictureFromMemory(const std::string& extension, std::span<co
 
 TDecodedPicture ReadPicture(const std::string& fileName) {
   const TPictureFormat& format = PictureFormatFor(FileExtension(fileName));
+  // The reader's own reason, behind the name of the file it concerns.
+  auto cannotRead = [&fileName](const std::string& reason) {
+    return Error("Cannot read file \"" + fileName + "\". " + reason);
+  };
   try {
     const std::vector<uint8_t> bytes = ReadWholeFile(fileName);
-    return format.Reader(bytes);
+    try {
+      return format.Reader(bytes);
+    } catch (const Error& e) {
+      throw cannotRead(e.what());
+    }
   } catch (const std::bad_alloc&) {
-    throw Error("There is not enough memory to load the picture \"" + fileName + "\".");
+    throw cannotRead("There is not enough memory to load the picture.");
   }
 }
 
@@ -171,10 +194,12 @@ std::string PictureFileFilter() {
 }
 
 void CheckPictureSize(const char* format, int64_t width, int64_t height) {
+  static_assert(kMaxPicturePixels == 8192 * 8192, "the message below names the pixel limit as a square");
   if (width <= 0 || height <= 0) throw Error(std::string(format) + " image has no pixels.");
-  if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels)
+  if (!PictureSizeAllowed(width, height))
     throw Error(std::string(format) + " image is too large (" + std::to_string(width) + " x " +
-                std::to_string(height) + " pixels).");
+                std::to_string(height) + " pixels; the limit is 8192 x 8192 pixels, " +
+                std::to_string(kMaxPictureSide) + " on a side).");
 }
 
 }  // namespace mirelane

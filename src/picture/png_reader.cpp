@@ -67,12 +67,17 @@ bool DecodePngFrame(png_structp png, png_infop info, size_t fileSize, PngLayout*
   png_set_user_limits(png, static_cast<png_uint_32>(kMaxPictureSide),
                       static_cast<png_uint_32>(kMaxPictureSide));
   png_set_chunk_malloc_max(png, kPngChunkLimit);
+  // Texts, profiles and other ancillary data the composer never uses are skipped unread: libpng would
+  // otherwise allocate and clear a buffer of whatever length such a chunk claims.
+  static constexpr char kSkippedChunks[] = "tEXt\0zTXt\0iTXt\0pCAL\0sCAL\0sPLT\0iCCP\0eXIf\0hIST\0tIME";
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, reinterpret_cast<png_const_bytep>(kSkippedChunks),
+                              static_cast<int>(sizeof kSkippedChunks / 5));
   png_read_info(png, info);
   int bitDepth = 0;
   int interlace = 0;
   png_get_IHDR(png, info, &layout->width, &layout->height, &bitDepth, &layout->colorType, &interlace, nullptr,
                nullptr);
-  if (static_cast<int64_t>(layout->width) * layout->height > kMaxPicturePixels) {
+  if (!PictureSizeAllowed(layout->width, layout->height)) {
     layout->tooLarge = true;
     return false;
   }

@@ -107,10 +107,19 @@ TDecodedPicture DecodePsd(std::span<const uint8_t> bytes) {
   } else {
     PsdFail("The compression is not supported");
   }
-  std::vector<uint8_t> planes(planeSize * used);  // 8-bit samples, one plane per channel
+  TDecodedPicture picture;
+  picture.Kind = TPictureKind::Bitmap;
+  picture.Width = static_cast<int32_t>(width);
+  picture.Height = static_cast<int32_t>(height);
+  picture.BitsPerPixel = hasAlpha ? 32 : 24;
+  // Each channel goes straight into one byte of the pixels (grey and palette indices into red), and
+  // the colours are finished in place afterwards.
+  picture.Pixels.assign(planeSize, 0xFF000000u);
   std::vector<uint8_t> row(rowBytes);
   size_t dataPos = compression == 1 ? pos + size_t{height} * channels * 2 : pos;
-  for (uint32_t c = 0; c < used; ++c)
+  for (uint32_t c = 0; c < used; ++c) {
+    const uint32_t shift = hasAlpha && c == used - 1 ? 24 : 16 - 8 * c;
+    const uint32_t keep = ~(0xFFu << shift);
     for (uint32_t y = 0; y < height; ++y) {
       const uint8_t* source = nullptr;
       if (compression == 0) {
@@ -124,29 +133,24 @@ TDecodedPicture DecodePsd(std::span<const uint8_t> bytes) {
         dataPos += packedLength;
         source = row.data();
       }
-      uint8_t* out = planes.data() + c * planeSize + size_t{y} * width;
-      for (size_t x = 0; x < width; ++x) out[x] = source[x * sampleBytes];  // the high byte
+      TColor32* out = picture.Pixels.data() + size_t{y} * width;
+      for (size_t x = 0; x < width; ++x)
+        out[x] = (out[x] & keep) | (uint32_t{source[x * sampleBytes]} << shift);  // the high byte
     }
-
-  TDecodedPicture picture;
-  picture.Kind = TPictureKind::Bitmap;
-  picture.Width = static_cast<int32_t>(width);
-  picture.Height = static_cast<int32_t>(height);
-  picture.BitsPerPixel = hasAlpha ? 32 : 24;
-  picture.Pixels.resize(planeSize);
-  for (size_t i = 0; i < planeSize; ++i) {
-    const uint32_t a = hasAlpha ? planes[(used - 1) * planeSize + i] : 255;
-    uint32_t r = planes[i], g = r, b = r;
+  }
+  for (TColor32& p : picture.Pixels) {
+    const uint32_t a = AlphaOf(p);
+    uint32_t r = RedOf(p), g = r, b = r;
     if (mode == kModeRgb) {
-      g = planes[planeSize + i];
-      b = planes[2 * planeSize + i];
+      g = GreenOf(p);
+      b = BlueOf(p);
     } else if (mode == kModeIndexed) {
       // The table holds 256 reds, then 256 greens, then 256 blues.
       g = colourData[256 + r];
       b = colourData[512 + r];
       r = colourData[r];
     }
-    picture.Pixels[i] = Color32(RemoveWhiteMatte(r, a), RemoveWhiteMatte(g, a), RemoveWhiteMatte(b, a), a);
+    p = Color32(RemoveWhiteMatte(r, a), RemoveWhiteMatte(g, a), RemoveWhiteMatte(b, a), a);
   }
   return picture;
 }

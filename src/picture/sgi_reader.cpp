@@ -1,5 +1,6 @@
 // SGI image files (sgi, rgb, rgba, bw): 1 to 4 channels of 8 or 16 bits, plain or run-length coded.
 #include <string>
+#include <vector>
 
 #include "picture/byte_reader.h"
 #include "picture/picture_decoders.h"
@@ -66,46 +67,29 @@ TDecodedPicture DecodeSgi(std::span<const uint8_t> bytes) {
   // Channel planes, each stored bottom row first.
   if (storage == 0 && !in.Has(512, width * height * bpc * channels)) SgiFail("The picture data is truncated");
   if (storage == 1 && !in.Has(512, height * zSize * 8)) SgiFail("The row table is truncated");
-  std::vector<uint8_t> plane(width * height * channels);
-  if (storage == 0) {
-    for (size_t i = 0; i < plane.size(); ++i) plane[i] = bytes[512 + i * bpc];
-  } else {
-    for (uint32_t c = 0; c < channels; ++c)
-      for (size_t row = 0; row < height; ++row) {
-        uint32_t start = 0;
-        in.U32Be(512 + 4 * (c * height + row), start);
-        ExpandSgiRow(bytes, start, bpc, width, plane.data() + (c * height + row) * width);
-      }
-  }
-
   TDecodedPicture picture;
   picture.Kind = TPictureKind::Bitmap;
   picture.Width = static_cast<int32_t>(width);
   picture.Height = static_cast<int32_t>(height);
   picture.BitsPerPixel = channels == 2 || channels == 4 ? 32 : (channels == 1 ? 8 : 24);
-  picture.Pixels.resize(width * height);
-  const size_t planeSize = width * height;
-  for (size_t y = 0; y < height; ++y) {
-    const size_t fileRow = height - 1 - y;
-    TColor32* dst = picture.Pixels.data() + y * width;
-    for (size_t x = 0; x < width; ++x) {
-      const size_t at = fileRow * width + x;
-      const uint8_t first = plane[at];
-      switch (channels) {
-        case 1:
-          dst[x] = Color32(first, first, first);
-          break;
-        case 2:
-          dst[x] = Color32(first, first, first, plane[planeSize + at]);
-          break;
-        case 3:
-          dst[x] = Color32(first, plane[planeSize + at], plane[2 * planeSize + at]);
-          break;
-        default:
-          dst[x] =
-              Color32(first, plane[planeSize + at], plane[2 * planeSize + at], plane[3 * planeSize + at]);
-          break;
+  // Each channel row goes straight into its byte of the pixels: grey fills red, green and blue at once.
+  picture.Pixels.assign(width * height, 0xFF000000u);
+  std::vector<uint8_t> samples(width);
+  for (uint32_t c = 0; c < channels; ++c) {
+    const bool alphaChannel = c == channels - 1 && (channels == 2 || channels == 4);
+    const uint32_t spread = alphaChannel ? 0x01000000u : (channels <= 2 ? 0x010101u : 0x010000u >> (8 * c));
+    const uint32_t keep = ~(spread * 0xFFu);
+    for (size_t row = 0; row < height; ++row) {  // stored bottom row first
+      if (storage == 0) {
+        const size_t start = 512 + (c * height + row) * width * bpc;
+        for (size_t x = 0; x < width; ++x) samples[x] = bytes[start + x * bpc];  // the high byte
+      } else {
+        uint32_t start = 0;
+        in.U32Be(512 + 4 * (c * height + row), start);
+        ExpandSgiRow(bytes, start, bpc, width, samples.data());
       }
+      TColor32* dst = picture.Pixels.data() + (height - 1 - row) * width;
+      for (size_t x = 0; x < width; ++x) dst[x] = (dst[x] & keep) | (samples[x] * spread);
     }
   }
   return picture;

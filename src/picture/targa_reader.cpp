@@ -76,7 +76,9 @@ TDecodedPicture DecodeTarga(std::span<const uint8_t> bytes) {
 
   const size_t count = size_t{width} * height;
   if (!runLength && !in.Has(pos, count * pixelBytes)) TargaFail("The picture data is truncated");
-  std::vector<TColor32> filePixels;
+  // Pixels land in file order in the picture itself and are put in place there afterwards.
+  TDecodedPicture picture;
+  std::vector<TColor32>& filePixels = picture.Pixels;
   filePixels.reserve(count);
   if (!runLength) {
     for (size_t i = 0; i < count; ++i, pos += pixelBytes)
@@ -102,17 +104,17 @@ TDecodedPicture DecodeTarga(std::span<const uint8_t> bytes) {
   // Rows are stored bottom first unless descriptor bit 5 says top first; bit 4 mirrors them.
   const bool topFirst = (descriptor & 0x20) != 0;
   const bool rightToLeft = (descriptor & 0x10) != 0;
-  TDecodedPicture picture;
   picture.Kind = TPictureKind::Bitmap;
   picture.Width = static_cast<int32_t>(width);
   picture.Height = static_cast<int32_t>(height);
-  picture.Pixels.resize(count);
-  for (size_t fileRow = 0; fileRow < height; ++fileRow) {
-    const size_t y = topFirst ? fileRow : height - 1 - fileRow;
-    const TColor32* src = filePixels.data() + fileRow * width;
-    TColor32* dst = picture.Pixels.data() + y * width;
-    for (size_t x = 0; x < width; ++x) dst[rightToLeft ? width - 1 - x : x] = src[x];
-  }
+  const auto rowStart = [&filePixels, width](size_t y) {
+    return filePixels.begin() + static_cast<ptrdiff_t>(y * width);
+  };
+  if (!topFirst)
+    for (size_t y = 0; y < height / 2; ++y)
+      std::swap_ranges(rowStart(y), rowStart(y + 1), rowStart(height - 1 - y));
+  if (rightToLeft)
+    for (size_t y = 0; y < height; ++y) std::reverse(rowStart(y), rowStart(y + 1));
   // Alpha counts only in 32-bit pixels or palettes, and only when some of it is set.
   const bool mayHaveAlpha = (baseType == 2 && depth == 32) || (baseType == 1 && mapEntryBits == 32);
   bool anyAlpha = false;

@@ -54,13 +54,15 @@ int TiffMap(thandle_t, void**, toff_t*) {
 }
 void TiffUnmap(thandle_t, void*, toff_t) {}
 
-int TiffError(TIFF*, void* userData, const char* module, const char* format, va_list args) {
+int TiffError(TIFF*, void* userData, const char*, const char* format, va_list args) {
   auto* source = static_cast<TiffSource*>(userData);
   if (source->message[0] != 0) return 1;  // keep the first error: it names the cause
   char text[160];
   std::vsnprintf(text, sizeof text, format, args);
-  std::snprintf(source->message, sizeof source->message, "%s%s%s", module != nullptr ? module : "",
-                module != nullptr ? ": " : "", text);
+  // The module is libtiff's function, and texts start with the file name, which it has none of here.
+  const char* start = text;
+  while (*start == ':' || *start == ' ') ++start;
+  std::snprintf(source->message, sizeof source->message, "%s", start);
   return 1;
 }
 
@@ -117,6 +119,55 @@ TColor32 Unpremultiply(uint32_t abgr) {
   return Color32(r, g, b, a);
 }
 
+// 8-bit RGB or grey in one plane of strips, with no extra sample or one of unassociated alpha: the common
+// layout that can be read as stored, without libtiff's RGBA interface premultiplying the alpha on the way.
+struct TStraightLayout {
+  bool readable = false;
+  bool grey = false;
+  bool alpha = false;
+  uint16_t samples = 0;
+};
+
+TStraightLayout StraightLayoutOf(TIFF* tiff) {
+  uint16_t bits = 0, samples = 0, planar = 0, photometric = 0, orientation = 0, extraCount = 0;
+  uint16_t* extra = nullptr;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extra);
+  if (TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) != 1) return {};
+  TStraightLayout layout;
+  layout.grey = photometric == PHOTOMETRIC_MINISBLACK;
+  const uint16_t colours = layout.grey ? 1 : 3;
+  layout.alpha = extraCount == 1 && extra != nullptr && extra[0] == EXTRASAMPLE_UNASSALPHA;
+  layout.samples = samples;
+  layout.readable = bits == 8 && planar == PLANARCONFIG_CONTIG && orientation == ORIENTATION_TOPLEFT &&
+                    !TIFFIsTiled(tiff) && (layout.grey || photometric == PHOTOMETRIC_RGB) &&
+                    samples == colours + (layout.alpha ? 1 : 0) && (extraCount == 0 || layout.alpha);
+  return layout;
+}
+
+// Rows as stored, one scanline at a time into the picture; false when libtiff cannot deliver one.
+bool ReadStraightRows(TIFF* tiff, const TStraightLayout& layout, uint32_t width, uint32_t height,
+                      std::vector<TColor32>& pixels) {
+  const tmsize_t rowBytes = TIFFScanlineSize(tiff);
+  if (rowBytes < static_cast<tmsize_t>(width) * layout.samples) return false;
+  std::vector<uint8_t> row(static_cast<size_t>(rowBytes));
+  for (uint32_t y = 0; y < height; ++y) {
+    if (TIFFReadScanline(tiff, row.data(), y, 0) != 1) return false;
+    const size_t at = pixels.size();
+    pixels.resize(at + width);
+    TColor32* out = pixels.data() + at;
+    const uint8_t* s = row.data();
+    for (uint32_t x = 0; x < width; ++x, s += layout.samples) {
+      const uint32_t a = layout.alpha ? s[layout.samples - 1] : 255;
+      out[x] = layout.grey ? Color32(s[0], s[0], s[0], a) : Color32(s[0], s[1], s[2], a);
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 TDecodedPicture DecodeTiff(std::span<const uint8_t> bytes) {
@@ -127,8 +178,8 @@ TDecodedPicture DecodeTiff(std::span<const uint8_t> bytes) {
   TIFFOpenOptionsSetWarningHandlerExtR(options.options, TiffIgnoreWarning, &source);
   TIFFOpenOptionsSetMaxSingleMemAlloc(options.options, kTiffAllocationLimit);
   TiffHandle handle;
-  handle.tiff = TIFFClientOpenExt("picture.tif", "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose,
-                                  TiffSize, TiffMap, TiffUnmap, options.options);
+  handle.tiff = TIFFClientOpenExt("", "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize,
+                                  TiffMap, TiffUnmap, options.options);
   if (handle.tiff == nullptr) TiffFail(source, "The file is not a TIFF file");
 
   uint32_t width = 0;
@@ -137,6 +188,19 @@ TDecodedPicture DecodeTiff(std::span<const uint8_t> bytes) {
       TIFFGetField(handle.tiff, TIFFTAG_IMAGELENGTH, &height) != 1)
     TiffFail(source, "The picture size is missing");
   CheckPictureSize("TIFF", width, height);
+
+  const TStraightLayout straight = StraightLayoutOf(handle.tiff);
+  if (straight.readable) {
+    TDecodedPicture picture;
+    picture.Pixels.reserve(size_t{width} * height);
+    if (!ReadStraightRows(handle.tiff, straight, width, height, picture.Pixels) || source.message[0] != 0)
+      TiffFail(source, "The picture data cannot be read");
+    picture.Kind = TPictureKind::Bitmap;
+    picture.Width = static_cast<int32_t>(width);
+    picture.Height = static_cast<int32_t>(height);
+    picture.BitsPerPixel = straight.alpha ? 32 : 24;
+    return picture;
+  }
 
   char reason[1024] = {};
   if (TIFFRGBAImageOK(handle.tiff, reason) != 1)

@@ -358,38 +358,50 @@ TColor32 RenderOver(TColor32 p, TColor32 background) {
          (mix(GreenOf(p), GreenOf(background)) << 8) | mix(BlueOf(p), BlueOf(background));
 }
 
-}  // namespace
+// An icon pixel judged by rendering it on white and on red: where both look the same it is opaque,
+// where neither shows any of it it is clear (white colour bytes). A partly covered pixel, which only an
+// icon with its own graded alpha has, keeps that alpha: the two renderings differ by exactly that much.
+TColor32 JudgeIconPixel(TColor32 p) {
+  const TColor32 onWhite = RenderOver(p, 0xFFFFFFFFu);
+  if (onWhite == RenderOver(p, 0xFFFF0000u)) return onWhite;
+  return AlphaOf(p) == 0 ? (onWhite & 0x00FFFFFFu) : p;
+}
 
-void TBitmap32::Assign(const TDecodedPicture& picture) {
+void CheckPictureData(const TDecodedPicture& picture) {
   if (picture.Width < 0 || picture.Height < 0 ||
       picture.Pixels.size() != static_cast<size_t>(picture.Width) * static_cast<size_t>(picture.Height))
     throw Error("Invalid picture data");
+}
+
+// The alpha rules of a bitmap or icon picture, applied to its pixels where they already lie.
+void ApplyPictureAlphaRules(const TDecodedPicture& picture, std::vector<TColor32>& pixels) {
+  if (picture.Kind == TPictureKind::IconOrMetafile) {
+    for (TColor32& p : pixels) p = JudgeIconPixel(p);
+    return;
+  }
+  if (picture.BitsPerPixel < 32)
+    for (TColor32& p : pixels) p |= 0xFF000000u;
+  if (picture.TransparentColor) {
+    const TColor32 key = ColorToColor32(*picture.TransparentColor) & 0x00FFFFFFu;
+    for (TColor32& p : pixels)
+      if ((p & 0x00FFFFFFu) == key) p &= 0x00FFFFFFu;
+  }
+}
+
+}  // namespace
+
+void TBitmap32::Assign(const TDecodedPicture& picture) {
+  CheckPictureData(picture);
   BeginUpdate();
   try {
     SetSize(picture.Width, picture.Height);
-    switch (picture.Kind) {
-      case TPictureKind::Bitmap:
-        std::copy(picture.Pixels.begin(), picture.Pixels.end(), bits_.begin());
-        if (picture.BitsPerPixel < 32) ResetAlpha(255);
-        if (picture.TransparentColor) {
-          const TColor32 key = ColorToColor32(*picture.TransparentColor) & 0x00FFFFFFu;
-          for (auto& p : bits_)
-            if ((p & 0x00FFFFFFu) == key) p &= 0x00FFFFFFu;
-        }
-        break;
-      case TPictureKind::IconOrMetafile:
-        // Rendered once on white and once on red: only pixels that look the same on both are opaque.
-        for (size_t i = 0; i < bits_.size(); ++i) {
-          const TColor32 onWhite = RenderOver(picture.Pixels[i], 0xFFFFFFFFu);
-          const TColor32 onRed = RenderOver(picture.Pixels[i], 0xFFFF0000u);
-          bits_[i] = onWhite == onRed ? onWhite : (onWhite & 0x00FFFFFFu);
-        }
-        break;
-      case TPictureKind::Other:
-        // The picture draws itself over the current pixels; the result is always opaque.
-        for (size_t i = 0; i < bits_.size(); ++i) bits_[i] = BlendPixel(picture.Pixels[i], bits_[i]);
-        ResetAlpha(255);
-        break;
+    if (picture.Kind == TPictureKind::Other) {
+      // The picture draws itself over the current pixels (all 0 after a size change); always opaque.
+      for (size_t i = 0; i < bits_.size(); ++i) bits_[i] = BlendPixel(picture.Pixels[i], bits_[i]);
+      ResetAlpha(255);
+    } else {
+      std::copy(picture.Pixels.begin(), picture.Pixels.end(), bits_.begin());
+      ApplyPictureAlphaRules(picture, bits_);
     }
   } catch (...) {
     EndUpdate();
@@ -397,6 +409,42 @@ void TBitmap32::Assign(const TDecodedPicture& picture) {
   }
   EndUpdate();
   Changed();
+}
+
+void TBitmap32::Assign(TDecodedPicture&& picture) {
+  CheckPictureData(picture);
+  // A picture drawn over pixels already there needs both at once: that case keeps the copying form.
+  if (picture.Kind == TPictureKind::Other && picture.Width == width_ && picture.Height == height_) {
+    Assign(static_cast<const TDecodedPicture&>(picture));
+    return;
+  }
+  BeginUpdate();
+  try {
+    AdoptStore(picture.Width, picture.Height, std::move(picture.Pixels));
+    picture.Pixels.clear();
+    if (picture.Kind == TPictureKind::Other) {
+      for (TColor32& p : bits_) p = BlendPixel(p, 0) | 0xFF000000u;
+    } else {
+      ApplyPictureAlphaRules(picture, bits_);
+    }
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  Changed();
+}
+
+void TBitmap32::AdoptStore(int32_t width, int32_t height, std::vector<TColor32>&& pixels) {
+  const bool resized = width != width_ || height != height_;
+  bits_ = std::move(pixels);
+  width_ = width;
+  height_ = height;
+  clipRect_ = BoundsRect();
+  if (!resized) return;
+  HandleChanged();
+  Changed();
+  Resized();
 }
 
 void TBitmap32::AssignToPicture(TDecodedPicture& picture) const {

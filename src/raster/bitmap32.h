@@ -148,6 +148,8 @@ class TBitmap32 : public TCustomMap {
   void Assign(const TBitmap32* source);
   // Size and pixels of a decoded picture, with the alpha rules of its kind.
   void Assign(const TDecodedPicture& picture);
+  // The same, taking the picture's pixel store over instead of copying it: a large picture is held once.
+  void Assign(TDecodedPicture&& picture);
   // A 32-bit picture of this size holding every pixel's four bytes.
   void AssignToPicture(TDecodedPicture& picture) const;
   void CopyMapTo(TBitmap32& dst) const;
@@ -178,6 +180,8 @@ class TBitmap32 : public TCustomMap {
  private:
   enum class Turn { Quarter, Half, ThreeQuarters };
   void Rotate(TBitmap32* dst, Turn turn);
+  // Makes pixels (width x height of them) the surface's store, with the notifications of SetSize.
+  void AdoptStore(int32_t width, int32_t height, std::vector<TColor32>&& pixels);
 
   std::vector<TColor32> bits_;
   TDrawMode drawMode_ = dmOpaque;

@@ -171,19 +171,20 @@ Bytes IconDib(int32_t width, int32_t height, uint16_t bits, const Bytes& palette
   return dib;
 }
 
-TEST(DecodeIcon, ThirtyTwoBitAlphaDecidesOpaqueAndTransparent) {
+TEST(DecodeIcon, ThirtyTwoBitIconKeepsItsGradedAlpha) {
   // Bottom row (1, 2, 3, 255) (4, 5, 6, 0); top row (7, 8, 9, 255) (10, 11, 12, 128).
   const Bytes colours = {1, 2, 3, 255, 4, 5, 6, 0, 7, 8, 9, 255, 10, 11, 12, 128};
   const Bytes mask(8, 0);
   const TDecodedPicture icon = DecodeIcon(IconFile({{{2, 2}, IconDib(2, 2, 32, {}, colours, mask)}}));
   EXPECT_EQ(icon.Kind, TPictureKind::IconOrMetafile);
   EXPECT_EQ(icon.Pixels, (Pixels{0xFF090807u, 0x800C0B0Au, 0xFF030201u, 0x00060504u}));
-  // Through Assign only fully opaque pixels stay: the half-transparent one looks different on white and red.
-  const Pixels loaded = Load(icon);
-  EXPECT_EQ(loaded[0], 0xFF090807u);
-  EXPECT_EQ(AlphaOf(loaded[1]), 0u);
-  EXPECT_EQ(loaded[2], 0xFF030201u);
-  EXPECT_EQ(AlphaOf(loaded[3]), 0u);
+  // Through Assign opaque pixels stay, clear ones show white, and the half-covered one keeps its alpha.
+  EXPECT_EQ(Load(icon), (Pixels{0xFF090807u, 0x800C0B0Au, 0xFF030201u, 0x00FFFFFFu}));
+
+  // A soft edge: every level of alpha survives loading.
+  const Bytes soft = {9, 9, 9, 1, 9, 9, 9, 64, 9, 9, 9, 200, 9, 9, 9, 254};
+  const TDecodedPicture edge = DecodeIcon(IconFile({{{4, 1}, IconDib(4, 1, 32, {}, soft, Bytes(4, 0))}}));
+  EXPECT_EQ(Load(edge), (Pixels{0x01090909u, 0x40090909u, 0xC8090909u, 0xFE090909u}));
 }
 
 TEST(DecodeIcon, AndMaskCutsTransparentPixelsOfAPalettedIcon) {

@@ -181,9 +181,9 @@ inline Bytes ReadFileBytes(const std::string& path) {
   return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// An 8-bit contiguous TIFF; with extraAlpha the last sample of each pixel is unassociated alpha.
+// An 8-bit contiguous TIFF; with extraAlpha the last sample of each pixel is alpha of the given kind.
 inline Bytes TiffFile(uint32_t width, uint32_t height, int samples, bool extraAlpha, const Bytes& data,
-                      uint16_t compression = COMPRESSION_NONE) {
+                      uint16_t compression = COMPRESSION_NONE, uint16_t alphaKind = EXTRASAMPLE_UNASSALPHA) {
   char name[] = "/tmp/mirelane_tiff_XXXXXX";
   const int fd = mkstemp(name);
   close(fd);
@@ -198,8 +198,7 @@ inline Bytes TiffFile(uint32_t width, uint32_t height, int samples, bool extraAl
   TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, height);
   TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
   if (extraAlpha) {
-    uint16_t kind = EXTRASAMPLE_UNASSALPHA;
-    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &kind);
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &alphaKind);
   }
   const size_t rowBytes = size_t{width} * static_cast<size_t>(samples);
   for (uint32_t y = 0; y < height; ++y)
@@ -257,6 +256,39 @@ inline Bytes JpegOfRepeatedRow(uint32_t width, uint32_t height, std::vector<JSAM
   jpeg_set_defaults(&info);
   if (progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
+  while (info.next_scanline < height) {
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&info, &r, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  Bytes out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
+// A JPEG of one CMYK colour, stored as CMYK or YCCK, with or without the Adobe marker; the samples are
+// written as given (an Adobe file conventionally holds them inverted).
+inline Bytes CmykJpeg(uint32_t width, uint32_t height, const std::vector<JSAMPLE>& cmyk, J_COLOR_SPACE stored,
+                      bool adobeMarker) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = width;
+  info.image_height = height;
+  info.input_components = 4;
+  info.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&info);
+  jpeg_set_colorspace(&info, stored);
+  info.write_Adobe_marker = adobeMarker ? TRUE : FALSE;
+  jpeg_set_quality(&info, 100, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row;
+  for (uint32_t x = 0; x < width; ++x) row.insert(row.end(), cmyk.begin(), cmyk.end());
   while (info.next_scanline < height) {
     JSAMPROW r = row.data();
     jpeg_write_scanlines(&info, &r, 1);

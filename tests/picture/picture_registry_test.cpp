@@ -1,5 +1,8 @@
 // The picture registry: extension lookup, the dialog filter and ReadPicture's own failures.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "picture/decode_checks.h"
 #include "picture/picture_fixtures.h"
@@ -97,11 +100,29 @@ TEST(ReadPicture, LooksUpTheExtensionBeforeOpeningTheFile) {
             "Cannot open file \"" + missing + "\". No such file or directory");
 }
 
-TEST(ReadPicture, AFolderCannotBeOpenedAsAPicture) {
+TEST(ReadPicture, OnlyRegularFilesAreOpenedAndOthersFailAtOnce) {
   fixtures::TempFolder folder;
-  const std::string path = folder.File("looks.png");
-  std::filesystem::create_directory(path);
-  EXPECT_EQ(MessageOf([&] { ReadPicture(path); }), "Cannot open file \"" + path + "\". Is a directory");
+  const std::string directory = folder.File("looks.png");
+  std::filesystem::create_directory(directory);
+  // Nobody ever writes to this pipe: a reader that opened it for reading would wait for ever.
+  const std::string pipe = folder.File("pipe.bmp");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const std::string device = folder.File("null.jpg");
+  std::filesystem::create_symlink("/dev/null", device);
+  const struct {
+    std::string path;
+    std::string reason;
+  } cases[] = {
+      {directory, "Is a directory"},
+      {pipe, "It is a named pipe, not a picture file."},
+      {device, "It is a device, not a picture file."},
+  };
+  for (const auto& c : cases) {
+    TBitmap32 surface(1, 1);
+    EXPECT_EQ(MessageOf([&] { LoadFromFile(surface, c.path); }),
+              "Cannot open file \"" + c.path + "\". " + c.reason);
+    EXPECT_EQ(surface.Width(), 1);
+  }
 }
 
 TEST(ReadPicture, UpperAndLowerCaseExtensionsReadTheSame) {
@@ -122,6 +143,10 @@ TEST(ReadPicture, ContentIsReadByTheExtensionsReaderWithoutSniffing) {
   const std::string path = folder.File("really_a_jpeg.png");
   fixtures::WriteBytes(path, EncodeJpg(TBitmap32(2, 2), 96));
   EXPECT_EQ(MessageOf([&] { ReadPicture(path); }),
+            "Cannot read file \"" + path + "\". Cannot load image. Invalid or unexpected PNG image format.");
+  // Without a file there is no name to give: the reader's reason alone.
+  const Bytes jpg = EncodeJpg(TBitmap32(2, 2), 96);
+  EXPECT_EQ(MessageOf([&] { ReadPictureFromMemory("png", jpg); }),
             "Cannot load image. Invalid or unexpected PNG image format.");
 }
 
@@ -131,7 +156,8 @@ TEST(LoadFromFile, KeepsThePreviousPictureWhenReadingFails) {
   fixtures::WriteBytes(broken, Bytes{'B', 'M', 1, 2, 3});
   TBitmap32 surface(2, 1);
   surface.Clear(0x80112233u);
-  EXPECT_EQ(MessageOf([&] { LoadFromFile(surface, broken); }), "Bitmap image is not valid");
+  EXPECT_EQ(MessageOf([&] { LoadFromFile(surface, broken); }),
+            "Cannot read file \"" + broken + "\". Bitmap image is not valid");
   EXPECT_EQ(MessageOf([&] { LoadFromFile(surface, folder.File("gone.gif")); }).rfind("Cannot open file", 0),
             0u);
   ASSERT_EQ(surface.Width(), 2);

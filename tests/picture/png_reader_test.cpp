@@ -170,11 +170,43 @@ TEST(DecodePng, OversizedPicturesAreRefusedBeforeAllocation) {
 
 TEST(DecodePng, PictureLargerThanItsDataCanHoldIsRefused) {
   for (int interlace : {0, 1}) {
-    const Bytes png = fixtures::PngFile({{"IHDR", fixtures::Ihdr(16000, 16000, 8, 6, interlace)},
+    const Bytes png = fixtures::PngFile({{"IHDR", fixtures::Ihdr(8000, 8000, 8, 6, interlace)},
                                          {"IDAT", fixtures::Deflate(Bytes(100, 0))},
                                          {"IEND", {}}});
     EXPECT_EQ(MessageOf(png), "LZ77 decompression error.") << interlace;
   }
+}
+
+// A 57-byte file: IHDR, then an ancillary chunk claiming 2 GiB with nothing behind it, then IEND.
+Bytes ForgedChunkPng(const std::string& type) {
+  Bytes out = fixtures::PngFile({{"IHDR", fixtures::Ihdr(1, 1, 8, 0)}});
+  fixtures::Be32(out, 0x7FFFFFF0u);
+  out.insert(out.end(), type.begin(), type.end());
+  fixtures::Be32(out, 0);
+  fixtures::AppendChunk(out, "IEND", {});
+  return out;
+}
+
+TEST(DecodePng, AncillaryChunksWithForgedLengthsFailWithoutReadingThem) {
+  for (const char* type : {"tEXt", "zTXt", "iTXt", "pCAL", "sCAL", "sPLT", "iCCP", "eXIf"}) {
+    const Bytes png = ForgedChunkPng(type);
+    ASSERT_EQ(png.size(), 57u);
+    EXPECT_EQ(MessageOf(png), "Cannot load PNG image. The file is truncated.") << type;
+  }
+}
+
+TEST(DecodePng, TextAndProfileChunksAreSkipped) {
+  const Bytes deflatedText = fixtures::Deflate(Bytes{'h', 'i'});
+  Bytes ztxt = {'k', 0, 0};
+  ztxt.insert(ztxt.end(), deflatedText.begin(), deflatedText.end());
+  const std::vector<PngChunk> extra = {
+      {"tEXt", {'k', 0, 'v'}},
+      {"zTXt", ztxt},
+      {"iTXt", {'k', 0, 0, 0, 0, 0, 'v'}},
+      {"tIME", {7, 233, 1, 2, 3, 4, 5}},
+  };
+  EXPECT_EQ(LoadPng(SimplePng(2, 1, 8, 0, {0, 200}, extra)),
+            (std::vector<TColor32>{0xFF000000u, 0xFFC8C8C8u}));
 }
 
 }  // namespace

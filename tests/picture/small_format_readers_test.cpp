@@ -42,6 +42,25 @@ TEST(DecodeTarga, ThirtyTwoBitsTopDownKeepAlpha) {
   EXPECT_EQ(Load(DecodeTarga(TargaFile(2, 1, 32, 0x28, pixels))), (Pixels{0x00030201u, 0xC8060504u}));
 }
 
+TEST(DecodeTarga, EveryStorageOrderEndsTopLeftFirst) {
+  // Four pixels 1, 2, 3, 4 in file order on a 2 x 2 picture.
+  const Bytes pixels = {1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0};
+  const struct {
+    uint8_t descriptor;
+    Pixels expected;
+  } cases[] = {
+      {0x00, {0xFF000003u, 0xFF000004u, 0xFF000001u, 0xFF000002u}},  // bottom row first
+      {0x20, {0xFF000001u, 0xFF000002u, 0xFF000003u, 0xFF000004u}},  // top row first
+      {0x10, {0xFF000004u, 0xFF000003u, 0xFF000002u, 0xFF000001u}},  // bottom first, right to left
+      {0x30, {0xFF000002u, 0xFF000001u, 0xFF000004u, 0xFF000003u}},  // top first, right to left
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Load(DecodeTarga(TargaFile(2, 2, 24, c.descriptor, pixels))), c.expected) << int(c.descriptor);
+  // An odd number of rows keeps its middle row.
+  EXPECT_EQ(Load(DecodeTarga(TargaFile(1, 3, 24, 0, {1, 0, 0, 2, 0, 0, 3, 0, 0}))),
+            (Pixels{0xFF000003u, 0xFF000002u, 0xFF000001u}));
+}
+
 TEST(DecodeTarga, BrokenFilesFailWithAMessage) {
   Bytes runs = TargaFile(4, 1, 24, 0, {0x82, 1, 2, 3});  // a run of 3, then nothing
   runs[2] = 10;
@@ -93,6 +112,33 @@ TEST(DecodePsd, AlphaIsKeptAndTheWhiteMatteRemoved) {
             (Pixels{0x000A1E32u, 0x33FF0082u}));
 }
 
+TEST(DecodePsd, GreyAndIndexedPlanes) {
+  Bytes grey = PsdFile(2, 1, 2, {40, 200, 255, 0});
+  grey[25] = 1;  // grey mode, with an alpha channel
+  EXPECT_EQ(Load(DecodePsd(grey)), (Pixels{0xFF282828u, 0x00C8C8C8u}));
+
+  Bytes indexed = Text("8BPS");
+  fixtures::Be16(indexed, 1);
+  indexed.insert(indexed.end(), 6, 0);
+  fixtures::Be16(indexed, 1);
+  fixtures::Be32(indexed, 1);
+  fixtures::Be32(indexed, 2);
+  fixtures::Be16(indexed, 8);
+  fixtures::Be16(indexed, 2);  // indexed
+  fixtures::Be32(indexed, 768);
+  Bytes table(768, 0);
+  table[1] = 11;        // red of entry 1
+  table[256 + 1] = 22;  // green
+  table[512 + 1] = 33;  // blue
+  table[2] = 255;
+  indexed.insert(indexed.end(), table.begin(), table.end());
+  fixtures::Be32(indexed, 0);
+  fixtures::Be32(indexed, 0);
+  fixtures::Be16(indexed, 0);
+  indexed.insert(indexed.end(), {1, 2});
+  EXPECT_EQ(Load(DecodePsd(indexed)), (Pixels{0xFF0B1621u, 0xFFFF0000u}));
+}
+
 TEST(DecodePsd, PackBitsRows) {
   Bytes planes;
   for (int c = 0; c < 3; ++c) fixtures::Be16(planes, 2);     // one row per channel, two bytes each
@@ -113,7 +159,9 @@ TEST(DecodePsd, BrokenFilesFailWithAMessage) {
   huge[14] = huge[18] = 0x01;  // 16 million rows and columns
   EXPECT_EQ(MessageOf(DecodePsd, Text("GIF89a")), "Photoshop image is not valid. The signature is missing.");
   EXPECT_EQ(MessageOf(DecodePsd, PsdFile(2, 2, 3, {1, 2})).rfind("Photoshop image is not valid. ", 0), 0u);
-  EXPECT_EQ(MessageOf(DecodePsd, huge), "Photoshop image is too large (16777218 x 16777217 pixels).");
+  EXPECT_EQ(MessageOf(DecodePsd, huge),
+            "Photoshop image is too large (16777218 x 16777217 pixels; the limit is 8192 x 8192 pixels, "
+            "65535 on a side).");
 }
 
 // ---- PCX ----
@@ -200,6 +248,24 @@ TEST(DecodeSgi, PlainRgbPlanesBottomRowFirst) {
   EXPECT_EQ(Load(DecodeSgi(file)), (Pixels{0xFF020406u, 0xFF010305u}));
 }
 
+TEST(DecodeSgi, GreyChannelsFillRedGreenAndBlue) {
+  const struct {
+    int channels;
+    Bytes planes;
+    Pixels expected;
+  } cases[] = {
+      {1, {10, 20}, {0xFF141414u, 0xFF0A0A0Au}},
+      {2, {10, 20, 0, 128}, {0x80141414u, 0x000A0A0Au}},
+      // Channels beyond the fourth are ignored.
+      {5, {1, 2, 3, 4, 5, 6, 7, 8, 9, 9}, {0x08020406u, 0x07010305u}},
+  };
+  for (const auto& c : cases) {
+    Bytes file = SgiHeader(0, 1, 2, c.channels);
+    file.insert(file.end(), c.planes.begin(), c.planes.end());
+    EXPECT_EQ(Load(DecodeSgi(file)), c.expected) << c.channels;
+  }
+}
+
 TEST(DecodeSgi, RunLengthRgbaKeepsAlpha) {
   Bytes file = SgiHeader(1, 3, 1, 4);
   // Four rows (one per channel): the start table, the length table, then the runs.
@@ -260,8 +326,12 @@ TEST(DecodePortableMap, FailureMessages) {
       {Text("P6 1 1 255"), "Portable map image is not valid. The header is not terminated."},
       {Text("P1 2 1 1 x"), "Portable map image is not valid. A pixel is missing."},
       {Text("P5 99999999999 1 255\n"), "Portable map image is not valid. A number is too large."},
-      {Text("P5 70000 1 255\n"), "Portable map image is too large (70000 x 1 pixels)."},
-      {Text("P5 20000 20000 255\n"), "Portable map image is too large (20000 x 20000 pixels)."},
+      {Text("P5 70000 1 255\n"),
+       "Portable map image is too large (70000 x 1 pixels; the limit is 8192 x 8192 pixels, 65535 on a "
+       "side)."},
+      {Text("P5 20000 20000 255\n"),
+       "Portable map image is too large (20000 x 20000 pixels; the limit is 8192 x 8192 pixels, 65535 on a "
+       "side)."},
   };
   for (const auto& [bytes, message] : cases) EXPECT_EQ(MessageOf(DecodePortableMap, bytes), message);
 }

@@ -472,36 +472,69 @@ TEST(Bitmap32, AssignFromDecodedPictures) {
        TColor{0x000000FF},
        {0x00FF0000u, 0x00123456u},
        {0x00FF0000u, 0xFF123456u}},
-      // Opaque icon pixels look the same on white and red; transparent ones do not.
+      // Opaque icon pixels look the same on white and red; clear ones show only the white; a graded
+      // one differs between the two by its own alpha, which it keeps.
       {"icon rule",
        TPictureKind::IconOrMetafile,
        32,
        std::nullopt,
-       {0xFF102030u, 0x00102030u, half},
-       {0xFF102030u, 0x00FFFFFFu, 0x00FF7F7Fu}},
+       {0xFF102030u, 0x00102030u, half, 0x01ABCDEFu, 0xFE010203u},
+       {0xFF102030u, 0x00FFFFFFu, half, 0x01ABCDEFu, 0xFE010203u}},
       {"other picture is opaque",
        TPictureKind::Other,
        32,
        std::nullopt,
        {0xFF102030u, 0xFF405060u},
        {0xFF102030u, 0xFF405060u}},
+      // Drawn over the cleared pixels of a new size: half of the colour, then opaque.
+      {"other picture over a new size",
+       TPictureKind::Other,
+       32,
+       std::nullopt,
+       {half, 0x00405060u},
+       {0xFF800000u, 0xFF000000u}},
   };
   for (const auto& c : cases) {
-    TBitmap32 b(9, 9);
-    b.Assign(Picture(c.kind, c.bits, c.key, c.pixels));
-    EXPECT_EQ(b.Width(), static_cast<int32_t>(c.pixels.size())) << c.name;
-    EXPECT_EQ(PixelsOf(b), c.expected) << c.name;
-    TDecodedPicture back;
-    b.AssignToPicture(back);
-    EXPECT_EQ(back.Pixels, c.expected) << c.name;
-    EXPECT_EQ(back.BitsPerPixel, 32) << c.name;
+    // Copying the picture and taking its store over must load the same.
+    for (const bool moved : {false, true}) {
+      TBitmap32 b(9, 9);
+      TDecodedPicture picture = Picture(c.kind, c.bits, c.key, c.pixels);
+      if (moved) {
+        b.Assign(std::move(picture));
+      } else {
+        b.Assign(static_cast<const TDecodedPicture&>(picture));
+        EXPECT_EQ(picture.Pixels, c.pixels) << c.name;
+      }
+      EXPECT_EQ(b.Width(), static_cast<int32_t>(c.pixels.size())) << c.name;
+      EXPECT_EQ(b.ClipRect().Right, b.Width()) << c.name;
+      EXPECT_EQ(PixelsOf(b), c.expected) << c.name << (moved ? " (moved)" : " (copied)");
+      TDecodedPicture back;
+      b.AssignToPicture(back);
+      EXPECT_EQ(back.Pixels, c.expected) << c.name;
+      EXPECT_EQ(back.BitsPerPixel, 32) << c.name;
+    }
   }
+}
+
+TEST(Bitmap32, AssignMovedPictureHandsItsStoreOver) {
+  TBitmap32 b;
+  int resizes = 0;
+  b.OnResize = [&resizes](TNotifiablePersistent&) { ++resizes; };
+  TDecodedPicture picture = Picture(TPictureKind::Bitmap, 32, std::nullopt, {1, 2, 3});
+  const TColor32* store = picture.Pixels.data();
+  b.Assign(std::move(picture));
+  EXPECT_EQ(b.Bits(), store);
+  EXPECT_EQ(resizes, 1);
 }
 
 TEST(Bitmap32, AssignOtherPictureOfSameSizeDrawsOverPreviousPixelsThenOpaque) {
   TBitmap32 b(1, 1);
   b.Clear(0x00FFFFFFu);
   b.Assign(Picture(TPictureKind::Other, 32, std::nullopt, {0x00000000u}));
+  EXPECT_EQ(b.PixelAt(0, 0), 0xFFFFFFFFu);
+  b.Clear(0x00FFFFFFu);
+  const TDecodedPicture kept = Picture(TPictureKind::Other, 32, std::nullopt, {0x00000000u});
+  b.Assign(kept);
   EXPECT_EQ(b.PixelAt(0, 0), 0xFFFFFFFFu);
 }
 
