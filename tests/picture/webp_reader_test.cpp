@@ -117,7 +117,8 @@ TEST(DecodeWebp, RefusesBrokenFilesWithAMessage) {
       {Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A},
        "WebP image is not valid. The file is not a complete WebP container."},
       {scrambled, "WebP image is not valid. The picture data is broken."},
-      {huge, "WebP image is too large (20481 x 20481 pixels)."},
+      {huge,
+       "WebP image is too large (20481 x 20481 pixels; the limit is 8192 x 8192 pixels, 65535 on a side)."},
   };
   for (const auto& [bytes, message] : cases) EXPECT_EQ(MessageOf(DecodeWebp, bytes), message) << bytes.size();
 }
