@@ -182,17 +182,21 @@ int CreateTemporaryFile(const std::string& folder, TInterruptCleanup& cleanup, T
   return -1;
 }
 
-void WriteAll(int fd, const std::vector<uint8_t>& bytes, const std::string& temporaryPath,
+void WriteAll(int fd, std::span<const std::span<const uint8_t>> pieces, const std::string& temporaryPath,
               const std::string& fileName) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const size_t piece = std::min(kWritePiece, bytes.size() - done);
-    const ssize_t written = ::write(fd, bytes.data() + done, piece);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0)
-      throw Error("Cannot write file \"" + fileName + "\". " + std::strerror(written < 0 ? errno : EIO));
-    done += static_cast<size_t>(written);
-    if (test_seam::saveProgressHook != nullptr) test_seam::saveProgressHook(temporaryPath.c_str(), done);
+  size_t total = 0;
+  for (const std::span<const uint8_t> bytes : pieces) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const size_t piece = std::min(kWritePiece, bytes.size() - done);
+      const ssize_t written = ::write(fd, bytes.data() + done, piece);
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0)
+        throw Error("Cannot write file \"" + fileName + "\". " + std::strerror(written < 0 ? errno : EIO));
+      done += static_cast<size_t>(written);
+      total += static_cast<size_t>(written);
+      if (test_seam::saveProgressHook != nullptr) test_seam::saveProgressHook(temporaryPath.c_str(), total);
+    }
   }
 }
 
@@ -241,6 +245,11 @@ std::string ReplacementTarget(const std::string& fileName) {
 }
 
 void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>& bytes) {
+  const std::span<const uint8_t> whole(bytes);
+  WriteFileAtomically(fileName, std::span(&whole, 1));
+}
+
+void WriteFileAtomically(const std::string& fileName, std::span<const std::span<const uint8_t>> pieces) {
   if (fileName.empty() || fileName.back() == '/') throw CannotCreate(fileName, std::strerror(EISDIR));
   const std::string target = ReplacementTarget(fileName);
   const std::string subject = target == fileName ? "The file" : "Its target \"" + target + "\"";
@@ -258,7 +267,7 @@ void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>
   TTemporaryFile temporary;
   TFileDescriptor file(CreateTemporaryFile(FolderOf(target), cleanup, temporary));
   if (file.Get() < 0) throw CannotCreate(fileName, std::strerror(errno));
-  WriteAll(file.Get(), bytes, temporary.Path(), fileName);
+  WriteAll(file.Get(), pieces, temporary.Path(), fileName);
   if (replacing) TakeOverOwnerAndMode(file.Get(), replaced, fileName);
   if (::fsync(file.Get()) != 0)
     throw Error("Cannot write file \"" + fileName + "\". " + std::strerror(errno));

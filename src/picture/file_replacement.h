@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ std::string ReplacementTarget(const std::string& fileName);
 // A file without any write bit, or one the user may not write, is refused.
 // Should SIGINT, SIGTERM or SIGHUP end the program during the save, the temporary file is removed.
 void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>& bytes);
+// The same for a file made of pieces written one after another, so that a picture's rows can go to
+// the file straight from the picture, without a file-sized copy.
+void WriteFileAtomically(const std::string& fileName, std::span<const std::span<const uint8_t>> pieces);
 
 namespace test_seam {
 // Called after each piece of the bytes has reached the temporary file, with its name; lets a

@@ -5,6 +5,7 @@
 #include <webp/encode.h>
 #include <zlib.h>
 
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <csetjmp>
@@ -12,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <span>
+#include <vector>
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
@@ -236,18 +239,23 @@ std::vector<uint8_t> EncodePng(const TBitmap32& picture, int dpi) {
   return out;
 }
 
-std::vector<uint8_t> EncodeBmp(const TBitmap32& picture, int dpi) {
+namespace {
+
+constexpr size_t kBmpHeaderSize = 54;
+
+// The file and info headers of a 32-bit BMP, bottom row first.
+std::array<uint8_t, kBmpHeaderSize> BmpHeader(const TBitmap32& picture, int dpi) {
   CheckNotEmpty(picture);
   const size_t width = static_cast<size_t>(picture.Width());
   const size_t height = static_cast<size_t>(picture.Height());
   const size_t imageSize = width * height * 4;
-  if (54 + imageSize > 0xFFFFFFFFu) throw Error("The picture is too large for a BMP file.");
-  std::vector<uint8_t> out(54 + imageSize);
-  uint8_t* h = out.data();
+  if (kBmpHeaderSize + imageSize > 0xFFFFFFFFu) throw Error("The picture is too large for a BMP file.");
+  std::array<uint8_t, kBmpHeaderSize> header{};
+  uint8_t* h = header.data();
   h[0] = 'B';
   h[1] = 'M';
-  PutLe32(h + 2, static_cast<uint32_t>(out.size()));
-  PutLe32(h + 10, 54);
+  PutLe32(h + 2, static_cast<uint32_t>(kBmpHeaderSize + imageSize));
+  PutLe32(h + 10, kBmpHeaderSize);
   PutLe32(h + 14, 40);
   PutLe32(h + 18, static_cast<uint32_t>(width));
   PutLe32(h + 22, static_cast<uint32_t>(height));
@@ -257,10 +265,30 @@ std::vector<uint8_t> EncodeBmp(const TBitmap32& picture, int dpi) {
   const uint32_t ppm = static_cast<uint32_t>(DpiToPixelsPerMetre(dpi));
   PutLe32(h + 38, ppm);
   PutLe32(h + 42, ppm);
-  // TColor32 in memory is blue, green, red, alpha: exactly the BMP pixel.
-  for (size_t y = 0; y < height; ++y)
-    std::memcpy(out.data() + 54 + (height - 1 - y) * width * 4, picture.ScanLine(static_cast<int32_t>(y)),
-                width * 4);
+  return header;
+}
+
+// The file as pieces: the header, then the rows bottom first, each read in place from the picture
+// (TColor32 in memory is blue, green, red, alpha: exactly the BMP pixel).
+std::vector<std::span<const uint8_t>> BmpPieces(const TBitmap32& picture,
+                                                const std::array<uint8_t, kBmpHeaderSize>& header) {
+  std::vector<std::span<const uint8_t>> pieces;
+  pieces.reserve(static_cast<size_t>(picture.Height()) + 1);
+  pieces.emplace_back(header);
+  const size_t rowBytes = static_cast<size_t>(picture.Width()) * sizeof(TColor32);
+  for (int32_t y = picture.Height() - 1; y >= 0; --y)
+    pieces.emplace_back(reinterpret_cast<const uint8_t*>(picture.ScanLine(y)), rowBytes);
+  return pieces;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeBmp(const TBitmap32& picture, int dpi) {
+  const std::array<uint8_t, kBmpHeaderSize> header = BmpHeader(picture, dpi);
+  std::vector<uint8_t> out;
+  out.reserve(kBmpHeaderSize + picture.PixelCount() * sizeof(TColor32));
+  for (const std::span<const uint8_t> piece : BmpPieces(picture, header))
+    out.insert(out.end(), piece.begin(), piece.end());
   return out;
 }
 
@@ -317,7 +345,9 @@ void SavePng(const TBitmap32& picture, const std::string& fileName, int dpi) {
 }
 
 void SaveBmp(const TBitmap32& picture, const std::string& fileName, int dpi) {
-  WriteFileAtomically(fileName, EncodeBmp(picture, dpi));
+  // Straight from the picture's rows: a large picture is not copied into a file-sized buffer first.
+  const std::array<uint8_t, kBmpHeaderSize> header = BmpHeader(picture, dpi);
+  WriteFileAtomically(fileName, BmpPieces(picture, header));
 }
 
 void SaveJpg(const TBitmap32& picture, const std::string& fileName, int dpi, int quality) {

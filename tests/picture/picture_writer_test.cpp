@@ -183,6 +183,21 @@ TEST(EncodeBmp, RoundTripKeepsAlpha) {
   EXPECT_TRUE(std::equal(picture.Bits(), picture.Bits() + picture.PixelCount(), loaded.Bits()));
 }
 
+// SaveBmp writes the rows straight from the picture; the file must be what EncodeBmp builds, for
+// pictures of one row, one column and odd sizes alike.
+TEST(SaveBmp, StreamedFileEqualsTheEncodedOne) {
+  fixtures::TempFolder folder;
+  const struct {
+    int32_t width, height;
+  } sizes[] = {{1, 1}, {7, 1}, {1, 9}, {13, 5}};
+  for (const auto& size : sizes) {
+    const auto noise = NoisePicture(size.width, size.height, 11);
+    const std::string name = folder.File("streamed.bmp");
+    SaveBmp(*noise, name, 150);
+    EXPECT_EQ(fixtures::ReadFileBytes(name), EncodeBmp(*noise, 150)) << size.width << " x " << size.height;
+  }
+}
+
 TEST(EncodeJpg, JfifSegmentCarriesDotsPerInch) {
   const std::pair<int, Bytes> cases[] = {{96, {1, 0x00, 0x60, 0x00, 0x60}},
                                          {300, {1, 0x01, 0x2C, 0x01, 0x2C}}};
