@@ -16,6 +16,7 @@
 #include <cstring>
 #include <random>
 
+#include "picture/regular_file.h"
 #include "raster/error.h"
 
 namespace mirelane {
@@ -109,23 +110,6 @@ class TSignalsHeld {
 
  private:
   sigset_t previous_;
-};
-
-class TFileDescriptor {
- public:
-  explicit TFileDescriptor(int fd) : fd_(fd) {}
-  TFileDescriptor(const TFileDescriptor&) = delete;
-  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-  ~TFileDescriptor() { Close(); }
-  int Get() const { return fd_; }
-  int Close() {
-    const int result = fd_ >= 0 ? ::close(fd_) : 0;
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
 };
 
 // Removes the temporary file unless it has been renamed into place.

@@ -1,17 +1,12 @@
 // The picture registry and ReadPicture: choose the reader by extension, read the file, decode it.
 #include "picture/picture_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <cerrno>
-
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <new>
 
 #include "picture/picture_decoders.h"
+#include "picture/regular_file.h"
 #include "raster/bitmap32.h"
 #include "raster/error.h"
 
@@ -20,7 +15,7 @@ namespace mirelane {
 namespace {
 
 // Files beyond this size are refused before being read into memory.
-constexpr int64_t kMaxPictureFileBytes = int64_t{1} << 30;
+constexpr uint64_t kMaxPictureFileBytes = uint64_t{1} << 30;
 
 std::string Lower(std::string text) {
   for (char& c : text)
@@ -71,59 +66,8 @@ std::vector<TPictureFormat> BuildRegistry() {
   };
 }
 
-// Closes a POSIX file descriptor on every path.
-class TFileHandle {
- public:
-  explicit TFileHandle(int fd) : fd_(fd) {}
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-  ~TFileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 Error CannotOpen(const std::string& fileName, const std::string& reason) {
   return Error("Cannot open file \"" + fileName + "\". " + reason);
-}
-
-// A named pipe, device or socket would block or never end; only regular files are read as pictures.
-void RefuseSpecialFile(const std::string& fileName, mode_t mode) {
-  if (S_ISREG(mode)) return;
-  if (S_ISDIR(mode)) throw CannotOpen(fileName, std::strerror(EISDIR));
-  const char* kind = S_ISFIFO(mode)                   ? "a named pipe"
-                     : S_ISSOCK(mode)                 ? "a socket"
-                     : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
-                                                      : "not a regular file";
-  throw CannotOpen(fileName, std::string("It is ") + kind + ", not a picture file.");
-}
-
-std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
-  auto fail = [&fileName](int code) { return CannotOpen(fileName, std::strerror(code)); };
-  // Judged before opening, so that opening a pipe or a device never waits or acts.
-  struct stat info {};
-  if (::stat(fileName.c_str(), &info) != 0) throw fail(errno);
-  RefuseSpecialFile(fileName, info.st_mode);
-  // Without blocking, in case the name was replaced by a pipe in between; fstat judges what was opened.
-  TFileHandle file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (file.Get() < 0) throw fail(errno);
-  if (::fstat(file.Get(), &info) != 0) throw fail(errno);
-  RefuseSpecialFile(fileName, info.st_mode);
-  if (info.st_size > kMaxPictureFileBytes) throw CannotOpen(fileName, "The file is too large for a picture.");
-  std::vector<uint8_t> bytes(static_cast<size_t>(info.st_size));
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t got = ::read(file.Get(), bytes.data() + done, bytes.size() - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) throw fail(errno);
-    if (got == 0) break;  // the file shrank while being read
-    done += static_cast<size_t>(got);
-  }
-  bytes.resize(done);
-  return bytes;
 }
 
 }  // namespace
@@ -165,7 +109,12 @@ TDecodedPicture ReadPicture(const std::string& fileName) {
     return Error("Cannot read file \"" + fileName + "\". " + reason);
   };
   try {
-    const std::vector<uint8_t> bytes = ReadWholeFile(fileName);
+    std::vector<uint8_t> bytes;
+    try {
+      bytes = ReadRegularFile(fileName, kMaxPictureFileBytes);
+    } catch (const FileReadError& e) {
+      throw CannotOpen(fileName, e.what());
+    }
     try {
       return format.Reader(bytes);
     } catch (const Error& e) {

@@ -1,20 +1,18 @@
 // INI profile parsing: lines to sections and keys, and the integer rules for values.
 #include "templates/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <limits>
 
+#include "picture/regular_file.h"
 #include "raster/error.h"
 #include "templates/color_names.h"
 
 namespace mirelane {
 
 namespace {
+
+// Far beyond any template (one of a few hundred layers is some tens of kilobytes).
+constexpr uint64_t kMaxTemplateFileBytes = uint64_t{16} << 20;
 
 constexpr std::string_view kBlanks = " \t\r\v\f";
 
@@ -69,56 +67,15 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   return out;
 }
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-const char* KindOfSpecialFile(mode_t mode) {
-  if (S_ISDIR(mode)) return "a folder";
-  if (S_ISFIFO(mode)) return "a FIFO";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-  if (S_ISSOCK(mode)) return "a socket";
-  return "a special file";
-}
-
-[[noreturn]] void ThrowUnreadable(const std::filesystem::path& path, int error) {
-  throw Error("Cannot read the file \"" + path.string() + "\": " + std::strerror(error));
-}
-
 }  // namespace
 
 std::string ReadIniText(const std::filesystem::path& path) {
-  // Non-blocking, so that a FIFO is refused at once instead of waiting for a writer.
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (file.Get() < 0) ThrowUnreadable(path, errno);
-  struct stat status {};
-  if (::fstat(file.Get(), &status) != 0) ThrowUnreadable(path, errno);
-  if (!S_ISREG(status.st_mode)) {
-    throw Error("Cannot read \"" + path.string() + "\": it is " + KindOfSpecialFile(status.st_mode) +
-                ", not a file");
+  try {
+    const std::vector<uint8_t> bytes = ReadRegularFile(path.string(), kMaxTemplateFileBytes);
+    return std::string(bytes.begin(), bytes.end());
+  } catch (const FileReadError& e) {
+    throw Error("Cannot read the template file \"" + path.string() + "\". " + e.what());
   }
-  std::string text;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(file.Get(), buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ThrowUnreadable(path, errno);
-    }
-    text.append(buffer, static_cast<size_t>(n));
-  }
-  return text;
 }
 
 std::string FoldCase(std::string_view text) {

@@ -142,7 +142,7 @@ TEST_F(CliTest, BrokenTemplatesExitOneNamingTheFileAndWriteNothing) {
       {"e no layers", (templates / "e no layers.ini").string() + "\" has no layer section"},
       {"f many", "\"f many\" has 300 layers, more than the 256 a render can take"},
       {"g colour", "Layer 1 (\"customcolor\") of the template \"g colour\": \"notacolour\" is neither"},
-      {"h gone", (templates / "h gone.ini").string() + "\": No such file or directory"},
+      {"h gone", (templates / "h gone.ini").string() + "\". No such file or directory"},
   };
   const fs::path out = Out("shot.png");
   for (const Case& c : cases) {

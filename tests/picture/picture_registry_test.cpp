@@ -114,8 +114,8 @@ TEST(ReadPicture, OnlyRegularFilesAreOpenedAndOthersFailAtOnce) {
     std::string reason;
   } cases[] = {
       {directory, "Is a directory"},
-      {pipe, "It is a named pipe, not a picture file."},
-      {device, "It is a device, not a picture file."},
+      {pipe, "It is a named pipe, not a file."},
+      {device, "It is a device, not a file."},
   };
   for (const auto& c : cases) {
     TBitmap32 surface(1, 1);

@@ -69,14 +69,14 @@ TEST_F(BrokenTemplateTest, EachFailsNamingTheFile) {
          fs::create_directory(dir_ / "folder.ini");
          return dir_ / "folder.ini";
        },
-       "it is a folder, not a file"},
+       "Is a directory"},
       {"a FIFO without a writer",
        [&] {
          EXPECT_EQ(::mkfifo((dir_ / "pipe.ini").c_str(), 0600), 0);
          return dir_ / "pipe.ini";
        },
-       "it is a FIFO, not a file"},
-      {"a device", [] { return fs::path("/dev/null"); }, "it is a device, not a file"},
+       "It is a named pipe, not a file."},
+      {"a device", [] { return fs::path("/dev/null"); }, "It is a device, not a file."},
       {"no layer section",
        [&] { return Write("nolayer.ini", "[Image]\nwidth=400\n[layer1]\ntype=normal\n[LAYER2]\n"); },
        "has no layer section"},
@@ -112,7 +112,7 @@ TEST_F(BrokenTemplateTest, UnreadableFileFailsWithTheSystemReason) {
     ReadTemplate(file);
     ADD_FAILURE() << "no error";
   } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("\"" + file.string() + "\": " + reason), std::string::npos)
+    EXPECT_NE(std::string(e.what()).find("\"" + file.string() + "\". " + reason), std::string::npos)
         << e.what();
   }
 }
