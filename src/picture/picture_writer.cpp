@@ -73,12 +73,12 @@ struct DeflateHandle {
 struct JpegWriteFailure {
   jpeg_error_mgr manager;
   jmp_buf jump;
-  int code;
+  char text[JMSG_LENGTH_MAX];
 };
 
 void JpegWriteErrorExit(j_common_ptr info) {
   auto* failure = reinterpret_cast<JpegWriteFailure*>(info->err);
-  failure->code = info->err->msg_code;
+  info->err->format_message(info, failure->text);  // libjpeg's own words, not its message number
   std::longjmp(failure->jump, 1);
 }
 
@@ -302,7 +302,7 @@ std::vector<uint8_t> EncodeJpg(const TBitmap32& picture, int dpi, int quality) {
   jpeg_create_compress(&handle.info);
   handle.created = true;
   if (!EncodeJpegFrame(&handle, &failure, &picture, dpi, quality))
-    throw Error("JPEG error #" + std::to_string(failure.code));
+    throw Error(std::string("Cannot build the JPEG image. ") + failure.text);
   return std::vector<uint8_t>(handle.buffer, handle.buffer + handle.size);
 }
 

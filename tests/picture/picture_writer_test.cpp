@@ -283,6 +283,13 @@ TEST(Encoders, RefuseAnEmptyPicture) {
   EXPECT_THROW(EncodeWebp(empty), Error);
 }
 
+// A picture libjpeg cannot store fails in libjpeg's own words, not with its message number.
+TEST(EncodeJpg, FailureIsToldInWords) {
+  const TBitmap32 wide(65501, 1);
+  EXPECT_EQ(fixtures::MessageOf([&] { EncodeJpg(wide, 96); }),
+            "Cannot build the JPEG image. Maximum supported image dimension is 65500 pixels");
+}
+
 TEST(Encoders, RefuseAQualityOutsideOneToHundred) {
   const TBitmap32 picture(2, 2);
   const struct {
