@@ -329,23 +329,29 @@ void TBitmap32::DrawTo(TBitmap32* dst, int32_t dstX, int32_t dstY) const {
 
 // ---- Assignment ----------------------------------------------------------------------------
 
-void TBitmap32::Assign(const TBitmap32* source) {
-  if (source == nullptr) {
-    SetSize(0, 0);
-    return;
-  }
-  if (source == this) return;
+void TBitmap32::ChangeInOneUpdate(const std::function<void()>& change) {
   BeginUpdate();
   try {
-    SetSize(source->Width(), source->Height());
-    std::copy(source->bits_.begin(), source->bits_.end(), bits_.begin());
-    source->CopyPropertiesTo(*this);
+    change();
   } catch (...) {
     EndUpdate();
     throw;
   }
   EndUpdate();
   Changed();
+}
+
+void TBitmap32::Assign(const TBitmap32* source) {
+  if (source == nullptr) {
+    SetSize(0, 0);
+    return;
+  }
+  if (source == this) return;
+  ChangeInOneUpdate([&] {
+    SetSize(source->Width(), source->Height());
+    std::copy(source->bits_.begin(), source->bits_.end(), bits_.begin());
+    source->CopyPropertiesTo(*this);
+  });
 }
 
 namespace {
@@ -392,8 +398,7 @@ void ApplyPictureAlphaRules(const TDecodedPicture& picture, std::vector<TColor32
 
 void TBitmap32::Assign(const TDecodedPicture& picture) {
   CheckPictureData(picture);
-  BeginUpdate();
-  try {
+  ChangeInOneUpdate([&] {
     SetSize(picture.Width, picture.Height);
     if (picture.Kind == TPictureKind::Other) {
       // The picture draws itself over the current pixels (all 0 after a size change); always opaque.
@@ -403,12 +408,7 @@ void TBitmap32::Assign(const TDecodedPicture& picture) {
       std::copy(picture.Pixels.begin(), picture.Pixels.end(), bits_.begin());
       ApplyPictureAlphaRules(picture, bits_);
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
-  Changed();
+  });
 }
 
 void TBitmap32::Assign(TDecodedPicture&& picture) {
@@ -418,8 +418,7 @@ void TBitmap32::Assign(TDecodedPicture&& picture) {
     Assign(static_cast<const TDecodedPicture&>(picture));
     return;
   }
-  BeginUpdate();
-  try {
+  ChangeInOneUpdate([&] {
     AdoptStore(picture.Width, picture.Height, std::move(picture.Pixels));
     picture.Pixels.clear();
     if (picture.Kind == TPictureKind::Other) {
@@ -427,12 +426,7 @@ void TBitmap32::Assign(TDecodedPicture&& picture) {
     } else {
       ApplyPictureAlphaRules(picture, bits_);
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
-  Changed();
+  });
 }
 
 void TBitmap32::AdoptStore(int32_t width, int32_t height, std::vector<TColor32>&& pixels) {

@@ -182,6 +182,8 @@ class TBitmap32 : public TCustomMap {
   void Rotate(TBitmap32* dst, Turn turn);
   // Makes pixels (width x height of them) the surface's store, with the notifications of SetSize.
   void AdoptStore(int32_t width, int32_t height, std::vector<TColor32>&& pixels);
+  // Runs a change with notifications held back, then reports it once; a change that fails reports nothing.
+  void ChangeInOneUpdate(const std::function<void()>& change);
 
   std::vector<TColor32> bits_;
   TDrawMode drawMode_ = dmOpaque;
