@@ -110,6 +110,12 @@ void THorizontalUpDown::SetPosition(int position) {
   position_ = std::clamp(position, minimum_, maximum_);
 }
 
+void THorizontalUpDown::SetRange(int minimum, int maximum) {
+  minimum_ = minimum;
+  maximum_ = std::max(minimum, maximum);
+  position_ = std::clamp(position_, minimum_, maximum_);
+}
+
 bool THorizontalUpDown::Step(int delta) {
   const int next = std::clamp(position_ + delta, minimum_, maximum_);
   if (next == position_) return false;

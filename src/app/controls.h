@@ -67,6 +67,8 @@ class THorizontalUpDown : public QWidget {
   THorizontalUpDown(int minimum, int maximum, int position, QWidget* parent);
   int Position() const { return position_; }
   void SetPosition(int position);
+  // A new range; the position is brought into it. Fires nothing.
+  void SetRange(int minimum, int maximum);
   int Minimum() const { return minimum_; }
   int Maximum() const { return maximum_; }
   QToolButton* PreviousButton() const { return previous_; }

@@ -129,7 +129,7 @@ void TForm1::CreateControls() {
   TemplateImage->setGeometry(16, 104, 120, 90);
   ApplyTempButton = new QPushButton(QStringLiteral("APPLY >>"), TemplatePanel);
   ApplyTempButton->setGeometry(40, 208, 99, 25);
-  TemplateUpDown = new THorizontalUpDown(1, 14, 1, this);
+  TemplateUpDown = new THorizontalUpDown(1, 1, 1, this);
   TemplateUpDown->setGeometry(8, 320, 153, 33);
 
   ImgView = new TImgViewWidget(this);
@@ -348,6 +348,10 @@ void TForm1::TemplateUpDownClick() {
 }
 
 void TForm1::TemplateIndexStep() {
+  // The stepper ends at the last template listed now: the folder may have changed since the
+  // previous listing. An empty folder keeps one position, whose failure is then reported.
+  const auto count = static_cast<int>(ListFiles(shell_.dataRoot / "Templates").size());
+  TemplateUpDown->SetRange(1, std::max(1, count));
   state_.TemplateIndex = TemplateUpDown->Position();
   const TemplateEntry entry = TemplateAt(shell_.dataRoot, state_.TemplateIndex);
   TemplateImage->SetPicture(ReadPictureImage(entry.PreviewPath));

@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
 #include <functional>
 
@@ -97,7 +98,7 @@ TEST_F(MainWindowTest, StartUp_ControlsCarryTheirCaptionsRangesAndValues) {
   EXPECT_EQ(form_->DpiSpinEdit->minimum(), 60);
   EXPECT_EQ(form_->DpiSpinEdit->maximum(), 600);
   EXPECT_EQ(form_->WidthSpinEdit->maximum(), 2048);
-  EXPECT_EQ(form_->TemplateUpDown->Maximum(), 14);
+  EXPECT_EQ(form_->TemplateUpDown->Maximum(), 3) << "one position per template listed";
   EXPECT_EQ(form_->LayerSourceUpDown->Maximum(), 9);
   EXPECT_EQ(form_->ShadowColorSelect->ColorValue(), 0x000000);
   EXPECT_EQ(form_->ObjectShadingColorSelect->ColorValue(), 0x000000);
@@ -140,22 +141,63 @@ TEST_F(MainWindowTest, TemplateStepper_ShowsEachTemplateWithoutRendering) {
   EXPECT_EQ(form_->View().Bitmap().Height(), 300);
 }
 
-TEST_F(MainWindowTest, TemplateStepper_BeyondListing_ReportsIndexAndKeepsCaption) {
+TEST_F(MainWindowTest, TemplateStepper_StopsAtTheEndsOfTheListing) {
+  const struct {
+    const char* name;
+    std::vector<const char*> removed;
+    int clicks;  // +: next, -: previous, after going to the far end first
+    const char* caption;
+    int position;
+  } cases[] = {
+      {"three, next past the end", {}, +5, "CD1", 3},
+      {"two, next past the end", {"CD1.ini"}, +5, "BOX2", 2},
+      {"one, next", {"CD1.ini", "BOX2.ini"}, +3, "BOX1", 1},
+      {"three, back past the start", {}, -5, "BOX1", 1},
+  };
+  for (const auto& c : cases) {
+    MakeStandardData();
+    for (const char* file : c.removed) fs::remove(root_ / "Templates" / file);
+    dialogs_.errors.clear();
+    CreateWindow();
+    if (c.clicks < 0)
+      while (form_->TemplateUpDown->Step(+1)) {
+      }
+    const int step = c.clicks > 0 ? +1 : -1;
+    QToolButton* arrow =
+        step > 0 ? form_->TemplateUpDown->NextButton() : form_->TemplateUpDown->PreviousButton();
+    for (int i = 0; i < std::abs(c.clicks); ++i) arrow->click();
+    EXPECT_TRUE(dialogs_.errors.empty()) << c.name << ": " << dialogs_.errors[0].second.toStdString();
+    EXPECT_EQ(form_->TemplateCaption->text(), c.caption) << c.name;
+    EXPECT_EQ(form_->TemplateUpDown->Position(), c.position) << c.name;
+    EXPECT_EQ(state_.TemplateIndex, c.position) << c.name;
+    // One click the other way always moves, however often the end was pressed.
+    if (c.position > 1 || c.clicks < 0) {
+      EXPECT_TRUE(form_->TemplateUpDown->Step(-step)) << c.name;
+    }
+    form_.reset();
+    fs::remove_all(root_);
+  }
+}
+
+TEST_F(MainWindowTest, TemplateStepper_RangeFollowsTheFolderWhenListedAgain) {
   MakeStandardData();
-  fs::remove(root_ / "Templates" / "CD1.ini");
   CreateWindow();
+  ASSERT_EQ(form_->TemplateUpDown->Maximum(), 3);
+  WriteText(root_ / "Templates" / "DVD1.ini", TemplateText({{"normal", "FRONT"}}));
+  WriteTestPicture(root_ / "Pics" / "DVD1.jpg", *HalfAndHalf(8, 6));
   form_->TemplateUpDown->Step(+1);
-  form_->TemplateUpDown->Step(+1);
-  ASSERT_EQ(dialogs_.errors.size(), 1u);
-  EXPECT_EQ(dialogs_.errors[0].second, "List index out of bounds (2)");
+  EXPECT_EQ(form_->TemplateUpDown->Maximum(), 4);
+  while (form_->TemplateUpDown->Step(+1)) {
+  }
+  EXPECT_EQ(form_->TemplateCaption->text(), "DVD1");
+  // Templates removed while the last one is shown: the next listing brings the stepper back in.
+  fs::remove(root_ / "Templates" / "DVD1.ini");
+  fs::remove(root_ / "Templates" / "CD1.ini");
+  form_->TemplateUpDown->Step(-1);
+  EXPECT_EQ(form_->TemplateUpDown->Maximum(), 2);
+  EXPECT_EQ(form_->TemplateUpDown->Position(), 2);
   EXPECT_EQ(form_->TemplateCaption->text(), "BOX2");
-  EXPECT_EQ(state_.TemplateIndex, 3);
-  // APPLY then fails the same way and leaves an empty preview at the new size.
-  form_->ApplyTempButton->click();
-  ASSERT_EQ(dialogs_.errors.size(), 2u);
-  EXPECT_EQ(dialogs_.errors[1].second, "List index out of bounds (2)");
-  EXPECT_EQ(form_->View().Layers().Count(), 0);
-  EXPECT_EQ(form_->View().Bitmap().Width(), 400);
+  EXPECT_TRUE(dialogs_.errors.empty());
 }
 
 TEST_F(MainWindowTest, TemplateCaption_LongNameShrinksToFitThePanel) {
@@ -203,15 +245,6 @@ TEST_F(MainWindowTest, Render_LeavesEveryLayerWithTheBilinearResamplerAndTheBase
     EXPECT_EQ(layers[i].Bitmap().ResamplerClassName(), "TLinearResampler") << i;
   EXPECT_EQ(form_->View().Bitmap().ResamplerClassName(), "TNearestResampler");
   EXPECT_FALSE(form_->KernelClassNamesList->isVisibleTo(form_.get()));
-}
-
-TEST_F(MainWindowTest, TemplateStepper_DoesNotStepPastItsEnds) {
-  MakeStandardData();
-  CreateWindow();
-  EXPECT_FALSE(form_->TemplateUpDown->Step(-1));
-  EXPECT_EQ(state_.TemplateIndex, 1);
-  for (int i = 0; i < 20; ++i) form_->TemplateUpDown->Step(+1);
-  EXPECT_EQ(form_->TemplateUpDown->Position(), 14);
 }
 
 TEST_F(MainWindowTest, LayerSourceStepper_ShowsCaptionAndSwatchWithoutRendering) {
