@@ -73,6 +73,18 @@ void TTrackBar::mouseReleaseEvent(QMouseEvent* event) {
   emit MouseUp();
 }
 
+void TTrackBar::keyPressEvent(QKeyEvent* event) {
+  const int before = value();
+  QSlider::keyPressEvent(event);
+  if (value() != before) emit KeyOrWheelMove();
+}
+
+void TTrackBar::wheelEvent(QWheelEvent* event) {
+  const int before = value();
+  QSlider::wheelEvent(event);
+  if (value() != before) emit KeyOrWheelMove();
+}
+
 TSpinEdit::TSpinEdit(int minimum, int maximum, int value, QWidget* parent) : QSpinBox(parent) {
   setRange(minimum, maximum);
   setValue(value);

@@ -29,7 +29,8 @@ QColor QColorFromTColor(TColor color);
 TColor TColorFromQColor(const QColor& color);
 
 // A horizontal slider without tick marks; MouseUp fires when the mouse button pressed on it (on
-// the handle or the groove) is released, keyboard moves only fire valueChanged.
+// the handle or the groove) is released, so a drag ends in one change; KeyOrWheelMove fires after
+// each key press or wheel turn that moved the handle.
 class TTrackBar : public QSlider {
   Q_OBJECT
  public:
@@ -37,9 +38,12 @@ class TTrackBar : public QSlider {
 
  signals:
   void MouseUp();
+  void KeyOrWheelMove();
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 };
 
 // A number field with arrows whose Change fires at every change of its text: each typed

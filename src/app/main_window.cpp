@@ -222,6 +222,11 @@ void TForm1::CreateControls() {
 }
 
 void TForm1::WireEvents() {
+  // A drag stores and renders once, at the release; each key press or wheel turn at once.
+  const auto connectSlider = [this](TTrackBar* bar, void (TForm1::*store)()) {
+    connect(bar, &TTrackBar::MouseUp, this, store);
+    connect(bar, &TTrackBar::KeyOrWheelMove, this, store);
+  };
   connect(SaveButton, &QToolButton::clicked, this, &TForm1::SaveButtonClick);
   connect(AboutToolButton, &QToolButton::clicked, this, &TForm1::AboutToolButtonClick);
   connect(TemplateUpDown, &THorizontalUpDown::Click, this, &TForm1::TemplateUpDownClick);
@@ -237,20 +242,19 @@ void TForm1::WireEvents() {
   connect(ShowReflectionCheckBox, &QCheckBox::clicked, this, &TForm1::ShowReflectionCheckBoxClick);
   connect(FadeReflectionCheckBox, &QCheckBox::clicked, this, &TForm1::FadeReflectionCheckBoxClick);
   connect(OpacityReflectionTrackBar, &QSlider::valueChanged, this, &TForm1::OpacityReflectionTrackBarChange);
-  connect(OpacityReflectionTrackBar, &TTrackBar::MouseUp, this, &TForm1::OpacityReflectionTrackBarMouseUp);
-  connect(BlurReflectionTrackBar, &TTrackBar::MouseUp, this, &TForm1::BlurReflectionTrackBarMouseUp);
-  connect(ReflectionBrightnessTrackBar, &TTrackBar::MouseUp, this,
-          &TForm1::ReflectionBrightnessTrackBarMouseUp);
-  connect(ReflectionLengthTrackBar, &TTrackBar::MouseUp, this, &TForm1::ReflectionLengthTrackBarMouseUp);
+  connectSlider(OpacityReflectionTrackBar, &TForm1::OpacityReflectionTrackBarMouseUp);
+  connectSlider(BlurReflectionTrackBar, &TForm1::BlurReflectionTrackBarMouseUp);
+  connectSlider(ReflectionBrightnessTrackBar, &TForm1::ReflectionBrightnessTrackBarMouseUp);
+  connectSlider(ReflectionLengthTrackBar, &TForm1::ReflectionLengthTrackBarMouseUp);
   connect(ShadowDensityTrackBar, &QSlider::valueChanged, this, &TForm1::ShadowDensityTrackBarChange);
-  connect(ShadowDensityTrackBar, &TTrackBar::MouseUp, this, &TForm1::ShadowDensityTrackBarMouseUp);
+  connectSlider(ShadowDensityTrackBar, &TForm1::ShadowDensityTrackBarMouseUp);
   connect(ShadowColorSelect, &TColorSelect::Change, this, &TForm1::ShadowColorSelectChange);
-  connect(BlurShadowTrackBar, &TTrackBar::MouseUp, this, &TForm1::BlurShadowTrackBarMouseUp);
+  connectSlider(BlurShadowTrackBar, &TForm1::BlurShadowTrackBarMouseUp);
   connect(ShowShadowCheckBox, &QCheckBox::clicked, this, &TForm1::ShowShadowCheckBoxClick);
   connect(ObjectShadingTrackBar, &QSlider::valueChanged, this, &TForm1::ObjectShadingTrackBarChange);
-  connect(ObjectShadingTrackBar, &TTrackBar::MouseUp, this, &TForm1::ObjectShadingTrackBarMouseUp);
+  connectSlider(ObjectShadingTrackBar, &TForm1::ObjectShadingTrackBarMouseUp);
   connect(ObjectHighlightTrackBar, &QSlider::valueChanged, this, &TForm1::ObjectHighlightTrackBarChange);
-  connect(ObjectHighlightTrackBar, &TTrackBar::MouseUp, this, &TForm1::ObjectHighlightTrackBarMouseUp);
+  connectSlider(ObjectHighlightTrackBar, &TForm1::ObjectHighlightTrackBarMouseUp);
   connect(ObjectShadingColorSelect, &TColorSelect::Change, this, &TForm1::ObjectShadingColorSelectChange);
   connect(ObjectHighlightColorSelect, &TColorSelect::Change, this, &TForm1::ObjectHighlightColorSelectChange);
   connect(TrBckCheckBox, &QCheckBox::clicked, this, &TForm1::TrBckCheckBoxClick);

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
+#include <QWheelEvent>
 #include <functional>
 
 #include "app/controls.h"
@@ -274,7 +275,7 @@ struct SliderCase {
   int tab;
 };
 
-TEST_F(MainWindowTest, Sliders_StoreAndRenderOnceOnMouseRelease_NotOnKeyboard) {
+TEST_F(MainWindowTest, Sliders_StoreAndRenderOnceOnMouseRelease_AndAtEachKeyOrWheelMove) {
   MakeStandardData();
   CreateWindow();
   const SliderCase cases[] = {
@@ -283,7 +284,7 @@ TEST_F(MainWindowTest, Sliders_StoreAndRenderOnceOnMouseRelease_NotOnKeyboard) {
       {"length", [](TForm1& f) { return f.ReflectionLengthTrackBar; },
        [](const EditingState& s) { return int{s.ReflectionLength}; }, 80, 0},
       {"brightness", [](TForm1& f) { return f.ReflectionBrightnessTrackBar; },
-       [](const EditingState& s) { return s.ReflectionBrightness; }, -50, 0},
+       [](const EditingState& s) { return s.ReflectionBrightness; }, -40, 0},
       {"blur reflections", [](TForm1& f) { return f.BlurReflectionTrackBar; },
        [](const EditingState& s) { return int{s.ReflectionBlur}; }, 3, 0},
       {"density", [](TForm1& f) { return f.ShadowDensityTrackBar; },
@@ -306,12 +307,26 @@ TEST_F(MainWindowTest, Sliders_StoreAndRenderOnceOnMouseRelease_NotOnKeyboard) {
     EXPECT_EQ(c.field(state_), c.value) << c.name;
     EXPECT_EQ(renders_, rendersBefore + 1) << c.name;
     EXPECT_TRUE(waitCursorDuringRender_) << c.name;
-    // Keyboard moves change neither the state nor the picture.
+    // Each key press or wheel turn that moves the handle stores and renders at once, so the
+    // preview never disagrees with what a save would write.
     bar->setFocus();
-    QTest::keyClick(bar, Qt::Key_Right);
+    QTest::keyClick(bar, Qt::Key_Left);
+    EXPECT_EQ(c.field(state_), bar->value()) << c.name << ": key";
     EXPECT_NE(bar->value(), c.value) << c.name;
-    EXPECT_EQ(c.field(state_), c.value) << c.name;
-    EXPECT_EQ(renders_, rendersBefore + 1) << c.name;
+    EXPECT_EQ(renders_, rendersBefore + 2) << c.name << ": key";
+    QWheelEvent wheel(QPointF(bar->rect().center()), QPointF(bar->mapToGlobal(bar->rect().center())),
+                      QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    const int beforeWheel = bar->value();
+    QApplication::sendEvent(bar, &wheel);
+    EXPECT_NE(bar->value(), beforeWheel) << c.name << ": wheel";
+    EXPECT_EQ(c.field(state_), bar->value()) << c.name << ": wheel";
+    EXPECT_EQ(renders_, rendersBefore + 3) << c.name << ": wheel";
+    // A key that cannot move the handle further changes nothing and renders nothing.
+    QTest::keyClick(bar, Qt::Key_End);
+    const int rendersAtEnd = renders_;
+    QTest::keyClick(bar, Qt::Key_End);
+    EXPECT_EQ(c.field(state_), bar->maximum()) << c.name << ": end";
+    EXPECT_EQ(renders_, rendersAtEnd) << c.name << ": end again";
   }
   EXPECT_TRUE(dialogs_.errors.empty());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
