@@ -31,6 +31,7 @@ namespace {
 
 constexpr int kMinimumSize = 32;
 constexpr int kMaximumSize = 2048;
+constexpr int kSettingsTop = 416;
 
 QFont PixelFont(const QFont& base, int pixelSize) {
   QFont font = base;
@@ -57,6 +58,15 @@ TSpinEdit* AddSpinEdit(QWidget* parent, int left, int top, int minimum, int maxi
   auto* field = new TSpinEdit(minimum, maximum, value, parent);
   field->setGeometry(left, top, 49, 21);
   return field;
+}
+
+// Lays the boxes one under the other in equal rows filling top to bottom (exclusive).
+void StackBoxes(std::initializer_list<QCheckBox*> boxes, int top, int bottom) {
+  const int row = (bottom - top) / static_cast<int>(boxes.size());
+  for (QCheckBox* box : boxes) {
+    box->setGeometry(box->x(), top, box->width(), row);
+    top += row;
+  }
 }
 
 QFrame* AddRaisedFrame(QWidget* parent, int left, int top, int width, int height) {
@@ -173,6 +183,8 @@ void TForm1::CreateControls() {
   TrBckCheckBox->setFocusPolicy(Qt::ClickFocus);
   LarDiAreaCheckBox = AddCheckBox(this, QStringLiteral("Large disc area"), 480, 384, state_.LargeDiscArea);
   FlipCheckBox = AddCheckBox(this, QStringLiteral("Flip when saved"), 480, 408, state_.FlipWhenSaved);
+  // The effect pages start right below the boxes and would take the clicks of whatever overlaps them.
+  StackBoxes({TrBckCheckBox, LarDiAreaCheckBox, FlipCheckBox}, 357, kSettingsTop);
 
   ResamplerClassNamesList = new QComboBox(this);
   ResamplerClassNamesList->setGeometry(0, 360, 145, 21);
@@ -182,7 +194,7 @@ void TForm1::CreateControls() {
   KernelClassNamesList->hide();
 
   SettingsPageControl = new QTabWidget(this);
-  SettingsPageControl->setGeometry(0, 416, kClientWidth, 105);
+  SettingsPageControl->setGeometry(0, kSettingsTop, kClientWidth, 105);
   ReflectionPage = new QWidget;
   ShadowPage = new QWidget;
   ObjectPage = new QWidget;

@@ -425,6 +425,30 @@ TEST_F(MainWindowTest, CheckBoxes_StoreAndRenderOnce) {
   EXPECT_EQ(renders_, rendersBefore);
 }
 
+TEST_F(MainWindowTest, OptionBoxes_TakeClicksOverTheirWholeHeight) {
+  MakeStandardData();
+  CreateWindow();
+  form_->show();
+  const struct {
+    const char* name;
+    QCheckBox* box;
+  } cases[] = {{"transparent", form_->TrBckCheckBox},
+               {"large disc", form_->LarDiAreaCheckBox},
+               {"flip", form_->FlipCheckBox}};
+  for (const auto& c : cases) {
+    EXPECT_LE(c.box->geometry().bottom(), form_->SettingsPageControl->geometry().top()) << c.name;
+    for (const double part : {0.25, 0.5, 0.85}) {
+      // Where the window would deliver a click on the box's caption at this height.
+      const QPoint local(c.box->width() / 2, static_cast<int>(c.box->height() * part));
+      const QPoint inWindow = c.box->mapTo(form_.get(), local);
+      EXPECT_EQ(form_->childAt(inWindow), c.box) << c.name << " at " << part << " of its height";
+      const bool before = c.box->isChecked();
+      QTest::mouseClick(c.box, Qt::LeftButton, Qt::NoModifier, local);
+      EXPECT_NE(c.box->isChecked(), before) << c.name << " at " << part << " of its height";
+    }
+  }
+}
+
 TEST_F(MainWindowTest, ShowToggles_HideExactlyTheirGroup_AndLaterRendersKeepThemHidden) {
   MakeStandardData();
   // A picture background puts a background layer below the scene: stack index = scene index + 1.
