@@ -19,6 +19,7 @@
 
 #include "app/about_window.h"
 #include "app/controls.h"
+#include "app/dialogs.h"
 #include "app/img_view_widget.h"
 #include "app/picture_io.h"
 #include "app/shell.h"
@@ -538,13 +539,18 @@ void TForm1::SaveButtonClick() {
     request.nameFilters = {QStringLiteral("JPEG Image File (*.jpg)"),
                            QStringLiteral("PNG Image File (*.png)"), QStringLiteral("Bitmaps (*.bmp)"),
                            QStringLiteral("WebP Image File (*.webp)")};
-    request.selectedFilter = 0;
-    request.defaultSuffix = QStringLiteral("bmp");
+    request.selectedFilter = std::clamp(lastSaveFilter_, 0, static_cast<int>(request.nameFilters.size()) - 1);
+    request.defaultSuffix = FilterSuffix(request.nameFilters[request.selectedFilter]);
     request.proposedFileName = lastSaveFileName_;
-    const std::optional<QString> file = shell_.dialogs.SavePicture(this, request);
-    if (!file) return;
-    lastSaveFileName_ = *file;
-    const std::filesystem::path path = PathFromQString(*file);
+    const std::optional<SaveDialogAnswer> answer = shell_.dialogs.SavePicture(this, request);
+    if (!answer) return;
+    const int filter =
+        std::clamp(answer->selectedFilter, 0, static_cast<int>(request.nameFilters.size()) - 1);
+    const QString file = WithFilterSuffix(answer->fileName, request.nameFilters[filter]);
+    // The next save starts in the same folder with the same format.
+    lastSaveFileName_ = file;
+    lastSaveFilter_ = filter;
+    const std::filesystem::path path = PathFromQString(file);
     TSaveQuality quality;
     if (SaveFormatFor(path.string()) == TSaveFormat::Webp) {
       const std::optional<TWebpOptions> choice = shell_.dialogs.ChooseWebpOptions(this, webpOptions_);

@@ -166,6 +166,7 @@ class TForm1 : public QWidget {
   bool backgroundLayerPresent_ = false;
   ResamplerLists resamplerLists_;
   QString lastSaveFileName_;
+  int lastSaveFilter_ = 0;
   // The WebP choice offered again at the next WebP save.
   TWebpOptions webpOptions_;
 };
