@@ -179,7 +179,9 @@ void TPictureBox::paintEvent(QPaintEvent*) {
   if (picture_.isNull()) return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(rect(), picture_);
+  const QSize fitted = picture_.size().scaled(size(), Qt::KeepAspectRatio);
+  const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+  painter.drawImage(target, picture_);
 }
 
 void TPictureBox::mouseReleaseEvent(QMouseEvent* event) {
@@ -221,10 +223,22 @@ void TCaptionPanel::SetCaptionArea(const QRect& area) {
   update();
 }
 
+void TCaptionPanel::SetCaptionFill(const QColor& fill) {
+  fill_ = fill;
+  update();
+}
+
 void TCaptionPanel::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
-  if (caption_.isEmpty() || !captionShown_) return;
+  if (!captionShown_) return;
   QPainter painter(this);
+  if (fill_.isValid()) {
+    const QRect area = captionArea_.isNull() ? rect() : captionArea_;
+    painter.fillRect(area, fill_);
+    // Dark text on light colours, light text on dark ones.
+    painter.setPen(fill_.lightness() >= 128 ? Qt::black : Qt::white);
+  }
+  if (caption_.isEmpty()) return;
   painter.drawText(captionArea_.isNull() ? rect() : captionArea_, Qt::AlignCenter | Qt::TextWordWrap,
                    caption_);
 }

@@ -114,7 +114,8 @@ class TColorSelect : public QPushButton {
   TColor color_;
 };
 
-// Shows a picture stretched to its area, or nothing (letting its parent show through).
+// Shows a picture as large as fits its area with its proportions kept, centred, or nothing
+// (letting its parent show through).
 // Click fires on a mouse release inside; FileDropped fires when a local file is dropped on it.
 class TPictureBox : public QWidget {
   Q_OBJECT
@@ -141,7 +142,8 @@ class TPictureBox : public QWidget {
 };
 
 // A framed panel whose own caption is drawn beneath its children, centred and wrapped in the
-// caption area (the whole panel unless set); hidden while something covers that area.
+// caption area (the whole panel unless set), over the fill colour when one is set; caption and
+// fill are hidden while something covers that area.
 class TCaptionPanel : public QFrame {
  public:
   TCaptionPanel(const QString& caption, QWidget* parent);
@@ -149,6 +151,9 @@ class TCaptionPanel : public QFrame {
   bool CaptionShown() const { return captionShown_; }
   void SetCaptionShown(bool shown);
   void SetCaptionArea(const QRect& area);
+  // An invalid colour: no fill.
+  void SetCaptionFill(const QColor& fill);
+  QColor CaptionFill() const { return fill_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -156,6 +161,7 @@ class TCaptionPanel : public QFrame {
  private:
   QString caption_;
   QRect captionArea_;
+  QColor fill_;
   bool captionShown_ = true;
 };
 

@@ -166,6 +166,7 @@ void TForm1::CreateControls() {
           [this] { LayerSourcePanel->SetCaptionShown(LayerSourceImg->Picture().isNull()); });
   LayerSourceColorSelect = new TColorSelect(shell_.dialogs, 40, sources_[1].Color, LayerSourcePanel);
   LayerSourceColorSelect->setGeometry(48, 192, 57, 49);
+  LayerSourcePanel->SetCaptionFill(QColorFromTColor(sources_[1].Color));
   LayerSourceUpDown = new THorizontalUpDown(1, kSourceCount, 1, this);
   LayerSourceUpDown->setGeometry(472, 320, 153, 33);
 
@@ -384,16 +385,22 @@ void TForm1::ApplyTempButtonClick() {
 void TForm1::LayerSourceUpDownClick() {
   RunReported(shell_, this, [this] {
     state_.CurrentSource = LayerSourceUpDown->Position();
-    const LayerSource& slot = sources_[state_.CurrentSource];
     const std::string_view caption = SourceCaption(state_.CurrentSource);
     LayerSourceCaption->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
-    if (slot.PicturePath.empty()) {
-      LayerSourceImg->ClearPicture();
-    } else {
-      LayerSourceImg->SetPicture(ReadPictureImage(slot.PicturePath));
-    }
-    LayerSourceColorSelect->SetColorValue(slot.Color);
+    ShowCurrentSlot();
   });
+}
+
+void TForm1::ShowCurrentSlot() {
+  const LayerSource& slot = sources_[state_.CurrentSource];
+  // Read first: a picture that cannot be read leaves the panel as it was.
+  if (slot.UseColor || slot.PicturePath.empty()) {
+    LayerSourceImg->ClearPicture();
+  } else {
+    LayerSourceImg->SetPicture(ReadPictureImage(slot.PicturePath));
+  }
+  LayerSourceColorSelect->SetColorValue(slot.Color);
+  LayerSourcePanel->SetCaptionFill(QColorFromTColor(slot.Color));
 }
 
 void TForm1::LayerSourceImgClick() {
@@ -422,6 +429,7 @@ void TForm1::LayerSourceColorSelectChange() {
     LayerSource& slot = sources_[state_.CurrentSource];
     slot.Color = LayerSourceColorSelect->ColorValue();
     slot.UseColor = true;
+    ShowCurrentSlot();
   });
 }
 

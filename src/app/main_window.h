@@ -153,6 +153,8 @@ class TForm1 : public QWidget {
   void StoreAndRerender(const std::function<void()>& store);
   void ToggleLayers(std::span<const std::string_view> keywords, bool visible);
   void LoadSlotPicture(const QString& fileName);
+  // Shows the current slot: its picture when it uses it, else its colour in the picture area.
+  void ShowCurrentSlot();
   // Steps 1 to 5 of showing the template at the stepper's position; throws on failure.
   void TemplateIndexStep();
   int32_t RenderSize(const QSpinBox* field) const;

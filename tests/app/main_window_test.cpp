@@ -15,6 +15,7 @@
 
 #include "app/controls.h"
 #include "app/img_view_widget.h"
+#include "app/picture_io.h"
 #include "app_fixture.h"
 #include "raster/error.h"
 
@@ -591,7 +592,7 @@ TEST_F(MainWindowTest, FailingRender_EmptyTemplateFile_ReportsItsNameAndShowsNoL
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(MainWindowTest, LayerSourcePicture_ChoosingThenColour_SwitchesSlotAndKeepsPictureShown) {
+TEST_F(MainWindowTest, LayerSourcePicture_ChoosingPictureOrColour_SwitchesSlotAndShowsWhatItUses) {
   MakeStandardData();
   WriteTestPicture(root_ / "front.png", *HalfAndHalf(32, 32));
   CreateWindow();
@@ -604,22 +605,82 @@ TEST_F(MainWindowTest, LayerSourcePicture_ChoosingThenColour_SwitchesSlotAndKeep
   EXPECT_EQ(dialogs_.openTitles[0], "Choose Picture");
   EXPECT_NE(dialogs_.openFilters[0].indexOf("*.png"), -1);
   EXPECT_EQ(sources_[2].PicturePath, file.toStdString());
-  EXPECT_FALSE(sources_[2].UseColor);
-  EXPECT_FALSE(form_->LayerSourceImg->Picture().isNull());
-  EXPECT_FALSE(form_->LayerSourcePanel->CaptionShown()) << "the picture covers the panel's caption";
   EXPECT_EQ(renders_, 1);
-  // The same colour as the swatch still switches the slot back to its colour and renders.
-  dialogs_.colorAnswers.push_back(QColorFromTColor(form_->LayerSourceColorSelect->ColorValue()));
-  form_->LayerSourceColorSelect->click();
-  EXPECT_TRUE(sources_[2].UseColor);
-  EXPECT_EQ(sources_[2].PicturePath, file.toStdString());
-  EXPECT_EQ(renders_, 2);
-  // Stepping away and back shows the remembered picture.
-  form_->LayerSourceUpDown->Step(+1);
-  EXPECT_TRUE(form_->LayerSourceImg->Picture().isNull());
-  form_->LayerSourceUpDown->Step(-1);
-  EXPECT_FALSE(form_->LayerSourceImg->Picture().isNull());
-  EXPECT_EQ(renders_, 2);
+  // Each step: what the user does to slot 2, then what the slot uses and what the panel shows.
+  const struct {
+    const char* step;
+    std::function<void()> act;
+    bool usesColor;
+  } steps[] = {
+      {"picture chosen", [] {}, false},
+      {"the swatch's own colour chosen",
+       [&] {
+         dialogs_.colorAnswers.push_back(QColorFromTColor(form_->LayerSourceColorSelect->ColorValue()));
+         form_->LayerSourceColorSelect->click();
+       },
+       true},
+      {"stepped away and back",
+       [&] {
+         form_->LayerSourceUpDown->Step(+1);
+         form_->LayerSourceUpDown->Step(-1);
+       },
+       true},
+      {"picture chosen again",
+       [&] {
+         dialogs_.openAnswers.push_back(file);
+         form_->LayerSourceImg->Click();
+       },
+       false},
+      {"stepped away and back with the picture",
+       [&] {
+         form_->LayerSourceUpDown->Step(+1);
+         form_->LayerSourceUpDown->Step(-1);
+       },
+       false},
+      {"another colour chosen",
+       [&] {
+         dialogs_.colorAnswers.push_back(QColor(200, 0, 0));
+         form_->LayerSourceColorSelect->click();
+       },
+       true},
+  };
+  for (const auto& s : steps) {
+    s.act();
+    ASSERT_TRUE(dialogs_.errors.empty()) << s.step << ": " << dialogs_.errors[0].second.toStdString();
+    EXPECT_EQ(sources_[2].UseColor, s.usesColor) << s.step;
+    EXPECT_EQ(sources_[2].PicturePath, file.toStdString()) << s.step << ": the picture is remembered";
+    EXPECT_EQ(form_->LayerSourceImg->Picture().isNull(), s.usesColor) << s.step;
+    EXPECT_EQ(form_->LayerSourcePanel->CaptionShown(), s.usesColor) << s.step;
+    EXPECT_EQ(form_->LayerSourcePanel->CaptionFill(), QColorFromTColor(sources_[2].Color)) << s.step;
+  }
+  EXPECT_EQ(form_->LayerSourcePanel->CaptionFill(), QColor(200, 0, 0));
+  EXPECT_EQ(renders_, 4) << "each choice renders, stepping does not";
+}
+
+TEST_F(MainWindowTest, PictureBox_KeepsThePicturesProportionsCentred) {
+  MakeStandardData();
+  CreateWindow();
+  TPictureBox* box = form_->LayerSourceImg;  // 121 x 113
+  const struct {
+    const char* name;
+    int width, height;
+    QPoint inside;   // on the picture
+    QPoint outside;  // in the margin the proportions leave
+  } cases[] = {
+      {"wide", 80, 20, QPoint(5, 56), QPoint(60, 5)},
+      {"tall", 20, 80, QPoint(52, 5), QPoint(5, 56)},
+  };
+  for (const auto& c : cases) {
+    box->SetPicture(ImageFromBitmap(*HalfAndHalf(c.width, c.height)));
+    const QImage shot = box->grab().toImage();
+    const QColor picture = shot.pixelColor(c.inside);
+    EXPECT_TRUE(picture == QColor(255, 0, 0) || picture == QColor(0, 0, 255)) << c.name;
+    const QColor margin = shot.pixelColor(c.outside);
+    EXPECT_FALSE(margin == QColor(255, 0, 0) || margin == QColor(0, 0, 255)) << c.name;
+    // Centred: the red half ends in the middle of the box.
+    EXPECT_EQ(shot.pixelColor(box->width() / 2 - 2, box->height() / 2), QColor(255, 0, 0)) << c.name;
+    EXPECT_EQ(shot.pixelColor(box->width() / 2 + 2, box->height() / 2), QColor(0, 0, 255)) << c.name;
+  }
 }
 
 TEST_F(MainWindowTest, LayerSourcePicture_CancelledDialogs_ChangeNothing) {
@@ -669,6 +730,7 @@ TEST_F(MainWindowTest, LayerSourceStepper_DeletedPicture_ReportsAndKeepsPrevious
   WriteTestPicture(root_ / "side.png", *HalfAndHalf(20, 20));
   CreateWindow();
   sources_[3].PicturePath = (root_ / "side.png").string();
+  sources_[3].UseColor = false;
   fs::remove(root_ / "side.png");
   form_->LayerSourceUpDown->Step(+1);  // FRONT, pale green
   form_->LayerSourceUpDown->Step(+1);  // SIDE, whose picture is gone
