@@ -243,15 +243,45 @@ void TCaptionPanel::paintEvent(QPaintEvent* event) {
                    caption_);
 }
 
-void SetFittedCaption(QLabel* label, const QString& text, int maxPixelSize) {
-  QFont font = label->font();
-  const int available = label->contentsRect().width();
-  for (int size = maxPixelSize; size >= 10; --size) {
-    font.setPixelSize(size);
-    if (QFontMetrics(font).horizontalAdvance(text) <= available) break;
+QStringList WrapToWidth(const QString& text, const QFontMetrics& metrics, int width) {
+  QStringList lines;
+  QString line;
+  const auto fits = [&](const QString& candidate) { return metrics.horizontalAdvance(candidate) <= width; };
+  for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+    const QString joined = line.isEmpty() ? word : line + u' ' + word;
+    if (fits(joined)) {
+      line = joined;
+      continue;
+    }
+    if (!line.isEmpty()) lines.append(line);
+    line.clear();
+    for (const QChar c : word) {
+      if (!line.isEmpty() && !fits(line + c)) {
+        lines.append(line);
+        line.clear();
+      }
+      line += c;
+    }
   }
+  if (!line.isEmpty()) lines.append(line);
+  return lines;
+}
+
+void SetWrappedCaption(QLabel* label, const QString& text, int maxPixelSize) {
+  // Below this the caption's letters blur into each other on a normal screen.
+  constexpr int kSmallestReadable = 13;
+  QFont font = label->font();
+  const QRect area = label->contentsRect();
+  QStringList lines;
+  for (int size = maxPixelSize; size >= kSmallestReadable; --size) {
+    font.setPixelSize(size);
+    const QFontMetrics metrics(font);
+    lines = WrapToWidth(text, metrics, area.width());
+    if (lines.size() * metrics.lineSpacing() <= area.height()) break;
+  }
+  label->setWordWrap(false);
   label->setFont(font);
-  label->setText(QFontMetrics(font).elidedText(text, Qt::ElideRight, available));
+  label->setText(lines.join(u'\n'));
   label->setToolTip(text);
 }
 

@@ -13,6 +13,7 @@
 
 #include "raster/color32.h"
 
+class QFontMetrics;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -165,9 +166,14 @@ class TCaptionPanel : public QFrame {
   bool captionShown_ = true;
 };
 
-// Shows text in the label at the largest pixel size from maxPixelSize down to 10 that fits its
-// width (long template names); what still does not fit is elided, the whole text in the tooltip.
-void SetFittedCaption(QLabel* label, const QString& text, int maxPixelSize);
+// The text broken into lines no wider than width: between words where it can, inside a word
+// only when the word alone is wider.
+QStringList WrapToWidth(const QString& text, const QFontMetrics& metrics, int width);
+
+// Shows text in the label wrapped to its width, at maxPixelSize unless the lines then overflow its
+// height; then at the largest size down to a still readable one whose lines fit. The whole text
+// is also the tooltip, for what may still not fit at that smallest size.
+void SetWrappedCaption(QLabel* label, const QString& text, int maxPixelSize);
 
 // The window font: Tahoma where installed, else the closest narrow sans-serif face.
 QFont WindowFont(int pixelSize);

@@ -134,7 +134,8 @@ void TForm1::CreateControls() {
   TemplatePanel->setGeometry(8, 64, 153, 249);
   TemplateCaption = new QLabel(QStringLiteral("BOX1"), TemplatePanel);
   TemplateCaption->setFont(PixelFont(font(), 19));
-  TemplateCaption->setGeometry(8, 16, 137, 24);
+  // Two lines of the full size fit above the bevel.
+  TemplateCaption->setGeometry(8, 4, 137, 48);
   TemplateBevel = AddRaisedFrame(TemplatePanel, 8, 56, 137, 185);
   TemplateImage = new TPictureBox(TemplatePanel);
   TemplateImage->setGeometry(16, 104, 120, 90);
@@ -373,7 +374,7 @@ void TForm1::TemplateIndexStep() {
   state_.TemplateIndex = TemplateUpDown->Position();
   const TemplateEntry entry = TemplateAt(shell_.dataRoot, state_.TemplateIndex);
   TemplateImage->SetPicture(ReadPictureImage(entry.PreviewPath));
-  SetFittedCaption(TemplateCaption, QString::fromStdString(entry.Name), 19);
+  SetWrappedCaption(TemplateCaption, QString::fromStdString(entry.Name), 19);
 }
 
 void TForm1::ApplyTempButtonClick() {

@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <QWheelEvent>
 #include <functional>
+#include <map>
 
 #include "app/controls.h"
 #include "app/img_view_widget.h"
@@ -202,23 +203,46 @@ TEST_F(MainWindowTest, TemplateStepper_RangeFollowsTheFolderWhenListedAgain) {
   EXPECT_TRUE(dialogs_.errors.empty());
 }
 
-TEST_F(MainWindowTest, TemplateCaption_LongNameShrinksToFitThePanel) {
+TEST_F(MainWindowTest, TemplateCaption_LongNamesWrapReadablyAndWhole) {
+  const struct {
+    const char* name;
+    bool oneLine;  // short names stay one line at the caption's own 19 pixels
+  } cases[] = {
+      {"BOX1", true},
+      {"BOX3 seen from the left", false},
+      {"Software box standing on a glass table seen from the left", false},
+      {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", false},  // one word wider than the panel
+  };
   MakeStandardData();
-  WriteText(root_ / "Templates" / "BOX3 seen from the far left side.ini",
-            TemplateText({{"normal", "FRONT"}}));
-  WriteTestPicture(root_ / "Pics" / "BOX3 seen from the far left side.jpg", *HalfAndHalf(8, 6));
+  for (const auto& c : cases) {
+    WriteText(root_ / "Templates" / (std::string(c.name) + ".ini"), TemplateText({{"normal", "FRONT"}}));
+    WriteTestPicture(root_ / "Pics" / (std::string(c.name) + ".jpg"), *HalfAndHalf(8, 6));
+  }
   CreateWindow();
-  EXPECT_EQ(form_->TemplateCaption->font().pixelSize(), 19);
-  form_->TemplateUpDown->Step(+1);
-  form_->TemplateUpDown->Step(+1);
-  ASSERT_TRUE(dialogs_.errors.empty());
   QLabel* caption = form_->TemplateCaption;
-  EXPECT_EQ(caption->toolTip(), "BOX3 seen from the far left side");
-  EXPECT_LT(caption->font().pixelSize(), 19);
-  EXPECT_LE(caption->fontMetrics().horizontalAdvance(caption->text()), caption->contentsRect().width());
-  form_->TemplateUpDown->Step(+1);
-  EXPECT_EQ(caption->text(), "CD1");
-  EXPECT_EQ(caption->font().pixelSize(), 19);
+  std::map<std::string, std::pair<QString, int>> shown;  // name: text and pixel size shown
+  do {
+    shown[caption->toolTip().toStdString()] = {caption->text(), caption->font().pixelSize()};
+  } while (form_->TemplateUpDown->Step(+1));
+  ASSERT_TRUE(dialogs_.errors.empty()) << dialogs_.errors[0].second.toStdString();
+  for (const auto& c : cases) {
+    ASSERT_TRUE(shown.count(c.name)) << c.name;
+    const auto& [text, pixelSize] = shown[c.name];
+    const QStringList lines = text.split(u'\n');
+    QFont font = caption->font();
+    font.setPixelSize(pixelSize);
+    const QFontMetrics metrics(font);
+    EXPECT_EQ(lines.size() == 1, c.oneLine) << c.name;
+    if (c.oneLine) {
+      EXPECT_EQ(pixelSize, 19) << c.name;
+    }
+    EXPECT_GE(pixelSize, 13) << c.name << ": still readable";
+    for (const QString& line : lines)
+      EXPECT_LE(metrics.horizontalAdvance(line), caption->contentsRect().width()) << c.name;
+    EXPECT_LE(lines.size() * metrics.lineSpacing(), caption->contentsRect().height()) << c.name;
+    QString letters = text;
+    EXPECT_EQ(letters.remove(u'\n').remove(u' '), QString(c.name).remove(u' ')) << c.name << ": nothing cut";
+  }
 }
 
 TEST_F(MainWindowTest, TemplateStepper_NextSliderRenderUsesTheShownTemplate) {
