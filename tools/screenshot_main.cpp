@@ -23,7 +23,8 @@ class ConsoleDialogs : public mirelane::Dialogs {
   std::optional<QString> OpenPicture(QWidget*, const QString&, const QString&) override {
     return std::nullopt;
   }
-  std::optional<QString> SavePicture(QWidget*, const mirelane::SaveDialogRequest&) override {
+  std::optional<mirelane::SaveDialogAnswer> SavePicture(QWidget*,
+                                                        const mirelane::SaveDialogRequest&) override {
     return std::nullopt;
   }
   std::optional<mirelane::TWebpOptions> ChooseWebpOptions(QWidget*, const mirelane::TWebpOptions&) override {

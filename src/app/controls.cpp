@@ -73,6 +73,18 @@ void TTrackBar::mouseReleaseEvent(QMouseEvent* event) {
   emit MouseUp();
 }
 
+void TTrackBar::keyPressEvent(QKeyEvent* event) {
+  const int before = value();
+  QSlider::keyPressEvent(event);
+  if (value() != before) emit KeyOrWheelMove();
+}
+
+void TTrackBar::wheelEvent(QWheelEvent* event) {
+  const int before = value();
+  QSlider::wheelEvent(event);
+  if (value() != before) emit KeyOrWheelMove();
+}
+
 TSpinEdit::TSpinEdit(int minimum, int maximum, int value, QWidget* parent) : QSpinBox(parent) {
   setRange(minimum, maximum);
   setValue(value);
@@ -108,6 +120,12 @@ THorizontalUpDown::THorizontalUpDown(int minimum, int maximum, int position, QWi
 
 void THorizontalUpDown::SetPosition(int position) {
   position_ = std::clamp(position, minimum_, maximum_);
+}
+
+void THorizontalUpDown::SetRange(int minimum, int maximum) {
+  minimum_ = minimum;
+  maximum_ = std::max(minimum, maximum);
+  position_ = std::clamp(position_, minimum_, maximum_);
 }
 
 bool THorizontalUpDown::Step(int delta) {
@@ -161,7 +179,9 @@ void TPictureBox::paintEvent(QPaintEvent*) {
   if (picture_.isNull()) return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(rect(), picture_);
+  const QSize fitted = picture_.size().scaled(size(), Qt::KeepAspectRatio);
+  const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+  painter.drawImage(target, picture_);
 }
 
 void TPictureBox::mouseReleaseEvent(QMouseEvent* event) {
@@ -203,23 +223,65 @@ void TCaptionPanel::SetCaptionArea(const QRect& area) {
   update();
 }
 
+void TCaptionPanel::SetCaptionFill(const QColor& fill) {
+  fill_ = fill;
+  update();
+}
+
 void TCaptionPanel::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
-  if (caption_.isEmpty() || !captionShown_) return;
+  if (!captionShown_) return;
   QPainter painter(this);
+  if (fill_.isValid()) {
+    const QRect area = captionArea_.isNull() ? rect() : captionArea_;
+    painter.fillRect(area, fill_);
+    // Dark text on light colours, light text on dark ones.
+    painter.setPen(fill_.lightness() >= 128 ? Qt::black : Qt::white);
+  }
+  if (caption_.isEmpty()) return;
   painter.drawText(captionArea_.isNull() ? rect() : captionArea_, Qt::AlignCenter | Qt::TextWordWrap,
                    caption_);
 }
 
-void SetFittedCaption(QLabel* label, const QString& text, int maxPixelSize) {
-  QFont font = label->font();
-  const int available = label->contentsRect().width();
-  for (int size = maxPixelSize; size >= 10; --size) {
-    font.setPixelSize(size);
-    if (QFontMetrics(font).horizontalAdvance(text) <= available) break;
+QStringList WrapToWidth(const QString& text, const QFontMetrics& metrics, int width) {
+  QStringList lines;
+  QString line;
+  const auto fits = [&](const QString& candidate) { return metrics.horizontalAdvance(candidate) <= width; };
+  for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+    const QString joined = line.isEmpty() ? word : line + u' ' + word;
+    if (fits(joined)) {
+      line = joined;
+      continue;
+    }
+    if (!line.isEmpty()) lines.append(line);
+    line.clear();
+    for (const QChar c : word) {
+      if (!line.isEmpty() && !fits(line + c)) {
+        lines.append(line);
+        line.clear();
+      }
+      line += c;
+    }
   }
+  if (!line.isEmpty()) lines.append(line);
+  return lines;
+}
+
+void SetWrappedCaption(QLabel* label, const QString& text, int maxPixelSize) {
+  // Below this the caption's letters blur into each other on a normal screen.
+  constexpr int kSmallestReadable = 13;
+  QFont font = label->font();
+  const QRect area = label->contentsRect();
+  QStringList lines;
+  for (int size = maxPixelSize; size >= kSmallestReadable; --size) {
+    font.setPixelSize(size);
+    const QFontMetrics metrics(font);
+    lines = WrapToWidth(text, metrics, area.width());
+    if (lines.size() * metrics.lineSpacing() <= area.height()) break;
+  }
+  label->setWordWrap(false);
   label->setFont(font);
-  label->setText(QFontMetrics(font).elidedText(text, Qt::ElideRight, available));
+  label->setText(lines.join(u'\n'));
   label->setToolTip(text);
 }
 

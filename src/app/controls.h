@@ -13,6 +13,7 @@
 
 #include "raster/color32.h"
 
+class QFontMetrics;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -29,7 +30,8 @@ QColor QColorFromTColor(TColor color);
 TColor TColorFromQColor(const QColor& color);
 
 // A horizontal slider without tick marks; MouseUp fires when the mouse button pressed on it (on
-// the handle or the groove) is released, keyboard moves only fire valueChanged.
+// the handle or the groove) is released, so a drag ends in one change; KeyOrWheelMove fires after
+// each key press or wheel turn that moved the handle.
 class TTrackBar : public QSlider {
   Q_OBJECT
  public:
@@ -37,9 +39,12 @@ class TTrackBar : public QSlider {
 
  signals:
   void MouseUp();
+  void KeyOrWheelMove();
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 };
 
 // A number field with arrows whose Change fires at every change of its text: each typed
@@ -67,6 +72,8 @@ class THorizontalUpDown : public QWidget {
   THorizontalUpDown(int minimum, int maximum, int position, QWidget* parent);
   int Position() const { return position_; }
   void SetPosition(int position);
+  // A new range; the position is brought into it. Fires nothing.
+  void SetRange(int minimum, int maximum);
   int Minimum() const { return minimum_; }
   int Maximum() const { return maximum_; }
   QToolButton* PreviousButton() const { return previous_; }
@@ -108,7 +115,8 @@ class TColorSelect : public QPushButton {
   TColor color_;
 };
 
-// Shows a picture stretched to its area, or nothing (letting its parent show through).
+// Shows a picture as large as fits its area with its proportions kept, centred, or nothing
+// (letting its parent show through).
 // Click fires on a mouse release inside; FileDropped fires when a local file is dropped on it.
 class TPictureBox : public QWidget {
   Q_OBJECT
@@ -135,7 +143,8 @@ class TPictureBox : public QWidget {
 };
 
 // A framed panel whose own caption is drawn beneath its children, centred and wrapped in the
-// caption area (the whole panel unless set); hidden while something covers that area.
+// caption area (the whole panel unless set), over the fill colour when one is set; caption and
+// fill are hidden while something covers that area.
 class TCaptionPanel : public QFrame {
  public:
   TCaptionPanel(const QString& caption, QWidget* parent);
@@ -143,6 +152,9 @@ class TCaptionPanel : public QFrame {
   bool CaptionShown() const { return captionShown_; }
   void SetCaptionShown(bool shown);
   void SetCaptionArea(const QRect& area);
+  // An invalid colour: no fill.
+  void SetCaptionFill(const QColor& fill);
+  QColor CaptionFill() const { return fill_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -150,12 +162,18 @@ class TCaptionPanel : public QFrame {
  private:
   QString caption_;
   QRect captionArea_;
+  QColor fill_;
   bool captionShown_ = true;
 };
 
-// Shows text in the label at the largest pixel size from maxPixelSize down to 10 that fits its
-// width (long template names); what still does not fit is elided, the whole text in the tooltip.
-void SetFittedCaption(QLabel* label, const QString& text, int maxPixelSize);
+// The text broken into lines no wider than width: between words where it can, inside a word
+// only when the word alone is wider.
+QStringList WrapToWidth(const QString& text, const QFontMetrics& metrics, int width);
+
+// Shows text in the label wrapped to its width, at maxPixelSize unless the lines then overflow its
+// height; then at the largest size down to a still readable one whose lines fit. The whole text
+// is also the tooltip, for what may still not fit at that smallest size.
+void SetWrappedCaption(QLabel* label, const QString& text, int maxPixelSize);
 
 // The window font: Tahoma where installed, else the closest narrow sans-serif face.
 QFont WindowFont(int pixelSize);

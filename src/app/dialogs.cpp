@@ -6,9 +6,11 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QUrl>
 #include <algorithm>
@@ -25,7 +27,19 @@ std::optional<QString> QtDialogs::OpenPicture(QWidget* parent, const QString& ti
   return dialog.selectedFiles().first();
 }
 
-std::optional<QString> QtDialogs::SavePicture(QWidget* parent, const SaveDialogRequest& request) {
+QString FilterSuffix(const QString& nameFilter) {
+  static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+  const QRegularExpressionMatch match = pattern.match(nameFilter);
+  return match.hasMatch() ? match.captured(1) : QString();
+}
+
+QString WithFilterSuffix(const QString& fileName, const QString& nameFilter) {
+  const QString suffix = FilterSuffix(nameFilter);
+  if (suffix.isEmpty() || fileName.isEmpty() || !QFileInfo(fileName).suffix().isEmpty()) return fileName;
+  return fileName.endsWith(u'.') ? fileName + suffix : fileName + u'.' + suffix;
+}
+
+std::optional<SaveDialogAnswer> QtDialogs::SavePicture(QWidget* parent, const SaveDialogRequest& request) {
   QFileDialog dialog(parent);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
@@ -34,12 +48,16 @@ std::optional<QString> QtDialogs::SavePicture(QWidget* parent, const SaveDialogR
     dialog.selectNameFilter(request.nameFilters[request.selectedFilter]);
   }
   dialog.setDefaultSuffix(request.defaultSuffix);
+  // A name typed without an extension takes the one of the filter chosen at that moment.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog](const QString& filter) { dialog.setDefaultSuffix(FilterSuffix(filter)); });
   // QFileDialog asks before overwriting unless told otherwise.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
   dialog.setOption(QFileDialog::ReadOnly, false);
   if (!request.proposedFileName.isEmpty()) dialog.selectFile(request.proposedFileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().first();
+  const int filter = static_cast<int>(request.nameFilters.indexOf(dialog.selectedNameFilter()));
+  return SaveDialogAnswer{dialog.selectedFiles().first(), filter < 0 ? request.selectedFilter : filter};
 }
 
 std::optional<TWebpOptions> QtDialogs::ChooseWebpOptions(QWidget* parent, const TWebpOptions& initial) {

@@ -20,6 +20,16 @@ struct SaveDialogRequest {
   QString proposedFileName;  // empty at the first save
 };
 
+struct SaveDialogAnswer {
+  QString fileName;
+  int selectedFilter = 0;  // the filter chosen when the user confirmed, index into nameFilters
+};
+
+// The extension of a name filter's first pattern without the dot: "png" for "PNG (*.png)".
+QString FilterSuffix(const QString& nameFilter);
+// The file name with the filter's extension added when its last part has none.
+QString WithFilterSuffix(const QString& fileName, const QString& nameFilter);
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -27,7 +37,7 @@ class Dialogs {
   virtual std::optional<QString> OpenPicture(QWidget* parent, const QString& title,
                                              const QString& nameFilter) = 0;
   // Asks before replacing an existing file; nothing when the user cancelled.
-  virtual std::optional<QString> SavePicture(QWidget* parent, const SaveDialogRequest& request) = 0;
+  virtual std::optional<SaveDialogAnswer> SavePicture(QWidget* parent, const SaveDialogRequest& request) = 0;
   // How to write a WebP picture (lossless, or lossy at a quality), starting from the given
   // choice; nothing when the user cancelled.
   virtual std::optional<TWebpOptions> ChooseWebpOptions(QWidget* parent, const TWebpOptions& initial) = 0;
@@ -42,7 +52,7 @@ class QtDialogs : public Dialogs {
  public:
   std::optional<QString> OpenPicture(QWidget* parent, const QString& title,
                                      const QString& nameFilter) override;
-  std::optional<QString> SavePicture(QWidget* parent, const SaveDialogRequest& request) override;
+  std::optional<SaveDialogAnswer> SavePicture(QWidget* parent, const SaveDialogRequest& request) override;
   std::optional<TWebpOptions> ChooseWebpOptions(QWidget* parent, const TWebpOptions& initial) override;
   std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) override;
   void ShowError(QWidget* parent, const QString& caption, const QString& text) override;

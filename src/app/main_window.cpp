@@ -19,6 +19,7 @@
 
 #include "app/about_window.h"
 #include "app/controls.h"
+#include "app/dialogs.h"
 #include "app/img_view_widget.h"
 #include "app/picture_io.h"
 #include "app/shell.h"
@@ -31,6 +32,7 @@ namespace {
 
 constexpr int kMinimumSize = 32;
 constexpr int kMaximumSize = 2048;
+constexpr int kSettingsTop = 416;
 
 QFont PixelFont(const QFont& base, int pixelSize) {
   QFont font = base;
@@ -57,6 +59,15 @@ TSpinEdit* AddSpinEdit(QWidget* parent, int left, int top, int minimum, int maxi
   auto* field = new TSpinEdit(minimum, maximum, value, parent);
   field->setGeometry(left, top, 49, 21);
   return field;
+}
+
+// Lays the boxes one under the other in equal rows filling top to bottom (exclusive).
+void StackBoxes(std::initializer_list<QCheckBox*> boxes, int top, int bottom) {
+  const int row = (bottom - top) / static_cast<int>(boxes.size());
+  for (QCheckBox* box : boxes) {
+    box->setGeometry(box->x(), top, box->width(), row);
+    top += row;
+  }
 }
 
 QFrame* AddRaisedFrame(QWidget* parent, int left, int top, int width, int height) {
@@ -123,13 +134,14 @@ void TForm1::CreateControls() {
   TemplatePanel->setGeometry(8, 64, 153, 249);
   TemplateCaption = new QLabel(QStringLiteral("BOX1"), TemplatePanel);
   TemplateCaption->setFont(PixelFont(font(), 19));
-  TemplateCaption->setGeometry(8, 16, 137, 24);
+  // Two lines of the full size fit above the bevel.
+  TemplateCaption->setGeometry(8, 4, 137, 48);
   TemplateBevel = AddRaisedFrame(TemplatePanel, 8, 56, 137, 185);
   TemplateImage = new TPictureBox(TemplatePanel);
   TemplateImage->setGeometry(16, 104, 120, 90);
   ApplyTempButton = new QPushButton(QStringLiteral("APPLY >>"), TemplatePanel);
   ApplyTempButton->setGeometry(40, 208, 99, 25);
-  TemplateUpDown = new THorizontalUpDown(1, 14, 1, this);
+  TemplateUpDown = new THorizontalUpDown(1, 1, 1, this);
   TemplateUpDown->setGeometry(8, 320, 153, 33);
 
   ImgView = new TImgViewWidget(this);
@@ -155,6 +167,7 @@ void TForm1::CreateControls() {
           [this] { LayerSourcePanel->SetCaptionShown(LayerSourceImg->Picture().isNull()); });
   LayerSourceColorSelect = new TColorSelect(shell_.dialogs, 40, sources_[1].Color, LayerSourcePanel);
   LayerSourceColorSelect->setGeometry(48, 192, 57, 49);
+  LayerSourcePanel->SetCaptionFill(QColorFromTColor(sources_[1].Color));
   LayerSourceUpDown = new THorizontalUpDown(1, kSourceCount, 1, this);
   LayerSourceUpDown->setGeometry(472, 320, 153, 33);
 
@@ -173,6 +186,8 @@ void TForm1::CreateControls() {
   TrBckCheckBox->setFocusPolicy(Qt::ClickFocus);
   LarDiAreaCheckBox = AddCheckBox(this, QStringLiteral("Large disc area"), 480, 384, state_.LargeDiscArea);
   FlipCheckBox = AddCheckBox(this, QStringLiteral("Flip when saved"), 480, 408, state_.FlipWhenSaved);
+  // The effect pages start right below the boxes and would take the clicks of whatever overlaps them.
+  StackBoxes({TrBckCheckBox, LarDiAreaCheckBox, FlipCheckBox}, 357, kSettingsTop);
 
   ResamplerClassNamesList = new QComboBox(this);
   ResamplerClassNamesList->setGeometry(0, 360, 145, 21);
@@ -182,7 +197,7 @@ void TForm1::CreateControls() {
   KernelClassNamesList->hide();
 
   SettingsPageControl = new QTabWidget(this);
-  SettingsPageControl->setGeometry(0, 416, kClientWidth, 105);
+  SettingsPageControl->setGeometry(0, kSettingsTop, kClientWidth, 105);
   ReflectionPage = new QWidget;
   ShadowPage = new QWidget;
   ObjectPage = new QWidget;
@@ -222,6 +237,11 @@ void TForm1::CreateControls() {
 }
 
 void TForm1::WireEvents() {
+  // A drag stores and renders once, at the release; each key press or wheel turn at once.
+  const auto connectSlider = [this](TTrackBar* bar, void (TForm1::*store)()) {
+    connect(bar, &TTrackBar::MouseUp, this, store);
+    connect(bar, &TTrackBar::KeyOrWheelMove, this, store);
+  };
   connect(SaveButton, &QToolButton::clicked, this, &TForm1::SaveButtonClick);
   connect(AboutToolButton, &QToolButton::clicked, this, &TForm1::AboutToolButtonClick);
   connect(TemplateUpDown, &THorizontalUpDown::Click, this, &TForm1::TemplateUpDownClick);
@@ -237,20 +257,19 @@ void TForm1::WireEvents() {
   connect(ShowReflectionCheckBox, &QCheckBox::clicked, this, &TForm1::ShowReflectionCheckBoxClick);
   connect(FadeReflectionCheckBox, &QCheckBox::clicked, this, &TForm1::FadeReflectionCheckBoxClick);
   connect(OpacityReflectionTrackBar, &QSlider::valueChanged, this, &TForm1::OpacityReflectionTrackBarChange);
-  connect(OpacityReflectionTrackBar, &TTrackBar::MouseUp, this, &TForm1::OpacityReflectionTrackBarMouseUp);
-  connect(BlurReflectionTrackBar, &TTrackBar::MouseUp, this, &TForm1::BlurReflectionTrackBarMouseUp);
-  connect(ReflectionBrightnessTrackBar, &TTrackBar::MouseUp, this,
-          &TForm1::ReflectionBrightnessTrackBarMouseUp);
-  connect(ReflectionLengthTrackBar, &TTrackBar::MouseUp, this, &TForm1::ReflectionLengthTrackBarMouseUp);
+  connectSlider(OpacityReflectionTrackBar, &TForm1::OpacityReflectionTrackBarMouseUp);
+  connectSlider(BlurReflectionTrackBar, &TForm1::BlurReflectionTrackBarMouseUp);
+  connectSlider(ReflectionBrightnessTrackBar, &TForm1::ReflectionBrightnessTrackBarMouseUp);
+  connectSlider(ReflectionLengthTrackBar, &TForm1::ReflectionLengthTrackBarMouseUp);
   connect(ShadowDensityTrackBar, &QSlider::valueChanged, this, &TForm1::ShadowDensityTrackBarChange);
-  connect(ShadowDensityTrackBar, &TTrackBar::MouseUp, this, &TForm1::ShadowDensityTrackBarMouseUp);
+  connectSlider(ShadowDensityTrackBar, &TForm1::ShadowDensityTrackBarMouseUp);
   connect(ShadowColorSelect, &TColorSelect::Change, this, &TForm1::ShadowColorSelectChange);
-  connect(BlurShadowTrackBar, &TTrackBar::MouseUp, this, &TForm1::BlurShadowTrackBarMouseUp);
+  connectSlider(BlurShadowTrackBar, &TForm1::BlurShadowTrackBarMouseUp);
   connect(ShowShadowCheckBox, &QCheckBox::clicked, this, &TForm1::ShowShadowCheckBoxClick);
   connect(ObjectShadingTrackBar, &QSlider::valueChanged, this, &TForm1::ObjectShadingTrackBarChange);
-  connect(ObjectShadingTrackBar, &TTrackBar::MouseUp, this, &TForm1::ObjectShadingTrackBarMouseUp);
+  connectSlider(ObjectShadingTrackBar, &TForm1::ObjectShadingTrackBarMouseUp);
   connect(ObjectHighlightTrackBar, &QSlider::valueChanged, this, &TForm1::ObjectHighlightTrackBarChange);
-  connect(ObjectHighlightTrackBar, &TTrackBar::MouseUp, this, &TForm1::ObjectHighlightTrackBarMouseUp);
+  connectSlider(ObjectHighlightTrackBar, &TForm1::ObjectHighlightTrackBarMouseUp);
   connect(ObjectShadingColorSelect, &TColorSelect::Change, this, &TForm1::ObjectShadingColorSelectChange);
   connect(ObjectHighlightColorSelect, &TColorSelect::Change, this, &TForm1::ObjectHighlightColorSelectChange);
   connect(TrBckCheckBox, &QCheckBox::clicked, this, &TForm1::TrBckCheckBoxClick);
@@ -348,10 +367,14 @@ void TForm1::TemplateUpDownClick() {
 }
 
 void TForm1::TemplateIndexStep() {
+  // The stepper ends at the last template listed now: the folder may have changed since the
+  // previous listing. An empty folder keeps one position, whose failure is then reported.
+  const auto count = static_cast<int>(ListFiles(shell_.dataRoot / "Templates").size());
+  TemplateUpDown->SetRange(1, std::max(1, count));
   state_.TemplateIndex = TemplateUpDown->Position();
   const TemplateEntry entry = TemplateAt(shell_.dataRoot, state_.TemplateIndex);
   TemplateImage->SetPicture(ReadPictureImage(entry.PreviewPath));
-  SetFittedCaption(TemplateCaption, QString::fromStdString(entry.Name), 19);
+  SetWrappedCaption(TemplateCaption, QString::fromStdString(entry.Name), 19);
 }
 
 void TForm1::ApplyTempButtonClick() {
@@ -363,16 +386,22 @@ void TForm1::ApplyTempButtonClick() {
 void TForm1::LayerSourceUpDownClick() {
   RunReported(shell_, this, [this] {
     state_.CurrentSource = LayerSourceUpDown->Position();
-    const LayerSource& slot = sources_[state_.CurrentSource];
     const std::string_view caption = SourceCaption(state_.CurrentSource);
     LayerSourceCaption->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
-    if (slot.PicturePath.empty()) {
-      LayerSourceImg->ClearPicture();
-    } else {
-      LayerSourceImg->SetPicture(ReadPictureImage(slot.PicturePath));
-    }
-    LayerSourceColorSelect->SetColorValue(slot.Color);
+    ShowCurrentSlot();
   });
+}
+
+void TForm1::ShowCurrentSlot() {
+  const LayerSource& slot = sources_[state_.CurrentSource];
+  // Read first: a picture that cannot be read leaves the panel as it was.
+  if (slot.UseColor || slot.PicturePath.empty()) {
+    LayerSourceImg->ClearPicture();
+  } else {
+    LayerSourceImg->SetPicture(ReadPictureImage(slot.PicturePath));
+  }
+  LayerSourceColorSelect->SetColorValue(slot.Color);
+  LayerSourcePanel->SetCaptionFill(QColorFromTColor(slot.Color));
 }
 
 void TForm1::LayerSourceImgClick() {
@@ -401,6 +430,7 @@ void TForm1::LayerSourceColorSelectChange() {
     LayerSource& slot = sources_[state_.CurrentSource];
     slot.Color = LayerSourceColorSelect->ColorValue();
     slot.UseColor = true;
+    ShowCurrentSlot();
   });
 }
 
@@ -518,13 +548,18 @@ void TForm1::SaveButtonClick() {
     request.nameFilters = {QStringLiteral("JPEG Image File (*.jpg)"),
                            QStringLiteral("PNG Image File (*.png)"), QStringLiteral("Bitmaps (*.bmp)"),
                            QStringLiteral("WebP Image File (*.webp)")};
-    request.selectedFilter = 0;
-    request.defaultSuffix = QStringLiteral("bmp");
+    request.selectedFilter = std::clamp(lastSaveFilter_, 0, static_cast<int>(request.nameFilters.size()) - 1);
+    request.defaultSuffix = FilterSuffix(request.nameFilters[request.selectedFilter]);
     request.proposedFileName = lastSaveFileName_;
-    const std::optional<QString> file = shell_.dialogs.SavePicture(this, request);
-    if (!file) return;
-    lastSaveFileName_ = *file;
-    const std::filesystem::path path = PathFromQString(*file);
+    const std::optional<SaveDialogAnswer> answer = shell_.dialogs.SavePicture(this, request);
+    if (!answer) return;
+    const int filter =
+        std::clamp(answer->selectedFilter, 0, static_cast<int>(request.nameFilters.size()) - 1);
+    const QString file = WithFilterSuffix(answer->fileName, request.nameFilters[filter]);
+    // The next save starts in the same folder with the same format.
+    lastSaveFileName_ = file;
+    lastSaveFilter_ = filter;
+    const std::filesystem::path path = PathFromQString(file);
     TSaveQuality quality;
     if (SaveFormatFor(path.string()) == TSaveFormat::Webp) {
       const std::optional<TWebpOptions> choice = shell_.dialogs.ChooseWebpOptions(this, webpOptions_);

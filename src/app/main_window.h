@@ -153,6 +153,8 @@ class TForm1 : public QWidget {
   void StoreAndRerender(const std::function<void()>& store);
   void ToggleLayers(std::span<const std::string_view> keywords, bool visible);
   void LoadSlotPicture(const QString& fileName);
+  // Shows the current slot: its picture when it uses it, else its colour in the picture area.
+  void ShowCurrentSlot();
   // Steps 1 to 5 of showing the template at the stepper's position; throws on failure.
   void TemplateIndexStep();
   int32_t RenderSize(const QSpinBox* field) const;
@@ -166,6 +168,7 @@ class TForm1 : public QWidget {
   bool backgroundLayerPresent_ = false;
   ResamplerLists resamplerLists_;
   QString lastSaveFileName_;
+  int lastSaveFilter_ = 0;
   // The WebP choice offered again at the next WebP save.
   TWebpOptions webpOptions_;
 };

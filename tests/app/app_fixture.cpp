@@ -31,9 +31,16 @@ std::optional<QString> ScriptedDialogs::OpenPicture(QWidget*, const QString& tit
   return TakeAnswer(openAnswers);
 }
 
-std::optional<QString> ScriptedDialogs::SavePicture(QWidget*, const SaveDialogRequest& request) {
+std::optional<SaveDialogAnswer> ScriptedDialogs::SavePicture(QWidget*, const SaveDialogRequest& request) {
   saveRequests.push_back(request);
-  return TakeAnswer(saveAnswers);
+  int filter = request.selectedFilter;
+  if (!saveFilterAnswers.empty()) {
+    filter = saveFilterAnswers.front();
+    saveFilterAnswers.pop_front();
+  }
+  const std::optional<QString> name = TakeAnswer(saveAnswers);
+  if (!name) return std::nullopt;
+  return SaveDialogAnswer{*name, filter};
 }
 
 std::optional<TWebpOptions> ScriptedDialogs::ChooseWebpOptions(QWidget*, const TWebpOptions& initial) {

@@ -29,7 +29,7 @@ namespace mirelane::testing {
 class ScriptedDialogs : public Dialogs {
  public:
   std::optional<QString> OpenPicture(QWidget*, const QString& title, const QString& nameFilter) override;
-  std::optional<QString> SavePicture(QWidget*, const SaveDialogRequest& request) override;
+  std::optional<SaveDialogAnswer> SavePicture(QWidget*, const SaveDialogRequest& request) override;
   std::optional<TWebpOptions> ChooseWebpOptions(QWidget*, const TWebpOptions& initial) override;
   std::optional<QColor> ChooseColor(QWidget*, const QColor& initial) override;
   void ShowError(QWidget*, const QString& caption, const QString& text) override;
@@ -38,6 +38,8 @@ class ScriptedDialogs : public Dialogs {
   // A null QString stands for the user cancelling; an empty script cancels too.
   std::deque<QString> openAnswers;
   std::deque<QString> saveAnswers;
+  // The filter chosen with each save answer; without one the proposed filter is kept.
+  std::deque<int> saveFilterAnswers;
   std::deque<std::optional<QColor>> colorAnswers;
   std::deque<std::optional<TWebpOptions>> webpAnswers;
 

@@ -8,11 +8,15 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
+#include <QWheelEvent>
 #include <functional>
+#include <map>
 
 #include "app/controls.h"
 #include "app/img_view_widget.h"
+#include "app/picture_io.h"
 #include "app_fixture.h"
 #include "raster/error.h"
 
@@ -97,7 +101,7 @@ TEST_F(MainWindowTest, StartUp_ControlsCarryTheirCaptionsRangesAndValues) {
   EXPECT_EQ(form_->DpiSpinEdit->minimum(), 60);
   EXPECT_EQ(form_->DpiSpinEdit->maximum(), 600);
   EXPECT_EQ(form_->WidthSpinEdit->maximum(), 2048);
-  EXPECT_EQ(form_->TemplateUpDown->Maximum(), 14);
+  EXPECT_EQ(form_->TemplateUpDown->Maximum(), 3) << "one position per template listed";
   EXPECT_EQ(form_->LayerSourceUpDown->Maximum(), 9);
   EXPECT_EQ(form_->ShadowColorSelect->ColorValue(), 0x000000);
   EXPECT_EQ(form_->ObjectShadingColorSelect->ColorValue(), 0x000000);
@@ -140,41 +144,105 @@ TEST_F(MainWindowTest, TemplateStepper_ShowsEachTemplateWithoutRendering) {
   EXPECT_EQ(form_->View().Bitmap().Height(), 300);
 }
 
-TEST_F(MainWindowTest, TemplateStepper_BeyondListing_ReportsIndexAndKeepsCaption) {
-  MakeStandardData();
-  fs::remove(root_ / "Templates" / "CD1.ini");
-  CreateWindow();
-  form_->TemplateUpDown->Step(+1);
-  form_->TemplateUpDown->Step(+1);
-  ASSERT_EQ(dialogs_.errors.size(), 1u);
-  EXPECT_EQ(dialogs_.errors[0].second, "List index out of bounds (2)");
-  EXPECT_EQ(form_->TemplateCaption->text(), "BOX2");
-  EXPECT_EQ(state_.TemplateIndex, 3);
-  // APPLY then fails the same way and leaves an empty preview at the new size.
-  form_->ApplyTempButton->click();
-  ASSERT_EQ(dialogs_.errors.size(), 2u);
-  EXPECT_EQ(dialogs_.errors[1].second, "List index out of bounds (2)");
-  EXPECT_EQ(form_->View().Layers().Count(), 0);
-  EXPECT_EQ(form_->View().Bitmap().Width(), 400);
+TEST_F(MainWindowTest, TemplateStepper_StopsAtTheEndsOfTheListing) {
+  const struct {
+    const char* name;
+    std::vector<const char*> removed;
+    int clicks;  // +: next, -: previous, after going to the far end first
+    const char* caption;
+    int position;
+  } cases[] = {
+      {"three, next past the end", {}, +5, "CD1", 3},
+      {"two, next past the end", {"CD1.ini"}, +5, "BOX2", 2},
+      {"one, next", {"CD1.ini", "BOX2.ini"}, +3, "BOX1", 1},
+      {"three, back past the start", {}, -5, "BOX1", 1},
+  };
+  for (const auto& c : cases) {
+    MakeStandardData();
+    for (const char* file : c.removed) fs::remove(root_ / "Templates" / file);
+    dialogs_.errors.clear();
+    CreateWindow();
+    if (c.clicks < 0)
+      while (form_->TemplateUpDown->Step(+1)) {
+      }
+    const int step = c.clicks > 0 ? +1 : -1;
+    QToolButton* arrow =
+        step > 0 ? form_->TemplateUpDown->NextButton() : form_->TemplateUpDown->PreviousButton();
+    for (int i = 0; i < std::abs(c.clicks); ++i) arrow->click();
+    EXPECT_TRUE(dialogs_.errors.empty()) << c.name << ": " << dialogs_.errors[0].second.toStdString();
+    EXPECT_EQ(form_->TemplateCaption->text(), c.caption) << c.name;
+    EXPECT_EQ(form_->TemplateUpDown->Position(), c.position) << c.name;
+    EXPECT_EQ(state_.TemplateIndex, c.position) << c.name;
+    // One click the other way always moves, however often the end was pressed.
+    if (c.position > 1 || c.clicks < 0) {
+      EXPECT_TRUE(form_->TemplateUpDown->Step(-step)) << c.name;
+    }
+    form_.reset();
+    fs::remove_all(root_);
+  }
 }
 
-TEST_F(MainWindowTest, TemplateCaption_LongNameShrinksToFitThePanel) {
+TEST_F(MainWindowTest, TemplateStepper_RangeFollowsTheFolderWhenListedAgain) {
   MakeStandardData();
-  WriteText(root_ / "Templates" / "BOX3 seen from the far left side.ini",
-            TemplateText({{"normal", "FRONT"}}));
-  WriteTestPicture(root_ / "Pics" / "BOX3 seen from the far left side.jpg", *HalfAndHalf(8, 6));
   CreateWindow();
-  EXPECT_EQ(form_->TemplateCaption->font().pixelSize(), 19);
+  ASSERT_EQ(form_->TemplateUpDown->Maximum(), 3);
+  WriteText(root_ / "Templates" / "DVD1.ini", TemplateText({{"normal", "FRONT"}}));
+  WriteTestPicture(root_ / "Pics" / "DVD1.jpg", *HalfAndHalf(8, 6));
   form_->TemplateUpDown->Step(+1);
-  form_->TemplateUpDown->Step(+1);
-  ASSERT_TRUE(dialogs_.errors.empty());
+  EXPECT_EQ(form_->TemplateUpDown->Maximum(), 4);
+  while (form_->TemplateUpDown->Step(+1)) {
+  }
+  EXPECT_EQ(form_->TemplateCaption->text(), "DVD1");
+  // Templates removed while the last one is shown: the next listing brings the stepper back in.
+  fs::remove(root_ / "Templates" / "DVD1.ini");
+  fs::remove(root_ / "Templates" / "CD1.ini");
+  form_->TemplateUpDown->Step(-1);
+  EXPECT_EQ(form_->TemplateUpDown->Maximum(), 2);
+  EXPECT_EQ(form_->TemplateUpDown->Position(), 2);
+  EXPECT_EQ(form_->TemplateCaption->text(), "BOX2");
+  EXPECT_TRUE(dialogs_.errors.empty());
+}
+
+TEST_F(MainWindowTest, TemplateCaption_LongNamesWrapReadablyAndWhole) {
+  const struct {
+    const char* name;
+    bool oneLine;  // short names stay one line at the caption's own 19 pixels
+  } cases[] = {
+      {"BOX1", true},
+      {"BOX3 seen from the left", false},
+      {"Software box standing on a glass table seen from the left", false},
+      {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", false},  // one word wider than the panel
+  };
+  MakeStandardData();
+  for (const auto& c : cases) {
+    WriteText(root_ / "Templates" / (std::string(c.name) + ".ini"), TemplateText({{"normal", "FRONT"}}));
+    WriteTestPicture(root_ / "Pics" / (std::string(c.name) + ".jpg"), *HalfAndHalf(8, 6));
+  }
+  CreateWindow();
   QLabel* caption = form_->TemplateCaption;
-  EXPECT_EQ(caption->toolTip(), "BOX3 seen from the far left side");
-  EXPECT_LT(caption->font().pixelSize(), 19);
-  EXPECT_LE(caption->fontMetrics().horizontalAdvance(caption->text()), caption->contentsRect().width());
-  form_->TemplateUpDown->Step(+1);
-  EXPECT_EQ(caption->text(), "CD1");
-  EXPECT_EQ(caption->font().pixelSize(), 19);
+  std::map<std::string, std::pair<QString, int>> shown;  // name: text and pixel size shown
+  do {
+    shown[caption->toolTip().toStdString()] = {caption->text(), caption->font().pixelSize()};
+  } while (form_->TemplateUpDown->Step(+1));
+  ASSERT_TRUE(dialogs_.errors.empty()) << dialogs_.errors[0].second.toStdString();
+  for (const auto& c : cases) {
+    ASSERT_TRUE(shown.count(c.name)) << c.name;
+    const auto& [text, pixelSize] = shown[c.name];
+    const QStringList lines = text.split(u'\n');
+    QFont font = caption->font();
+    font.setPixelSize(pixelSize);
+    const QFontMetrics metrics(font);
+    EXPECT_EQ(lines.size() == 1, c.oneLine) << c.name;
+    if (c.oneLine) {
+      EXPECT_EQ(pixelSize, 19) << c.name;
+    }
+    EXPECT_GE(pixelSize, 13) << c.name << ": still readable";
+    for (const QString& line : lines)
+      EXPECT_LE(metrics.horizontalAdvance(line), caption->contentsRect().width()) << c.name;
+    EXPECT_LE(lines.size() * metrics.lineSpacing(), caption->contentsRect().height()) << c.name;
+    QString letters = text;
+    EXPECT_EQ(letters.remove(u'\n').remove(u' '), QString(c.name).remove(u' ')) << c.name << ": nothing cut";
+  }
 }
 
 TEST_F(MainWindowTest, TemplateStepper_NextSliderRenderUsesTheShownTemplate) {
@@ -205,15 +273,6 @@ TEST_F(MainWindowTest, Render_LeavesEveryLayerWithTheBilinearResamplerAndTheBase
   EXPECT_FALSE(form_->KernelClassNamesList->isVisibleTo(form_.get()));
 }
 
-TEST_F(MainWindowTest, TemplateStepper_DoesNotStepPastItsEnds) {
-  MakeStandardData();
-  CreateWindow();
-  EXPECT_FALSE(form_->TemplateUpDown->Step(-1));
-  EXPECT_EQ(state_.TemplateIndex, 1);
-  for (int i = 0; i < 20; ++i) form_->TemplateUpDown->Step(+1);
-  EXPECT_EQ(form_->TemplateUpDown->Position(), 14);
-}
-
 TEST_F(MainWindowTest, LayerSourceStepper_ShowsCaptionAndSwatchWithoutRendering) {
   MakeStandardData();
   CreateWindow();
@@ -241,7 +300,7 @@ struct SliderCase {
   int tab;
 };
 
-TEST_F(MainWindowTest, Sliders_StoreAndRenderOnceOnMouseRelease_NotOnKeyboard) {
+TEST_F(MainWindowTest, Sliders_StoreAndRenderOnceOnMouseRelease_AndAtEachKeyOrWheelMove) {
   MakeStandardData();
   CreateWindow();
   const SliderCase cases[] = {
@@ -250,7 +309,7 @@ TEST_F(MainWindowTest, Sliders_StoreAndRenderOnceOnMouseRelease_NotOnKeyboard) {
       {"length", [](TForm1& f) { return f.ReflectionLengthTrackBar; },
        [](const EditingState& s) { return int{s.ReflectionLength}; }, 80, 0},
       {"brightness", [](TForm1& f) { return f.ReflectionBrightnessTrackBar; },
-       [](const EditingState& s) { return s.ReflectionBrightness; }, -50, 0},
+       [](const EditingState& s) { return s.ReflectionBrightness; }, -40, 0},
       {"blur reflections", [](TForm1& f) { return f.BlurReflectionTrackBar; },
        [](const EditingState& s) { return int{s.ReflectionBlur}; }, 3, 0},
       {"density", [](TForm1& f) { return f.ShadowDensityTrackBar; },
@@ -273,12 +332,26 @@ TEST_F(MainWindowTest, Sliders_StoreAndRenderOnceOnMouseRelease_NotOnKeyboard) {
     EXPECT_EQ(c.field(state_), c.value) << c.name;
     EXPECT_EQ(renders_, rendersBefore + 1) << c.name;
     EXPECT_TRUE(waitCursorDuringRender_) << c.name;
-    // Keyboard moves change neither the state nor the picture.
+    // Each key press or wheel turn that moves the handle stores and renders at once, so the
+    // preview never disagrees with what a save would write.
     bar->setFocus();
-    QTest::keyClick(bar, Qt::Key_Right);
+    QTest::keyClick(bar, Qt::Key_Left);
+    EXPECT_EQ(c.field(state_), bar->value()) << c.name << ": key";
     EXPECT_NE(bar->value(), c.value) << c.name;
-    EXPECT_EQ(c.field(state_), c.value) << c.name;
-    EXPECT_EQ(renders_, rendersBefore + 1) << c.name;
+    EXPECT_EQ(renders_, rendersBefore + 2) << c.name << ": key";
+    QWheelEvent wheel(QPointF(bar->rect().center()), QPointF(bar->mapToGlobal(bar->rect().center())),
+                      QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    const int beforeWheel = bar->value();
+    QApplication::sendEvent(bar, &wheel);
+    EXPECT_NE(bar->value(), beforeWheel) << c.name << ": wheel";
+    EXPECT_EQ(c.field(state_), bar->value()) << c.name << ": wheel";
+    EXPECT_EQ(renders_, rendersBefore + 3) << c.name << ": wheel";
+    // A key that cannot move the handle further changes nothing and renders nothing.
+    QTest::keyClick(bar, Qt::Key_End);
+    const int rendersAtEnd = renders_;
+    QTest::keyClick(bar, Qt::Key_End);
+    EXPECT_EQ(c.field(state_), bar->maximum()) << c.name << ": end";
+    EXPECT_EQ(renders_, rendersAtEnd) << c.name << ": end again";
   }
   EXPECT_TRUE(dialogs_.errors.empty());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -375,6 +448,30 @@ TEST_F(MainWindowTest, CheckBoxes_StoreAndRenderOnce) {
   const int rendersBefore = renders_;
   form_->FlipCheckBox->click();
   EXPECT_EQ(renders_, rendersBefore);
+}
+
+TEST_F(MainWindowTest, OptionBoxes_TakeClicksOverTheirWholeHeight) {
+  MakeStandardData();
+  CreateWindow();
+  form_->show();
+  const struct {
+    const char* name;
+    QCheckBox* box;
+  } cases[] = {{"transparent", form_->TrBckCheckBox},
+               {"large disc", form_->LarDiAreaCheckBox},
+               {"flip", form_->FlipCheckBox}};
+  for (const auto& c : cases) {
+    EXPECT_LE(c.box->geometry().bottom(), form_->SettingsPageControl->geometry().top()) << c.name;
+    for (const double part : {0.25, 0.5, 0.85}) {
+      // Where the window would deliver a click on the box's caption at this height.
+      const QPoint local(c.box->width() / 2, static_cast<int>(c.box->height() * part));
+      const QPoint inWindow = c.box->mapTo(form_.get(), local);
+      EXPECT_EQ(form_->childAt(inWindow), c.box) << c.name << " at " << part << " of its height";
+      const bool before = c.box->isChecked();
+      QTest::mouseClick(c.box, Qt::LeftButton, Qt::NoModifier, local);
+      EXPECT_NE(c.box->isChecked(), before) << c.name << " at " << part << " of its height";
+    }
+  }
 }
 
 TEST_F(MainWindowTest, ShowToggles_HideExactlyTheirGroup_AndLaterRendersKeepThemHidden) {
@@ -519,7 +616,7 @@ TEST_F(MainWindowTest, FailingRender_EmptyTemplateFile_ReportsItsNameAndShowsNoL
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(MainWindowTest, LayerSourcePicture_ChoosingThenColour_SwitchesSlotAndKeepsPictureShown) {
+TEST_F(MainWindowTest, LayerSourcePicture_ChoosingPictureOrColour_SwitchesSlotAndShowsWhatItUses) {
   MakeStandardData();
   WriteTestPicture(root_ / "front.png", *HalfAndHalf(32, 32));
   CreateWindow();
@@ -532,22 +629,82 @@ TEST_F(MainWindowTest, LayerSourcePicture_ChoosingThenColour_SwitchesSlotAndKeep
   EXPECT_EQ(dialogs_.openTitles[0], "Choose Picture");
   EXPECT_NE(dialogs_.openFilters[0].indexOf("*.png"), -1);
   EXPECT_EQ(sources_[2].PicturePath, file.toStdString());
-  EXPECT_FALSE(sources_[2].UseColor);
-  EXPECT_FALSE(form_->LayerSourceImg->Picture().isNull());
-  EXPECT_FALSE(form_->LayerSourcePanel->CaptionShown()) << "the picture covers the panel's caption";
   EXPECT_EQ(renders_, 1);
-  // The same colour as the swatch still switches the slot back to its colour and renders.
-  dialogs_.colorAnswers.push_back(QColorFromTColor(form_->LayerSourceColorSelect->ColorValue()));
-  form_->LayerSourceColorSelect->click();
-  EXPECT_TRUE(sources_[2].UseColor);
-  EXPECT_EQ(sources_[2].PicturePath, file.toStdString());
-  EXPECT_EQ(renders_, 2);
-  // Stepping away and back shows the remembered picture.
-  form_->LayerSourceUpDown->Step(+1);
-  EXPECT_TRUE(form_->LayerSourceImg->Picture().isNull());
-  form_->LayerSourceUpDown->Step(-1);
-  EXPECT_FALSE(form_->LayerSourceImg->Picture().isNull());
-  EXPECT_EQ(renders_, 2);
+  // Each step: what the user does to slot 2, then what the slot uses and what the panel shows.
+  const struct {
+    const char* step;
+    std::function<void()> act;
+    bool usesColor;
+  } steps[] = {
+      {"picture chosen", [] {}, false},
+      {"the swatch's own colour chosen",
+       [&] {
+         dialogs_.colorAnswers.push_back(QColorFromTColor(form_->LayerSourceColorSelect->ColorValue()));
+         form_->LayerSourceColorSelect->click();
+       },
+       true},
+      {"stepped away and back",
+       [&] {
+         form_->LayerSourceUpDown->Step(+1);
+         form_->LayerSourceUpDown->Step(-1);
+       },
+       true},
+      {"picture chosen again",
+       [&] {
+         dialogs_.openAnswers.push_back(file);
+         form_->LayerSourceImg->Click();
+       },
+       false},
+      {"stepped away and back with the picture",
+       [&] {
+         form_->LayerSourceUpDown->Step(+1);
+         form_->LayerSourceUpDown->Step(-1);
+       },
+       false},
+      {"another colour chosen",
+       [&] {
+         dialogs_.colorAnswers.push_back(QColor(200, 0, 0));
+         form_->LayerSourceColorSelect->click();
+       },
+       true},
+  };
+  for (const auto& s : steps) {
+    s.act();
+    ASSERT_TRUE(dialogs_.errors.empty()) << s.step << ": " << dialogs_.errors[0].second.toStdString();
+    EXPECT_EQ(sources_[2].UseColor, s.usesColor) << s.step;
+    EXPECT_EQ(sources_[2].PicturePath, file.toStdString()) << s.step << ": the picture is remembered";
+    EXPECT_EQ(form_->LayerSourceImg->Picture().isNull(), s.usesColor) << s.step;
+    EXPECT_EQ(form_->LayerSourcePanel->CaptionShown(), s.usesColor) << s.step;
+    EXPECT_EQ(form_->LayerSourcePanel->CaptionFill(), QColorFromTColor(sources_[2].Color)) << s.step;
+  }
+  EXPECT_EQ(form_->LayerSourcePanel->CaptionFill(), QColor(200, 0, 0));
+  EXPECT_EQ(renders_, 4) << "each choice renders, stepping does not";
+}
+
+TEST_F(MainWindowTest, PictureBox_KeepsThePicturesProportionsCentred) {
+  MakeStandardData();
+  CreateWindow();
+  TPictureBox* box = form_->LayerSourceImg;  // 121 x 113
+  const struct {
+    const char* name;
+    int width, height;
+    QPoint inside;   // on the picture
+    QPoint outside;  // in the margin the proportions leave
+  } cases[] = {
+      {"wide", 80, 20, QPoint(5, 56), QPoint(60, 5)},
+      {"tall", 20, 80, QPoint(52, 5), QPoint(5, 56)},
+  };
+  for (const auto& c : cases) {
+    box->SetPicture(ImageFromBitmap(*HalfAndHalf(c.width, c.height)));
+    const QImage shot = box->grab().toImage();
+    const QColor picture = shot.pixelColor(c.inside);
+    EXPECT_TRUE(picture == QColor(255, 0, 0) || picture == QColor(0, 0, 255)) << c.name;
+    const QColor margin = shot.pixelColor(c.outside);
+    EXPECT_FALSE(margin == QColor(255, 0, 0) || margin == QColor(0, 0, 255)) << c.name;
+    // Centred: the red half ends in the middle of the box.
+    EXPECT_EQ(shot.pixelColor(box->width() / 2 - 2, box->height() / 2), QColor(255, 0, 0)) << c.name;
+    EXPECT_EQ(shot.pixelColor(box->width() / 2 + 2, box->height() / 2), QColor(0, 0, 255)) << c.name;
+  }
 }
 
 TEST_F(MainWindowTest, LayerSourcePicture_CancelledDialogs_ChangeNothing) {
@@ -597,6 +754,7 @@ TEST_F(MainWindowTest, LayerSourceStepper_DeletedPicture_ReportsAndKeepsPrevious
   WriteTestPicture(root_ / "side.png", *HalfAndHalf(20, 20));
   CreateWindow();
   sources_[3].PicturePath = (root_ / "side.png").string();
+  sources_[3].UseColor = false;
   fs::remove(root_ / "side.png");
   form_->LayerSourceUpDown->Step(+1);  // FRONT, pale green
   form_->LayerSourceUpDown->Step(+1);  // SIDE, whose picture is gone

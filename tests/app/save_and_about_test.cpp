@@ -46,22 +46,59 @@ class SaveTest : public AppTest {
   QString Name(const std::string& file) { return QString::fromStdString((root_ / file).string()); }
 };
 
-TEST_F(SaveTest, SaveDialog_OffersFourFiltersJpegFirstBmpSuffix_AndRemembersTheName) {
+TEST_F(SaveTest, SaveDialog_OffersFourFiltersJpegFirst_ThenTheLastFilterAndName) {
   RenderTransparentScene();
-  dialogs_.saveAnswers.push_back(Name("shot.png"));
+  form_->SaveButton->click();  // cancelled: nothing to remember
+  dialogs_.saveAnswers.push_back(Name("shot"));
+  dialogs_.saveFilterAnswers.push_back(1);  // PNG
   form_->SaveButton->click();
-  ASSERT_EQ(dialogs_.saveRequests.size(), 1u);
+  form_->SaveButton->click();  // cancelled
+  ASSERT_EQ(dialogs_.saveRequests.size(), 3u);
   const SaveDialogRequest& first = dialogs_.saveRequests[0];
   EXPECT_EQ(first.nameFilters, (QStringList{"JPEG Image File (*.jpg)", "PNG Image File (*.png)",
                                             "Bitmaps (*.bmp)", "WebP Image File (*.webp)"}));
   EXPECT_EQ(first.selectedFilter, 0);
-  EXPECT_EQ(first.defaultSuffix, "bmp");
+  EXPECT_EQ(first.defaultSuffix, "jpg");
   EXPECT_TRUE(first.proposedFileName.isEmpty());
-  form_->SaveButton->click();  // cancelled
-  ASSERT_EQ(dialogs_.saveRequests.size(), 2u);
-  EXPECT_EQ(dialogs_.saveRequests[1].proposedFileName, Name("shot.png"));
+  EXPECT_EQ(dialogs_.saveRequests[1].selectedFilter, 0) << "a cancelled dialog changes nothing";
+  const SaveDialogRequest& third = dialogs_.saveRequests[2];
+  EXPECT_EQ(third.selectedFilter, 1);
+  EXPECT_EQ(third.defaultSuffix, "png");
+  EXPECT_EQ(third.proposedFileName, Name("shot.png")) << "the folder and name of the last save";
+  EXPECT_TRUE(fs::exists(root_ / "shot.png"));
   EXPECT_TRUE(dialogs_.errors.empty());
   EXPECT_TRUE(dialogs_.webpPresets.empty()) << "only a WebP name asks how to write it";
+}
+
+TEST_F(SaveTest, NameWithoutExtension_TakesTheChosenFiltersFormat) {
+  RenderTransparentScene();
+  const struct {
+    int filter;
+    const char* typed;
+    const char* written;
+    std::vector<unsigned char> magic;
+  } cases[] = {
+      {0, "a", "a.jpg", {0xFF, 0xD8, 0xFF}},
+      {1, "b", "b.png", {0x89, 'P', 'N', 'G'}},
+      {2, "c", "c.bmp", {'B', 'M'}},
+      {3, "d", "d.webp", {'R', 'I', 'F', 'F'}},
+      {1, "e.", "e.png", {0x89, 'P', 'N', 'G'}},
+      {1, "f.bmp", "f.bmp", {'B', 'M'}},  // a typed extension wins over the filter
+      {2, "v1.5/g", "v1.5/g.bmp", {'B', 'M'}},
+  };
+  fs::create_directories(root_ / "v1.5");
+  dialogs_.webpAnswers.push_back(TWebpOptions{true, 90});
+  for (const auto& c : cases) {
+    dialogs_.saveAnswers.push_back(Name(c.typed));
+    dialogs_.saveFilterAnswers.push_back(c.filter);
+    form_->SaveButton->click();
+    ASSERT_TRUE(dialogs_.errors.empty()) << c.typed << ": " << dialogs_.errors[0].second.toStdString();
+    const std::vector<unsigned char> bytes = FileBytes(root_ / c.written);
+    ASSERT_GE(bytes.size(), c.magic.size()) << c.written;
+    EXPECT_TRUE(std::equal(c.magic.begin(), c.magic.end(), bytes.begin())) << c.written;
+  }
+  EXPECT_FALSE(fs::exists(root_ / "a.bmp"));
+  EXPECT_FALSE(fs::exists(root_ / "e."));
 }
 
 // Each save to a .webp name asks lossless or lossy, offering the previous answer.
