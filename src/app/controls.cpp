@@ -272,8 +272,15 @@ void SetWrappedCaption(QLabel* label, const QString& text, int maxPixelSize) {
   constexpr int kSmallestReadable = 13;
   QFont font = label->font();
   const QRect area = label->contentsRect();
-  QStringList lines;
-  for (int size = maxPixelSize; size >= kSmallestReadable; --size) {
+  QStringList lines{text};
+  // A name that fits on one line at a little less than the full size reads best kept whole.
+  const int oneLineSmallest = std::max(kSmallestReadable, maxPixelSize * 5 / 6);
+  bool oneLine = false;
+  for (int size = maxPixelSize; size >= oneLineSmallest && !oneLine; --size) {
+    font.setPixelSize(size);
+    oneLine = QFontMetrics(font).horizontalAdvance(text) <= area.width();
+  }
+  for (int size = maxPixelSize; !oneLine && size >= kSmallestReadable; --size) {
     font.setPixelSize(size);
     const QFontMetrics metrics(font);
     lines = WrapToWidth(text, metrics, area.width());
