@@ -92,10 +92,10 @@ void EncodePicture2048(benchmark::State& state) {
   state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
 }
 
-void BM_EncodePngLevel9_2048(benchmark::State& state) {
+void BM_EncodePng_2048(benchmark::State& state) {
   EncodePicture2048<Png>(state);
 }
-void BM_EncodePngLevel9_2048_Smooth(benchmark::State& state) {
+void BM_EncodePng_2048_Smooth(benchmark::State& state) {
   EncodePicture2048<Png, true>(state);
 }
 void BM_EncodeJpg_2048(benchmark::State& state) {
@@ -110,8 +110,8 @@ void BM_EncodeWebpLossless_2048_Smooth(benchmark::State& state) {
 void BM_EncodeWebpQuality80_2048_Smooth(benchmark::State& state) {
   EncodePicture2048<WebpQuality80, true>(state);
 }
-BENCHMARK(BM_EncodePngLevel9_2048)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EncodePngLevel9_2048_Smooth)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodePng_2048)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodePng_2048_Smooth)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeJpg_2048)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeBmp_2048)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeWebpLossless_2048_Smooth)->Unit(benchmark::kMillisecond);

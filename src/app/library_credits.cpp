@@ -2,6 +2,7 @@
 #include "app/library_credits.h"
 
 #include <gif_lib.h>
+#include <libdeflate.h>
 #include <png.h>
 #include <tiffvers.h>
 #include <webp/decode.h>
@@ -84,6 +85,11 @@ std::string UsedLibrariesText() {
           "Licence: the zlib licence.\n"
           "Copyright (C) Jean-loup Gailly and Mark Adler, https://zlib.net, jloup@gzip.org, "
           "madler@alumni.caltech.edu.\n";
+  text += separator;
+  text += "libdeflate " LIBDEFLATE_VERSION_STRING
+          "\n"
+          "Licence: the MIT licence.\n"
+          "Copyright (C) 2016, 2018 Eric Biggers, https://github.com/ebiggers/libdeflate.\n";
   text += separator;
   text += "libjpeg-turbo " + JpegVersion() +
           "\n"

