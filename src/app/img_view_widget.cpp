@@ -9,7 +9,10 @@ namespace mirelane {
 TImgViewWidget::TImgViewWidget(QWidget* parent) : QWidget(parent) {
   // The checkerboard covers the whole area, so Qt need not clear it first.
   setAttribute(Qt::WA_OpaquePaintEvent);
-  view_.OnRepaintNeeded = [this] { update(); };
+  view_.OnRepaintNeeded = [this] {
+    stale_ = true;
+    update();
+  };
 }
 
 TImgViewWidget::~TImgViewWidget() {
@@ -18,10 +21,12 @@ TImgViewWidget::~TImgViewWidget() {
 
 void TImgViewWidget::PaintNow() {
   view_.Paint(screen_);
+  stale_ = false;
 }
 
 void TImgViewWidget::paintEvent(QPaintEvent*) {
-  PaintNow();
+  // Painting flattens the whole stack; an expose or a covering window changes nothing in it.
+  if (stale_) PaintNow();
   if (screen_.Empty()) return;
   // TColor32 is stored blue, green, red, alpha: the byte order of QImage::Format_ARGB32 here.
   const QImage image(reinterpret_cast<const uchar*>(screen_.Bits()), screen_.Width(), screen_.Height(),

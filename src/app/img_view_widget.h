@@ -18,7 +18,8 @@ class TImgViewWidget : public QWidget {
   const TImgView32& View() const { return view_; }
   // The last painted screen buffer (the view's size), for checks of what is on screen.
   const TBitmap32& ScreenBuffer() const { return screen_; }
-  // Paints the stack into the screen buffer now, as the next paint event would.
+  // Paints the stack into the screen buffer now; paint events repaint it only after the stack or
+  // the view's size has changed.
   void PaintNow();
 
  protected:
@@ -28,6 +29,8 @@ class TImgViewWidget : public QWidget {
  private:
   TImgView32 view_;
   TBitmap32 screen_;
+  // The stack or the view's size changed since screen_ was painted.
+  bool stale_ = true;
 };
 
 }  // namespace mirelane

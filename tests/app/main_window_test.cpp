@@ -2,9 +2,11 @@
 // show toggles, the size fields, the layer source panel and error reports.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -776,6 +778,34 @@ TEST_F(MainWindowTest, Preview_AfterRender_ShowsStackFittedOverCheckerboardWithF
   EXPECT_EQ(screen.PixelAt(296, 296), 0xFF000000u) << "frame";
   EXPECT_EQ(screen.PixelAt(4, 20), 0xFFB0B0B0u) << "checkerboard above the fitted 297 x 223 picture";
   EXPECT_EQ(screen.PixelAt(4, 40), 0xFFFFFFFFu) << "the white background colour inside it";
+}
+
+// A paint event flattens the stack again only after it has changed: pixels written behind the
+// stack's back stay off the screen until a change is reported.
+TEST_F(MainWindowTest, Preview_RepaintsTheStackOnlyAfterItChanged) {
+  MakeStandardData();
+  CreateWindow();
+  form_->ApplyTempButton->click();
+  // The paint event the toolkit sends on an expose, whether or not anything changed.
+  const auto paint = [&] {
+    QPaintEvent event(form_->ImgView->rect());
+    QCoreApplication::sendEvent(form_->ImgView, &event);
+  };
+  paint();
+  const TBitmap32& screen = form_->ImgView->ScreenBuffer();
+  ASSERT_EQ(screen.Width(), 297);
+  const TColor32 before = screen.PixelAt(4, 40);
+  TBitmap32& base = form_->ImgView->View().Bitmap();
+  for (int32_t y = 0; y < base.Height(); ++y)
+    for (int32_t x = 0; x < base.Width(); ++x) base.PixelAt(x, y) = 0xFF0000FFu;
+  paint();
+  EXPECT_EQ(screen.PixelAt(4, 40), before) << "nothing reported a change";
+  base.Changed();
+  paint();
+  TBitmap32 fresh;
+  form_->ImgView->View().Paint(fresh);
+  EXPECT_NE(screen.PixelAt(4, 40), before) << "the change reached the screen";
+  EXPECT_EQ(screen.PixelAt(4, 40), fresh.PixelAt(4, 40));
 }
 
 }  // namespace
