@@ -67,10 +67,20 @@ void DrawOverClear(TBitmap32& to, const TBitmap32& from) {
   TransferRect(&to, to.BoundsRect(), to.ClipRect(), &from, from.BoundsRect(), cmMerge);
 }
 
+// A layer's corners A, B, C, D on the canvas.
+struct CanvasQuad {
+  TFacePoint A, B, C, D;
+};
+
+CanvasQuad MapCorners(const TemplateLayer& layer, const CanvasMapping& map) {
+  auto point = [&map](const auto& corner) { return TFacePoint{map.MapX(corner.X), map.MapY(corner.Y)}; };
+  return {point(layer.A), point(layer.B), point(layer.C), point(layer.D)};
+}
+
 // The disc picture's width |B.x - A.x| and height |D.y - A.y|, in 64 bits: canvas corners may lie
 // up to 2^31 apart.
-LayerFootprint DiscSize(TFacePoint a, TFacePoint b, TFacePoint d) {
-  return {std::abs(int64_t{b.X} - a.X), std::abs(int64_t{d.Y} - a.Y)};
+LayerFootprint DiscSize(const CanvasQuad& q) {
+  return {std::abs(int64_t{q.B.X} - q.A.X), std::abs(int64_t{q.D.Y} - q.A.Y)};
 }
 
 bool IsDisc(const std::string& type) {
@@ -184,10 +194,7 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
   auto face = std::make_unique<TBitmap32>(width_, height_);
   PrepareSurface(*source);
   PrepareSurface(*face);
-  const TFacePoint a{map_.MapX(layer.A.X), map_.MapY(layer.A.Y)};
-  const TFacePoint b{map_.MapX(layer.B.X), map_.MapY(layer.B.Y)};
-  const TFacePoint c{map_.MapX(layer.C.X), map_.MapY(layer.C.Y)};
-  const TFacePoint d{map_.MapX(layer.D.X), map_.MapY(layer.D.Y)};
+  const CanvasQuad quad = MapCorners(layer, map_);
   bool enlarge = true;
 
   // What MapFace reads: the source surface, or a slot's shared picture where it is used unchanged.
@@ -218,7 +225,7 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
   } else if (IsDisc(type)) {
     const TBitmap32& filled = slotSurface(*face);
     // The scene's memory limit has already refused any disc too large to draw.
-    const LayerFootprint size = DiscSize(a, b, d);
+    const LayerFootprint size = DiscSize(quad);
     const int w = static_cast<int>(size.WorkWidth), h = static_cast<int>(size.WorkHeight);
     std::unique_ptr<TBitmap32> disc =
         st.LargeDiscArea ? DrawLargeDiscAreaDisc(filled, w, h) : DrawDisc(filled, w, h);
@@ -247,7 +254,7 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
     if (type == "customcolorreflection") Fade(*source);
   }
 
-  MapFace(*mapped, mapped->BoundsRect(), a, b, c, d, *face, enlarge);
+  MapFace(*mapped, mapped->BoundsRect(), quad.A, quad.B, quad.C, quad.D, *face, enlarge);
   source.reset();
 
   BuiltLayer built;
@@ -280,10 +287,7 @@ std::vector<LayerFootprint> Footprints(const Template& tmpl, const CanvasMapping
       footprints.push_back({width, height});
       continue;
     }
-    const TFacePoint a{map.MapX(layer.A.X), map.MapY(layer.A.Y)};
-    const TFacePoint b{map.MapX(layer.B.X), map.MapY(layer.B.Y)};
-    const TFacePoint d{map.MapX(layer.D.X), map.MapY(layer.D.Y)};
-    const LayerFootprint disc = DiscSize(a, b, d);
+    const LayerFootprint disc = DiscSize(MapCorners(layer, map));
     footprints.push_back({disc.WorkWidth + kDiscMargin, disc.WorkHeight + kDiscMargin});
   }
   return footprints;
