@@ -115,7 +115,7 @@ Options:
 
 CliOptions ParseCommandLine(const std::vector<std::string>& args) {
   CliOptions o;
-  bool sawList = false, sawConvert = false;
+  bool sawList = false, sawConvert = false, sawTemplate = false;
   EditingState& st = o.State;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -143,6 +143,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--root") {
       o.Root = value();
     } else if (arg == "--template") {
+      sawTemplate = true;
       const std::string& v = value();
       if (!v.empty() && v.find_first_not_of("0123456789") == std::string::npos) {
         st.TemplateIndex = ParseInt(arg, v, 1, 1000000);
@@ -210,17 +211,22 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
       st.ObjectHighlight = static_cast<uint8_t>(ParseInt(arg, value(), 0, 255));
     } else if (arg == "--highlight-color") {
       st.HighlightColor = ParseColorOption(arg, value());
+    } else if (ParseDesignOption(arg, value, o.Design)) {
     } else {
       throw UsageError("unknown option \"" + arg + "\" (see --help)");
     }
   }
   if (sawList && sawConvert) throw UsageError("--list and --convert cannot be used together");
+  CheckDesignRequest(o.Design);
+  if (o.Design.Shape && (sawList || sawConvert || sawTemplate))
+    throw UsageError("--shape designs its own shot: it cannot be used with --list, --convert or --template");
   if (sawList) {
     o.Action = CliAction::List;
     return o;
   }
   o.Action = sawConvert ? CliAction::Convert : CliAction::Render;
-  if (o.Output.empty()) throw UsageError("-o FILE is missing: name the picture to write");
+  if (o.Output.empty() && o.Design.SaveTemplate.empty())
+    throw UsageError("-o FILE is missing: name the picture to write");
   CheckQualityFitsOutput(o);
   return o;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/design_options.h"
 #include "compose/editing_state.h"
 #include "compose/layer_source.h"
 #include "picture/picture_writer.h"
@@ -32,6 +33,7 @@ struct CliOptions {
   bool HideReflection = false;
   bool HideShadow = false;
   std::optional<int> Quality;  // --quality: lossy WebP and JPEG at this quality
+  DesignRequest Design;        // --shape and its options
 };
 
 // What --quality asks of the writers: without it JPEG at 90 and WebP lossless.

@@ -1,8 +1,13 @@
 // mirelane-render: renders a template with the composer's engine and saves the flattened picture,
 // lists the templates, or converts one picture. Exit 0 on success, 1 when rendering or saving
 // fails, 2 for a command line that cannot be used.
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <iostream>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +18,9 @@
 #include "raster/error.h"
 #include "templates/data_root.h"
 #include "templates/render_template.h"
+#include "templates/shot_designer.h"
+#include "templates/template_catalogue.h"
+#include "templates/template_writer.h"
 
 namespace mirelane {
 namespace {
@@ -25,8 +33,10 @@ std::filesystem::path ExecutableFolder(const char* argv0) {
 }
 
 // The 1-based position of a template named by --template NAME: exact first, then ignoring case.
-int32_t PositionOfName(const std::filesystem::path& root, const std::string& name) {
-  const std::vector<std::string> files = ListFiles(root / "Templates");
+int32_t PositionOfName(const std::filesystem::path& root, const std::filesystem::path& userData,
+                       const std::string& name) {
+  std::vector<std::string> files;
+  for (const CatalogueEntry& entry : ListCatalogue(root, userData)) files.push_back(entry.FileName);
   auto lower = [](std::string s) {
     for (char& c : s)
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -54,25 +64,100 @@ void Save(TBitmap32& picture, const CliOptions& o) {
   SavePicture(picture, o.Output, o.State.OutputDpi, SaveQualityOf(o));
 }
 
+// The flattened picture of a template file at the output size.
+std::unique_ptr<TBitmap32> RenderFile(CliOptions& o, const std::filesystem::path& root,
+                                      const std::filesystem::path& file) {
+  TImgView32 view;
+  std::vector<std::string> layerTypes;
+  RenderContext context{o.State, o.Sources, layerTypes, root};
+  RenderTemplateFile(view, o.State.OutputWidth, o.State.OutputHeight, context, file);
+  const TBitmap32& base = view.Bitmap();
+  auto picture = std::make_unique<TBitmap32>(base.Width(), base.Height());
+  view.Flatten(*picture);
+  return picture;
+}
+
+// A private temporary file holding a text, removed when it goes out of scope.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::string& text) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "mirelane-shot-XXXXXX.ini").string();
+    const int fd = ::mkstemps(pattern.data(), 4);
+    if (fd < 0)
+      throw Error("Cannot create a temporary template in " + std::filesystem::temp_directory_path().string());
+    path_ = pattern;
+    const char* p = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+      const ssize_t n = ::write(fd, p, left);
+      if (n <= 0) {
+        ::close(fd);
+        throw Error("Cannot write the temporary template \"" + path_.string() + "\"");
+      }
+      p += n;
+      left -= static_cast<size_t>(n);
+    }
+    ::close(fd);
+  }
+  ~TemporaryFile() {
+    std::error_code ec;
+    std::filesystem::remove(path_, ec);
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string DesignNote(const DesignRequest& d, const ShotProportions& size) {
+  std::ostringstream note;
+  note << "Designed shot: " << ShotShapeKeyword(*d.Shape) << (d.Lying ? " lying" : "") << ", turn "
+       << d.Camera.Turn << ", tilt " << d.Camera.Tilt << ", perspective " << d.Camera.Perspective
+       << ", proportions " << size.Width << ':' << size.Height << ':' << size.Depth;
+  return note.str();
+}
+
+// --shape: the designed template is rendered from its own text, so that a template saved alongside
+// renders the same pixels. The picture is made before anything is written.
+int RenderDesigned(CliOptions& o, const std::filesystem::path& root) {
+  if (!o.Output.empty()) SaveFormatFor(o.Output);  // a name no writer takes fails before any work
+  const DesignRequest& d = o.Design;
+  const ShotProportions size = d.Proportions ? *d.Proportions : ProportionsFromSlots(*d.Shape, o.Sources);
+  ShotDesign design = SingleObjectDesign(*d.Shape, size, d.Camera, d.Lying);
+  const std::array<int32_t, 2> canvas = DesignCanvasFor(o.State.OutputWidth, o.State.OutputHeight);
+  design.CanvasWidth = canvas[0];
+  design.CanvasHeight = canvas[1];
+  const std::string text = TemplateText(DesignShot(design), DesignNote(d, size));
+  std::unique_ptr<TBitmap32> picture;
+  if (!o.Output.empty()) {
+    const TemporaryFile file(text);
+    picture = RenderFile(o, root, file.Path());
+  }
+  if (!d.SaveTemplate.empty()) WriteTemplateFile(d.SaveTemplate, text);
+  if (picture) Save(*picture, o);
+  return 0;
+}
+
 int Run(const CliOptions& options, const char* argv0) {
   CliOptions o = options;
   // Beside the executable, or the installation's share folder (the same lookup as the application).
   const std::filesystem::path root = o.Root.empty()
                                          ? FindDataRoot(ExecutableFolder(argv0) / "mirelane-render")
                                          : std::filesystem::path(o.Root);
+  const std::filesystem::path userData = UserDataFolderFromEnvironment();
   switch (o.Action) {
     case CliAction::Help:
-      std::cout << CliUsage();
+      std::cout << CliUsage() << DesignUsage();
       return 0;
     case CliAction::Version:
       std::cout << "mirelane-render " << MIRELANE_VERSION << "\n";
       return 0;
     case CliAction::List: {
-      const std::filesystem::path folder = root / "Templates";
-      const std::vector<std::string> files = ListFiles(folder);
-      if (files.empty()) throw Error(MissingTemplatesMessage(folder));
-      for (size_t i = 0; i < files.size(); ++i)
-        std::cout << (i + 1) << '\t' << TemplateName(files[i]) << '\n';
+      const std::vector<CatalogueEntry> entries = ListCatalogue(root, userData);
+      if (entries.empty()) throw Error(MissingTemplatesMessage(root / "Templates"));
+      for (size_t i = 0; i < entries.size(); ++i) std::cout << (i + 1) << '\t' << entries[i].Name << '\n';
       return 0;
     }
     case CliAction::Convert: {
@@ -85,11 +170,12 @@ int Run(const CliOptions& options, const char* argv0) {
     case CliAction::Render:
       break;
   }
+  if (o.Design.Shape) return RenderDesigned(o, root);
   SaveFormatFor(o.Output);  // a name no writer takes fails before any work
-  if (!o.TemplateName.empty()) o.State.TemplateIndex = PositionOfName(root, o.TemplateName);
+  if (!o.TemplateName.empty()) o.State.TemplateIndex = PositionOfName(root, userData, o.TemplateName);
   TImgView32 view;
   std::vector<std::string> layerTypes;
-  RenderContext context{o.State, o.Sources, layerTypes, root};
+  RenderContext context{o.State, o.Sources, layerTypes, root, userData};
   RenderTemplate(view, o.State.OutputWidth, o.State.OutputHeight, context);
   const TBitmap32& base = view.Bitmap();
   TBitmap32 picture(base.Width(), base.Height());

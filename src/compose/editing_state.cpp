@@ -12,7 +12,7 @@ namespace {
 
 constexpr std::array<SettingRange, 13> kRanges = {{
     {"CurrentSource", 1, 9},
-    {"TemplateIndex", 1, 14},
+    {"TemplateIndex", 1, 1000000},
     {"ReflectionOpacity", 0, 255},
     {"ReflectionBlur", 0, 100},
     {"ReflectionBrightness", -50, 50},

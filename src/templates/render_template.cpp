@@ -9,6 +9,7 @@
 #include "compose/scene_builder.h"
 #include "compose/slot_pictures.h"
 #include "raster/error.h"
+#include "templates/template_catalogue.h"
 
 namespace mirelane {
 
@@ -57,19 +58,24 @@ std::string TemplateName(const std::string& fileName) {
   return fileName.size() <= 4 ? std::string() : fileName.substr(0, fileName.size() - 4);
 }
 
-TemplateEntry TemplateAt(const std::filesystem::path& root, int32_t templateIndex) {
-  TemplateEntry entry;
-  entry.FileName = TemplateFileAt(root / "Templates", templateIndex);
-  entry.Name = TemplateName(entry.FileName);
-  entry.PreviewPath = root / "Pics" / (entry.Name + ".jpg");
-  return entry;
+TemplateEntry TemplateAt(const std::filesystem::path& root, int32_t templateIndex,
+                         const std::filesystem::path& userData) {
+  const CatalogueEntry found = CatalogueEntryAt(root, userData, templateIndex);
+  return TemplateEntry{found.FileName, found.Name, found.PreviewPath};
 }
 
 void RenderTemplate(TImgView32& view, int32_t width, int32_t height, RenderContext& context) {
   view.PrepareBase(width, height);
   view.Layers().Clear();
-  const std::filesystem::path templates = context.Root / "Templates";
-  const std::filesystem::path file = templates / TemplateFileAt(templates, context.State.TemplateIndex);
+  RenderTemplateFile(
+      view, width, height, context,
+      CatalogueEntryAt(context.Root, context.UserData, context.State.TemplateIndex).TemplateFile);
+}
+
+void RenderTemplateFile(TImgView32& view, int32_t width, int32_t height, RenderContext& context,
+                        const std::filesystem::path& file) {
+  view.PrepareBase(width, height);
+  view.Layers().Clear();
   // Each slot's picture is decoded once for the whole render and released when it ends.
   SlotPictures pictures(context.Sources);
   AddBackgroundLayer(view, context.State, context.Sources, pictures);

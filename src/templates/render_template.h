@@ -20,6 +20,8 @@ struct RenderContext {
   const LayerSources& Sources;
   std::vector<std::string>& LayerTypes;
   std::filesystem::path Root;  // the folder holding Templates, Pics, custom and Data
+  // The user's data folder whose Templates follow the shipped ones in the catalogue; empty: none.
+  std::filesystem::path UserData = {};
 };
 
 // The names of the files (not folders) in a folder, hidden ones included, ascending by name
@@ -39,11 +41,17 @@ struct TemplateEntry {
   std::filesystem::path PreviewPath;  // Pics / name + ".jpg" under the root
 };
 
-// The template at a 1-based position of the listing of root / "Templates"; fails like TemplateFileAt.
-// This is what stepping the template stepper shows, without any widget.
-TemplateEntry TemplateAt(const std::filesystem::path& root, int32_t templateIndex);
+// The template at a 1-based position of the catalogue (root / "Templates", then userData / "Templates");
+// fails like TemplateFileAt. This is what stepping the template stepper shows, without any widget.
+TemplateEntry TemplateAt(const std::filesystem::path& root, int32_t templateIndex,
+                         const std::filesystem::path& userData = {});
 
 // Builds the current template's scene in the view at width x height.
 void RenderTemplate(TImgView32& view, int32_t width, int32_t height, RenderContext& context);
+
+// The same for a template file named directly, such as a designed shot; the context's TemplateIndex
+// is not read.
+void RenderTemplateFile(TImgView32& view, int32_t width, int32_t height, RenderContext& context,
+                        const std::filesystem::path& templateFile);
 
 }  // namespace mirelane

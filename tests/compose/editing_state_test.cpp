@@ -86,7 +86,7 @@ TEST(CheckSetting, AcceptsTheBoundsAndRefusesOneBeyond) {
       {"ReflectionOpacity", 0, 255}, {"ShadowDensity", 0, 255},         {"ObjectShading", 0, 255},
       {"ObjectHighlight", 0, 255},   {"ReflectionBlur", 0, 100},        {"ShadowBlur", 0, 100},
       {"ReflectionLength", 1, 100},  {"ReflectionBrightness", -50, 50}, {"CurrentSource", 1, 9},
-      {"TemplateIndex", 1, 14},
+      {"TemplateIndex", 1, 1000000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

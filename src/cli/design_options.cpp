@@ -1,0 +1,118 @@
+// Parsing of the designed-shot options.
+#include "cli/design_options.h"
+
+#include <charconv>
+#include <cmath>
+#include <sstream>
+
+#include "cli/cli_options.h"
+
+namespace mirelane {
+
+namespace {
+
+std::string Trimmed(double v) {
+  std::ostringstream text;
+  text << v;
+  return text.str();
+}
+
+double ParseNumber(const std::string& option, const std::string& value, double lo, double hi) {
+  double v = 0;
+  const char* last = value.data() + value.size();
+  const auto [end, ec] = std::from_chars(value.data(), last, v);
+  if (value.empty() || ec != std::errc() || end != last || !std::isfinite(v) || v < lo || v > hi) {
+    throw UsageError(option + " takes a number from " + Trimmed(lo) + " to " + Trimmed(hi) + " (got \"" +
+                     value + "\")");
+  }
+  return v;
+}
+
+ShotProportions ParseProportions(const std::string& option, const std::string& value) {
+  double parts[3] = {0, 0, 0};
+  size_t start = 0;
+  int count = 0;
+  bool ok = true;
+  while (ok && count < 3) {
+    const size_t colon = value.find(':', start);
+    const std::string piece =
+        value.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+    const char* last = piece.data() + piece.size();
+    const auto [end, ec] = std::from_chars(piece.data(), last, parts[count]);
+    ok =
+        !piece.empty() && ec == std::errc() && end == last && std::isfinite(parts[count]) && parts[count] > 0;
+    ++count;
+    if (colon == std::string::npos) break;
+    start = colon + 1;
+  }
+  const ShotProportions p{parts[0], parts[1], parts[2]};
+  if (ok && count == 3 && value.find(':', start) == std::string::npos) {
+    const double lo = std::min({p.Width, p.Height, p.Depth}), hi = std::max({p.Width, p.Height, p.Depth});
+    if (hi <= 1000 * lo) return p;
+  }
+  throw UsageError(option + " takes W:H:D, three positive numbers none more than 1000 times another (got \"" +
+                   value + "\")");
+}
+
+}  // namespace
+
+std::string ShotShapeList() {
+  std::string list;
+  for (ShotShape shape : AllShotShapes()) {
+    if (!list.empty()) list += '|';
+    list += ShotShapeKeyword(shape);
+  }
+  return list;
+}
+
+bool ParseDesignOption(const std::string& arg, const std::function<const std::string&()>& value,
+                       DesignRequest& request) {
+  if (arg == "--shape") {
+    const std::string& v = value();
+    request.Shape = ShotShapeOf(v);
+    if (!request.Shape) throw UsageError("--shape takes one of " + ShotShapeList() + " (got \"" + v + "\")");
+  } else if (arg == "--turn") {
+    request.Camera.Turn = ParseNumber(arg, value(), kMinTurn, kMaxTurn);
+  } else if (arg == "--tilt") {
+    request.Camera.Tilt = ParseNumber(arg, value(), kMinTilt, kMaxTilt);
+  } else if (arg == "--perspective") {
+    request.Camera.Perspective = ParseNumber(arg, value(), kMinPerspective, kMaxPerspective);
+  } else if (arg == "--proportions") {
+    request.Proportions = ParseProportions(arg, value());
+  } else if (arg == "--lying") {
+    request.Lying = true;
+  } else if (arg == "--save-template") {
+    request.SaveTemplate = value();
+    if (request.SaveTemplate.empty()) throw UsageError("--save-template needs a file name");
+    return true;
+  } else {
+    return false;
+  }
+  if (arg != "--shape") request.CameraGiven = true;
+  return true;
+}
+
+void CheckDesignRequest(const DesignRequest& request) {
+  if (!request.Shape) {
+    if (request.CameraGiven || request.Lying)
+      throw UsageError("--turn, --tilt, --perspective, --proportions and --lying need --shape " +
+                       ShotShapeList());
+    if (!request.SaveTemplate.empty()) throw UsageError("--save-template needs --shape " + ShotShapeList());
+    return;
+  }
+  if (request.Lying && !ShapeCanLie(*request.Shape))
+    throw UsageError("--lying suits only --shape disc or card, not " +
+                     std::string(ShotShapeKeyword(*request.Shape)));
+}
+
+const char* DesignUsage() {
+  return R"(Designed shots (instead of --template):
+  --shape box|book|dvd-case|jewel-case|disc|card
+  --turn DEG (-80..80, 30)   positive shows the right-hand side    --tilt DEG (0..60, 15)  more shows the top
+  --perspective N (0..100, 40)  0 nearly parallel, 100 strong       --lying  a disc or card flat on the floor
+  --proportions W:H:D        width, height and depth (default: from the front and side pictures)
+  --save-template FILE.ini   write the designed template (with or without -o)
+)";
+}
+
+}  // namespace mirelane

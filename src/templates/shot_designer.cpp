@@ -1,0 +1,676 @@
+// The shot designer's geometry: each shape as convex parts with faces, an orbiting camera, the mirror
+// floor, a light from the upper left of the picture, and the fit onto the template's canvas.
+#include "templates/shot_designer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <sstream>
+
+#include "picture/picture_reader.h"
+#include "raster/error.h"
+
+namespace mirelane {
+
+namespace {
+
+struct Vec3 {
+  double x = 0, y = 0, z = 0;
+};
+Vec3 operator+(Vec3 a, Vec3 b) {
+  return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec3 operator-(Vec3 a, Vec3 b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec3 operator*(Vec3 a, double s) {
+  return {a.x * s, a.y * s, a.z * s};
+}
+double Dot(Vec3 a, Vec3 b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+Vec3 Cross(Vec3 a, Vec3 b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+double Length(Vec3 a) {
+  return std::sqrt(Dot(a, a));
+}
+Vec3 Normalized(Vec3 a) {
+  const double l = Length(a);
+  return l > 0 ? a * (1 / l) : a;
+}
+Vec3 Mirrored(Vec3 a) {
+  return {a.x, -a.y, a.z};
+}
+
+struct Vec2 {
+  double x = 0, y = 0;
+};
+
+// What a face shows.
+enum class Fill {
+  Slot,   // a slot's picture or colour: "normal"
+  Color,  // a fixed colour: "customcolor"
+  File,   // a picture of the custom folder laid over the face below it: "customfile", never shaded
+  Disc,   // a disc face in the square: "disc"
+  Panel,  // a rounded panel: "roundrect"
+};
+
+// A flat face; corners A, B, C, D take the picture's top-left, top-right, bottom-right and
+// bottom-left corners, and run clockwise seen from outside.
+struct Face {
+  std::array<Vec3, 4> c;
+  Fill fill = Fill::Slot;
+  std::string source;
+  bool reflects = true;
+};
+
+Face Quad(Vec3 a, Vec3 b, Vec3 c, Vec3 d) {
+  Face f;
+  f.c = {a, b, c, d};
+  return f;
+}
+
+// A convex part; a shape's parts are listed back to front for any camera of the allowed ranges.
+using Part = std::vector<Face>;
+
+struct Slots {
+  std::string front, side, top, disc;
+};
+Slots SlotsOf(bool second) {
+  return second ? Slots{"FRONT2", "SIDE2", "TOP2", "DISC2"} : Slots{"FRONT", "SIDE", "TOP", "DISC"};
+}
+
+// An axis-parallel block from x0..x1, y0..y1, z0..z1 (z1 the front).
+struct Block {
+  double x0, x1, y0, y1, z0, z1;
+  Face Front() const { return Quad({x0, y1, z1}, {x1, y1, z1}, {x1, y0, z1}, {x0, y0, z1}); }
+  Face Right() const { return Quad({x1, y1, z1}, {x1, y1, z0}, {x1, y0, z0}, {x1, y0, z1}); }
+  Face Left() const { return Quad({x0, y1, z0}, {x0, y1, z1}, {x0, y0, z1}, {x0, y0, z0}); }
+  Face Top() const { return Quad({x0, y1, z0}, {x1, y1, z0}, {x1, y1, z1}, {x0, y1, z1}); }
+};
+
+Face Filled(Face face, Fill fill, std::string source, bool reflects = true) {
+  face.fill = fill;
+  face.source = std::move(source);
+  face.reflects = reflects;
+  return face;
+}
+
+// A strip of a face from share a to share b of its width (A..B), for overlays.
+Face Strip(const Face& face, double a, double b) {
+  auto at = [&](Vec3 p, Vec3 q, double t) { return p + (q - p) * t; };
+  Face strip = face;
+  strip.c = {at(face.c[0], face.c[1], a), at(face.c[0], face.c[1], b), at(face.c[3], face.c[2], b),
+             at(face.c[3], face.c[2], a)};
+  return strip;
+}
+
+constexpr const char* kPageColor = "clCream";
+constexpr const char* kCasePlastic = "$202020";
+constexpr const char* kClearPlastic = "clSilver";
+constexpr const char* kHingePicture = "jewel case hinge.png";
+constexpr const char* kSleevePicture = "glare.png";
+
+std::vector<Part> BoxParts(const ShotProportions& s, const Slots& slots) {
+  const Block b{-s.Width / 2, s.Width / 2, 0, s.Height, -s.Depth / 2, s.Depth / 2};
+  return {{Filled(b.Front(), Fill::Slot, slots.front), Filled(b.Right(), Fill::Slot, slots.side),
+           Filled(b.Left(), Fill::Slot, slots.side), Filled(b.Top(), Fill::Slot, slots.top)}};
+}
+
+// A hardcover: two boards and the spine around a page block that they overhang a little.
+std::vector<Part> BookParts(const ShotProportions& s, const Slots& slots) {
+  const double w = s.Width / 2, d = s.Depth / 2, h = s.Height;
+  const double board = std::min(0.12 * s.Depth, 0.03 * std::min(s.Width, s.Height));
+  const double overhang = board;
+  const Block back{-w, w, 0, h, -d, -d + board};
+  const Block pages{-w + board, w - overhang, overhang, h - overhang, -d + board, d - board};
+  const Block spine{-w, -w + board, 0, h, -d, d};
+  const Block front{-w, w, 0, h, d - board, d};
+  return {
+      {Filled(back.Right(), Fill::Slot, slots.front), Filled(back.Top(), Fill::Slot, slots.front)},
+      {Filled(pages.Right(), Fill::Color, kPageColor), Filled(pages.Top(), Fill::Color, kPageColor)},
+      {Filled(spine.Left(), Fill::Slot, slots.side), Filled(spine.Top(), Fill::Slot, slots.side)},
+      {Filled(front.Front(), Fill::Slot, slots.front), Filled(front.Right(), Fill::Slot, slots.front),
+       Filled(front.Top(), Fill::Slot, slots.front)},
+  };
+}
+
+// A DVD case: the cover under the clear sleeve's sheen, the spine on the left, dark plastic elsewhere.
+std::vector<Part> DvdCaseParts(const ShotProportions& s, const Slots& slots) {
+  const Block b{-s.Width / 2, s.Width / 2, 0, s.Height, -s.Depth / 2, s.Depth / 2};
+  const Face front = b.Front();
+  return {{Filled(front, Fill::Slot, slots.front), Filled(front, Fill::File, kSleevePicture, false),
+           Filled(b.Left(), Fill::Slot, slots.side), Filled(b.Right(), Fill::Color, kCasePlastic),
+           Filled(b.Top(), Fill::Color, kCasePlastic)}};
+}
+
+// A CD jewel case: the booklet behind the lid with its hinge along the left, the inlay's spines on
+// both sides, clear plastic on top.
+std::vector<Part> JewelCaseParts(const ShotProportions& s, const Slots& slots) {
+  const Block b{-s.Width / 2, s.Width / 2, 0, s.Height, -s.Depth / 2, s.Depth / 2};
+  const Face front = b.Front();
+  return {{Filled(front, Fill::Slot, slots.front),
+           Filled(Strip(front, 0, 0.075), Fill::File, kHingePicture, false),
+           Filled(b.Left(), Fill::Slot, slots.side), Filled(b.Right(), Fill::Slot, slots.side),
+           Filled(b.Top(), Fill::Color, kClearPlastic)}};
+}
+
+// A flat square face of side `side`: upright facing the front, or lying face up at height y.
+Face FlatSquare(double width, double height, bool lying, double y) {
+  const double w = width / 2;
+  if (lying) {
+    const double d = height / 2;
+    return Quad({-w, y, -d}, {w, y, -d}, {w, y, d}, {-w, y, d});
+  }
+  return Quad({-w, y + height, 0}, {w, y + height, 0}, {w, y, 0}, {-w, y, 0});
+}
+
+// The disc picture keeps a border inside its square: sinking a standing square by 2 % of its side
+// lets the disc itself meet the floor.
+constexpr double kDiscSink = 0.02;
+constexpr double kLyingThickness = 0.015;
+
+std::vector<Part> DiscParts(const ShotProportions& s, const Slots& slots, bool lying) {
+  const double side = s.Width;
+  const double y = lying ? kLyingThickness * side : -kDiscSink * side;
+  return {{Filled(FlatSquare(side, side, lying, y), Fill::Disc, slots.disc, !lying)}};
+}
+
+std::vector<Part> CardParts(const ShotProportions& s, const Slots& slots, bool lying) {
+  const double y = lying ? kLyingThickness * std::min(s.Width, s.Height) : 0;
+  return {{Filled(FlatSquare(s.Width, s.Height, lying, y), Fill::Panel, slots.front, !lying)}};
+}
+
+std::vector<Part> PartsOf(const ShotObject& object) {
+  const Slots slots = SlotsOf(object.SecondSlots);
+  switch (object.Shape) {
+    case ShotShape::Box:
+      return BoxParts(object.Size, slots);
+    case ShotShape::Book:
+      return BookParts(object.Size, slots);
+    case ShotShape::DvdCase:
+      return DvdCaseParts(object.Size, slots);
+    case ShotShape::JewelCase:
+      return JewelCaseParts(object.Size, slots);
+    case ShotShape::Disc:
+      return DiscParts(object.Size, slots, object.Lying);
+    case ShotShape::Card:
+      return CardParts(object.Size, slots, object.Lying);
+  }
+  return {};
+}
+
+// The floor rectangle under an object that casts its shadow, and how high it reaches. A disc casts
+// from a smaller, rounder core so that the blurred shadow has no square corners; flat objects cast as
+// if raised a little, so that their shadow shows beside them.
+struct Caster {
+  double x0, x1, z0, z1, height;
+};
+
+Caster CasterOf(const ShotObject& o) {
+  const ShotProportions& s = o.Size;
+  const bool disc = o.Shape == ShotShape::Disc;
+  if (o.Lying) {
+    const double shrink = disc ? 0.8 : 0.95;
+    return {-s.Width / 2 * shrink, s.Width / 2 * shrink, -s.Height / 2 * shrink, s.Height / 2 * shrink,
+            0.06 * std::min(s.Width, s.Height)};
+  }
+  if (disc) return {-0.3 * s.Width, 0.3 * s.Width, -0.04 * s.Width, 0.04 * s.Width, 0.8 * s.Width};
+  if (o.Shape == ShotShape::Card)
+    return {-s.Width / 2, s.Width / 2, -0.01 * s.Width, 0.01 * s.Width, s.Height};
+  return {-s.Width / 2, s.Width / 2, -s.Depth / 2, s.Depth / 2, s.Height};
+}
+
+double HeightOf(const ShotObject& o) {
+  if (o.Lying) return kLyingThickness * std::min(o.Size.Width, o.Size.Height);
+  return o.Shape == ShotShape::Disc ? o.Size.Width : o.Size.Height;
+}
+
+double Radians(double degrees) {
+  return degrees * std::numbers::pi / 180;
+}
+
+// The camera orbits the scene's centre: turned about the vertical axis, raised by the tilt, at a
+// distance that the perspective sets (infinite for 0: parallel projection).
+class Camera {
+ public:
+  Camera(const ShotCamera& c, Vec3 target, double radius) : target_(target) {
+    const double turn = Radians(c.Turn), tilt = Radians(c.Tilt);
+    toEye_ = {std::sin(turn) * std::cos(tilt), std::sin(tilt), std::cos(turn) * std::cos(tilt)};
+    right_ = {std::cos(turn), 0, -std::sin(turn)};
+    up_ = Cross(toEye_, right_);
+    // The strength is the tangent of half the view angle that the scene fills: up to 35 degrees.
+    const double strength = std::tan(Radians(35.0 * c.Perspective / 100));
+    distance_ = strength > 0 ? radius / strength + radius : std::numeric_limits<double>::infinity();
+  }
+
+  Vec2 Project(Vec3 p) const {
+    const Vec3 r = p - target_;
+    const double z = Dot(r, toEye_);
+    const double f = std::isinf(distance_) ? 1 : distance_ / (distance_ - z);
+    return {Dot(r, right_) * f, -Dot(r, up_) * f};
+  }
+
+  // Whether the outer side of a face with this normal at this point faces the camera.
+  bool Sees(Vec3 point, Vec3 normal) const {
+    const Vec3 view = std::isinf(distance_) ? toEye_ : Normalized(target_ + toEye_ * distance_ - point);
+    return Dot(view, normal) > 1e-6;
+  }
+
+  double DepthOf(Vec3 p) const { return Dot(p - target_, toEye_); }
+
+  // A direction given in the picture's terms (right, up, towards the viewer) in the scene's.
+  Vec3 FromView(Vec3 v) const { return right_ * v.x + up_ * v.y + toEye_ * v.z; }
+
+ private:
+  Vec3 target_, toEye_, right_, up_;
+  double distance_;
+};
+
+// The light comes from the upper left of the picture and from the front, so that a front seen
+// straight on is lit. The shadow falls from a steeper light, so that it stays short and close to the
+// object: a long blurred shadow turns into a dark wedge.
+constexpr Vec3 kLightInView = {-0.5, 0.6, 0.65};
+constexpr Vec3 kShadowLightInView = {-0.22, 1.0, 0.3};
+// Faces turned to the light at least this much get a highlight, faces turned away a shade.
+constexpr double kHighlightFrom = 0.5;
+constexpr double kShadeBelow = 0.0;
+
+Vec3 NormalOf(const Face& f) {
+  return Normalized(Cross(f.c[3] - f.c[0], f.c[1] - f.c[0]));
+}
+
+Vec3 CentreOf(const Face& f) {
+  return (f.c[0] + f.c[1] + f.c[2] + f.c[3]) * 0.25;
+}
+
+// The direction keyword of the side or corner that a 2-D direction in the face's picture points to
+// (x to the right, y downwards).
+std::string DirectionKeyword(double x, double y) {
+  if (std::hypot(x, y) < 1e-3) return "rightlefttopdown";
+  static const char* const kSectors[8] = {"right", "rightdown", "down", "leftdown",
+                                          "left",  "lefttop",   "top",  "righttop"};
+  double angle = std::atan2(y, x) / (std::numbers::pi / 4);
+  int sector = static_cast<int>(std::lround(angle));
+  sector = ((sector % 8) + 8) % 8;
+  return kSectors[sector];
+}
+
+struct Shading {
+  bool highlight = false, shade = false;
+  std::string towardsLight, awayFromLight;
+};
+
+Shading ShadingOf(const Face& f, Vec3 light) {
+  const Vec3 n = NormalOf(f);
+  const double lambert = Dot(n, light);
+  const Vec3 inPlane = light - n * lambert;
+  const Vec3 u = Normalized(f.c[1] - f.c[0]), v = Normalized(f.c[3] - f.c[0]);
+  const double lu = Dot(inPlane, u), lv = Dot(inPlane, v);
+  Shading s;
+  s.towardsLight = DirectionKeyword(lu, lv);
+  s.awayFromLight = DirectionKeyword(-lu, -lv);
+  // A glossy panel always catches a sheen of the light.
+  s.highlight = lambert >= kHighlightFrom || f.fill == Fill::Panel;
+  s.shade = lambert < kShadeBelow;
+  return s;
+}
+
+struct PlacedObject {
+  const ShotObject* object;
+  std::vector<Part> parts;  // in scene coordinates
+  double depth;             // of its centre towards the camera
+};
+
+Vec3 Place(Vec3 p, const ShotObject& o) {
+  return {p.x + o.X, p.y + o.Lift, p.z + o.Z};
+}
+
+// Layers in scene coordinates before projection; fit decides how much of each counts.
+enum class FitShare { Whole, NearFloor };
+struct SceneLayer {
+  std::string type, source;
+  std::array<Vec3, 4> c;
+  FitShare fit = FitShare::Whole;
+};
+
+std::string ReflectionType(Fill fill) {
+  switch (fill) {
+    case Fill::Slot:
+    case Fill::Panel:
+      return "reflection";
+    case Fill::Color:
+      return "customcolorreflection";
+    case Fill::Disc:
+      return "discreflection";
+    case Fill::File:
+      break;
+  }
+  return {};
+}
+
+std::string FaceType(Fill fill) {
+  switch (fill) {
+    case Fill::Slot:
+      return "normal";
+    case Fill::Color:
+      return "customcolor";
+    case Fill::File:
+      return "customfile";
+    case Fill::Disc:
+      return "disc";
+    case Fill::Panel:
+      return "roundrect";
+  }
+  return {};
+}
+
+bool IsUpright(const Face& f) {
+  return std::abs(NormalOf(f).y) < 1e-6;
+}
+
+// Shading layers over a face (or, for its reflection, the blurred kinds over the mirrored quad). A disc
+// takes none: a gradient over its square would colour the corners outside the disc.
+void AddShading(std::vector<SceneLayer>& out, const Face& face, const std::array<Vec3, 4>& quad, Vec3 light,
+                bool reflection) {
+  if (face.fill == Fill::Disc || face.fill == Fill::File) return;
+  if (reflection && face.fill == Fill::Panel) return;  // the blurred kinds are not cut to the panel
+  const Shading s = ShadingOf(face, light);
+  // Upright faces take the panel kinds, whose falloff from the edge is steep and soft: the plain
+  // gradients at full strength would wash out or blacken half of the artwork. A top keeps them.
+  const bool soft = face.fill == Fill::Panel || IsUpright(face);
+  const std::string shade = reflection ? "blurshade" : soft ? "roundrectshade" : "shade";
+  const std::string highlight = reflection ? "blurhighlight" : soft ? "roundrecthighlight" : "highlight";
+  const FitShare fit = reflection ? FitShare::NearFloor : FitShare::Whole;
+  if (s.shade) out.push_back({shade, s.awayFromLight, quad, fit});
+  if (s.highlight) out.push_back({highlight, s.towardsLight, quad, fit});
+}
+
+// The mirror image of a face in the floor, as the quad of a reflection layer: the flipped picture's
+// top edge (the face's bottom) lies nearest the floor.
+std::array<Vec3, 4> ReflectionQuad(const Face& f) {
+  return {Mirrored(f.c[3]), Mirrored(f.c[2]), Mirrored(f.c[1]), Mirrored(f.c[0])};
+}
+
+// The shadow on the floor: the caster's footprint swept away from the light by the shadow of its top.
+// Of the footprint only the edge between its two outermost corners across the sweep is kept, the rest
+// lying under the object; the far edge runs parallel to it, far enough for every corner of the top.
+std::array<Vec3, 4> ShadowQuad(const ShotObject& o, Vec3 light) {
+  const Caster k = CasterOf(o);
+  const double lift = o.Lift + k.height;
+  const Vec3 sweep = Vec3{-light.x, 0, -light.z} * (lift / std::max(light.y, 0.05));
+  std::array<Vec3, 4> foot = {Vec3{k.x0, 0, k.z0}, Vec3{k.x1, 0, k.z0}, Vec3{k.x1, 0, k.z1},
+                              Vec3{k.x0, 0, k.z1}};
+  for (Vec3& p : foot) p = Place(p, o) - Vec3{0, o.Lift, 0};
+  if (Length(sweep) < 1e-9) return foot;
+  const Vec3 across = Normalized(Vec3{-sweep.z, 0, sweep.x});
+  const auto [lo, hi] = std::minmax_element(foot.begin(), foot.end(),
+                                            [&](Vec3 p, Vec3 q) { return Dot(p, across) < Dot(q, across); });
+  const Vec3 a = *lo, b = *hi;
+  Vec3 outward = Normalized(Vec3{-(b - a).z, 0, (b - a).x});
+  if (Dot(outward, sweep) < 0) outward = outward * -1;
+  const double along = Dot(outward, sweep);
+  double reach = along;
+  for (const Vec3& p : foot) reach = std::max(reach, Dot(outward, p + sweep - a));
+  const Vec3 far = sweep * (reach / along);
+  return {a, b, b + far, a + far};
+}
+
+// The middle of the scene's bounding box, at which the camera looks, and half its diagonal.
+Vec3 SceneCentre(const std::vector<PlacedObject>& placed, double& radius) {
+  Vec3 lo{1e300, 0, 1e300}, hi{-1e300, -1e300, -1e300};
+  for (const PlacedObject& p : placed)
+    for (const Part& part : p.parts)
+      for (const Face& face : part)
+        for (const Vec3& c : face.c) {
+          lo = {std::min(lo.x, c.x), std::min(lo.y, c.y), std::min(lo.z, c.z)};
+          hi = {std::max(hi.x, c.x), std::max(hi.y, c.y), std::max(hi.z, c.z)};
+        }
+  radius = std::max(0.5 * Length(hi - lo), 1e-12);
+  return (lo + hi) * 0.5;
+}
+
+int32_t RoundUnits(double v) {
+  if (!(std::abs(v) < 1e9)) throw Error("The designed shot does not fit a template canvas");
+  return static_cast<int32_t>(std::nearbyint(v));
+}
+
+}  // namespace
+
+std::optional<ShotShape> ShotShapeOf(std::string_view keyword) {
+  for (ShotShape shape : AllShotShapes())
+    if (ShotShapeKeyword(shape) == keyword) return shape;
+  return std::nullopt;
+}
+
+std::string_view ShotShapeKeyword(ShotShape shape) {
+  switch (shape) {
+    case ShotShape::Box:
+      return "box";
+    case ShotShape::Book:
+      return "book";
+    case ShotShape::DvdCase:
+      return "dvd-case";
+    case ShotShape::JewelCase:
+      return "jewel-case";
+    case ShotShape::Disc:
+      return "disc";
+    case ShotShape::Card:
+      return "card";
+  }
+  return {};
+}
+
+const std::vector<ShotShape>& AllShotShapes() {
+  static const std::vector<ShotShape> kAll = {ShotShape::Box,       ShotShape::Book, ShotShape::DvdCase,
+                                              ShotShape::JewelCase, ShotShape::Disc, ShotShape::Card};
+  return kAll;
+}
+
+bool ShapeCanLie(ShotShape shape) {
+  return shape == ShotShape::Disc || shape == ShotShape::Card;
+}
+
+namespace {
+
+void CheckRange(const char* what, double value, double lo, double hi, const char* unit) {
+  if (std::isfinite(value) && value >= lo && value <= hi) return;
+  std::ostringstream text;
+  text << "The " << what << " must lie between " << lo << " and " << hi << unit << ", not " << value;
+  throw Error(text.str());
+}
+
+}  // namespace
+
+void CheckShotCamera(const ShotCamera& camera) {
+  CheckRange("turn", camera.Turn, kMinTurn, kMaxTurn, " degrees");
+  CheckRange("tilt", camera.Tilt, kMinTilt, kMaxTilt, " degrees");
+  CheckRange("perspective", camera.Perspective, kMinPerspective, kMaxPerspective, "");
+}
+
+void CheckShotProportions(const ShotProportions& p) {
+  const double values[] = {p.Width, p.Height, p.Depth};
+  for (double v : values) {
+    if (!std::isfinite(v) || v <= 0)
+      throw Error("Width, height and depth must be positive numbers, not " + std::to_string(v));
+  }
+  const double lo = std::min({p.Width, p.Height, p.Depth}), hi = std::max({p.Width, p.Height, p.Depth});
+  if (hi > 1000 * lo) throw Error("Width, height and depth may differ at most a thousandfold");
+}
+
+ShotProportions ProportionsFromArtwork(ShotShape shape, std::optional<ArtworkSize> front,
+                                       std::optional<ArtworkSize> side) {
+  // The usual shape of each object: width over height, and depth over width.
+  struct Usual {
+    double aspect, depth;
+  };
+  Usual usual{0.78, 0.4};
+  switch (shape) {
+    case ShotShape::Box:
+      break;
+    case ShotShape::Book:
+      usual = {0.7, 0.2};
+      break;
+    case ShotShape::DvdCase:
+      usual = {135.0 / 190, 14.0 / 135};
+      break;
+    case ShotShape::JewelCase:
+      usual = {142.0 / 125, 10.0 / 142};
+      break;
+    case ShotShape::Disc:
+      return {1, 1, 0.012};
+    case ShotShape::Card:
+      usual = {0.8, 0.01};
+      break;
+  }
+  const bool hasFront = front && front->Width > 0 && front->Height > 0;
+  const bool hasSide = side && side->Width > 0 && side->Height > 0;
+  ShotProportions p;
+  p.Height = hasFront ? front->Height : 1;
+  p.Width = hasFront ? front->Width : usual.aspect;
+  p.Depth = (hasSide && shape != ShotShape::Card) ? static_cast<double>(side->Width) * p.Height / side->Height
+                                                  : usual.depth * p.Width;
+  return p;
+}
+
+ShotProportions ProportionsFromSlots(ShotShape shape, const LayerSources& sources, bool secondSlots) {
+  auto sizeOf = [&](std::string_view keyword) -> std::optional<ArtworkSize> {
+    const LayerSource& slot = sources[SourceIndexOf(keyword)];
+    if (slot.UseColor || slot.PicturePath.empty()) return std::nullopt;
+    const TDecodedPicture picture = ReadPicture(slot.PicturePath);
+    return ArtworkSize{picture.Width, picture.Height};
+  };
+  if (shape == ShotShape::Disc) return ProportionsFromArtwork(shape, std::nullopt, std::nullopt);
+  const Slots slots = SlotsOf(secondSlots);
+  const std::optional<ArtworkSize> front = sizeOf(slots.front);
+  const std::optional<ArtworkSize> side = shape == ShotShape::Card ? std::nullopt : sizeOf(slots.side);
+  return ProportionsFromArtwork(shape, front, side);
+}
+
+ShotDesign SingleObjectDesign(ShotShape shape, const ShotProportions& size, const ShotCamera& camera,
+                              bool lying) {
+  ShotDesign design;
+  ShotObject object;
+  object.Shape = shape;
+  object.Size = size;
+  object.Lying = lying;
+  design.Objects.push_back(object);
+  design.Camera = camera;
+  return design;
+}
+
+std::array<int32_t, 2> DesignCanvasFor(int32_t outputWidth, int32_t outputHeight) {
+  if (outputWidth <= 0 || outputHeight <= 0) return {kDesignCanvasWidth, kDesignCanvasHeight};
+  if (outputWidth >= outputHeight)
+    return {kDesignCanvasWidth,
+            std::max(1, RoundUnits(static_cast<double>(kDesignCanvasWidth) * outputHeight / outputWidth))};
+  return {std::max(1, RoundUnits(static_cast<double>(kDesignCanvasWidth) * outputWidth / outputHeight)),
+          kDesignCanvasWidth};
+}
+
+DesignedTemplate DesignShot(const ShotDesign& design) {
+  CheckShotCamera(design.Camera);
+  if (design.Objects.empty()) throw Error("A designed shot needs at least one object");
+  if (design.CanvasWidth <= 0 || design.CanvasHeight <= 0)
+    throw Error("The template canvas must be at least 1 x 1 units");
+  if (!(design.Margin >= 0 && design.Margin < 0.5)) throw Error("The margin must lie between 0 and 0.5");
+  for (const ShotObject& o : design.Objects) {
+    CheckShotProportions(o.Size);
+    if (o.Lying && !ShapeCanLie(o.Shape))
+      throw Error("A " + std::string(ShotShapeKeyword(o.Shape)) +
+                  " cannot lie flat; only a disc or a card can");
+  }
+
+  std::vector<PlacedObject> placed;
+  for (const ShotObject& o : design.Objects) {
+    PlacedObject p{&o, PartsOf(o), 0};
+    for (Part& part : p.parts)
+      for (Face& face : part)
+        for (Vec3& corner : face.c) corner = Place(corner, o);
+    placed.push_back(std::move(p));
+  }
+  double radius = 1;
+  const Vec3 centre = SceneCentre(placed, radius);
+  const Camera camera(design.Camera, centre, radius);
+  const Vec3 light = Normalized(camera.FromView(Normalized(kLightInView)));
+  const Vec3 shadowLight = Normalized(camera.FromView(Normalized(kShadowLightInView)));
+  for (PlacedObject& p : placed)
+    p.depth = camera.DepthOf({p.object->X, p.object->Lift + HeightOf(*p.object) / 2, p.object->Z});
+  // Farther objects first; the scene's own order among equals.
+  std::stable_sort(placed.begin(), placed.end(),
+                   [](const PlacedObject& a, const PlacedObject& b) { return a.depth < b.depth; });
+
+  std::vector<SceneLayer> layers;
+  for (const PlacedObject& p : placed)
+    if (p.object->Shadowed)
+      layers.push_back({"shadow", "none", ShadowQuad(*p.object, shadowLight), FitShare::Whole});
+  for (const PlacedObject& p : placed) {
+    if (!p.object->Reflected) continue;
+    for (const Part& part : p.parts)
+      for (const Face& face : part) {
+        if (!face.reflects || !IsUpright(face) || !camera.Sees(CentreOf(face), NormalOf(face))) continue;
+        const std::array<Vec3, 4> quad = ReflectionQuad(face);
+        layers.push_back({ReflectionType(face.fill), face.source, quad, FitShare::NearFloor});
+        AddShading(layers, face, quad, light, true);
+      }
+  }
+  for (const PlacedObject& p : placed)
+    for (const Part& part : p.parts) {
+      bool baseSeen = false;
+      for (const Face& face : part) {
+        const bool seen = camera.Sees(CentreOf(face), NormalOf(face));
+        // An overlay shows exactly where the face it lies on shows.
+        if (face.fill == Fill::File ? !baseSeen : !seen) continue;
+        if (face.fill != Fill::File) baseSeen = seen;
+        layers.push_back({FaceType(face.fill), face.source, face.c, FitShare::Whole});
+        if (face.fill == Fill::File) continue;
+        AddShading(layers, face, face.c, light, false);
+      }
+    }
+
+  // Fit: everything but the reflections' far part, which fades out.
+  std::vector<std::array<Vec2, 4>> projected;
+  double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
+  for (const SceneLayer& l : layers) {
+    std::array<Vec2, 4> q;
+    for (int i = 0; i < 4; ++i) q[i] = camera.Project(l.c[i]);
+    projected.push_back(q);
+    std::array<Vec2, 4> counted = q;
+    if (l.fit == FitShare::NearFloor) {
+      auto lerp = [](Vec2 a, Vec2 b, double t) { return Vec2{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; };
+      counted[2] = lerp(q[1], q[2], 0.3);
+      counted[3] = lerp(q[0], q[3], 0.3);
+    }
+    for (const Vec2& v : counted) {
+      x0 = std::min(x0, v.x);
+      x1 = std::max(x1, v.x);
+      y0 = std::min(y0, v.y);
+      y1 = std::max(y1, v.y);
+    }
+  }
+  const double spanX = x1 - x0, spanY = y1 - y0;
+  const double availX = design.CanvasWidth * (1 - 2 * design.Margin);
+  const double availY = design.CanvasHeight * (1 - 2 * design.Margin);
+  const double tiny = 1e-9 * radius;
+  if (!(spanX > tiny || spanY > tiny)) throw Error("The designed shot shows nothing from this angle");
+  const double scale = std::min(spanX > tiny ? availX / spanX : std::numeric_limits<double>::infinity(),
+                                spanY > tiny ? availY / spanY : std::numeric_limits<double>::infinity());
+  const double offX = design.CanvasWidth / 2.0 - (x0 + x1) / 2 * scale;
+  const double offY = design.CanvasHeight / 2.0 - (y0 + y1) / 2 * scale;
+
+  DesignedTemplate out;
+  out.Width = design.CanvasWidth;
+  out.Height = design.CanvasHeight;
+  for (size_t i = 0; i < layers.size(); ++i) {
+    DesignedLayer l{layers[i].type, layers[i].source, {}};
+    for (int k = 0; k < 4; ++k)
+      l.Corners[k] = {RoundUnits(projected[i][k].x * scale + offX),
+                      RoundUnits(projected[i][k].y * scale + offY)};
+    out.Layers.push_back(std::move(l));
+  }
+  return out;
+}
+
+}  // namespace mirelane

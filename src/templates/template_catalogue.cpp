@@ -1,0 +1,65 @@
+// Listing the shipped and the user's templates as one catalogue.
+#include "templates/template_catalogue.h"
+
+#include <cstdlib>
+#include <system_error>
+
+#include "raster/error.h"
+#include "templates/render_template.h"
+
+namespace mirelane {
+
+namespace {
+
+constexpr const char* kAppFolder = "mirelane-creator";
+
+void AppendFolder(std::vector<CatalogueEntry>& entries, const std::filesystem::path& dataFolder,
+                  bool userOwn) {
+  for (const std::string& file : ListFiles(dataFolder / "Templates")) {
+    CatalogueEntry entry;
+    entry.FileName = file;
+    entry.Name = TemplateName(file);
+    entry.TemplateFile = dataFolder / "Templates" / file;
+    entry.PreviewPath = dataFolder / "Pics" / (entry.Name + ".jpg");
+    entry.UserOwn = userOwn;
+    entries.push_back(std::move(entry));
+  }
+}
+
+bool SameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec);
+}
+
+}  // namespace
+
+std::filesystem::path UserDataFolder(const char* xdgDataHome, const char* home) {
+  // A relative XDG_DATA_HOME is invalid by the rule and is ignored.
+  if (xdgDataHome != nullptr && xdgDataHome[0] == '/') return std::filesystem::path(xdgDataHome) / kAppFolder;
+  if (home != nullptr && home[0] != '\0')
+    return std::filesystem::path(home) / ".local" / "share" / kAppFolder;
+  return {};
+}
+
+std::filesystem::path UserDataFolderFromEnvironment() {
+  return UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+}
+
+std::vector<CatalogueEntry> ListCatalogue(const std::filesystem::path& root,
+                                          const std::filesystem::path& userData) {
+  std::vector<CatalogueEntry> entries;
+  AppendFolder(entries, root, false);
+  if (!userData.empty() && !SameFolder(root, userData)) AppendFolder(entries, userData, true);
+  return entries;
+}
+
+CatalogueEntry CatalogueEntryAt(const std::filesystem::path& root, const std::filesystem::path& userData,
+                                int32_t templateIndex) {
+  std::vector<CatalogueEntry> entries = ListCatalogue(root, userData);
+  const int64_t entry = static_cast<int64_t>(templateIndex) - 1;
+  if (entry < 0 || entry >= static_cast<int64_t>(entries.size()))
+    throw Error("List index out of bounds (" + std::to_string(entry) + ")");
+  return std::move(entries[static_cast<size_t>(entry)]);
+}
+
+}  // namespace mirelane

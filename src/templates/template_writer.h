@@ -1,0 +1,21 @@
+// Template text: a designed template written in the INI form that the template reader reads.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "templates/shot_designer.h"
+
+namespace mirelane {
+
+// The "[Image]" section with the canvas, then one "[LayerN]" section per layer (from 1, in drawing
+// order) with type, source and the eight corner values; CR LF line ends. A non-empty note becomes a
+// comment line at the top.
+std::string TemplateText(const DesignedTemplate& tmpl, std::string_view note = {});
+
+// Writes the text to the file all at once (the file is either replaced completely or left as it was);
+// fails with Error naming the file.
+void WriteTemplateFile(const std::filesystem::path& file, const std::string& text);
+
+}  // namespace mirelane
