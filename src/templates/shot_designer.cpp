@@ -64,6 +64,7 @@ struct Face {
   Fill fill = Fill::Slot;
   std::string source;
   bool reflects = true;
+  bool recessed = false;  // lies back between other parts, so in their shade
 };
 
 Face Quad(Vec3 a, Vec3 b, Vec3 c, Vec3 d) {
@@ -119,9 +120,20 @@ std::vector<Part> BoxParts(const ShotProportions& s, const Slots& slots) {
            Filled(b.Left(), Fill::Slot, slots.side), Filled(b.Top(), Fill::Slot, slots.top)}};
 }
 
-// A hardcover: two boards and the spine around a page block that they overhang a little.
-std::vector<Part> BookParts(const ShotProportions& s, const Slots& slots) {
+Face Recessed(Face face) {
+  face.recessed = true;
+  return face;
+}
+
+// A hardcover: two boards and the spine around a page block that they overhang a little. A paperback:
+// the pages flush with the cover, which wraps round the spine.
+std::vector<Part> BookParts(const ShotProportions& s, const Slots& slots, bool softCover) {
   const double w = s.Width / 2, d = s.Depth / 2, h = s.Height;
+  if (softCover) {
+    const Block b{-w, w, 0, h, -d, d};
+    return {{Filled(b.Front(), Fill::Slot, slots.front), Filled(b.Left(), Fill::Slot, slots.side),
+             Filled(b.Right(), Fill::Color, kPageColor), Filled(b.Top(), Fill::Color, kPageColor)}};
+  }
   const double board = std::min(0.12 * s.Depth, 0.03 * std::min(s.Width, s.Height));
   const double overhang = board;
   const Block back{-w, w, 0, h, -d, -d + board};
@@ -130,7 +142,8 @@ std::vector<Part> BookParts(const ShotProportions& s, const Slots& slots) {
   const Block front{-w, w, 0, h, d - board, d};
   return {
       {Filled(back.Right(), Fill::Slot, slots.front), Filled(back.Top(), Fill::Slot, slots.front)},
-      {Filled(pages.Right(), Fill::Color, kPageColor), Filled(pages.Top(), Fill::Color, kPageColor)},
+      {Recessed(Filled(pages.Right(), Fill::Color, kPageColor)),
+       Recessed(Filled(pages.Top(), Fill::Color, kPageColor))},
       {Filled(spine.Left(), Fill::Slot, slots.side), Filled(spine.Top(), Fill::Slot, slots.side)},
       {Filled(front.Front(), Fill::Slot, slots.front), Filled(front.Right(), Fill::Slot, slots.front),
        Filled(front.Top(), Fill::Slot, slots.front)},
@@ -189,7 +202,7 @@ std::vector<Part> PartsOf(const ShotObject& object) {
     case ShotShape::Box:
       return BoxParts(object.Size, slots);
     case ShotShape::Book:
-      return BookParts(object.Size, slots);
+      return BookParts(object.Size, slots, object.SoftCover);
     case ShotShape::DvdCase:
       return DvdCaseParts(object.Size, slots);
     case ShotShape::JewelCase:
@@ -221,11 +234,6 @@ Caster CasterOf(const ShotObject& o) {
   if (o.Shape == ShotShape::Card)
     return {-s.Width / 2, s.Width / 2, -0.01 * s.Width, 0.01 * s.Width, s.Height};
   return {-s.Width / 2, s.Width / 2, -s.Depth / 2, s.Depth / 2, s.Height};
-}
-
-double HeightOf(const ShotObject& o) {
-  if (o.Lying) return kLyingThickness * std::min(o.Size.Width, o.Size.Height);
-  return o.Shape == ShotShape::Disc ? o.Size.Width : o.Size.Height;
 }
 
 double Radians(double degrees) {
@@ -384,6 +392,8 @@ void AddShading(std::vector<SceneLayer>& out, const Face& face, const std::array
   const std::string shade = reflection ? "blurshade" : soft ? "roundrectshade" : "shade";
   const std::string highlight = reflection ? "blurhighlight" : soft ? "roundrecthighlight" : "highlight";
   const FitShare fit = reflection ? FitShare::NearFloor : FitShare::Whole;
+  // A face between other parts darkens towards its top edge, where they overhang it.
+  if (face.recessed && !reflection) out.push_back({"shade", "top", quad, fit});
   if (s.shade) out.push_back({shade, s.awayFromLight, quad, fit});
   if (s.highlight) out.push_back({highlight, s.towardsLight, quad, fit});
 }
@@ -578,6 +588,7 @@ DesignedTemplate DesignShot(const ShotDesign& design) {
   if (!(design.Margin >= 0 && design.Margin < 0.5)) throw Error("The margin must lie between 0 and 0.5");
   for (const ShotObject& o : design.Objects) {
     CheckShotProportions(o.Size);
+    if (o.SoftCover && o.Shape != ShotShape::Book) throw Error("Only a book can have a soft cover");
     if (o.Lying && !ShapeCanLie(o.Shape))
       throw Error("A " + std::string(ShotShapeKeyword(o.Shape)) +
                   " cannot lie flat; only a disc or a card can");
@@ -596,8 +607,9 @@ DesignedTemplate DesignShot(const ShotDesign& design) {
   const Camera camera(design.Camera, centre, radius);
   const Vec3 light = Normalized(camera.FromView(Normalized(kLightInView)));
   const Vec3 shadowLight = Normalized(camera.FromView(Normalized(kShadowLightInView)));
-  for (PlacedObject& p : placed)
-    p.depth = camera.DepthOf({p.object->X, p.object->Lift + HeightOf(*p.object) / 2, p.object->Z});
+  // Objects are ordered by where they stand on the floor, not by their height: a disc raised out of
+  // its case is still behind it.
+  for (PlacedObject& p : placed) p.depth = camera.DepthOf({p.object->X, centre.y, p.object->Z});
   // Farther objects first; the scene's own order among equals.
   std::stable_sort(placed.begin(), placed.end(),
                    [](const PlacedObject& a, const PlacedObject& b) { return a.depth < b.depth; });

@@ -71,6 +71,7 @@ struct ShotObject {
   ShotProportions Size;
   bool SecondSlots = false;  // fed by FRONT2, SIDE2, TOP2 and DISC2
   bool Lying = false;        // disc and card only: flat on the floor, picture upwards
+  bool SoftCover = false;    // book only: a paperback, its cover flush with the pages
   double X = 0;              // centre on the floor, in the units of Size (Z towards the front)
   double Z = 0;
   double Lift = 0;  // raised above the floor by this much

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <iostream>
+#include <numbers>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -847,6 +848,26 @@ void DrawGlare(const fs::path& path) {
   SavePng(canvas, path, true);
 }
 
+void DrawHinge(const fs::path& path) {
+  const int w = 64;
+  const int h = 512;
+  Canvas canvas(w, h);
+  // The clear plastic hinge along the left edge of a jewel case front: moulded ridges that catch the
+  // light, translucent so that the cover shows through, and a bright seam at the hinge's edge.
+  canvas.Paint(
+      [&](double cx, double cy) {
+        const int x = static_cast<int>(cx - 0.5), y = static_cast<int>(cy - 0.5);
+        const double ridge = x < 52 ? 0.55 + 0.45 * std::cos(x / 64.0 * 2 * std::numbers::pi * 3) : 0.0;
+        const double edge = std::max(0.0, 1.0 - std::abs(x - 56) / 4.0);
+        const double shine = 0.25 + 0.75 * std::pow(1.0 - y / 511.0, 2);
+        const int alpha = std::min(255, static_cast<int>(70 * ridge * shine + 150 * edge + 25));
+        const int a = x < 60 ? alpha : std::max(0, static_cast<int>(25.0 * (64 - x) / 4));
+        return std::array<double, 4>{235, 240, 245, static_cast<double>(a)};
+      },
+      false);
+  SavePng(canvas, path, true);
+}
+
 void DrawSticker(const fs::path& path) {
   const double c = 150;
   Canvas canvas(300, 300);
@@ -906,6 +927,7 @@ void Run(const fs::path& root) {
 
   DrawSpot(custom / "spot.png");
   DrawGlare(custom / "glare.png");
+  DrawHinge(custom / "jewel case hinge.png");
   DrawSticker(custom / "sticker.png");
 
   SaveText(data / "About.dat", kAboutText);
