@@ -1,9 +1,11 @@
 // Parsing of the designed-shot options.
 #include "cli/design_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <sstream>
+#include <vector>
 
 #include "cli/cli_options.h"
 
@@ -29,24 +31,23 @@ double ParseNumber(const std::string& option, const std::string& value, double l
 }
 
 ShotProportions ParseProportions(const std::string& option, const std::string& value) {
-  double parts[3] = {0, 0, 0};
-  size_t start = 0;
-  int count = 0;
+  std::vector<double> parts;
   bool ok = true;
-  while (ok && count < 3) {
+  size_t start = 0;
+  while (ok) {
     const size_t colon = value.find(':', start);
     const std::string piece =
         value.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+    double v = 0;
     const char* last = piece.data() + piece.size();
-    const auto [end, ec] = std::from_chars(piece.data(), last, parts[count]);
-    ok =
-        !piece.empty() && ec == std::errc() && end == last && std::isfinite(parts[count]) && parts[count] > 0;
-    ++count;
+    const auto [end, ec] = std::from_chars(piece.data(), last, v);
+    ok = !piece.empty() && ec == std::errc() && end == last && std::isfinite(v) && v > 0;
+    parts.push_back(v);
     if (colon == std::string::npos) break;
     start = colon + 1;
   }
-  const ShotProportions p{parts[0], parts[1], parts[2]};
-  if (ok && count == 3 && value.find(':', start) == std::string::npos) {
+  if (ok && parts.size() == 3) {
+    const ShotProportions p{parts[0], parts[1], parts[2]};
     const double lo = std::min({p.Width, p.Height, p.Depth}), hi = std::max({p.Width, p.Height, p.Depth});
     if (hi <= 1000 * lo) return p;
   }

@@ -226,7 +226,7 @@ Caster CasterOf(const ShotObject& o) {
   const ShotProportions& s = o.Size;
   const bool disc = o.Shape == ShotShape::Disc;
   if (o.Lying) {
-    const double shrink = disc ? 0.8 : 0.95;
+    const double shrink = disc ? 0.6 : 0.95;
     return {-s.Width / 2 * shrink, s.Width / 2 * shrink, -s.Height / 2 * shrink, s.Height / 2 * shrink,
             0.06 * std::min(s.Width, s.Height)};
   }

@@ -61,7 +61,9 @@ class CliTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   CliResult Run(const std::vector<std::string>& args) const {
-    std::string command = Quote(std::string(MIRELANE_BINARY_DIR) + "/mirelane-render");
+    // The user's own templates join --list; each test has its own user data folder.
+    std::string command = "XDG_DATA_HOME=" + Quote((dir_ / "user data").string()) + " " +
+                          Quote(std::string(MIRELANE_BINARY_DIR) + "/mirelane-render");
     for (const auto& a : args) {
       command += ' ';
       command += Quote(a);
@@ -402,6 +404,119 @@ TEST_F(CliTest, ConvertReadsAPictureAndWritesItOut) {
   EXPECT_EQ(bad.exitCode, 1);
   EXPECT_NE(bad.err.find("Unknown picture file extension (.txt)"), std::string::npos) << bad.err;
   EXPECT_FALSE(fs::exists(Out("x.png")));
+}
+
+// Designed shots: --shape renders, --save-template keeps the template, and the template renders the
+// same pixels from the catalogue.
+TEST_F(CliTest, SavedDesignRendersTheSamePixelsAsTheShape) {
+  const fs::path data = fs::path(MIRELANE_SOURCE_DIR) / "data";
+  const fs::path examples = fs::path(MIRELANE_SOURCE_DIR) / "examples";
+  const fs::path saved = dir_ / "saved";
+  fs::create_directories(saved / "Templates");
+  fs::create_directory_symlink(data / "custom", saved / "custom");  // the sleeve and hinge pictures
+  struct Case {
+    std::vector<std::string> design;
+  };
+  const Case cases[] = {
+      {{"--shape", "box"}},
+      {{"--shape", "book", "--turn", "-40", "--tilt", "25", "--perspective", "90"}},
+      {{"--shape", "dvd-case", "--turn", "-20.5"}},
+      {{"--shape", "jewel-case", "--proportions", "142:125:10", "--width", "300", "--height", "360"}},
+      {{"--shape", "disc", "--lying", "--tilt", "50"}},
+      {{"--shape", "card", "--turn", "0", "--tilt", "0", "--perspective", "0"}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.design[1]);
+    const std::string name = "shot" + std::to_string(++n);
+    const fs::path direct = Out(name + "-direct.png"), again = Out(name + "-again.png");
+    const fs::path ini = saved / "Templates" / (name + ".ini");
+    std::vector<std::string> sources = {
+        "--front", (examples / "front.png").string(), "--side", (examples / "side.png").string(),
+        "--top",   (examples / "top.png").string(),   "--disc", (examples / "disc.png").string()};
+    std::vector<std::string> args = c.design;
+    args.insert(args.end(), sources.begin(), sources.end());
+    std::vector<std::string> first = args;
+    first.insert(first.end(),
+                 {"--root", data.string(), "-o", direct.string(), "--save-template", ini.string()});
+    const CliResult made = Run(first);
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    ASSERT_TRUE(fs::exists(ini));
+
+    // The same sources and size through the saved template, named in the catalogue.
+    std::vector<std::string> second = sources;
+    for (size_t i = 0; i + 1 < c.design.size(); ++i)
+      if (c.design[i] == "--width" || c.design[i] == "--height")
+        second.insert(second.end(), {c.design[i], c.design[i + 1]});
+    second.insert(second.end(), {"--root", saved.string(), "--template", name, "-o", again.string()});
+    const CliResult rendered = Run(second);
+    ASSERT_EQ(rendered.exitCode, 0) << rendered.err;
+
+    TBitmap32 a, b;
+    LoadFromFile(a, direct.string());
+    LoadFromFile(b, again.string());
+    ASSERT_EQ(a.Width(), b.Width());
+    ASSERT_EQ(a.Height(), b.Height());
+    size_t differing = 0, drawn = 0;
+    for (size_t p = 0; p < a.PixelCount(); ++p) {
+      differing += a.Bits()[p] != b.Bits()[p];
+      drawn += a.Bits()[p] != 0xFFFFFFFFu;  // not the white background
+    }
+    EXPECT_EQ(differing, 0u);
+    EXPECT_GT(drawn, a.PixelCount() / 20);
+  }
+  // --save-template alone writes only the template.
+  const fs::path alone = dir_ / "alone.ini";
+  const CliResult r = Run({"--shape", "card", "--save-template", alone.string()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(ReadAll(alone).find("type=roundrect\r\nsource=FRONT"), std::string::npos);
+}
+
+TEST_F(CliTest, BadDesignValuesExitTwoNamingTheOptionAndRange) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* expected;
+  };
+  const std::string out = Out("x.png").string();
+  const std::string ini = Out("x.ini").string();
+  const Case cases[] = {
+      {{"--shape", "sphere", "-o", out}, "--shape takes one of box|book|dvd-case|jewel-case|disc|card"},
+      {{"--shape", "box", "--turn", "81", "-o", out}, "--turn takes a number from -80 to 80 (got \"81\")"},
+      {{"--shape", "box", "--turn", "-80.5", "-o", out}, "--turn takes a number from -80 to 80"},
+      {{"--shape", "box", "--tilt", "-1", "-o", out}, "--tilt takes a number from 0 to 60"},
+      {{"--shape", "box", "--tilt", "61", "-o", out}, "--tilt takes a number from 0 to 60"},
+      {{"--shape", "box", "--perspective", "101", "-o", out}, "--perspective takes a number from 0 to 100"},
+      {{"--shape", "box", "--perspective", "x", "-o", out}, "--perspective takes a number from 0 to 100"},
+      {{"--shape", "box", "--proportions", "3:4", "-o", out}, "--proportions takes W:H:D"},
+      {{"--shape", "box", "--proportions", "3:0:1", "-o", out}, "--proportions takes W:H:D"},
+      {{"--shape", "box", "--proportions", "3:4:1:2", "-o", out}, "--proportions takes W:H:D"},
+      {{"--shape", "box", "--proportions", "1:2000:1", "-o", out}, "--proportions takes W:H:D"},
+      {{"--shape", "box", "--lying", "-o", out}, "--lying suits only --shape disc or card"},
+      {{"--turn", "20", "-o", out}, "need --shape"},
+      {{"--save-template", ini, "-o", out}, "--save-template needs --shape"},
+      {{"--shape", "box", "--template", "1", "-o", out},
+       "cannot be used with --list, --convert or --template"},
+      {{"--shape", "box"}, "-o FILE is missing"},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = Run(c.args);
+    EXPECT_EQ(r.exitCode, 2) << c.expected;
+    EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_FALSE(fs::exists(ini));
+  }
+}
+
+TEST_F(CliTest, ListShowsTheUsersTemplatesAfterTheShippedOnes) {
+  const fs::path user = dir_ / "user data" / "mirelane-creator";
+  fs::create_directories(user / "Templates");
+  fs::copy_file(dir_ / "root" / "Templates" / "A plain.ini", user / "Templates" / "0 mine.ini");
+  const CliResult r = Run({"--root", Root(), "--list"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "1\tA plain\n2\tb colour\n3\tc effects\n4\t0 mine\n");
+  // And renders by position and by name.
+  EXPECT_EQ(Run({"--root", Root(), "--template", "4", "-o", Out("4.png").string()}).exitCode, 0);
+  EXPECT_EQ(Run({"--root", Root(), "--template", "0 mine", "-o", Out("n.png").string()}).exitCode, 0);
 }
 
 }  // namespace

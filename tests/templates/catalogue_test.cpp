@@ -6,6 +6,7 @@
 
 #include "raster/error.h"
 #include "templates/render_template.h"
+#include "templates/template_catalogue.h"
 
 namespace mirelane {
 namespace {
@@ -82,6 +83,55 @@ TEST(TemplateAt, GivesNameAndPreviewPathOfThePosition) {
   EXPECT_EQ(entry.Name, "CD1");
   EXPECT_EQ(entry.PreviewPath, root.Path() / "Pics" / "CD1.jpg");
   EXPECT_THROW(TemplateAt(root.Path(), 4), Error);
+}
+
+TEST(UserDataFolder, FollowsTheXdgRule) {
+  struct Case {
+    const char* xdg;
+    const char* home;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"/data/me", "/home/me", "/data/me/mirelane-creator"},
+      {nullptr, "/home/me", "/home/me/.local/share/mirelane-creator"},
+      {"", "/home/me", "/home/me/.local/share/mirelane-creator"},
+      {"relative/dir", "/home/me", "/home/me/.local/share/mirelane-creator"},  // not absolute: ignored
+      {nullptr, nullptr, ""},
+      {nullptr, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.xdg ? c.xdg : "(unset)") + " / " + (c.home ? c.home : "(unset)"));
+    EXPECT_EQ(UserDataFolder(c.xdg, c.home), fs::path(c.expected));
+  }
+}
+
+TEST(ListCatalogue, TheUsersTemplatesFollowTheShippedOnes) {
+  TempFolder folder;
+  const fs::path root = folder.Path() / "shipped", user = folder.Path() / "user";
+  fs::create_directories(root / "Templates");
+  fs::create_directories(user / "Templates");
+  for (const char* name : {"b shipped.ini", "A shipped.ini"}) std::ofstream(root / "Templates" / name);
+  for (const char* name : {"a mine.ini", "Z mine.ini"}) std::ofstream(user / "Templates" / name);
+
+  const std::vector<CatalogueEntry> entries = ListCatalogue(root, user);
+  ASSERT_EQ(entries.size(), 4u);
+  const char* const names[] = {"A shipped", "b shipped", "a mine", "Z mine"};
+  for (size_t i = 0; i < entries.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(entries[i].Name, names[i]);
+    const fs::path home = i < 2 ? root : user;
+    EXPECT_EQ(entries[i].UserOwn, i >= 2);
+    EXPECT_EQ(entries[i].TemplateFile, home / "Templates" / entries[i].FileName);
+    EXPECT_EQ(entries[i].PreviewPath, home / "Pics" / (entries[i].Name + ".jpg"));
+  }
+  // Stepping reaches the user's templates by the same positions, and stops after them.
+  EXPECT_EQ(TemplateAt(root, 4, user).Name, "Z mine");
+  EXPECT_EQ(CatalogueEntryAt(root, user, 3).TemplateFile, user / "Templates" / "a mine.ini");
+  EXPECT_THROW(CatalogueEntryAt(root, user, 5), Error);
+  // Without a user folder, or with one that is the data folder itself, only the shipped ones.
+  EXPECT_EQ(ListCatalogue(root, {}).size(), 2u);
+  EXPECT_EQ(ListCatalogue(root, root).size(), 2u);
+  EXPECT_EQ(ListCatalogue(root, folder.Path() / "missing").size(), 2u);
 }
 
 }  // namespace
