@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "raster/color_names.h"
 #include "raster/error.h"
-#include "templates/color_names.h"
 #include "templates/template.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
