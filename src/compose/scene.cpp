@@ -95,27 +95,27 @@ ShadeMapChoice ShadeMapFor(ShadeDirection direction) {
   return kBottomShade;
 }
 
-SceneLayerSpec ResolveLayerSpec(std::string_view typeKeyword, std::string_view sourceText) {
-  SceneLayerSpec spec;
-  spec.Kind = LayerTypeOf(typeKeyword);
-  spec.Keyword = typeKeyword;
-  spec.Source.Text = sourceText;
-  switch (SourceKindOf(spec.Kind)) {
+LayerPlan ResolveLayerPlan(std::string_view typeKeyword, std::string_view sourceText) {
+  LayerPlan plan;
+  plan.Kind = LayerTypeOf(typeKeyword);
+  plan.Keyword = typeKeyword;
+  plan.Source.Text = sourceText;
+  switch (SourceKindOf(plan.Kind)) {
     case SourceKind::Slot:
-      spec.Source.Slot = SourceIndexOf(sourceText);
+      plan.Source.Slot = SourceIndexOf(sourceText);
       break;
     case SourceKind::Direction:
-      spec.Source.Direction = ShadeDirectionOf(sourceText);
+      plan.Source.Direction = ShadeDirectionOf(sourceText);
       break;
     case SourceKind::Color:
       // A text that names no colour fails only when its layer is built, after the layers below it.
-      spec.Source.Color = ColorOfText(sourceText);
+      plan.Source.Color = ColorOfText(sourceText);
       break;
     case SourceKind::FileName:
     case SourceKind::Nothing:
       break;
   }
-  return spec;
+  return plan;
 }
 
 }  // namespace mirelane

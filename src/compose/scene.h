@@ -52,7 +52,7 @@ struct SceneSource {
   std::string Text;  // as written: a custom file's name, and what messages quote
 };
 
-struct SceneLayerSpec {
+struct LayerPlan {
   LayerType Kind = LayerType::Other;
   std::string Keyword;  // the type as written, for messages
   SceneSource Source;
@@ -64,7 +64,7 @@ struct SceneLayerSpec {
 };
 
 // A layer's type and source texts resolved by the template vocabulary: the one place that reads them.
-SceneLayerSpec ResolveLayerSpec(std::string_view typeKeyword, std::string_view sourceText);
+LayerPlan ResolveLayerPlan(std::string_view typeKeyword, std::string_view sourceText);
 
 constexpr int32_t kDefaultTemplateWidth = 800;
 constexpr int32_t kDefaultTemplateHeight = 600;
@@ -73,7 +73,7 @@ struct Scene {
   std::string Name;                       // the template's name, which every message uses
   int32_t Width = kDefaultTemplateWidth;  // the nominal canvas in template units
   int32_t Height = kDefaultTemplateHeight;
-  std::vector<SceneLayerSpec> Layers;  // in template order, the first drawn lowest
+  std::vector<LayerPlan> Layers;  // in template order, the first drawn lowest
 };
 
 }  // namespace mirelane

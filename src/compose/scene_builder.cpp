@@ -70,7 +70,7 @@ struct CanvasQuad {
   TFacePoint A, B, C, D;
 };
 
-CanvasQuad MapCorners(const SceneLayerSpec& layer, const CanvasMapping& map) {
+CanvasQuad MapCorners(const LayerPlan& layer, const CanvasMapping& map) {
   auto point = [&map](const auto& corner) { return TFacePoint{map.MapX(corner.X), map.MapY(corner.Y)}; };
   return {point(layer.A), point(layer.B), point(layer.C), point(layer.D)};
 }
@@ -111,22 +111,22 @@ class LayerBuilder {
         templateName_(templateName) {}
 
   // number: the layer's position in the template, from 1, for messages.
-  BuiltLayer Build(const SceneLayerSpec& layer, size_t number) const;
+  BuiltLayer Build(const LayerPlan& layer, size_t number) const;
 
  private:
   // The slot the layer's source names; fails for a source that names none.
-  SourceIndex SlotOf(const SceneLayerSpec& layer, size_t number) const;
+  SourceIndex SlotOf(const LayerPlan& layer, size_t number) const;
   // The colour a custom colour source names; fails naming the layer.
-  TColor CustomColour(const SceneLayerSpec& layer, size_t number) const;
+  TColor CustomColour(const LayerPlan& layer, size_t number) const;
   // Who a failure concerns, ahead of its message: "Layer 3 ("normal") of the template "name"".
-  std::string Context(const SceneLayerSpec& layer, size_t number) const {
+  std::string Context(const LayerPlan& layer, size_t number) const {
     return LayerContext(number, layer.Keyword, templateName_);
   }
   // The slot's shared picture; a picture that cannot be read fails naming the layer and the slot.
-  const TBitmap32& SlotPicture(const SceneLayerSpec& layer, size_t number) const;
+  const TBitmap32& SlotPicture(const LayerPlan& layer, size_t number) const;
   // Runs a picture load, prefixing a failure with the layer and which of its pictures it was.
   template <typename Load>
-  decltype(auto) NamingFailures(const SceneLayerSpec& layer, size_t number, const std::string& picture,
+  decltype(auto) NamingFailures(const LayerPlan& layer, size_t number, const std::string& picture,
                                 Load&& load) const {
     try {
       return load();
@@ -134,7 +134,7 @@ class LayerBuilder {
       throw Error(PictureErrorMessage(Context(layer, number) + ", " + picture, e.what()));
     }
   }
-  bool SlotGivesPicture(const SceneLayerSpec& layer) const {
+  bool SlotGivesPicture(const LayerPlan& layer) const {
     const SourceIndex slot = layer.Source.Slot;
     return slot >= 1 && !in_.Sources[slot].UseColor;
   }
@@ -149,20 +149,20 @@ class LayerBuilder {
   std::string templateName_;
 };
 
-SourceIndex LayerBuilder::SlotOf(const SceneLayerSpec& layer, size_t number) const {
+SourceIndex LayerBuilder::SlotOf(const LayerPlan& layer, size_t number) const {
   const SourceIndex slot = layer.Source.Slot;
   if (slot < 1)
     throw Error(Context(layer, number) + ": the layer source \"" + layer.Source.Text + "\" names no slot");
   return slot;
 }
 
-TColor LayerBuilder::CustomColour(const SceneLayerSpec& layer, size_t number) const {
+TColor LayerBuilder::CustomColour(const LayerPlan& layer, size_t number) const {
   if (layer.Source.Color) return *layer.Source.Color;
   throw Error(Context(layer, number) + ": \"" + layer.Source.Text +
               "\" is neither a colour name nor a number");
 }
 
-const TBitmap32& LayerBuilder::SlotPicture(const SceneLayerSpec& layer, size_t number) const {
+const TBitmap32& LayerBuilder::SlotPicture(const LayerPlan& layer, size_t number) const {
   const SourceIndex slot = SlotOf(layer, number);
   return NamingFailures(layer, number, std::string(SourceKeyword(slot)) + " picture",
                         [&]() -> const TBitmap32& { return pictures_.Picture(slot); });
@@ -176,7 +176,7 @@ void CopyFlipped(const TBitmap32& picture, TBitmap32& target) {
   target.Changed();
 }
 
-BuiltLayer LayerBuilder::Build(const SceneLayerSpec& layer, size_t number) const {
+BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number) const {
   const EditingState& st = in_.State;
   const LayerType type = layer.Kind;
 
@@ -280,7 +280,7 @@ std::vector<LayerFootprint> Footprints(const Scene& scene, const CanvasMapping& 
   constexpr int64_t kDiscMargin = 8;  // DrawDisc's picture is 4 pixels larger on every side
   std::vector<LayerFootprint> footprints;
   footprints.reserve(scene.Layers.size());
-  for (const SceneLayerSpec& layer : scene.Layers) {
+  for (const LayerPlan& layer : scene.Layers) {
     if (!IsDisc(layer.Kind)) {
       footprints.push_back({width, height});
       continue;
@@ -419,7 +419,7 @@ void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs)
   std::vector<std::future<BuiltLayer>> pending(count);
   size_t launched = 0;
   auto launch = [&] {
-    const SceneLayerSpec* layer = &scene.Layers[launched];
+    const LayerPlan* layer = &scene.Layers[launched];
     const size_t number = launched + 1;
     pending[launched] =
         std::async(std::launch::async, [&builder, layer, number] { return builder.Build(*layer, number); });

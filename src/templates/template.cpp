@@ -65,12 +65,12 @@ Scene SceneOf(const Template& tmpl, std::string name) {
   scene.Height = tmpl.Height;
   scene.Layers.reserve(tmpl.Layers.size());
   for (const TemplateLayer& layer : tmpl.Layers) {
-    SceneLayerSpec spec = ResolveLayerSpec(layer.Type, layer.Source);
-    spec.A = layer.A;
-    spec.B = layer.B;
-    spec.C = layer.C;
-    spec.D = layer.D;
-    scene.Layers.push_back(std::move(spec));
+    LayerPlan plan = ResolveLayerPlan(layer.Type, layer.Source);
+    plan.A = layer.A;
+    plan.B = layer.B;
+    plan.C = layer.C;
+    plan.D = layer.D;
+    scene.Layers.push_back(std::move(plan));
   }
   return scene;
 }

@@ -45,7 +45,7 @@ Template ReadTemplate(const std::filesystem::path& file);
 // The template a profile describes, as it stands: defaults for what is missing, no layers if none.
 Template ReadTemplate(const IniFile& ini);
 
-// The typed scene of a template: every layer's type and source resolved (SceneLayerSpec).
+// The typed scene of a template: every layer's type and source resolved (LayerPlan).
 Scene SceneOf(const Template& tmpl, std::string name);
 // Reads a template file as ReadTemplate does and types it; the scene is named after the file's stem,
 // the name the catalogue shows.

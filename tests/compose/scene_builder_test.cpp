@@ -29,8 +29,8 @@ struct Quad {
   int ax, ay, bx, by, cx, cy, dx, dy;
 };
 
-SceneLayerSpec Layer(const std::string& type, const std::string& source, const Quad& q) {
-  SceneLayerSpec layer = ResolveLayerSpec(type, source);
+LayerPlan Layer(const std::string& type, const std::string& source, const Quad& q) {
+  LayerPlan layer = ResolveLayerPlan(type, source);
   layer.A = {q.ax, q.ay};
   layer.B = {q.bx, q.by};
   layer.C = {q.cx, q.cy};
@@ -53,7 +53,7 @@ class SceneTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   // The template "shot" on the default 800 x 600 canvas unless told otherwise.
-  static Scene MakeScene(std::vector<SceneLayerSpec> layers, int32_t width = kDefaultTemplateWidth) {
+  static Scene MakeScene(std::vector<LayerPlan> layers, int32_t width = kDefaultTemplateWidth) {
     Scene scene;
     scene.Name = "shot";
     scene.Width = width;
@@ -186,7 +186,7 @@ TEST_F(SceneTest, TransparentShotCompositedOverAColourEqualsTheShotOverThatColou
   const Quad below{100, 250, 300, 250, 300, 400, 100, 400};
   const Quad right{250, 80, 450, 120, 450, 300, 250, 260};
   const Quad disc{150, 150, 350, 150, 350, 350, 150, 350};
-  const std::vector<SceneLayerSpec> sections = {
+  const std::vector<LayerPlan> sections = {
       Layer("shadow", "", {120, 120, 330, 120, 330, 280, 120, 280}),
       Layer("normal", "FRONT", kFace),
       Layer("reflection", "FRONT", below),
@@ -405,7 +405,7 @@ TEST_F(SceneTest, DiscLayersAreDrawnWithoutEnlargement) {
 TEST_F(SceneTest, ParallelBuildGivesTheSameLayersAsOneAfterAnother) {
   sources_[2].PicturePath = CodedPicture(64, 48, "front.png");
   sources_[2].UseColor = false;
-  std::vector<SceneLayerSpec> layers;
+  std::vector<LayerPlan> layers;
   const char* kinds[][2] = {{"shadow", ""},
                             {"reflection", "FRONT"},
                             {"normal", "FRONT"},

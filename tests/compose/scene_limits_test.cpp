@@ -76,9 +76,9 @@ TEST(SceneLimits, EstimateCountsTheLargestLayersInFlight) {
     EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, layers, c.inFlight), 4 * c.pixels) << c.inFlight;
 }
 
-SceneLayerSpec Section(const std::string& type, int64_t ax, int64_t ay, int64_t bx, int64_t by, int64_t cx,
-                       int64_t cy, int64_t dx, int64_t dy) {
-  SceneLayerSpec layer = ResolveLayerSpec(type, "FRONT");
+LayerPlan Section(const std::string& type, int64_t ax, int64_t ay, int64_t bx, int64_t by, int64_t cx,
+                  int64_t cy, int64_t dx, int64_t dy) {
+  LayerPlan layer = ResolveLayerPlan(type, "FRONT");
   auto point = [](int64_t x, int64_t y) {
     return TemplatePoint{static_cast<int32_t>(x), static_cast<int32_t>(y)};
   };
@@ -90,7 +90,7 @@ SceneLayerSpec Section(const std::string& type, int64_t ax, int64_t ay, int64_t 
 }
 
 // The template "shot" with a canvas of width x height units.
-Scene MakeScene(std::vector<SceneLayerSpec> layers, int32_t width, int32_t height) {
+Scene MakeScene(std::vector<LayerPlan> layers, int32_t width, int32_t height) {
   Scene scene;
   scene.Name = "shot";
   scene.Width = width;
@@ -124,7 +124,7 @@ class SceneLimitTest : public ::testing::Test {
 };
 
 TEST_F(SceneLimitTest, TooManyLayersFailBeforeAnyIsBuiltAndTheLimitItselfRenders) {
-  std::vector<SceneLayerSpec> layers(256, Section("shadow", 0, 0, 32, 0, 32, 32, 0, 32));
+  std::vector<LayerPlan> layers(256, Section("shadow", 0, 0, 32, 0, 32, 32, 0, 32));
   EXPECT_EQ(Build(MakeScene(layers, 32, 32), 32, 32), "");
   EXPECT_EQ(view_.Layers().Count(), 256);
 
@@ -139,7 +139,7 @@ constexpr int64_t kMin = -2147483647 - 1, kMax = 2147483647;
 TEST_F(SceneLimitTest, HugeDiscsFailBeforeDrawingWithoutOverflow) {
   struct Case {
     const char* name;
-    SceneLayerSpec layer;
+    LayerPlan layer;
   };
   const Case cases[] = {
       // 16384 x 16384 pixels drawn, twice over: about 2 GiB for a 400 x 300 shot.
@@ -159,7 +159,7 @@ TEST_F(SceneLimitTest, HugeDiscsFailBeforeDrawingWithoutOverflow) {
 }
 
 TEST_F(SceneLimitTest, ExtremeCornersOfEveryOtherTypeGiveEmptyLayers) {
-  std::vector<SceneLayerSpec> layers;
+  std::vector<LayerPlan> layers;
   for (const char* type :
        {"normal", "reflection", "roundrect", "shadow", "shade", "highlight", "blurshade", "blurhighlight",
         "roundrectshade", "roundrecthighlight", "customcolor", "customcolorreflection", "unknown"}) {
@@ -167,7 +167,7 @@ TEST_F(SceneLimitTest, ExtremeCornersOfEveryOtherTypeGiveEmptyLayers) {
     layers.push_back(Section(type, kMax, kMin, kMin, kMax, kMax, kMax, kMin, kMin));
   }
   // "FRONT" is no colour: the custom colour layers take a colour of their own.
-  for (SceneLayerSpec& layer : layers)
+  for (LayerPlan& layer : layers)
     if (layer.Source.Text == "FRONT" && layer.Keyword.rfind("customcolor", 0) == 0)
       layer.Source.Color = 0x0000FF;
   EXPECT_EQ(Build(MakeScene(layers, 400, 300), 400, 300), "");

@@ -85,7 +85,7 @@ TEST(ShadeDirection, KeywordsPickMapAndTurn) {
   }
 }
 
-TEST(ResolveLayerSpec, EachKindReadsItsSourceAsWhatItHolds) {
+TEST(ResolveLayerPlan, EachKindReadsItsSourceAsWhatItHolds) {
   struct Case {
     const char* type;
     const char* source;
@@ -115,15 +115,15 @@ TEST(ResolveLayerSpec, EachKindReadsItsSourceAsWhatItHolds) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.type) + " " + c.source);
-    const SceneLayerSpec spec = ResolveLayerSpec(c.type, c.source);
-    EXPECT_EQ(spec.Kind, c.kind);
-    EXPECT_EQ(spec.Group(), c.group);
-    EXPECT_EQ(spec.Source.Slot, c.slot);
-    EXPECT_EQ(spec.Source.Direction, c.direction);
-    EXPECT_EQ(spec.Source.Color, c.color);
+    const LayerPlan plan = ResolveLayerPlan(c.type, c.source);
+    EXPECT_EQ(plan.Kind, c.kind);
+    EXPECT_EQ(plan.Group(), c.group);
+    EXPECT_EQ(plan.Source.Slot, c.slot);
+    EXPECT_EQ(plan.Source.Direction, c.direction);
+    EXPECT_EQ(plan.Source.Color, c.color);
     // The texts stay as written for the messages that quote them.
-    EXPECT_EQ(spec.Keyword, c.type);
-    EXPECT_EQ(spec.Source.Text, c.source);
+    EXPECT_EQ(plan.Keyword, c.type);
+    EXPECT_EQ(plan.Source.Text, c.source);
   }
 }
 

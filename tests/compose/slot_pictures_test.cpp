@@ -80,7 +80,7 @@ class SlotPicturesTest : public ::testing::Test {
     Scene scene;
     scene.Name = "shot";
     for (const auto& [type, source] : layers) {
-      SceneLayerSpec layer = ResolveLayerSpec(type, source);
+      LayerPlan layer = ResolveLayerPlan(type, source);
       layer.A = {100, 100};
       layer.B = {400, 120};
       layer.C = {380, 400};

@@ -151,7 +151,7 @@ TEST(ReadScene, TypesEveryLayerOfTheFileOnce) {
   ASSERT_EQ(scene.Layers.size(), std::size(expected));
   for (size_t i = 0; i < scene.Layers.size(); ++i) {
     SCOPED_TRACE(i + 1);
-    const SceneLayerSpec& layer = scene.Layers[i];
+    const LayerPlan& layer = scene.Layers[i];
     EXPECT_EQ(layer.Kind, expected[i].kind);
     EXPECT_EQ(layer.Group(), expected[i].group);
     EXPECT_EQ(layer.Source.Slot, expected[i].slot);
