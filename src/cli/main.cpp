@@ -68,8 +68,7 @@ void Save(TBitmap32& picture, const CliOptions& o) {
 std::unique_ptr<TBitmap32> RenderFile(CliOptions& o, const std::filesystem::path& root,
                                       const std::filesystem::path& file) {
   TImgView32 view;
-  std::vector<std::string> layerTypes;
-  RenderContext context{o.State, o.Sources, layerTypes, root};
+  RenderContext context{o.State, o.Sources, root};
   RenderTemplateFile(view, o.State.OutputWidth, o.State.OutputHeight, context, file);
   const TBitmap32& base = view.Bitmap();
   auto picture = std::make_unique<TBitmap32>(base.Width(), base.Height());
@@ -174,8 +173,7 @@ int Run(const CliOptions& options, const char* argv0) {
   SaveFormatFor(o.Output);  // a name no writer takes fails before any work
   if (!o.TemplateName.empty()) o.State.TemplateIndex = PositionOfName(root, userData, o.TemplateName);
   TImgView32 view;
-  std::vector<std::string> layerTypes;
-  RenderContext context{o.State, o.Sources, layerTypes, root, userData};
+  RenderContext context{o.State, o.Sources, root, userData};
   RenderTemplate(view, o.State.OutputWidth, o.State.OutputHeight, context);
   const TBitmap32& base = view.Bitmap();
   TBitmap32 picture(base.Width(), base.Height());

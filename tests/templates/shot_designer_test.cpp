@@ -12,6 +12,7 @@
 #include "raster/error.h"
 #include "templates/render_template.h"
 #include "templates/shot_designer.h"
+#include "compose/layer_kind.h"
 #include "templates/template.h"
 #include "templates/template_writer.h"
 
@@ -236,9 +237,8 @@ TEST_F(DesignedRenderTest, EveryShapeRendersAnOpaqueObject) {
     const fs::path file = dir_ / "shot.ini";
     WriteTemplateFile(file, TemplateText(t));
     TImgView32 view;
-    std::vector<std::string> layerTypes;
     // The shipped custom pictures: the DVD sleeve's sheen and the jewel case's hinge.
-    RenderContext context{state, sources, layerTypes, fs::path(MIRELANE_SOURCE_DIR) / "data"};
+    RenderContext context{state, sources, fs::path(MIRELANE_SOURCE_DIR) / "data"};
     RenderTemplateFile(view, 400, 300, context, file);
     TBitmap32 picture(400, 300);
     view.Flatten(picture);
