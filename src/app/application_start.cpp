@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include <QStandardPaths>
+
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "app/shell.h"
@@ -16,6 +18,11 @@ int RunApplication(
     Dialogs& dialogs, const std::filesystem::path& executable,
     const std::function<int(TForm1& mainWindow, TForm2& aboutWindow, LayerSources& sources)>& whileShown) {
   Shell shell{dialogs, std::string(kDesignTitle), executable, FindDataRoot(executable)};
+  // The user's own templates, by the platform's rule for user data (on Linux the same folder that
+  // mirelane-render lists: $XDG_DATA_HOME or ~/.local/share, then mirelane-creator).
+  const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (!userData.isEmpty())
+    shell.userData = std::filesystem::path(userData.toStdString()) / "mirelane-creator";
   EditingState state;
   LayerSources sources;
 

@@ -319,7 +319,7 @@ void TForm1::Rerender() {
   TImgView32& view = View();
   state_.OutputWidth = RenderSize(WidthSpinEdit);
   state_.OutputHeight = RenderSize(HeightSpinEdit);
-  RenderContext context{state_, sources_, shell_.dataRoot};
+  RenderContext context{state_, sources_, shell_.dataRoot, shell_.userData};
   WaitCursor wait;
   renderer_(view, state_.OutputWidth, state_.OutputHeight, context);
 }
@@ -347,10 +347,10 @@ void TForm1::TemplateUpDownClick() {
 void TForm1::TemplateIndexStep() {
   // The stepper ends at the last template listed now: the folder may have changed since the
   // previous listing. An empty folder keeps one position, whose failure is then reported.
-  const auto count = static_cast<int>(ListFiles(shell_.dataRoot / "Templates").size());
+  const auto count = static_cast<int>(ListCatalogue(shell_.dataRoot, shell_.userData).size());
   TemplateUpDown->SetRange(1, std::max(1, count));
   state_.TemplateIndex = TemplateUpDown->Position();
-  const TemplateEntry entry = TemplateAt(shell_.dataRoot, state_.TemplateIndex);
+  const TemplateEntry entry = TemplateAt(shell_.dataRoot, state_.TemplateIndex, shell_.userData);
   TemplateImage->SetPicture(ReadPictureImage(entry.PreviewPath));
   SetWrappedCaption(TemplateCaption, QString::fromStdString(entry.Name), 19);
 }

@@ -14,6 +14,7 @@
 #include "compose/resampler_selection.h"
 #include "picture/picture_writer.h"
 #include "templates/render_template.h"
+#include "templates/template_catalogue.h"
 
 class QCheckBox;
 class QComboBox;

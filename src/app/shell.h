@@ -20,6 +20,7 @@ struct Shell {
   std::string title;                     // the application title: caption of error reports
   std::filesystem::path executablePath;  // the running executable's full file name
   std::filesystem::path dataRoot;        // holds Templates, Pics, custom and Data
+  std::filesystem::path userData = {};   // the user's own Templates and Pics; empty: none
 };
 
 // The application's error report: an error box captioned with the title, a full stop added
