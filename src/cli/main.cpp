@@ -1,9 +1,6 @@
 // mirelane-render: renders a template with the composer's engine and saves the flattened picture,
 // lists the templates, or converts one picture. Exit 0 on success, 1 when rendering or saving
 // fails, 2 for a command line that cannot be used.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -64,51 +61,17 @@ void Save(TBitmap32& picture, const CliOptions& o) {
   SavePicture(picture, o.Output, o.State.OutputDpi, SaveQualityOf(o));
 }
 
-// The flattened picture of a template file at the output size.
-std::unique_ptr<TBitmap32> RenderFile(CliOptions& o, const std::filesystem::path& root,
-                                      const std::filesystem::path& file) {
+// The flattened picture of template text at the output size.
+std::unique_ptr<TBitmap32> RenderText(CliOptions& o, const std::filesystem::path& root,
+                                      const std::string& text) {
   TImgView32 view;
   RenderContext context{o.State, o.Sources, root};
-  RenderTemplateFile(view, o.State.OutputWidth, o.State.OutputHeight, context, file);
+  RenderTemplateText(view, o.State.OutputWidth, o.State.OutputHeight, context, text, "designed shot");
   const TBitmap32& base = view.Bitmap();
   auto picture = std::make_unique<TBitmap32>(base.Width(), base.Height());
   view.Flatten(*picture);
   return picture;
 }
-
-// A private temporary file holding a text, removed when it goes out of scope.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const std::string& text) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mirelane-shot-XXXXXX.ini").string();
-    const int fd = ::mkstemps(pattern.data(), 4);
-    if (fd < 0)
-      throw Error("Cannot create a temporary template in " + std::filesystem::temp_directory_path().string());
-    path_ = pattern;
-    const char* p = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-      const ssize_t n = ::write(fd, p, left);
-      if (n <= 0) {
-        ::close(fd);
-        throw Error("Cannot write the temporary template \"" + path_.string() + "\"");
-      }
-      p += n;
-      left -= static_cast<size_t>(n);
-    }
-    ::close(fd);
-  }
-  ~TemporaryFile() {
-    std::error_code ec;
-    std::filesystem::remove(path_, ec);
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 std::string DesignNote(const DesignRequest& d, const ShotProportions& size) {
   std::ostringstream note;
@@ -118,8 +81,8 @@ std::string DesignNote(const DesignRequest& d, const ShotProportions& size) {
   return note.str();
 }
 
-// --shape: the designed template is rendered from its own text, so that a template saved alongside
-// renders the same pixels. The picture is made before anything is written.
+// --shape: the designed template is rendered from its own text by the template reader, so that a
+// template saved alongside renders the same pixels. The picture is made before anything is written.
 int RenderDesigned(CliOptions& o, const std::filesystem::path& root) {
   if (!o.Output.empty()) SaveFormatFor(o.Output);  // a name no writer takes fails before any work
   const DesignRequest& d = o.Design;
@@ -130,10 +93,7 @@ int RenderDesigned(CliOptions& o, const std::filesystem::path& root) {
   design.CanvasHeight = canvas[1];
   const std::string text = TemplateText(DesignShot(design), DesignNote(d, size));
   std::unique_ptr<TBitmap32> picture;
-  if (!o.Output.empty()) {
-    const TemporaryFile file(text);
-    picture = RenderFile(o, root, file.Path());
-  }
+  if (!o.Output.empty()) picture = RenderText(o, root, text);
   if (!d.SaveTemplate.empty()) WriteTemplateFile(d.SaveTemplate, text);
   if (picture) Save(*picture, o);
   return 0;

@@ -73,8 +73,13 @@ void RenderTemplate(TImgView32& view, int32_t width, int32_t height, RenderConte
       CatalogueEntryAt(context.Root, context.UserData, context.State.TemplateIndex).TemplateFile);
 }
 
-void RenderTemplateFile(TImgView32& view, int32_t width, int32_t height, RenderContext& context,
-                        const std::filesystem::path& file) {
+namespace {
+
+// The render after the template is chosen; the scene is read by readScene after the background step, so
+// that a template that cannot be read still leaves the background.
+template <typename ReadSceneFn>
+void RenderScene(TImgView32& view, int32_t width, int32_t height, RenderContext& context,
+                 ReadSceneFn readScene) {
   view.PrepareBase(width, height);
   view.Layers().Clear();
   // Each slot's picture is decoded once for the whole render and released when it ends.
@@ -82,11 +87,23 @@ void RenderTemplateFile(TImgView32& view, int32_t width, int32_t height, RenderC
   AddBackgroundLayer(view, context.State, context.Sources, pictures);
   SceneInputs inputs{context.State, context.Sources, context.Root / "custom"};
   inputs.Pictures = &pictures;
-  // Read after the background step: a template that cannot be read still leaves the background.
-  BuildScene(ReadScene(file), view, inputs);
+  BuildScene(readScene(), view, inputs);
   // The hidden lists never change their selection: every render ends with the bilinear resampler.
   ResamplerLists lists = FillResamplerLists();
   ResamplerClassNamesListChange(view.Layers(), lists);
+}
+
+}  // namespace
+
+void RenderTemplateFile(TImgView32& view, int32_t width, int32_t height, RenderContext& context,
+                        const std::filesystem::path& file) {
+  RenderScene(view, width, height, context, [&] { return ReadScene(file); });
+}
+
+void RenderTemplateText(TImgView32& view, int32_t width, int32_t height, RenderContext& context,
+                        const std::string& text, const std::string& name) {
+  RenderScene(view, width, height, context,
+              [&] { return SceneOf(ReadTemplate(IniFile::FromText(text)), name); });
 }
 
 }  // namespace mirelane

@@ -48,9 +48,13 @@ TemplateEntry TemplateAt(const std::filesystem::path& root, int32_t templateInde
 // Builds the current template's scene in the view at width x height.
 void RenderTemplate(TImgView32& view, int32_t width, int32_t height, RenderContext& context);
 
-// The same for a template file named directly, such as a designed shot; the context's TemplateIndex
-// is not read.
+// The same for a template file named directly; the context's TemplateIndex is not read.
 void RenderTemplateFile(TImgView32& view, int32_t width, int32_t height, RenderContext& context,
                         const std::filesystem::path& templateFile);
+
+// The same for template text, such as a designed shot, read as a file of that text would be; name
+// stands for the file's name in messages.
+void RenderTemplateText(TImgView32& view, int32_t width, int32_t height, RenderContext& context,
+                        const std::string& text, const std::string& name);
 
 }  // namespace mirelane

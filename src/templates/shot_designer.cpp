@@ -269,16 +269,20 @@ class Camera {
 
   double DepthOf(Vec3 p) const { return Dot(p - target_, toEye_); }
 
-  // A direction given in the picture's terms (right, up, towards the viewer) in the scene's.
-  Vec3 FromView(Vec3 v) const { return right_ * v.x + up_ * v.y + toEye_ * v.z; }
+  // A direction given in the studio's terms (the picture's right, straight up, and level towards the
+  // camera) in the scene's: a light that keeps its place beside the camera however far it tilts.
+  Vec3 FromStudio(Vec3 v) const {
+    const Vec3 level = Normalized(Vec3{toEye_.x, 0, toEye_.z});
+    return right_ * v.x + Vec3{0, 1, 0} * v.y + level * v.z;
+  }
 
  private:
   Vec3 target_, toEye_, right_, up_;
   double distance_;
 };
 
-// The light comes from the upper left of the picture and from the front, so that a front seen
-// straight on is lit. The shadow falls from a steeper light, so that it stays short and close to the
+// The light comes from above, from the left of the picture and from the camera's side, so that a
+// front seen straight on is lit. The shadow falls from a steeper light, so that it stays short and close to the
 // object: a long blurred shadow turns into a dark wedge.
 constexpr Vec3 kLightInView = {-0.5, 0.6, 0.65};
 constexpr Vec3 kShadowLightInView = {-0.22, 1.0, 0.3};
@@ -405,27 +409,20 @@ std::array<Vec3, 4> ReflectionQuad(const Face& f) {
 }
 
 // The shadow on the floor: the caster's footprint swept away from the light by the shadow of its top.
-// Of the footprint only the edge between its two outermost corners across the sweep is kept, the rest
-// lying under the object; the far edge runs parallel to it, far enough for every corner of the top.
+// Of the footprint only the segment between its two outermost corners across the sweep is swept: the
+// half before it lies under the object, and the far corner's small triangle beyond it is lost in the blur.
 std::array<Vec3, 4> ShadowQuad(const ShotObject& o, Vec3 light) {
   const Caster k = CasterOf(o);
   const double lift = o.Lift + k.height;
   const Vec3 sweep = Vec3{-light.x, 0, -light.z} * (lift / std::max(light.y, 0.05));
-  std::array<Vec3, 4> foot = {Vec3{k.x0, 0, k.z0}, Vec3{k.x1, 0, k.z0}, Vec3{k.x1, 0, k.z1},
-                              Vec3{k.x0, 0, k.z1}};
+  std::array<Vec3, 4> foot = {Vec3{k.x0, 0, k.z0}, Vec3{k.x1, 0, k.z0}, Vec3{k.x1, 0, k.z1}, Vec3{k.x0, 0, k.z1}};
   for (Vec3& p : foot) p = Place(p, o) - Vec3{0, o.Lift, 0};
   if (Length(sweep) < 1e-9) return foot;
   const Vec3 across = Normalized(Vec3{-sweep.z, 0, sweep.x});
   const auto [lo, hi] = std::minmax_element(foot.begin(), foot.end(),
                                             [&](Vec3 p, Vec3 q) { return Dot(p, across) < Dot(q, across); });
   const Vec3 a = *lo, b = *hi;
-  Vec3 outward = Normalized(Vec3{-(b - a).z, 0, (b - a).x});
-  if (Dot(outward, sweep) < 0) outward = outward * -1;
-  const double along = Dot(outward, sweep);
-  double reach = along;
-  for (const Vec3& p : foot) reach = std::max(reach, Dot(outward, p + sweep - a));
-  const Vec3 far = sweep * (reach / along);
-  return {a, b, b + far, a + far};
+  return {a, b, b + sweep, a + sweep};
 }
 
 // The middle of the scene's bounding box, at which the camera looks, and half its diagonal.
@@ -605,8 +602,8 @@ DesignedTemplate DesignShot(const ShotDesign& design) {
   double radius = 1;
   const Vec3 centre = SceneCentre(placed, radius);
   const Camera camera(design.Camera, centre, radius);
-  const Vec3 light = Normalized(camera.FromView(Normalized(kLightInView)));
-  const Vec3 shadowLight = Normalized(camera.FromView(Normalized(kShadowLightInView)));
+  const Vec3 light = Normalized(camera.FromStudio(Normalized(kLightInView)));
+  const Vec3 shadowLight = Normalized(camera.FromStudio(Normalized(kShadowLightInView)));
   // Objects are ordered by where they stand on the floor, not by their height: a disc raised out of
   // its case is still behind it.
   for (PlacedObject& p : placed) p.depth = camera.DepthOf({p.object->X, centre.y, p.object->Z});
