@@ -18,6 +18,7 @@
 
 #include "app/about_window.h"
 #include "app/controls.h"
+#include "app/designer_dialog.h"
 #include "app/dialogs.h"
 #include "app/img_view_widget.h"
 #include "app/picture_io.h"
@@ -138,6 +139,8 @@ void TForm1::CreateControls() {
   ApplyTempButton->setGeometry(40, 208, 99, 25);
   TemplateUpDown = new THorizontalUpDown(1, 1, 1, this);
   TemplateUpDown->setGeometry(8, 320, 153, 33);
+  DesignButton = new QPushButton(QStringLiteral("Design") + QChar(0x2026), this);
+  DesignButton->setGeometry(8, 362, 153, 25);
 
   ImgView = new TImgViewWidget(this);
   ImgView->setGeometry(168, 64, 297, 297);
@@ -241,6 +244,7 @@ void TForm1::WireEvents() {
   connect(AboutToolButton, &QToolButton::clicked, this, &TForm1::AboutToolButtonClick);
   connect(TemplateUpDown, &THorizontalUpDown::Click, this, &TForm1::TemplateUpDownClick);
   connect(ApplyTempButton, &QPushButton::clicked, this, &TForm1::ApplyTempButtonClick);
+  connect(DesignButton, &QPushButton::clicked, this, &TForm1::DesignButtonClick);
   connect(LayerSourceUpDown, &THorizontalUpDown::Click, this, &TForm1::LayerSourceUpDownClick);
   connect(LayerSourceImg, &TPictureBox::Click, this, &TForm1::LayerSourceImgClick);
   connect(LayerSourceImg, &TPictureBox::FileDropped, this, &TForm1::LayerSourceImgFileDropped);
@@ -353,6 +357,28 @@ void TForm1::TemplateIndexStep() {
   const TemplateEntry entry = TemplateAt(shell_.dataRoot, state_.TemplateIndex, shell_.userData);
   TemplateImage->SetPicture(ReadPictureImage(entry.PreviewPath));
   SetWrappedCaption(TemplateCaption, QString::fromStdString(entry.Name), 19);
+}
+
+void TForm1::DesignButtonClick() {
+  // The designed canvas takes the proportions of the size fields as they stand.
+  state_.OutputWidth = RenderSize(WidthSpinEdit);
+  state_.OutputHeight = RenderSize(HeightSpinEdit);
+  TDesignDialog dialog(shell_, state_, sources_, this);
+  connect(&dialog, &TDesignDialog::TemplateSaved, this, &TForm1::ShowSavedTemplate);
+  dialog.exec();
+}
+
+void TForm1::ShowSavedTemplate(const QString& name) {
+  RunReported(shell_, this, [&] {
+    const std::vector<CatalogueEntry> entries = ListCatalogue(shell_.dataRoot, shell_.userData);
+    for (size_t i = 0; i < entries.size(); ++i) {
+      if (!entries[i].UserOwn || QString::fromStdString(entries[i].Name) != name) continue;
+      TemplateUpDown->SetRange(1, static_cast<int>(entries.size()));
+      TemplateUpDown->SetPosition(static_cast<int>(i) + 1);
+      TemplateIndexStep();
+      return;
+    }
+  });
 }
 
 void TForm1::ApplyTempButtonClick() {

@@ -61,6 +61,9 @@ class TForm1 : public QWidget {
   void AboutToolButtonClick();
   void TemplateUpDownClick();
   void ApplyTempButtonClick();
+  void DesignButtonClick();
+  // Steps the template panel to the user's template of this name, just saved by the designer.
+  void ShowSavedTemplate(const QString& name);
   void LayerSourceUpDownClick();
   void LayerSourceImgClick();
   void LayerSourceImgFileDropped(const QString& fileName);
@@ -104,6 +107,7 @@ class TForm1 : public QWidget {
   TPictureBox* TemplateImage;
   QPushButton* ApplyTempButton;
   THorizontalUpDown* TemplateUpDown;
+  QPushButton* DesignButton;  // opens the shot designer
   TImgViewWidget* ImgView;
   TCaptionPanel* LayerSourcePanel;
   QLabel* LayerSourceCaption;

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -73,25 +72,19 @@ std::unique_ptr<TBitmap32> RenderText(CliOptions& o, const std::filesystem::path
   return picture;
 }
 
-std::string DesignNote(const DesignRequest& d, const ShotProportions& size) {
-  std::ostringstream note;
-  note << "Designed shot: " << ShotShapeKeyword(*d.Shape) << (d.Lying ? " lying" : "") << ", turn "
-       << d.Camera.Turn << ", tilt " << d.Camera.Tilt << ", perspective " << d.Camera.Perspective
-       << ", proportions " << size.Width << ':' << size.Height << ':' << size.Depth;
-  return note.str();
-}
-
 // --shape: the designed template is rendered from its own text by the template reader, so that a
 // template saved alongside renders the same pixels. The picture is made before anything is written.
 int RenderDesigned(CliOptions& o, const std::filesystem::path& root) {
   if (!o.Output.empty()) SaveFormatFor(o.Output);  // a name no writer takes fails before any work
   const DesignRequest& d = o.Design;
-  const ShotProportions size = d.Proportions ? *d.Proportions : ProportionsFromSlots(*d.Shape, o.Sources);
-  ShotDesign design = SingleObjectDesign(*d.Shape, size, d.Camera, d.Lying);
-  const std::array<int32_t, 2> canvas = DesignCanvasFor(o.State.OutputWidth, o.State.OutputHeight);
-  design.CanvasWidth = canvas[0];
-  design.CanvasHeight = canvas[1];
-  const std::string text = TemplateText(DesignShot(design), DesignNote(d, size));
+  ShotRequest request;
+  request.Shape = *d.Shape;
+  request.Camera = d.Camera;
+  request.Size = d.Proportions ? *d.Proportions : ProportionsFromSlots(*d.Shape, o.Sources);
+  request.Lying = d.Lying;
+  request.OutputWidth = o.State.OutputWidth;
+  request.OutputHeight = o.State.OutputHeight;
+  const std::string text = DesignedShotText(request);
   std::unique_ptr<TBitmap32> picture;
   if (!o.Output.empty()) picture = RenderText(o, root, text);
   if (!d.SaveTemplate.empty()) WriteTemplateFile(d.SaveTemplate, text);

@@ -282,8 +282,8 @@ class Camera {
 };
 
 // The light comes from above, from the left of the picture and from the camera's side, so that a
-// front seen straight on is lit. The shadow falls from a steeper light, so that it stays short and close to the
-// object: a long blurred shadow turns into a dark wedge.
+// front seen straight on is lit. The shadow falls from a steeper light, so that it stays short and close to
+// the object: a long blurred shadow turns into a dark wedge.
 constexpr Vec3 kLightInView = {-0.5, 0.6, 0.65};
 constexpr Vec3 kShadowLightInView = {-0.22, 1.0, 0.3};
 // Faces turned to the light at least this much get a highlight, faces turned away a shade.
@@ -415,7 +415,8 @@ std::array<Vec3, 4> ShadowQuad(const ShotObject& o, Vec3 light) {
   const Caster k = CasterOf(o);
   const double lift = o.Lift + k.height;
   const Vec3 sweep = Vec3{-light.x, 0, -light.z} * (lift / std::max(light.y, 0.05));
-  std::array<Vec3, 4> foot = {Vec3{k.x0, 0, k.z0}, Vec3{k.x1, 0, k.z0}, Vec3{k.x1, 0, k.z1}, Vec3{k.x0, 0, k.z1}};
+  std::array<Vec3, 4> foot = {Vec3{k.x0, 0, k.z0}, Vec3{k.x1, 0, k.z0}, Vec3{k.x1, 0, k.z1},
+                              Vec3{k.x0, 0, k.z1}};
   for (Vec3& p : foot) p = Place(p, o) - Vec3{0, o.Lift, 0};
   if (Length(sweep) < 1e-9) return foot;
   const Vec3 across = Normalized(Vec3{-sweep.z, 0, sweep.x});

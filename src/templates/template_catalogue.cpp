@@ -4,14 +4,17 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "picture/picture_writer.h"
 #include "raster/error.h"
 #include "templates/render_template.h"
+#include "templates/template_writer.h"
 
 namespace mirelane {
 
 namespace {
 
 constexpr const char* kAppFolder = "mirelane-creator";
+constexpr int32_t kPreviewDpi = 96;
 
 void AppendFolder(std::vector<CatalogueEntry>& entries, const std::filesystem::path& dataFolder,
                   bool userOwn) {
@@ -60,6 +63,28 @@ CatalogueEntry CatalogueEntryAt(const std::filesystem::path& root, const std::fi
   if (entry < 0 || entry >= static_cast<int64_t>(entries.size()))
     throw Error("List index out of bounds (" + std::to_string(entry) + ")");
   return std::move(entries[static_cast<size_t>(entry)]);
+}
+
+std::filesystem::path SaveUserTemplate(const std::filesystem::path& userData, const std::string& name,
+                                       const std::string& text, const TBitmap32& preview) {
+  if (userData.empty())
+    throw Error("There is no folder for your own templates (neither XDG_DATA_HOME nor HOME is set)");
+  const bool plain = !name.empty() && name != "." && name != ".." && name.size() <= 120 &&
+                     name.find_first_of("/\\") == std::string::npos && name.find('\0') == std::string::npos &&
+                     name.find_first_not_of(' ') != std::string::npos;
+  if (!plain) throw Error("\"" + name + "\" cannot name a template: use 1 to 120 characters without / or \\");
+  const std::filesystem::path templates = userData / "Templates", pics = userData / "Pics";
+  const std::filesystem::path file = templates / (name + ".ini"), picture = pics / (name + ".jpg");
+  std::error_code ec;
+  if (std::filesystem::exists(file, ec))
+    throw Error("A template named \"" + name + "\" already exists in " + templates.string());
+  for (const std::filesystem::path& folder : {templates, pics}) {
+    std::filesystem::create_directories(folder, ec);
+    if (ec) throw Error("Cannot create the folder \"" + folder.string() + "\". " + ec.message());
+  }
+  SavePicture(preview, picture.string(), kPreviewDpi);
+  WriteTemplateFile(file, text);
+  return file;
 }
 
 }  // namespace mirelane

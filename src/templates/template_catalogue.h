@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "raster/bitmap32.h"
+
 namespace mirelane {
 
 // The user's data folder by the XDG rule: $XDG_DATA_HOME/mirelane-creator when XDG_DATA_HOME is set to
@@ -33,5 +35,13 @@ std::vector<CatalogueEntry> ListCatalogue(const std::filesystem::path& root,
 // Entry templateIndex - 1 of the catalogue; fails with "List index out of bounds (%d)".
 CatalogueEntry CatalogueEntryAt(const std::filesystem::path& root, const std::filesystem::path& userData,
                                 int32_t templateIndex);
+
+// Keeps a designed template among the user's own: userData/Templates/<name>.ini with its preview
+// picture userData/Pics/<name>.jpg, folders made as needed. The name must be a plain file name (no
+// folder separators, not "." or "..", at most 120 characters) and not yet taken; otherwise, or when a
+// file cannot be written, fails with Error naming the problem. The preview is written first, so that
+// a failure never leaves a template without its preview. Returns the template's file.
+std::filesystem::path SaveUserTemplate(const std::filesystem::path& userData, const std::string& name,
+                                       const std::string& text, const TBitmap32& preview);
 
 }  // namespace mirelane

@@ -1,7 +1,9 @@
 // Writing designed templates as INI text.
 #include "templates/template_writer.h"
 
+#include <array>
 #include <cstdint>
+#include <sstream>
 #include <vector>
 
 #include "picture/file_replacement.h"
@@ -31,6 +33,18 @@ std::string TemplateText(const DesignedTemplate& tmpl, std::string_view note) {
     }
   }
   return text;
+}
+
+std::string DesignedShotText(const ShotRequest& r) {
+  ShotDesign design = SingleObjectDesign(r.Shape, r.Size, r.Camera, r.Lying);
+  const std::array<int32_t, 2> canvas = DesignCanvasFor(r.OutputWidth, r.OutputHeight);
+  design.CanvasWidth = canvas[0];
+  design.CanvasHeight = canvas[1];
+  std::ostringstream note;
+  note << "Designed shot: " << ShotShapeKeyword(r.Shape) << (r.Lying ? " lying" : "") << ", turn "
+       << r.Camera.Turn << ", tilt " << r.Camera.Tilt << ", perspective " << r.Camera.Perspective
+       << ", proportions " << r.Size.Width << ':' << r.Size.Height << ':' << r.Size.Depth;
+  return TemplateText(DesignShot(design), note.str());
 }
 
 void WriteTemplateFile(const std::filesystem::path& file, const std::string& text) {
