@@ -18,6 +18,8 @@ for slot in front side top disc front2 side2 top2 disc2; do
   slots+=("--$slot" "$(pick "$slot")")
 done
 mkdir -p data/Pics
+# Only the shipped templates: the user's own must not join the listing.
+export XDG_DATA_HOME=/nonexistent
 "$render" --root data --list | while IFS=$'\t' read -r position name; do
   "$render" --root data --template "$position" "${slots[@]}" --width 120 --height 90 \
     -o "data/Pics/$name.jpg"
