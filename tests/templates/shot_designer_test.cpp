@@ -9,10 +9,10 @@
 #include <optional>
 #include <string>
 
+#include "compose/layer_kind.h"
 #include "raster/error.h"
 #include "templates/render_template.h"
 #include "templates/shot_designer.h"
-#include "compose/layer_kind.h"
 #include "templates/template.h"
 #include "templates/template_writer.h"
 
