@@ -174,6 +174,11 @@ void TDesignDialog::UpdatePreview() {
   const bool canLie =
       ShapeCanLie(AllShotShapes().at(static_cast<size_t>(std::max(0, ShapeBox->currentIndex()))));
   LyingCheck->setEnabled(canLie);
+  {
+    // A flat object at eye level is seen edge on: lying needs some tilt.
+    const QSignalBlocker quiet(TiltSlider);
+    TiltSlider->setMinimum(canLie && LyingCheck->isChecked() ? 1 : static_cast<int>(kMinTilt));
+  }
   for (QDoubleSpinBox* edit : {WidthEdit, HeightEdit, DepthEdit}) edit->setEnabled(TypedButton->isChecked());
   TurnValue->setText(QString::number(TurnSlider->value()) + QChar(0x00B0));
   TiltValue->setText(QString::number(TiltSlider->value()) + QChar(0x00B0));

@@ -101,6 +101,8 @@ void CheckDesignRequest(const DesignRequest& request) {
     if (!request.SaveTemplate.empty()) throw UsageError("--save-template needs --shape " + ShotShapeList());
     return;
   }
+  if (request.Lying && request.Camera.Tilt <= 0)
+    throw UsageError("--lying needs a --tilt above 0: at eye level a flat disc or card is seen edge on");
   if (request.Lying && !ShapeCanLie(*request.Shape))
     throw UsageError("--lying suits only --shape disc or card, not " +
                      std::string(ShotShapeKeyword(*request.Shape)));

@@ -640,6 +640,12 @@ DesignedTemplate DesignShot(const ShotDesign& design) {
       }
     }
 
+  const bool anyFace = std::any_of(layers.begin(), layers.end(), [](const SceneLayer& l) {
+    return l.type == "normal" || l.type == "roundrect" || l.type == "disc" || l.type == "customcolor";
+  });
+  if (!anyFace)
+    throw Error("Nothing of the shot faces the camera: a flat object seen at eye level is edge on");
+
   // Fit: everything but the reflections' far part, which fades out.
   std::vector<std::array<Vec2, 4>> projected;
   double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;

@@ -59,6 +59,11 @@ TEST_F(DesignerDialogTest, PreviewFollowsTheControls) {
   EXPECT_EQ(request.Camera.Tilt, 50);
   EXPECT_EQ(request.Camera.Perspective, 100);
   EXPECT_TRUE(dialog.LyingCheck->isEnabled());
+  // Lying flat at eye level would show nothing: the tilt keeps a degree.
+  dialog.TiltSlider->setValue(0);
+  dialog.LyingCheck->setChecked(true);
+  EXPECT_EQ(dialog.TiltSlider->value(), 1);
+  EXPECT_TRUE(dialog.Request().Lying);
   EXPECT_TRUE(dialogs_.errors.empty());
 }
 

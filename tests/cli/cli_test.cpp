@@ -492,6 +492,7 @@ TEST_F(CliTest, BadDesignValuesExitTwoNamingTheOptionAndRange) {
       {{"--shape", "box", "--proportions", "3:4:1:2", "-o", out}, "--proportions takes W:H:D"},
       {{"--shape", "box", "--proportions", "1:2000:1", "-o", out}, "--proportions takes W:H:D"},
       {{"--shape", "box", "--lying", "-o", out}, "--lying suits only --shape disc or card"},
+      {{"--shape", "disc", "--lying", "--tilt", "0", "-o", out}, "--lying needs a --tilt above 0"},
       {{"--turn", "20", "-o", out}, "need --shape"},
       {{"--save-template", ini, "-o", out}, "--save-template needs --shape"},
       {{"--shape", "box", "--template", "1", "-o", out},

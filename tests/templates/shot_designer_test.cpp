@@ -202,6 +202,9 @@ TEST(ShotDesigner, RefusesValuesOutOfRange) {
   EXPECT_THROW(Design(ShotShape::Box, {0, 1, 1}, {}), Error);
   EXPECT_THROW(Design(ShotShape::Box, {1, 2000, 1}, {}), Error);
   EXPECT_THROW(DesignShot(SingleObjectDesign(ShotShape::Box, {1, 1, 1}, {}, true)), Error);
+  // A flat disc at eye level shows nothing; a degree of tilt shows it.
+  EXPECT_THROW(DesignShot(SingleObjectDesign(ShotShape::Disc, {1, 1, 0.01}, {0, 0, 40}, true)), Error);
+  EXPECT_NO_THROW(DesignShot(SingleObjectDesign(ShotShape::Disc, {1, 1, 0.01}, {0, 1, 40}, true)));
 }
 
 // Every shape, standing or lying, renders as a solid object: opaque pixels in the middle of its front.
