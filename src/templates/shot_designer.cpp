@@ -170,7 +170,8 @@ std::vector<Part> JewelCaseParts(const ShotProportions& s, const Slots& slots) {
            Filled(b.Top(), Fill::Color, kClearPlastic)}};
 }
 
-// A flat square face of side `side`: upright facing the front, or lying face up at height y.
+// A flat width x height face: upright facing the front, or lying face up at height y with its
+// picture's top edge at the back.
 Face FlatSquare(double width, double height, bool lying, double y) {
   const double w = width / 2;
   if (lying) {
@@ -217,7 +218,7 @@ std::vector<Part> PartsOf(const ShotObject& object) {
 
 // The floor rectangle under an object that casts its shadow, and how high it reaches. A disc casts
 // from a smaller, rounder core so that the blurred shadow has no square corners; flat objects cast as
-// if raised a little, so that their shadow shows beside them.
+// if raised a little, which leaves a soft contact shadow round their edge.
 struct Caster {
   double x0, x1, z0, z1, height;
 };
