@@ -13,9 +13,9 @@
 namespace mirelane {
 
 int RunApplication(
-    Dialogs& dialogs, const std::filesystem::path& executable,
+    Dialogs& dialogs, const std::filesystem::path& executable, QSettings* settings,
     const std::function<int(TForm1& mainWindow, TForm2& aboutWindow, LayerSources& sources)>& whileShown) {
-  Shell shell{dialogs, std::string(kDesignTitle), executable, FindDataRoot(executable)};
+  Shell shell{dialogs, std::string(kDesignTitle), executable, FindDataRoot(executable), settings};
   EditingState state;
   LayerSources sources;
 
@@ -25,6 +25,7 @@ int RunApplication(
   aboutWindow.FormCreate();
   mainWindow.SetAboutWindow(&aboutWindow);
   mainWindow.show();
+  mainWindow.ShowFirstShot();
   return whileShown(mainWindow, aboutWindow, sources);
 }
 

@@ -6,6 +6,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -176,8 +177,13 @@ void TPictureBox::SetPicture(const QImage& picture) {
 }
 
 void TPictureBox::paintEvent(QPaintEvent*) {
-  if (picture_.isNull()) return;
   QPainter painter(this);
+  if (hasFocus()) {
+    // A dotted outline shows where Enter or Space acts.
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2, Qt::DotLine));
+    painter.drawRect(rect().adjusted(1, 1, -1, -1));
+  }
+  if (picture_.isNull()) return;
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   const QSize fitted = picture_.size().scaled(size(), Qt::KeepAspectRatio);
   const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
@@ -186,6 +192,25 @@ void TPictureBox::paintEvent(QPaintEvent*) {
 
 void TPictureBox::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit Click();
+}
+
+void TPictureBox::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+    emit Click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void TPictureBox::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void TPictureBox::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }
 
 namespace {

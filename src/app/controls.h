@@ -117,7 +117,8 @@ class TColorSelect : public QPushButton {
 
 // Shows a picture as large as fits its area with its proportions kept, centred, or nothing
 // (letting its parent show through).
-// Click fires on a mouse release inside; FileDropped fires when a local file is dropped on it.
+// Click fires on a mouse release inside, and on Enter or Space while it has the focus (it takes
+// the focus only when given a focus policy); FileDropped fires when a local file is dropped on it.
 class TPictureBox : public QWidget {
   Q_OBJECT
  public:
@@ -135,6 +136,9 @@ class TPictureBox : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 

@@ -4,11 +4,13 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/edit_history.h"
 #include "compose/editing_state.h"
 #include "compose/layer_source.h"
 #include "compose/layer_stack.h"
@@ -45,6 +47,7 @@ class TForm1 : public QWidget {
   using Renderer =
       std::function<void(TImgView32& view, int32_t width, int32_t height, RenderContext& context)>;
 
+  // The design size: the smallest that shows every control. The window may grow from it.
   static constexpr int kClientWidth = 633;
   static constexpr int kClientHeight = 523;
 
@@ -55,6 +58,12 @@ class TForm1 : public QWidget {
   void FormCreate();
   void SetRenderer(Renderer renderer) { renderer_ = std::move(renderer); }
   void SetAboutWindow(TForm2* about) { aboutWindow_ = about; }
+  // After the set-up: takes back what the last run remembered (reporting slot pictures gone
+  // since) or, on a first start, gives the slots the sample artwork; then renders the shot.
+  // Without remembered settings or sample artwork nothing is rendered.
+  void ShowFirstShot();
+  // Writes the settings, folders and window geometry to the shell's settings, if it has any.
+  void StoreRemembered();
 
   // Event operations.
   void SaveButtonClick();
@@ -89,6 +98,16 @@ class TForm1 : public QWidget {
   void LarDiAreaCheckBoxClick();
   void ResamplerClassNamesListChange();
   void KernelClassNamesListChange();
+  void UndoClick();
+  void RedoClick();
+  // Ctrl+C: the shot as a save would write it, alpha included, onto the clipboard.
+  void CopyClick();
+  // Ctrl+S: saves again under the name of this run's last save; asks for one the first time.
+  void SaveAgainClick();
+  void FitClick();
+  void ActualSizeClick();
+  bool CanUndo() const { return history_.CanUndo(); }
+  bool CanRedo() const { return history_.CanRedo(); }
 
   const std::vector<std::string>& LayerTypes() const { return layerTypes_; }
   TImgView32& View();
@@ -99,6 +118,11 @@ class TForm1 : public QWidget {
   QToolBar* sToolBar1;
   QToolButton* SaveButton;
   QToolButton* AboutToolButton;
+  QToolButton* UndoButton;
+  QToolButton* RedoButton;
+  QToolButton* FitButton;
+  QToolButton* ActualSizeButton;
+  QLabel* ZoomLabel;
   QFrame* TemplatePanel;
   QLabel* TemplateCaption;
   QFrame* TemplateBevel;
@@ -142,13 +166,47 @@ class TForm1 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Where a control sits at the design size, and how it follows a larger window: the preview
+  // grows, what lies right of it or below it moves along.
+  struct Placement {
+    QWidget* widget;
+    QRect design;
+    bool followRight;
+    bool followBottom;
+    bool growWidth;
+    bool growHeight;
+  };
   void CreateControls();
+  void CreateToolButtons();
   void WireEvents();
+  void SetTabOrder();
+  void Place(QWidget* widget, bool followRight, bool followBottom, bool growWidth, bool growHeight);
+  void LayOut();
+  void ShowZoom();
   QLabel* AddLabel(QWidget* parent, const QString& text, int left, int top);
   // The re-render step: wait cursor, RenderTemplate at the size fields' values, cursor back.
   void Rerender();
+  // While a slider is dragged: the shot at the size the preview shows it, blur scaled alike.
+  void RenderDraft();
+  // Renders at width x height from state; busy: on a worker thread with a busy indicator.
+  void RenderAt(int32_t width, int32_t height, const EditingState& state, bool busy);
+  // The settings in force, with the size, DPI and flip fields as they stand.
+  SettingsSnapshot CurrentSettings() const;
+  // Records a finished change for undo; see EditHistory::Record for mergeKey.
+  void Commit(std::string_view mergeKey = {});
+  // Undo and redo: the settings become those of the snapshot, the controls show them, the shot
+  // is rendered.
+  void ApplySettings(const SettingsSnapshot& snapshot);
+  // Every control from the state and slots, without running their operations.
+  void ShowSettings();
+  void ShowTemplatePanel();
+  void ShowUndoState();
+  // Flattened, mirrored when "Flip when saved" is on: what a save writes.
+  std::unique_ptr<TBitmap32> ShotPicture();
+  void SaveShot(bool askName);
   // Stores a slider's position through store, then re-renders; errors are reported.
   void StoreAndRerender(const std::function<void()>& store);
   void ToggleLayers(std::span<const std::string_view> keywords, bool visible);
@@ -171,6 +229,11 @@ class TForm1 : public QWidget {
   int lastSaveFilter_ = 0;
   // The WebP choice offered again at the next WebP save.
   TWebpOptions webpOptions_;
+  // The file this run last saved, for Ctrl+S; empty before the first save.
+  QString lastSavedFile_;
+  QString lastOpenFolder_;
+  EditHistory history_;
+  std::vector<Placement> placements_;
 };
 
 }  // namespace mirelane
