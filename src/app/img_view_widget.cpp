@@ -154,7 +154,10 @@ void TImgViewWidget::FlattenStack() {
 void TImgViewWidget::PaintNow() {
   const QSize before = flattened_.size();
   if (stackStale_) FlattenStack();
-  if (flattened_.size() != before) UpdateScrollRanges();
+  if (flattened_.size() != before) {
+    UpdateScrollRanges();
+    emit ZoomChanged();
+  }
   screen_ = QImage(SpaceSize(), QImage::Format_ARGB32_Premultiplied);
   screen_.fill(QColor::fromRgb(kOutsideColor));
   screenStale_ = false;
@@ -170,8 +173,8 @@ void TImgViewWidget::PaintNow() {
     }
     painter.drawImage(shown.topLeft(), reduced_);
   } else {
-    // Enlarged a little it stays smooth; from twice its size on, its pixels show as squares.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, shown.width() < 2 * flattened_.width());
+    // Fitted it stays smooth; zoomed in to twice its size or more, its pixels show as squares.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, fit_ || shown.width() < 2 * flattened_.width());
     painter.drawImage(QRectF(shown), flattened_);
   }
   painter.setPen(Qt::black);

@@ -257,7 +257,7 @@ void TForm1::CreateControls() {
   Place(ImgView, false, false, true, true);
   Place(LayerSourcePanel, true, false, false, false);
   Place(LayerSourceUpDown, true, false, false, false);
-  Place(sPanel2, false, true, false, false);
+  Place(sPanel2, false, true, true, false);
   for (QWidget* box : {TrBckCheckBox, LarDiAreaCheckBox, FlipCheckBox}) Place(box, true, true, false, false);
   Place(SettingsPageControl, false, true, true, false);
 }

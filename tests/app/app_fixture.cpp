@@ -149,6 +149,7 @@ void AppTest::CreateWindow(const std::string& executableName) {
     ++renders_;
     lastWidth_ = width;
     lastHeight_ = height;
+    lastRenderedState_ = context.State;
     waitCursorDuringRender_ = WaitCursorShown();
     RenderTemplate(view, width, height, context);
   });

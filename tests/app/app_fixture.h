@@ -91,6 +91,7 @@ class AppTest : public ::testing::Test {
   int renders_ = 0;
   int32_t lastWidth_ = 0;
   int32_t lastHeight_ = 0;
+  EditingState lastRenderedState_;  // the state the last render read
   bool waitCursorDuringRender_ = false;
 };
 
