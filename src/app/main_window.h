@@ -5,7 +5,6 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,7 +108,6 @@ class TForm1 : public QWidget {
   bool CanUndo() const { return history_.CanUndo(); }
   bool CanRedo() const { return history_.CanRedo(); }
 
-  const std::vector<std::string>& LayerTypes() const { return layerTypes_; }
   TImgView32& View();
   // The file name proposed by the next save dialog.
   const QString& LastSaveFileName() const { return lastSaveFileName_; }
@@ -209,7 +207,8 @@ class TForm1 : public QWidget {
   void SaveShot(bool askName);
   // Stores a slider's position through store, then re-renders; errors are reported.
   void StoreAndRerender(const std::function<void()>& store);
-  void ToggleLayers(std::span<const std::string_view> keywords, bool visible);
+  // Shows or hides the layers of one group; the layers carry their group, so no render is needed.
+  void ToggleLayers(LayerGroup group, bool visible);
   void LoadSlotPicture(const QString& fileName);
   // Shows the current slot: its picture when it uses it, else its colour in the picture area.
   void ShowCurrentSlot();
@@ -220,10 +219,8 @@ class TForm1 : public QWidget {
   Shell& shell_;
   EditingState& state_;
   LayerSources& sources_;
-  std::vector<std::string> layerTypes_;
   Renderer renderer_;
   TForm2* aboutWindow_ = nullptr;
-  bool backgroundLayerPresent_ = false;
   ResamplerLists resamplerLists_;
   QString lastSaveFileName_;
   int lastSaveFilter_ = 0;
