@@ -67,6 +67,12 @@ TTrackBar::TTrackBar(int minimum, int maximum, int position, QWidget* parent)
   setPageStep(std::max(1, (maximum - minimum) / 10));
 }
 
+void TTrackBar::SetPositionByUser(int position) {
+  const int before = value();
+  setValue(position);
+  if (value() != before) emit KeyOrWheelMove();
+}
+
 void TTrackBar::mouseReleaseEvent(QMouseEvent* event) {
   QSlider::mouseReleaseEvent(event);
   // The slider holds the mouse while it is dragged, so the release counts wherever it happens:
@@ -84,6 +90,24 @@ void TTrackBar::wheelEvent(QWheelEvent* event) {
   const int before = value();
   QSlider::wheelEvent(event);
   if (value() != before) emit KeyOrWheelMove();
+}
+
+TSliderValue::TSliderValue(TTrackBar* bar, QWidget* parent) : QSpinBox(parent), bar_(bar) {
+  setRange(bar->minimum(), bar->maximum());
+  setButtonSymbols(QAbstractSpinBox::NoButtons);
+  setAlignment(Qt::AlignRight);
+  // A number is taken when it is complete, not at each digit typed.
+  setKeyboardTracking(false);
+  ShowPosition();
+  connect(bar, &QSlider::valueChanged, this, &TSliderValue::ShowPosition);
+  connect(this, &QSpinBox::valueChanged, this, [this](int position) {
+    if (position != bar_->value()) bar_->SetPositionByUser(position);
+  });
+}
+
+void TSliderValue::ShowPosition() {
+  const QSignalBlocker block(this);
+  setValue(bar_->value());
 }
 
 TSpinEdit::TSpinEdit(int minimum, int maximum, int value, QWidget* parent) : QSpinBox(parent) {

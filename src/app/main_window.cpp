@@ -22,6 +22,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "app/about_window.h"
 #include "app/busy_work.h"
@@ -86,6 +87,34 @@ QFrame* AddRaisedFrame(QWidget* parent, int left, int top, int width, int height
   return frame;
 }
 
+// The help line of a setting, shown as its controls' tooltip.
+QString SettingToolTip(std::string_view field) {
+  static const std::map<std::string_view, const char*> kHelp = {
+      {"OutputWidth", "Width of the picture in pixels"},
+      {"OutputHeight", "Height of the picture in pixels"},
+      {"OutputDpi", "Resolution written into the saved picture"},
+      {"TransparentBackground", "No background: transparent where nothing is drawn"},
+      {"LargeDiscArea", "Discs with a small hole and no centre detail"},
+      {"FlipWhenSaved", "Mirror the saved picture left to right"},
+      {"ShowReflection", "Show the reflections"},
+      {"ReflectionFade", "Reflections fade out towards their end"},
+      {"ReflectionOpacity", "Opacity of the reflections"},
+      {"ReflectionLength", "How far a faded reflection reaches, in percent"},
+      {"ReflectionBrightness", "Darker (below 0) or lighter reflections"},
+      {"ReflectionBlur", "Blur radius of the reflections"},
+      {"ShowShadow", "Show the shadow"},
+      {"ShadowDensity", "Opacity of the shadow"},
+      {"ShadowColor", "Colour of the shadow"},
+      {"ShadowBlur", "Blur radius of the shadow"},
+      {"ObjectShading", "Strength of the shading on the faces"},
+      {"ShadingColor", "Colour of the shading"},
+      {"ObjectHighlight", "Strength of the highlights on the faces"},
+      {"HighlightColor", "Colour of the highlights"},
+  };
+  const auto help = kHelp.find(field);
+  return help == kHelp.end() ? QString() : QString::fromUtf8(help->second);
+}
+
 }  // namespace
 
 TForm1::TForm1(Shell& shell, EditingState& state, LayerSources& sources, QWidget* parent)
@@ -98,6 +127,8 @@ TForm1::TForm1(Shell& shell, EditingState& state, LayerSources& sources, QWidget
   move(312, 222);
   setFont(WindowFont(11));
   CreateControls();
+  AttachValueBoxes();
+  SetToolTips();
   WireEvents();
   SetTabOrder();
   history_.Reset(CurrentSettings());
@@ -288,6 +319,71 @@ void TForm1::CreateToolButtons() {
   SaveButton->setToolTip(
       QStringLiteral("Save the shot as a picture file (Ctrl+Shift+S; Ctrl+S saves again)"));
   AboutToolButton->setToolTip(QStringLiteral("About this program and the libraries it uses"));
+}
+
+void TForm1::AttachValueBoxes() {
+  constexpr int kBoxWidth = 38;
+  constexpr int kGap = 2;
+  for (TTrackBar* bar : {OpacityReflectionTrackBar, ReflectionLengthTrackBar, ReflectionBrightnessTrackBar,
+                         BlurReflectionTrackBar, ShadowDensityTrackBar, BlurShadowTrackBar,
+                         ObjectShadingTrackBar, ObjectHighlightTrackBar}) {
+    const QRect design = bar->geometry();
+    bar->setGeometry(design.adjusted(0, 0, -(kBoxWidth + kGap), 0));
+    auto* box = new TSliderValue(bar, bar->parentWidget());
+    box->setGeometry(design.right() + 1 - kBoxWidth, design.top() + (design.height() - 21) / 2, kBoxWidth,
+                     21);
+    valueBoxes_.push_back(box);
+    setTabOrder(bar, box);
+  }
+}
+
+void TForm1::SetToolTips() {
+  const auto tip = [](QWidget* widget, const QString& text) { widget->setToolTip(text); };
+  // The setting controls explain their setting, the sliders and their numbers alike.
+  const struct {
+    QWidget* control;
+    std::string_view field;
+  } settings[] = {
+      {WidthSpinEdit, "OutputWidth"},
+      {HeightSpinEdit, "OutputHeight"},
+      {DpiSpinEdit, "OutputDpi"},
+      {TrBckCheckBox, "TransparentBackground"},
+      {LarDiAreaCheckBox, "LargeDiscArea"},
+      {FlipCheckBox, "FlipWhenSaved"},
+      {ShowReflectionCheckBox, "ShowReflection"},
+      {FadeReflectionCheckBox, "ReflectionFade"},
+      {OpacityReflectionTrackBar, "ReflectionOpacity"},
+      {ReflectionLengthTrackBar, "ReflectionLength"},
+      {ReflectionBrightnessTrackBar, "ReflectionBrightness"},
+      {BlurReflectionTrackBar, "ReflectionBlur"},
+      {ShowShadowCheckBox, "ShowShadow"},
+      {ShadowDensityTrackBar, "ShadowDensity"},
+      {ShadowColorSelect, "ShadowColor"},
+      {BlurShadowTrackBar, "ShadowBlur"},
+      {ObjectShadingTrackBar, "ObjectShading"},
+      {ObjectShadingColorSelect, "ShadingColor"},
+      {ObjectHighlightTrackBar, "ObjectHighlight"},
+      {ObjectHighlightColorSelect, "HighlightColor"},
+  };
+  for (const auto& setting : settings) tip(setting.control, SettingToolTip(setting.field));
+  for (TSliderValue* box : valueBoxes_) {
+    box->setToolTip(box->Bar()->toolTip() + QStringLiteral("; type a number and press Enter"));
+  }
+  tip(TemplateImage, QStringLiteral("Preview of the template shown"));
+  tip(ApplyTempButton, QStringLiteral("Render the shot with this template"));
+  tip(TemplateUpDown->PreviousButton(), QStringLiteral("Previous template; the shot follows at once"));
+  tip(TemplateUpDown->NextButton(), QStringLiteral("Next template; the shot follows at once"));
+  tip(ImgView, QStringLiteral("The shot; Ctrl+wheel zooms, Ctrl+0 fits it, Ctrl+1 shows it at 100 %"));
+  tip(LayerSourceColorSelect, QStringLiteral("Give this slot a solid colour instead of a picture"));
+  tip(LayerSourceUpDown->PreviousButton(), QStringLiteral("Previous layer source slot"));
+  tip(LayerSourceUpDown->NextButton(), QStringLiteral("Next layer source slot"));
+}
+
+TSliderValue* TForm1::ValueBoxOf(const TTrackBar* bar) const {
+  for (TSliderValue* box : valueBoxes_) {
+    if (box->Bar() == bar) return box;
+  }
+  return nullptr;
 }
 
 void TForm1::Place(QWidget* widget, bool followRight, bool followBottom, bool growWidth, bool growHeight) {
@@ -556,6 +652,7 @@ void TForm1::ShowSettings() {
   setSlider(BlurShadowTrackBar, state_.ShadowBlur);
   setSlider(ObjectShadingTrackBar, state_.ObjectShading);
   setSlider(ObjectHighlightTrackBar, state_.ObjectHighlight);
+  for (TSliderValue* box : valueBoxes_) box->ShowPosition();
   const auto setBox = [](QCheckBox* box, bool checked) {
     const QSignalBlocker block(box);
     box->setChecked(checked);

@@ -36,6 +36,7 @@ class THorizontalUpDown;
 class TImgViewWidget;
 class TPictureBox;
 class TTrackBar;
+class TSliderValue;
 class TSpinEdit;
 class TForm2;
 
@@ -105,6 +106,8 @@ class TForm1 : public QWidget {
   void SaveAgainClick();
   void FitClick();
   void ActualSizeClick();
+  // The editable number beside a slider.
+  TSliderValue* ValueBoxOf(const TTrackBar* bar) const;
   bool CanUndo() const { return history_.CanUndo(); }
   bool CanRedo() const { return history_.CanRedo(); }
 
@@ -181,6 +184,10 @@ class TForm1 : public QWidget {
   void CreateToolButtons();
   void WireEvents();
   void SetTabOrder();
+  // A number beside each slider, in room the slider gives up at its right end.
+  void AttachValueBoxes();
+  // A tooltip on every control.
+  void SetToolTips();
   void Place(QWidget* widget, bool followRight, bool followBottom, bool growWidth, bool growHeight);
   void LayOut();
   void ShowZoom();
@@ -231,6 +238,7 @@ class TForm1 : public QWidget {
   QString lastOpenFolder_;
   EditHistory history_;
   std::vector<Placement> placements_;
+  std::vector<TSliderValue*> valueBoxes_;
 };
 
 }  // namespace mirelane

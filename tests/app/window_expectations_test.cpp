@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <set>
 #include <thread>
 
 #include "app/about_window.h"
@@ -510,6 +511,65 @@ TEST_F(WindowTest, About_HasACloseButton_AndSaysSoWhenNoBrowserOpensTheLink) {
   about.LogoImageClick();
   ASSERT_EQ(dialogs_.errors.size(), 1u);
   EXPECT_EQ(dialogs_.errors[0].second, "No web browser could open the link \"https://example.org/mirelane\"");
+}
+
+TEST_F(WindowTest, SliderValues_FollowTheSlider_AndATypedNumberMovesItStoresAndRenders) {
+  MakeStandardData();
+  CreateWindow();
+  ShowAndActivate();
+  form_->SettingsPageControl->setCurrentWidget(form_->ReflectionPage);
+  TTrackBar* bar = form_->ReflectionBrightnessTrackBar;
+  TSliderValue* box = form_->ValueBoxOf(bar);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->minimum(), -50);
+  EXPECT_EQ(box->maximum(), 50);
+  EXPECT_EQ(box->value(), 0);
+  EXPECT_FALSE(box->geometry().intersects(bar->geometry())) << "beside the slider, not over it";
+  bar->setValue(-20);
+  EXPECT_EQ(box->value(), -20) << "follows the handle";
+  const struct {
+    const char* typed;
+    int stored;
+  } cases[] = {{"35", 35}, {"-7", -7}, {"50", 50}};
+  for (const auto& c : cases) {
+    const int rendersBefore = renders_;
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, c.typed);
+    EXPECT_EQ(renders_, rendersBefore) << c.typed << ": nothing happens before Enter";
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(bar->value(), c.stored) << c.typed;
+    EXPECT_EQ(state_.ReflectionBrightness, c.stored) << c.typed;
+    EXPECT_EQ(renders_, rendersBefore + 1) << c.typed;
+  }
+  form_->UndoClick();
+  EXPECT_EQ(bar->value(), -7);
+  EXPECT_EQ(box->value(), -7) << "undo shows the number too";
+}
+
+TEST_F(WindowTest, EveryControlHasATooltip) {
+  MakeStandardData();
+  CreateWindow();
+  form_->show();
+  std::set<QWidget*> controls;
+  for (int page = 0; page < form_->SettingsPageControl->count(); ++page) {
+    form_->SettingsPageControl->setCurrentIndex(page);
+    for (QWidget* widget : form_->findChildren<QWidget*>()) {
+      if (!widget->isVisibleTo(form_.get()) || qobject_cast<QScrollBar*>(widget) != nullptr) continue;
+      const bool control = qobject_cast<QAbstractButton*>(widget) != nullptr ||
+                           qobject_cast<QAbstractSlider*>(widget) != nullptr ||
+                           qobject_cast<QAbstractSpinBox*>(widget) != nullptr ||
+                           qobject_cast<TPictureBox*>(widget) != nullptr || widget == form_->ImgView;
+      if (!control) continue;
+      controls.insert(widget);
+      EXPECT_FALSE(widget->toolTip().isEmpty())
+          << widget->metaObject()->className() << " " << widget->objectName().toStdString() << " "
+          << (qobject_cast<QAbstractButton*>(widget) != nullptr
+                  ? qobject_cast<QAbstractButton*>(widget)->text().toStdString()
+                  : std::string());
+    }
+  }
+  EXPECT_GE(controls.size(), 40u) << "every page looked at";
 }
 
 TEST(RunBusy, RunsTheWorkOnAnotherThreadAndThrowsItsErrorHere) {
