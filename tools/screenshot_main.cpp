@@ -1,5 +1,5 @@
 // Grabs pictures of the application's windows for tools/screenshot.sh: the main window at its
-// smallest and enlarged to 1200 x 900, showing the first template rendered with the sample
+// smallest (once with the Reflection page) and enlarged to 1200 x 900, showing the first template rendered with the sample
 // artwork as a first start does, and the About window. Not installed.
 // Usage: mirelane-creator-screenshot OUTPUT.png EXAMPLES_FOLDER
 #include <QApplication>
@@ -81,6 +81,10 @@ int main(int argc, char** argv) {
         // The panel shows slot 1 as a user who had just chosen it would see it.
         mainWindow.LayerSourceUpDownClick();
         grab(mainWindow, "");
+        // The page with the most sliders, each with its number.
+        mainWindow.SettingsPageControl->setCurrentWidget(mainWindow.ReflectionPage);
+        grab(mainWindow, "-reflection");
+        mainWindow.SettingsPageControl->setCurrentWidget(mainWindow.ObjectPage);
         mainWindow.resize(1200, 900);
         grab(mainWindow, "-large");
         mainWindow.resize(mirelane::TForm1::kClientWidth, mirelane::TForm1::kClientHeight);
