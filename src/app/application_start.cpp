@@ -24,6 +24,7 @@ int RunApplication(
   TForm2 aboutWindow(shell, &mainWindow);
   aboutWindow.FormCreate();
   mainWindow.SetAboutWindow(&aboutWindow);
+  mainWindow.RestoreWindowGeometry();
   mainWindow.show();
   mainWindow.ShowFirstShot();
   return whileShown(mainWindow, aboutWindow, sources);

@@ -71,7 +71,13 @@ void TImgViewWidget::SetNominalSize(QSize size) {
 
 QSize TImgViewWidget::PictureSize() const {
   if (nominal_.isValid() && !nominal_.isEmpty()) return nominal_;
+  if (frozen_) return frozenSize_;
   return QSize(view_.Bitmap().Width(), view_.Bitmap().Height());
+}
+
+void TImgViewWidget::SetFrozen(bool frozen) {
+  if (frozen) frozenSize_ = PictureSize();
+  frozen_ = frozen;
 }
 
 double TImgViewWidget::Zoom() const {

@@ -48,7 +48,7 @@ class TImgViewWidget : public QAbstractScrollArea {
   void PaintNow();
   // While frozen, paint events show the last composed picture and leave the stack alone (it is
   // being rebuilt elsewhere).
-  void SetFrozen(bool frozen) { frozen_ = frozen; }
+  void SetFrozen(bool frozen);
 
  signals:
   void ZoomChanged();
@@ -73,6 +73,7 @@ class TImgViewWidget : public QAbstractScrollArea {
   bool fit_ = true;
   double zoom_ = 1.0;
   bool frozen_ = false;
+  QSize frozenSize_;  // the picture's size when frozen: the base bitmap may be mid-change
   // The stack changed since flattened_ was made (set from a render's thread too).
   std::atomic<bool> stackStale_ = true;
   bool screenStale_ = true;

@@ -560,9 +560,6 @@ void TForm1::ShowFirstShot() {
   if (shell_.settings != nullptr) {
     QSettings& settings = *shell_.settings;
     restored = RestoreSettings(settings, state_, sources_);
-    if (settings.contains(QStringLiteral("Window/Geometry"))) {
-      restoreGeometry(settings.value(QStringLiteral("Window/Geometry")).toByteArray());
-    }
     lastSaveFileName_ = settings.value(QStringLiteral("Folders/LastSaveFile")).toString();
     lastSaveFilter_ = settings.value(QStringLiteral("Folders/LastSaveFilter"), 0).toInt();
     lastOpenFolder_ = settings.value(QStringLiteral("Folders/LastOpenFolder")).toString();
@@ -586,6 +583,11 @@ void TForm1::ShowFirstShot() {
   });
   history_.Reset(CurrentSettings());
   ShowUndoState();
+}
+
+void TForm1::RestoreWindowGeometry() {
+  if (shell_.settings == nullptr || !shell_.settings->contains(QStringLiteral("Window/Geometry"))) return;
+  restoreGeometry(shell_.settings->value(QStringLiteral("Window/Geometry")).toByteArray());
 }
 
 void TForm1::StoreRemembered() {

@@ -62,6 +62,8 @@ class TForm1 : public QWidget {
   // since) or, on a first start, gives the slots the sample artwork; then renders the shot.
   // Without remembered settings or sample artwork nothing is rendered.
   void ShowFirstShot();
+  // The window's size and place of the last run; before the window is shown.
+  void RestoreWindowGeometry();
   // Writes the settings, folders and window geometry to the shell's settings, if it has any.
   void StoreRemembered();
 

@@ -50,6 +50,7 @@ class WindowTest : public AppTest {
     renders_ = 0;
     CreateWindow();
     UseSettings();
+    form_->RestoreWindowGeometry();
     form_->ShowFirstShot();
   }
   void ShowAndActivate() {
