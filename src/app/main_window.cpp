@@ -797,10 +797,29 @@ void TForm1::ShowCurrentSlot() {
   if (slot.UseColor || slot.PicturePath.empty()) {
     LayerSourceImg->ClearPicture();
   } else {
-    LayerSourceImg->SetPicture(ReadPictureImage(slot.PicturePath));
+    LayerSourceImg->SetPicture(ReadSlotThumbnail(slot.PicturePath));
   }
   LayerSourceColorSelect->SetColorValue(slot.Color);
   LayerSourcePanel->SetCaptionFill(QColorFromTColor(slot.Color));
+}
+
+QImage TForm1::ReadSlotThumbnail(const std::string& file) {
+  // The panel shows a small picture; what a large one would keep in memory is given back at once.
+  constexpr int kThumbnailSide = 512;
+  QImage picture;
+  // A large picture takes seconds to decode: the window shows that it is busy meanwhile.
+  NamingFile(file, [&] {
+    RunBusy(
+        this, QStringLiteral("Loading %1...").arg(QStringFromPath(std::filesystem::path(file).filename())),
+        [&] {
+          picture = ReadPictureImage(file);
+          if (picture.width() > kThumbnailSide || picture.height() > kThumbnailSide) {
+            picture =
+                picture.scaled(kThumbnailSide, kThumbnailSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+          }
+        });
+  });
+  return picture;
 }
 
 void TForm1::LayerSourceImgClick() {
@@ -819,13 +838,7 @@ void TForm1::LoadSlotPicture(const QString& fileName) {
   RunReported(shell_, this, [&] {
     LayerSource& slot = sources_[state_.CurrentSource];
     slot.PicturePath = PathFromQString(fileName).string();
-    QImage picture;
-    // A large picture takes seconds to decode: the window shows that it is busy meanwhile.
-    NamingFile(slot.PicturePath, [&] {
-      RunBusy(this, QStringLiteral("Loading %1...").arg(QFileInfo(fileName).fileName()),
-              [&] { picture = ReadPictureImage(slot.PicturePath); });
-    });
-    LayerSourceImg->SetPicture(picture);
+    LayerSourceImg->SetPicture(ReadSlotThumbnail(slot.PicturePath));
     slot.UseColor = false;
     Rerender();
   });
@@ -967,6 +980,16 @@ bool HasTransparentParts(const TBitmap32& picture) {
   return false;
 }
 
+// JPEG and BMP files, which the usual viewers show without their alpha.
+bool KeepsNoTransparency(const QString& fileName) {
+  try {
+    const TSaveFormat format = SaveFormatFor(PathFromQString(fileName).string());
+    return format == TSaveFormat::Jpeg || format == TSaveFormat::Bmp;
+  } catch (const std::exception&) {
+    return false;  // no writer takes the name; the save says so
+  }
+}
+
 QString WithSuffix(const QString& fileName, const QString& suffix) {
   const QFileInfo file(fileName);
   return file.dir().filePath(file.completeBaseName() + u'.' + suffix);
@@ -982,51 +1005,52 @@ void TForm1::SaveAgainClick() {
   RunReported(shell_, this, [this] { SaveShot(lastSavedFile_.isEmpty()); });
 }
 
-void TForm1::SaveShot(bool askName) {
-  const std::unique_ptr<TBitmap32> picture = ShotPicture();
+std::optional<QString> TForm1::AskSaveName(const TBitmap32& picture) {
   const QStringList filters = {QStringLiteral("JPEG Image File (*.jpg)"),
                                QStringLiteral("PNG Image File (*.png)"), QStringLiteral("Bitmaps (*.bmp)"),
                                QStringLiteral("WebP Image File (*.webp)")};
   constexpr int kPngFilter = 1;
   constexpr int kWebpFilter = 3;
-  QString file = lastSavedFile_;
-  if (askName) {
-    SaveDialogRequest request;
-    request.nameFilters = filters;
-    request.selectedFilter = std::clamp(lastSaveFilter_, 0, static_cast<int>(filters.size()) - 1);
-    request.defaultSuffix = FilterSuffix(filters[request.selectedFilter]);
-    request.proposedFileName = lastSaveFileName_;
-    const std::optional<SaveDialogAnswer> answer = shell_.dialogs.SavePicture(this, request);
-    if (!answer) return;
-    int filter = std::clamp(answer->selectedFilter, 0, static_cast<int>(filters.size()) - 1);
-    file = WithFilterSuffix(answer->fileName, filters[filter]);
-    // JPEG and BMP turn the transparent parts black: say so, and offer the formats that keep them.
-    const QString suffix = QFileInfo(file).suffix().toLower();
-    const bool keepsNoAlpha =
-        suffix == u"jpg" || suffix == u"jpeg" || suffix == u"jpe" || suffix == u"jfif" || suffix == u"bmp";
-    if (keepsNoAlpha && HasTransparentParts(*picture)) {
-      switch (shell_.dialogs.AskTransparentSave(this, file)) {
-        case TransparentSaveChoice::Cancel:
-          return;
-        case TransparentSaveChoice::KeepFormat:
-          break;
-        case TransparentSaveChoice::Png:
-          file = WithSuffix(file, QStringLiteral("png"));
-          filter = kPngFilter;
-          break;
-        case TransparentSaveChoice::Webp:
-          file = WithSuffix(file, QStringLiteral("webp"));
-          filter = kWebpFilter;
-          break;
-      }
+  SaveDialogRequest request;
+  request.nameFilters = filters;
+  request.selectedFilter = std::clamp(lastSaveFilter_, 0, static_cast<int>(filters.size()) - 1);
+  request.defaultSuffix = FilterSuffix(filters[request.selectedFilter]);
+  request.proposedFileName = lastSaveFileName_;
+  const std::optional<SaveDialogAnswer> answer = shell_.dialogs.SavePicture(this, request);
+  if (!answer) return std::nullopt;
+  int filter = std::clamp(answer->selectedFilter, 0, static_cast<int>(filters.size()) - 1);
+  QString file = WithFilterSuffix(answer->fileName, filters[filter]);
+  // JPEG and BMP turn the transparent parts black: say so, and offer the formats that keep them.
+  if (KeepsNoTransparency(file) && HasTransparentParts(picture)) {
+    switch (shell_.dialogs.AskTransparentSave(this, file)) {
+      case TransparentSaveChoice::Cancel:
+        return std::nullopt;
+      case TransparentSaveChoice::KeepFormat:
+        break;
+      case TransparentSaveChoice::Png:
+        file = WithSuffix(file, QStringLiteral("png"));
+        filter = kPngFilter;
+        break;
+      case TransparentSaveChoice::Webp:
+        file = WithSuffix(file, QStringLiteral("webp"));
+        filter = kWebpFilter;
+        break;
     }
-    // The next save starts in the same folder with the same format.
-    lastSaveFileName_ = file;
-    lastSaveFilter_ = filter;
   }
-  const std::filesystem::path path = PathFromQString(file);
-  TSaveQuality quality;
+  // The next save starts in the same folder with the same format.
+  lastSaveFileName_ = file;
+  lastSaveFilter_ = filter;
+  return file;
+}
+
+void TForm1::SaveShot(bool askName) {
+  const std::unique_ptr<TBitmap32> picture = ShotPicture();
+  const std::optional<QString> file =
+      askName ? AskSaveName(*picture) : std::optional<QString>(lastSavedFile_);
+  if (!file) return;
+  const std::filesystem::path path = PathFromQString(*file);
   NamingFile(path, [&] {
+    TSaveQuality quality;
     if (SaveFormatFor(path.string()) == TSaveFormat::Webp) {
       if (askName) {
         const std::optional<TWebpOptions> choice = shell_.dialogs.ChooseWebpOptions(this, webpOptions_);
@@ -1036,9 +1060,9 @@ void TForm1::SaveShot(bool askName) {
       quality.Webp = webpOptions_;
     }
     state_.OutputDpi = std::clamp(ReadNumberField(DpiSpinEdit->text().toStdString(), 60), 60, 600);
-    RunBusy(this, QStringLiteral("Saving %1...").arg(QFileInfo(file).fileName()),
+    RunBusy(this, QStringLiteral("Saving %1...").arg(QFileInfo(*file).fileName()),
             [&] { WritePicture(*picture, path, state_.OutputDpi, quality); });
-    lastSavedFile_ = file;
+    lastSavedFile_ = *file;
   });
 }
 

@@ -2,9 +2,11 @@
 // the option boxes and the three settings pages, each control wired to its event operation.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -213,12 +215,17 @@ class TForm1 : public QWidget {
   void ShowUndoState();
   // Flattened, mirrored when "Flip when saved" is on: what a save writes.
   std::unique_ptr<TBitmap32> ShotPicture();
+  // The save dialog, and the warning about transparent parts for formats that keep none; nothing
+  // when the user cancelled either.
+  std::optional<QString> AskSaveName(const TBitmap32& picture);
   void SaveShot(bool askName);
   // Stores a slider's position through store, then re-renders; errors are reported.
   void StoreAndRerender(const std::function<void()>& store);
   // Shows or hides the layers of one group; the layers carry their group, so no render is needed.
   void ToggleLayers(LayerGroup group, bool visible);
   void LoadSlotPicture(const QString& fileName);
+  // The slot picture reduced for the panel, decoded on a worker thread; fails naming the file.
+  QImage ReadSlotThumbnail(const std::string& file);
   // Shows the current slot: its picture when it uses it, else its colour in the picture area.
   void ShowCurrentSlot();
   // Steps 1 to 5 of showing the template at the stepper's position; throws on failure.
