@@ -78,6 +78,8 @@ QSize TImgViewWidget::PictureSize() const {
 void TImgViewWidget::SetFrozen(bool frozen) {
   if (frozen) frozenSize_ = PictureSize();
   frozen_ = frozen;
+  // The repaints asked for meanwhile were held back.
+  if (!frozen) MarkScreenStale();
 }
 
 double TImgViewWidget::Zoom() const {
@@ -191,6 +193,9 @@ void TImgViewWidget::PaintNow() {
 void TImgViewWidget::paintEvent(QPaintEvent*) {
   if ((stackStale_ || screenStale_ || screen_.size() != viewport()->size()) && !frozen_) PaintNow();
   QPainter painter(viewport());
+  // Frozen before anything was composed, or since grown: the space around the picture.
+  if (screen_.size() != viewport()->size())
+    painter.fillRect(viewport()->rect(), QColor::fromRgb(kOutsideColor));
   painter.drawImage(0, 0, screen_);
 }
 

@@ -140,6 +140,21 @@ TEST_F(WindowTest, Zoom_PastThePreview_ScrollsToEveryPartOfThePicture) {
   EXPECT_EQ(view->PictureRect().right(), view->viewport()->width() - 1) << "scrolled to the right edge";
 }
 
+// A render runs on a worker thread with the preview held still; afterwards it repaints by itself.
+TEST_F(WindowTest, Preview_RepaintsOnItsOwnAfterARender) {
+  MakeStandardData();
+  CreateWindow();
+  form_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  form_->ApplyTempButton->click();
+  const QImage& screen = form_->ImgView->ScreenImage();
+  const auto showsTheShot = [&] {
+    return screen.size() == QSize(297, 297) && screen.pixel(4, 20) == TImgViewWidget::kOutsideColor &&
+           screen.pixel(4, 40) == 0xFFFFFFFFu;
+  };
+  EXPECT_TRUE(QTest::qWaitFor(showsTheShot, 2000));
+}
+
 // While a slider is held, each move renders a draft at the size the preview shows, blur radii
 // scaled alike; the release renders the shot at its full size.
 TEST_F(WindowTest, LivePreview_DragRendersDraftsAtThePreviewsSize_ReleaseRendersTheShot) {
