@@ -15,6 +15,9 @@ namespace {
 // Quick work finishes before anyone would notice the indicator.
 constexpr int kIndicatorDelayMs = 400;
 
+// How many RunBusy calls wait on the window's thread (one, unless a timer started another).
+int busyDepth = 0;
+
 }  // namespace
 
 void RunBusy(QWidget* parent, const QString& text, const std::function<void()>& work) {
@@ -39,10 +42,16 @@ void RunBusy(QWidget* parent, const QString& text, const std::function<void()>& 
     indicator->show();
   });
   delay.start(kIndicatorDelayMs);
+  ++busyDepth;
   loop.exec(QEventLoop::ExcludeUserInputEvents);
+  --busyDepth;
   worker.join();
   indicator.reset();
   if (error) std::rethrow_exception(error);
+}
+
+bool BusyWorkRunning() {
+  return busyDepth > 0;
 }
 
 }  // namespace mirelane

@@ -15,4 +15,8 @@ namespace mirelane {
 // thrown by the work is thrown again here.
 void RunBusy(QWidget* parent, const QString& text, const std::function<void()>& work);
 
+// True while RunBusy waits. Timers still fire then (a held stepper button repeats by a timer,
+// its release being input that waits): what they would start must not begin meanwhile.
+bool BusyWorkRunning();
+
 }  // namespace mirelane

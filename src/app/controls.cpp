@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include "app/busy_work.h"
 #include "app/dialogs.h"
 
 namespace mirelane {
@@ -154,6 +155,8 @@ void THorizontalUpDown::SetRange(int minimum, int maximum) {
 }
 
 bool THorizontalUpDown::Step(int delta) {
+  // A held arrow repeats while the last step's work still runs; it waits for that work instead.
+  if (BusyWorkRunning()) return false;
   const int next = std::clamp(position_ + delta, minimum_, maximum_);
   if (next == position_) return false;
   position_ = next;

@@ -603,6 +603,18 @@ TEST(RunBusy, RunsTheWorkOnAnotherThreadAndThrowsItsErrorHere) {
   EXPECT_NE(worker, std::this_thread::get_id());
 }
 
+// A held stepper arrow repeats by a timer, which fires while busy work waits; the step waits too.
+TEST(RunBusy, StepsRepeatedMeanwhileDoNotStart) {
+  THorizontalUpDown stepper(1, 9, 1, nullptr);
+  bool stepped = true;
+  QTimer::singleShot(0, &stepper, [&] { stepped = stepper.Step(+1); });
+  RunBusy(nullptr, QStringLiteral("Testing..."),
+          [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
+  EXPECT_FALSE(stepped);
+  EXPECT_EQ(stepper.Position(), 1);
+  EXPECT_TRUE(stepper.Step(+1)) << "after the work";
+}
+
 SettingsSnapshot WithBlur(int blur) {
   SettingsSnapshot snapshot;
   snapshot.State.ShadowBlur = static_cast<uint8_t>(blur);
