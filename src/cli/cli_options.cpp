@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "compose/editing_settings.h"
 #include "raster/error.h"
 #include "templates/color_names.h"
 
@@ -44,6 +45,12 @@ TColor ParseColorOption(const std::string& option, const std::string& value) {
                    "\")");
 }
 
+// The setting an option such as "--shadow-blur" names; null for any other argument.
+const EditingSetting* SettingOfOption(const std::string& arg) {
+  if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) return nullptr;
+  return FindSettingByOption(std::string_view(arg).substr(2));
+}
+
 // --quality means something only to the formats that can lose detail.
 void CheckQualityFitsOutput(const CliOptions& o) {
   if (!o.Quality) return;
@@ -68,6 +75,35 @@ TSaveQuality SaveQualityOf(const CliOptions& options) {
   return quality;
 }
 
+void ApplySettingText(EditingState& state, const EditingSetting& setting, const std::string& name,
+                      const std::string& text) {
+  switch (setting.Kind) {
+    case SettingKind::Number:
+      setting.Set(state, ParseInt(name, text, setting.Range.Min, setting.Range.Max));
+      return;
+    case SettingKind::Colour:
+      setting.Set(state, ParseColorOption(name, text));
+      return;
+    case SettingKind::Flag:
+      if (const std::optional<bool> given = ParseFlagText(text)) {
+        setting.Set(state, *given ? setting.FlagValue : !setting.FlagValue);
+        return;
+      }
+      throw UsageError(name + " takes yes or no (also 1 or 0, true or false, on or off) (got \"" + text +
+                       "\")");
+  }
+}
+
+std::optional<bool> ParseFlagText(const std::string& text) {
+  std::string lower;
+  for (const char c : text) lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  for (const char* yes : {"1", "yes", "true", "on", "y"})
+    if (lower == yes) return true;
+  for (const char* no : {"0", "no", "false", "off", "n"})
+    if (lower == no) return false;
+  return std::nullopt;
+}
+
 std::optional<TColor> ParseCliColor(const std::string& text) {
   if (text.size() == 7 && text[0] == '#') {
     int rgb[3];
@@ -84,8 +120,47 @@ std::optional<TColor> ParseCliColor(const std::string& text) {
   return PlainColorName(text);
 }
 
-const char* CliUsage() {
-  return R"(Usage:
+namespace {
+
+// "black", "white" or #RRGGBB: how the help text shows a colour's default.
+std::string ColorText(TColor color) {
+  if (color == 0x000000) return "black";
+  if (color == 0xFFFFFF) return "white";
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string text = "#";
+  for (int channel = 0; channel < 3; ++channel) {
+    const int value = (color >> (8 * channel)) & 0xFF;
+    text += kHex[value >> 4];
+    text += kHex[value & 15];
+  }
+  return text;
+}
+
+// "  --reflection-opacity N     0..255, default 255: opacity of the reflections"
+std::string UsageLine(const EditingSetting& setting) {
+  std::string head = "  --" + std::string(setting.Option);
+  std::string text;
+  switch (setting.Kind) {
+    case SettingKind::Number:
+      head += " N";
+      text = std::to_string(setting.Range.Min) + ".." + std::to_string(setting.Range.Max) + ", default " +
+             std::to_string(setting.Default) + ": ";
+      break;
+    case SettingKind::Colour:
+      head += " C";
+      text = "default " + ColorText(setting.Default) + ": ";
+      break;
+    case SettingKind::Flag:
+      break;
+  }
+  text += setting.Help;
+  constexpr size_t kTextColumn = 29;
+  head += head.size() < kTextColumn ? std::string(kTextColumn - head.size(), ' ') : std::string(" ");
+  return head + text + "\n";
+}
+
+std::string BuildUsage() {
+  std::string usage = R"(Usage:
   mirelane-render [options] -o FILE          render a template and save it; FILE ends in .png, .jpg, .jpeg, .bmp
                                              or .webp
   mirelane-render --list                     print the templates, one "POSITION<TAB>NAME" line each
@@ -96,21 +171,23 @@ Options:
   --template N|NAME          position in the listing (from 1) or template name; default 1
   --background, --front, --side, --top, --disc, --front2, --side2, --top2, --disc2  FILE|COLOUR
                              a picture file, or a colour: #RRGGBB or a colour name ("red", "clRed")
-  --width N --height N       32..2048, default 400 x 300
-  --dpi N                    60..600, default 96
   --quality N                1..100: a lossy .webp at this quality (without it WebP keeps every pixel);
                              also the .jpg quality (default 90)
-  --flip                     mirror the saved picture left to right
-  --transparent              no background: transparent where nothing is drawn
-  --large-disc               discs with a small hole and no centre detail
-  --hide-reflection  --no-fade
-  --reflection-opacity N (0..255, 255)  --reflection-length N (1..100, 50)
-  --reflection-brightness N (-50..50, 0)  --reflection-blur N (0..100, 15)
-  --hide-shadow  --shadow-density N (0..255, 255)  --shadow-color C (black)  --shadow-blur N (0..100, 25)
-  --shading N (0..255, 255)  --shading-color C (black)  --highlight N (0..255, 255)  --highlight-color C (white)
   -h, --help                 this text
   --version                  the program's version
+
+Settings (C: a colour, #RRGGBB or a colour name):
 )";
+  for (const EditingSetting& setting : EditingSettings())
+    if (!setting.Option.empty()) usage += UsageLine(setting);
+  return usage;
+}
+
+}  // namespace
+
+const char* CliUsage() {
+  static const std::string usage = BuildUsage();
+  return usage.c_str();
 }
 
 CliOptions ParseCommandLine(const std::vector<std::string>& args) {
@@ -145,7 +222,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--template") {
       const std::string& v = value();
       if (!v.empty() && v.find_first_not_of("0123456789") == std::string::npos) {
-        st.TemplateIndex = ParseInt(arg, v, 1, 1000000);
+        const SettingRange& positions = SettingOfField("TemplateIndex").Range;
+        st.TemplateIndex = ParseInt(arg, v, positions.Min, positions.Max);
         o.TemplateName.clear();
       } else if (v.empty()) {
         throw UsageError("--template takes a position from 1 or a template name");
@@ -166,50 +244,13 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
                          " takes a picture file or a colour (#RRGGBB, or a name such as red or clRed); \"" +
                          v + "\" is neither an existing file nor a colour");
       }
-    } else if (arg == "--width") {
-      st.OutputWidth = ParseInt(arg, value(), 32, 2048);
-    } else if (arg == "--height") {
-      st.OutputHeight = ParseInt(arg, value(), 32, 2048);
-    } else if (arg == "--dpi") {
-      st.OutputDpi = ParseInt(arg, value(), 60, 600);
     } else if (arg == "--quality") {
       o.Quality = ParseInt(arg, value(), 1, 100);
-    } else if (arg == "--flip") {
-      st.FlipWhenSaved = true;
-    } else if (arg == "--transparent") {
-      st.TransparentBackground = true;
-    } else if (arg == "--large-disc") {
-      st.LargeDiscArea = true;
-    } else if (arg == "--hide-reflection") {
-      o.HideReflection = true;
-      st.ShowReflection = false;
-    } else if (arg == "--no-fade") {
-      st.ReflectionFade = false;
-    } else if (arg == "--reflection-opacity") {
-      st.ReflectionOpacity = static_cast<uint8_t>(ParseInt(arg, value(), 0, 255));
-    } else if (arg == "--reflection-length") {
-      st.ReflectionLength = static_cast<uint8_t>(ParseInt(arg, value(), 1, 100));
-    } else if (arg == "--reflection-brightness") {
-      st.ReflectionBrightness = ParseInt(arg, value(), -50, 50);
-    } else if (arg == "--reflection-blur") {
-      st.ReflectionBlur = static_cast<uint8_t>(ParseInt(arg, value(), 0, 100));
-    } else if (arg == "--hide-shadow") {
-      o.HideShadow = true;
-      st.ShowShadow = false;
-    } else if (arg == "--shadow-density") {
-      st.ShadowDensity = static_cast<uint8_t>(ParseInt(arg, value(), 0, 255));
-    } else if (arg == "--shadow-color") {
-      st.ShadowColor = ParseColorOption(arg, value());
-    } else if (arg == "--shadow-blur") {
-      st.ShadowBlur = static_cast<uint8_t>(ParseInt(arg, value(), 0, 100));
-    } else if (arg == "--shading") {
-      st.ObjectShading = static_cast<uint8_t>(ParseInt(arg, value(), 0, 255));
-    } else if (arg == "--shading-color") {
-      st.ShadingColor = ParseColorOption(arg, value());
-    } else if (arg == "--highlight") {
-      st.ObjectHighlight = static_cast<uint8_t>(ParseInt(arg, value(), 0, 255));
-    } else if (arg == "--highlight-color") {
-      st.HighlightColor = ParseColorOption(arg, value());
+    } else if (const EditingSetting* setting = SettingOfOption(arg)) {
+      if (setting->Kind == SettingKind::Flag)
+        setting->Set(st, setting->FlagValue);
+      else
+        ApplySettingText(st, *setting, arg, value());
     } else {
       throw UsageError("unknown option \"" + arg + "\" (see --help)");
     }
@@ -221,6 +262,11 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
   }
   o.Action = sawConvert ? CliAction::Convert : CliAction::Render;
   if (o.Output.empty()) throw UsageError("-o FILE is missing: name the picture to write");
+  try {
+    ValidateEditingState(st);
+  } catch (const Error& e) {
+    throw UsageError(e.what());
+  }
   CheckQualityFitsOutput(o);
   return o;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "compose/editing_settings.h"
 #include "compose/editing_state.h"
 #include "compose/layer_source.h"
 #include "picture/picture_writer.h"
@@ -25,12 +26,10 @@ struct CliOptions {
   CliAction Action = CliAction::Render;
   EditingState State;
   LayerSources Sources;
-  std::string Root;          // empty: beside the executable
-  std::string TemplateName;  // set when --template names a template rather than a position
-  std::string Output;        // -o
-  std::string ConvertInput;  // --convert
-  bool HideReflection = false;
-  bool HideShadow = false;
+  std::string Root;            // empty: beside the executable
+  std::string TemplateName;    // set when --template names a template rather than a position
+  std::string Output;          // -o
+  std::string ConvertInput;    // --convert
   std::optional<int> Quality;  // --quality: lossy WebP and JPEG at this quality
 };
 
@@ -39,6 +38,14 @@ TSaveQuality SaveQualityOf(const CliOptions& options);
 
 // Throws UsageError naming the option (and its range) for anything it cannot use.
 CliOptions ParseCommandLine(const std::vector<std::string>& args);
+
+// Stores a setting's value given as text (a whole number in range, a colour, or for a flag yes/no,
+// 1/0, true/false, on/off); throws UsageError naming `name` (the option or column) and the range.
+void ApplySettingText(EditingState& state, const EditingSetting& setting, const std::string& name,
+                      const std::string& text);
+
+// yes/no, 1/0, true/false, on/off, y/n in any case; nothing otherwise.
+std::optional<bool> ParseFlagText(const std::string& text);
 
 // "#RRGGBB", a colour name such as "clRed" or a plain one such as "red" (case ignored), as a toolkit
 // colour 0x00BBGGRR; nothing otherwise.
