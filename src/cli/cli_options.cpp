@@ -45,11 +45,34 @@ TColor ParseColorOption(const std::string& option, const std::string& value) {
                    "\")");
 }
 
+// Far more than any machine's cores; keeps a typing slip from starting thousands of threads.
+constexpr int32_t kMaxJobs = 256;
+
+// "K/N" with 1 <= K <= N.
+void ParseShard(const std::string& text, CliOptions& o) {
+  const size_t slash = text.find('/');
+  const std::string message =
+      "--shard takes K/N, this machine's part K of N parts, 1 <= K <= N (got \"" + text + "\")";
+  if (slash == std::string::npos) throw UsageError(message);
+  uint32_t k = 0, n = 0;
+  const char* first = text.data();
+  const char* middle = first + slash;
+  const char* last = first + text.size();
+  const auto [endK, ecK] = std::from_chars(first, middle, k);
+  const auto [endN, ecN] = std::from_chars(middle + 1, last, n);
+  if (ecK != std::errc() || endK != middle || ecN != std::errc() || endN != last || k < 1 || n < 1 || k > n)
+    throw UsageError(message);
+  o.ShardIndex = k;
+  o.ShardCount = n;
+}
+
 // The setting an option such as "--shadow-blur" names; null for any other argument.
 const EditingSetting* SettingOfOption(const std::string& arg) {
   if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) return nullptr;
   return FindSettingByOption(std::string_view(arg).substr(2));
 }
+
+}  // namespace
 
 // --quality means something only to the formats that can lose detail.
 void CheckQualityFitsOutput(const CliOptions& o) {
@@ -63,8 +86,6 @@ void CheckQualityFitsOutput(const CliOptions& o) {
   if (format != TSaveFormat::Webp && format != TSaveFormat::Jpeg)
     throw UsageError("--quality applies only to .webp and .jpg pictures, not to \"" + o.Output + "\"");
 }
-
-}  // namespace
 
 TSaveQuality SaveQualityOf(const CliOptions& options) {
   TSaveQuality quality;
@@ -165,6 +186,7 @@ std::string BuildUsage() {
                                              or .webp
   mirelane-render --list                     print the templates, one "POSITION<TAB>NAME" line each
   mirelane-render --convert PICTURE -o FILE  read a picture as the composer reads it and write it out
+  mirelane-render --batch FILE.csv [options] render one shot per row of a CSV manifest
 
 Options:
   --root DIR                 folder that holds Templates, Pics, custom and Data (default: beside the executable)
@@ -173,6 +195,12 @@ Options:
                              a picture file, or a colour: #RRGGBB or a colour name ("red", "clRed")
   --quality N                1..100: a lossy .webp at this quality (without it WebP keeps every pixel);
                              also the .jpg quality (default 90)
+  --batch FILE.csv           one shot per row; columns: output, template, the nine slots and the settings
+                             below without the dashes; paths are relative to the manifest's folder; the
+                             options given here are the defaults that a row's non-empty cell overrides
+  --jobs N                   rows rendered at once (default: the number of cores)
+  --skip-existing            leave rows whose output is newer than the manifest and every file it names
+  --shard K/N                render only the rows whose position (from 0) modulo N is K - 1
   -h, --help                 this text
   --version                  the program's version
 
@@ -246,6 +274,15 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
       }
     } else if (arg == "--quality") {
       o.Quality = ParseInt(arg, value(), 1, 100);
+    } else if (arg == "--batch") {
+      o.BatchFile = value();
+      if (o.BatchFile.empty()) throw UsageError("--batch takes a CSV file");
+    } else if (arg == "--jobs") {
+      o.Jobs = static_cast<unsigned>(ParseInt(arg, value(), 1, kMaxJobs));
+    } else if (arg == "--skip-existing") {
+      o.SkipExisting = true;
+    } else if (arg == "--shard") {
+      ParseShard(value(), o);
     } else if (const EditingSetting* setting = SettingOfOption(arg)) {
       if (setting->Kind == SettingKind::Flag)
         setting->Set(st, setting->FlagValue);
@@ -256,6 +293,20 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
     }
   }
   if (sawList && sawConvert) throw UsageError("--list and --convert cannot be used together");
+  if (!o.BatchFile.empty()) {
+    if (sawList || sawConvert) throw UsageError("--batch cannot be used with --list or --convert");
+    if (!o.Output.empty())
+      throw UsageError("--batch takes each picture's name from the manifest's output column, not from -o");
+    o.Action = CliAction::Batch;
+    try {
+      ValidateEditingState(st);
+    } catch (const Error& e) {
+      throw UsageError(e.what());
+    }
+    return o;
+  }
+  if (o.Jobs != 0 || o.SkipExisting || o.ShardCount != 1)
+    throw UsageError("--jobs, --skip-existing and --shard apply only to --batch");
   if (sawList) {
     o.Action = CliAction::List;
     return o;

@@ -20,7 +20,7 @@ class UsageError : public std::runtime_error {
   explicit UsageError(const std::string& message) : std::runtime_error(message) {}
 };
 
-enum class CliAction { Render, List, Convert, Help, Version };
+enum class CliAction { Render, List, Convert, Batch, Help, Version };
 
 struct CliOptions {
   CliAction Action = CliAction::Render;
@@ -31,7 +31,16 @@ struct CliOptions {
   std::string Output;          // -o
   std::string ConvertInput;    // --convert
   std::optional<int> Quality;  // --quality: lossy WebP and JPEG at this quality
+  // --batch FILE.csv: one shot per row; the options above are the rows' defaults.
+  std::string BatchFile;
+  unsigned Jobs = 0;  // --jobs: rows rendered at once; 0 takes the core count
+  bool SkipExisting = false;
+  uint32_t ShardIndex = 1;  // --shard K/N: the rows whose position (from 0) modulo N is K - 1
+  uint32_t ShardCount = 1;
 };
+
+// --quality means something only to .webp and .jpg: throws UsageError for an Output it cannot apply to.
+void CheckQualityFitsOutput(const CliOptions& options);
 
 // What --quality asks of the writers: without it JPEG at 90 and WebP lossless.
 TSaveQuality SaveQualityOf(const CliOptions& options);
