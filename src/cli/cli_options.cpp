@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "compose/editing_settings.h"
+#include "raster/color_names.h"
 #include "raster/error.h"
-#include "templates/color_names.h"
 
 namespace mirelane {
 

@@ -42,8 +42,7 @@ void RenderShot(const CliOptions& options, const std::filesystem::path& root, co
   EditingState state = options.State;
   if (!options.TemplateName.empty()) state.TemplateIndex = PositionOfName(root, options.TemplateName);
   TImgView32 view;
-  std::vector<std::string> layerTypes;
-  RenderContext context{state, options.Sources, layerTypes, root, loader, workers};
+  RenderContext context{state, options.Sources, root, loader, workers};
   RenderTemplate(view, state.OutputWidth, state.OutputHeight, context);
   const TBitmap32& base = view.Bitmap();
   TBitmap32 picture(base.Width(), base.Height());
