@@ -31,7 +31,7 @@ namespace mirelane {
 namespace {
 
 constexpr int kMinimumSize = 32;
-constexpr int kMaximumSize = 2048;
+constexpr int kMaximumSize = 4096;
 constexpr int kSettingsTop = 416;
 
 QFont PixelFont(const QFont& base, int pixelSize) {

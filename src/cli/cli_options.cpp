@@ -96,7 +96,7 @@ Options:
   --template N|NAME          position in the listing (from 1) or template name; default 1
   --background, --front, --side, --top, --disc, --front2, --side2, --top2, --disc2  FILE|COLOUR
                              a picture file, or a colour: #RRGGBB or a colour name ("red", "clRed")
-  --width N --height N       32..2048, default 400 x 300
+  --width N --height N       32..4096, default 400 x 300
   --dpi N                    60..600, default 96
   --quality N                1..100: a lossy .webp at this quality (without it WebP keeps every pixel);
                              also the .jpg quality (default 90)
@@ -167,9 +167,9 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
                          v + "\" is neither an existing file nor a colour");
       }
     } else if (arg == "--width") {
-      st.OutputWidth = ParseInt(arg, value(), 32, 2048);
+      st.OutputWidth = ParseInt(arg, value(), 32, 4096);
     } else if (arg == "--height") {
-      st.OutputHeight = ParseInt(arg, value(), 32, 2048);
+      st.OutputHeight = ParseInt(arg, value(), 32, 4096);
     } else if (arg == "--dpi") {
       st.OutputDpi = ParseInt(arg, value(), 60, 600);
     } else if (arg == "--quality") {

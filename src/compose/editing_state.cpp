@@ -21,8 +21,8 @@ constexpr std::array<SettingRange, 13> kRanges = {{
     {"ShadowBlur", 0, 100},
     {"ObjectShading", 0, 255},
     {"ObjectHighlight", 0, 255},
-    {"OutputWidth", 32, 2048},
-    {"OutputHeight", 32, 2048},
+    {"OutputWidth", 32, 4096},
+    {"OutputHeight", 32, 4096},
     {"OutputDpi", 60, 600},
 }};
 

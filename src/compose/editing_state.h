@@ -29,8 +29,8 @@ struct EditingState {
   bool TransparentBackground = false;
   bool LargeDiscArea = false;
   // Held by their controls in the application; plain fields here.
-  int32_t OutputWidth = 400;   // 32..2048
-  int32_t OutputHeight = 300;  // 32..2048
+  int32_t OutputWidth = 400;   // 32..4096
+  int32_t OutputHeight = 300;  // 32..4096
   int32_t OutputDpi = 96;      // 60..600
   bool FlipWhenSaved = false;
 };

@@ -161,8 +161,8 @@ TEST_F(CliTest, BadCommandLinesExitTwoNamingTheOption) {
   const std::string out = Out("x.png").string();
   const Case cases[] = {
       {{"--frobnicate", "-o", out}, "--frobnicate"},
-      {{"--width", "31", "-o", out}, "--width takes a whole number from 32 to 2048"},
-      {{"--height", "2049", "-o", out}, "--height takes a whole number from 32 to 2048"},
+      {{"--width", "31", "-o", out}, "--width takes a whole number from 32 to 4096"},
+      {{"--height", "4097", "-o", out}, "--height takes a whole number from 32 to 4096"},
       {{"--dpi", "59", "-o", out}, "--dpi takes a whole number from 60 to 600"},
       {{"--reflection-opacity", "256", "-o", out}, "--reflection-opacity takes a whole number from 0 to 255"},
       {{"--reflection-length", "0", "-o", out}, "--reflection-length takes a whole number from 1 to 100"},

@@ -82,7 +82,7 @@ TEST(CheckSetting, AcceptsTheBoundsAndRefusesOneBeyond) {
     int32_t min, max;
   };
   const Case cases[] = {
-      {"OutputWidth", 32, 2048},     {"OutputHeight", 32, 2048},        {"OutputDpi", 60, 600},
+      {"OutputWidth", 32, 4096},     {"OutputHeight", 32, 4096},        {"OutputDpi", 60, 600},
       {"ReflectionOpacity", 0, 255}, {"ShadowDensity", 0, 255},         {"ObjectShading", 0, 255},
       {"ObjectHighlight", 0, 255},   {"ReflectionBlur", 0, 100},        {"ShadowBlur", 0, 100},
       {"ReflectionLength", 1, 100},  {"ReflectionBrightness", -50, 50}, {"CurrentSource", 1, 9},
@@ -112,7 +112,7 @@ TEST(CheckSetting, MessageNamesTheSettingAndItsRange) {
     CheckSetting("OutputWidth", 5000000000LL);
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()), "OutputWidth must lie between 32 and 2048, not 5000000000");
+    EXPECT_EQ(std::string(e.what()), "OutputWidth must lie between 32 and 4096, not 5000000000");
   }
 }
 
