@@ -94,11 +94,29 @@ void PrepareSurface(TBitmap32& s) {
   s.SetMasterAlpha(255);
 }
 
-// One layer's finished picture, ready to be appended in template order.
+// One layer's finished picture, ready to be appended in template order: the pixels of Box on the canvas.
 struct BuiltLayer {
   std::unique_ptr<TBitmap32> Face;
+  TRect Box;
   bool Visible = true;
 };
+
+// The blur a layer of this kind gets, 0 for none.
+int32_t LayerBlur(const std::string& type, const EditingState& st) {
+  if (type == "shadow") return st.ShadowBlur;
+  return IsReflectionGroup(type) ? st.ReflectionBlur : 0;
+}
+
+// What a layer keeps of the canvas: where its face can be drawn, grown by as far as its blur
+// carries, within the canvas. Everything outside stays transparent.
+TRect LayerBox(const CanvasQuad& q, bool enlarge, int32_t blur, int32_t width, int32_t height) {
+  const TRect window = FaceWindow(TFaceQuad{q.A, q.B, q.C, q.D}, enlarge, width, height);
+  if (window.IsEmpty()) return TRect{};
+  const int32_t reach = BlurReach(blur);
+  return IntersectRect(
+      TRect{window.Left - reach, window.Top - reach, window.Right + reach, window.Bottom + reach},
+      TRect{0, 0, width, height});
+}
 
 class LayerBuilder {
  public:
@@ -184,53 +202,68 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
   const std::string& type = layer.Type;
   const std::string& text = layer.Source;
 
-  // The source starts at the canvas size only for the kinds that keep that size (a colour, a shadow,
-  // an unknown keyword); every other kind gives it a size of its own at once, so allocating and
-  // clearing a canvas for it first would be thrown away.
-  const bool pictureSlot = (type == "normal" || type == "reflection") && SlotGivesPicture(layer);
-  const bool ownSize = pictureSlot || type == "roundrect" || type == "disc" || type == "discreflection" ||
-                       IsShadeKind(type) || IsHighlightKind(type) || type == "customfile";
-  auto source = ownSize ? std::make_unique<TBitmap32>() : std::make_unique<TBitmap32>(width_, height_);
-  auto face = std::make_unique<TBitmap32>(width_, height_);
+  const CanvasQuad quad = MapCorners(layer, map_);
+  const bool enlarge = !IsDisc(type);
+  const TRect box = LayerBox(quad, enlarge, LayerBlur(type, st), width_, height_);
+  const TFacePoint origin{box.Left, box.Top};
+
+  // A colour is mapped as a canvas-sized picture of that colour without such a picture being made;
+  // only the faded colour reflections need their canvas-sized picture. Every other kind gives the
+  // source a size of its own.
+  const bool colourSlot = (type == "normal" || type == "reflection") && !SlotGivesPicture(layer) &&
+                          SourceIndexOf(layer.Source) >= 1;
+  const bool canvasSource = (type == "reflection" && colourSlot) || type == "customcolorreflection";
+  auto source = canvasSource ? std::make_unique<TBitmap32>(width_, height_) : std::make_unique<TBitmap32>();
+  auto face = std::make_unique<TBitmap32>(box.Width(), box.Height());
   PrepareSurface(*source);
   PrepareSurface(*face);
-  const CanvasQuad quad = MapCorners(layer, map_);
-  bool enlarge = true;
 
-  // What MapFace reads: the source surface, or a slot's shared picture where it is used unchanged.
+  // What MapFace reads: the source surface, a slot's shared picture where it is used unchanged, or
+  // (colour set) a colour of the canvas's size.
   const TBitmap32* mapped = source.get();
-  // The slot's colour fills a working surface; its picture is read in place (only the reflection
-  // changes it, and so works on a flipped copy).
+  std::optional<TColor32> colour;
+  uint32_t colourAlpha = 255;
+  // A slot colour fills a working surface of the given size; its picture is read in place (only the
+  // reflection changes it, and so works on a flipped copy).
   auto slotSurface = [&](TBitmap32& colourSurface) -> const TBitmap32& {
     const SourceIndex slot = SlotOf(layer, number);
     if (!in_.Sources[slot].UseColor) return SlotPicture(layer, number);
     colourSurface.Clear(ColorToColor32(in_.Sources[slot].Color));
     return colourSurface;
   };
+  auto slotColour = [&]() { return ColorToColor32(in_.Sources[SlotOf(layer, number)].Color); };
 
   if (type == "normal") {
-    mapped = &slotSurface(*source);
+    if (colourSlot)
+      colour = slotColour();
+    else
+      mapped = &slotSurface(*source);
   } else if (type == "reflection") {
     const TBitmap32& filled = slotSurface(*source);
     if (&filled != source.get()) CopyFlipped(filled, *source);
     Fade(*source);
   } else if (type == "roundrect") {
     const TBitmap32& panel = ShadeMap(kShadeMapRoundRect);
-    const TBitmap32& filled = slotSurface(*face);
+    // A colour stretched by the nearest-pixel resampler gives the colour wherever it is read, so one
+    // pixel of it serves as well as a canvas of it.
+    TBitmap32 dot(1, 1);
+    PrepareSurface(dot);
+    const TBitmap32& filled = slotSurface(dot);
     source->SetSizeFrom(&panel);
     DrawOverClear(*source, filled);
-    face->Clear(0);
-    face->SetSize(width_, height_);
     AlphaFromMask(panel, *source);
   } else if (IsDisc(type)) {
-    const TBitmap32& filled = slotSurface(*face);
+    // The disc samples its picture bilinearly up to the picture's edge, so a colour keeps its canvas size.
+    TBitmap32 colourCanvas;
+    if (!SlotGivesPicture(layer) && SourceIndexOf(layer.Source) >= 1) colourCanvas.SetSize(width_, height_);
+    PrepareSurface(colourCanvas);
+    const TBitmap32& filled = slotSurface(colourCanvas);
     // The scene's memory limit has already refused any disc too large to draw.
     const LayerFootprint size = DiscSize(quad);
     const int w = static_cast<int>(size.WorkWidth), h = static_cast<int>(size.WorkHeight);
     std::unique_ptr<TBitmap32> disc =
         st.LargeDiscArea ? DrawLargeDiscAreaDisc(filled, w, h) : DrawDisc(filled, w, h);
-    face->Clear(0);
-    face->SetSize(width_, height_);
+    colourCanvas.SetSize(0, 0);
     // Size and all four bytes of every pixel; the source keeps its own drawing properties.
     source->SetSize(disc->Width(), disc->Height());
     std::copy(disc->Bits(), disc->Bits() + disc->PixelCount(), source->Bits());
@@ -239,22 +272,29 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
       source->FlipVertical();
       Fade(*source);
     }
-    enlarge = false;
   } else if (type == "shadow") {
-    source->Clear(ColorToColor32(st.ShadowColor));
-    source->SetMasterAlpha(st.ShadowDensity);
+    colour = ColorToColor32(st.ShadowColor);
+    colourAlpha = st.ShadowDensity;
   } else if (IsShadeKind(type) || IsHighlightKind(type)) {
     PrepareShadeSource(type, text, st, *source, *face);
-    face->SetSize(width_, height_);  // the roundrect kinds used it as a cleared working surface
+    face->SetSize(box.Width(), box.Height());  // the roundrect kinds used it as a cleared working surface
   } else if (type == "customfile") {
     const std::string file = CustomPicturePath(in_.CustomFolder, text).string();
     NamingFailures(layer, number, "custom picture", [&] { LoadFromFile(*source, file); });
-  } else if (type == "customcolor" || type == "customcolorreflection") {
+  } else if (type == "customcolor") {
+    colour = ColorToColor32(CustomColour(layer, number));
+  } else if (type == "customcolorreflection") {
     source->Clear(ColorToColor32(CustomColour(layer, number)));
-    if (type == "customcolorreflection") Fade(*source);
+    Fade(*source);
+  } else {
+    colour = 0;  // an unknown keyword maps a transparent canvas
   }
 
-  MapFace(*mapped, mapped->BoundsRect(), quad.A, quad.B, quad.C, quad.D, *face, enlarge);
+  const TFaceQuad faceQuad{quad.A, quad.B, quad.C, quad.D};
+  if (colour)
+    MapColourFaceAt(*colour, width_, height_, colourAlpha, faceQuad, enlarge, *face, origin);
+  else
+    MapFaceAt(*mapped, faceQuad, enlarge, *face, origin);
   source.reset();
 
   BuiltLayer built;
@@ -273,30 +313,36 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
     built.Visible = st.ShowReflection;
   }
   built.Face = std::move(face);
+  built.Box = box;
   return built;
 }
 
 // What each layer works on while it is built, for the scene's memory estimate.
-std::vector<LayerFootprint> Footprints(const Template& tmpl, const CanvasMapping& map, int32_t width,
-                                       int32_t height) {
+std::vector<LayerFootprint> Footprints(const Template& tmpl, const CanvasMapping& map, const EditingState& st,
+                                       int32_t width, int32_t height) {
   constexpr int64_t kDiscMargin = 8;  // DrawDisc's picture is 4 pixels larger on every side
   std::vector<LayerFootprint> footprints;
   footprints.reserve(tmpl.Layers.size());
   for (const TemplateLayer& layer : tmpl.Layers) {
+    const CanvasQuad quad = MapCorners(layer, map);
+    const TRect box = LayerBox(quad, !IsDisc(layer.Type), LayerBlur(layer.Type, st), width, height);
+    const int64_t kept = int64_t{box.Width()} * box.Height();
     if (!IsDisc(layer.Type)) {
-      footprints.push_back({width, height});
+      footprints.push_back({width, height, kept});
       continue;
     }
-    const LayerFootprint disc = DiscSize(MapCorners(layer, map));
-    footprints.push_back({disc.WorkWidth + kDiscMargin, disc.WorkHeight + kDiscMargin});
+    const LayerFootprint disc = DiscSize(quad);
+    footprints.push_back({disc.WorkWidth + kDiscMargin, disc.WorkHeight + kDiscMargin, kept});
   }
   return footprints;
 }
 
-void AppendLayer(TImgView32& view, BuiltLayer& built, int32_t width, int32_t height) {
+void AppendLayer(TImgView32& view, BuiltLayer& built) {
   TBitmapLayer& layer = view.Layers().Add();
   layer.Scaled = true;
-  layer.Location = TFloatRect{0, 0, static_cast<float>(width), static_cast<float>(height)};
+  const TRect& box = built.Box;
+  layer.Location = TFloatRect{static_cast<float>(box.Left), static_cast<float>(box.Top),
+                              static_cast<float>(box.Right), static_cast<float>(box.Bottom)};
   layer.Bitmap().Assign(built.Face.get());
   built.Face.reset();
   layer.SetVisible(built.Visible);
@@ -404,8 +450,13 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
   const size_t count = tmpl.Layers.size();
   const CanvasMapping mapping = MakeCanvasMapping(width, height, tmpl.Width, tmpl.Height);
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  const unsigned workers = inputs.Workers == 0 ? cores : inputs.Workers;
-  CheckSceneLimits(templateName, width, height, Footprints(tmpl, mapping, width, height), workers);
+  const std::vector<LayerFootprint> footprints = Footprints(tmpl, mapping, inputs.State, width, height);
+  // Refused only when one layer at a time would not fit; otherwise as many are built at once as the
+  // budget holds, up to the cores.
+  CheckSceneLimits(templateName, width, height, footprints, 1);
+  unsigned workers = inputs.Workers == 0 ? cores : inputs.Workers;
+  while (workers > 1 && EstimateSceneBytes(width, height, footprints, workers) > kSceneMemoryBudget)
+    --workers;
   std::optional<SlotPictures> ownPictures;
   if (inputs.Pictures == nullptr) ownPictures.emplace(inputs.Sources);
   SlotPictures& pictures = inputs.Pictures != nullptr ? *inputs.Pictures : *ownPictures;
@@ -418,7 +469,7 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
     for (size_t i = 0; i < count; ++i) {
       layerTypes.push_back(tmpl.Layers[i].Type);
       BuiltLayer built = builder.Build(tmpl.Layers[i], i + 1);
-      AppendLayer(view, built, width, height);
+      AppendLayer(view, built);
     }
     return;
   }
@@ -437,7 +488,7 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
     layerTypes.push_back(tmpl.Layers[i].Type);
     BuiltLayer built = pending[i].get();
     if (launched < count) launch();
-    AppendLayer(view, built, width, height);
+    AppendLayer(view, built);
   }
 }
 

@@ -130,7 +130,7 @@ TEST(ValidateEditingState, NamesTheFirstFieldOutOfRange) {
   };
   const Case cases[] = {
       {[](EditingState& s) { s.OutputWidth = 31; }, "OutputWidth"},
-      {[](EditingState& s) { s.OutputHeight = 2049; }, "OutputHeight"},
+      {[](EditingState& s) { s.OutputHeight = 4097; }, "OutputHeight"},
       {[](EditingState& s) { s.OutputDpi = 601; }, "OutputDpi"},
       {[](EditingState& s) { s.ReflectionBlur = 101; }, "ReflectionBlur"},
       {[](EditingState& s) { s.ShadowBlur = 255; }, "ShadowBlur"},
