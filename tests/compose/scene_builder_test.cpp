@@ -391,7 +391,7 @@ TEST_F(SceneTest, ShadowAndReflectionGroupSettings) {
 TEST_F(SceneTest, UniformShadeIsTheMapIntensityThroughTheMapping) {
   state_.ObjectShading = 200;
   Build(WriteTemplate({LayerSection(1, "shade", "rightlefttopdown", kFace)}));
-  const TBitmap32& shade = view_.Layers()[0].Bitmap();
+  const TBitmap32& shade = OnCanvas(0);
   // The uniform map has intensity 169. The premultiplied drawing of the canvas may store one unit
   // more (170); the installed AGG keeps 169, which is pinned here.
   EXPECT_EQ(shade.PixelAt(100, 90), 0xA9000000u);
