@@ -107,17 +107,6 @@ int32_t LayerBlur(const std::string& type, const EditingState& st) {
   return IsReflectionGroup(type) ? st.ReflectionBlur : 0;
 }
 
-// What a layer keeps of the canvas: where its face can be drawn, grown by as far as its blur
-// carries, within the canvas. Everything outside stays transparent.
-TRect LayerBox(const CanvasQuad& q, bool enlarge, int32_t blur, int32_t width, int32_t height) {
-  const TRect window = FaceWindow(TFaceQuad{q.A, q.B, q.C, q.D}, enlarge, width, height);
-  if (window.IsEmpty()) return TRect{};
-  const int32_t reach = BlurReach(blur);
-  return IntersectRect(
-      TRect{window.Left - reach, window.Top - reach, window.Right + reach, window.Bottom + reach},
-      TRect{0, 0, width, height});
-}
-
 class LayerBuilder {
  public:
   LayerBuilder(const SceneInputs& inputs, SlotPictures& pictures, const CanvasMapping& mapping, int32_t width,
@@ -204,7 +193,8 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
 
   const CanvasQuad quad = MapCorners(layer, map_);
   const bool enlarge = !IsDisc(type);
-  const TRect box = LayerBox(quad, enlarge, LayerBlur(type, st), width_, height_);
+  const TRect box =
+      LayerBounds(TFaceQuad{quad.A, quad.B, quad.C, quad.D}, enlarge, LayerBlur(type, st), width_, height_);
   const TFacePoint origin{box.Left, box.Top};
 
   // A colour is mapped as a canvas-sized picture of that colour without such a picture being made;
@@ -325,7 +315,8 @@ std::vector<LayerFootprint> Footprints(const Template& tmpl, const CanvasMapping
   footprints.reserve(tmpl.Layers.size());
   for (const TemplateLayer& layer : tmpl.Layers) {
     const CanvasQuad quad = MapCorners(layer, map);
-    const TRect box = LayerBox(quad, !IsDisc(layer.Type), LayerBlur(layer.Type, st), width, height);
+    const TRect box = LayerBounds(TFaceQuad{quad.A, quad.B, quad.C, quad.D}, !IsDisc(layer.Type),
+                                  LayerBlur(layer.Type, st), width, height);
     const int64_t kept = int64_t{box.Width()} * box.Height();
     if (!IsDisc(layer.Type)) {
       footprints.push_back({width, height, kept});
@@ -349,6 +340,16 @@ void AppendLayer(TImgView32& view, BuiltLayer& built) {
 }
 
 }  // namespace
+
+TRect LayerBounds(const TFaceQuad& quad, bool enlarge, int32_t blurRadius, int32_t canvasWidth,
+                  int32_t canvasHeight) {
+  const TRect window = FaceWindow(quad, enlarge, canvasWidth, canvasHeight);
+  if (window.IsEmpty()) return TRect{};
+  const int32_t reach = BlurReach(blurRadius);
+  return IntersectRect(
+      TRect{window.Left - reach, window.Top - reach, window.Right + reach, window.Bottom + reach},
+      TRect{0, 0, canvasWidth, canvasHeight});
+}
 
 void BlurLayerSurface(TBitmap32& surface, int32_t radius) {
   if (radius < 1 || surface.Empty()) return;

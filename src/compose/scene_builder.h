@@ -1,5 +1,5 @@
-// Turns a template into the scene: one canvas-sized layer per template layer, mapped in perspective,
-// with the reflection, shadow, shading and highlight settings applied.
+// Turns a template into the scene: one layer per template layer, holding its box of the canvas, mapped in
+// perspective, with the reflection, shadow, shading and highlight settings applied.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "compose/editing_state.h"
+#include "compose/face_mapping.h"
 #include "compose/layer_source.h"
 #include "compose/layer_stack.h"
 #include "compose/slot_pictures.h"
@@ -53,6 +54,12 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
 // surface; it is left cleared.
 void PrepareShadeSource(const std::string& type, const std::string& direction, const EditingState& state,
                         TBitmap32& source, TBitmap32& face);
+
+// What a layer keeps of a width x height canvas: where its face can be drawn (FaceWindow), grown by
+// as far as a blur of that radius carries (BlurReach), within the canvas. Outside it the layer drawn
+// on the whole canvas and blurred there would be transparent (all four bytes 0); inside it the same.
+TRect LayerBounds(const TFaceQuad& quad, bool enlarge, int32_t blurRadius, int32_t canvasWidth,
+                  int32_t canvasHeight);
 
 // BlurBitmap's result, bit for bit, without running the row filter over rows whose pixels are all
 // equal (which it leaves unchanged): most rows of a canvas-sized layer are empty.

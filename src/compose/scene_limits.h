@@ -11,8 +11,8 @@ namespace mirelane {
 // Far above any shot worth composing (the shipped ones have at most 20 layers), far below what
 // keeps a render busy for minutes.
 constexpr size_t kMaxSceneLayers = 256;
-// What one render may hold at once; a 2048 x 2048 scene of 80 layers built two at a time stays
-// well within it.
+// What one render may hold at once; a 4096 x 4096 shot of any shipped template, its layers built
+// two at a time, stays well within it. Fewer layers are built at once where more would not fit.
 constexpr double kSceneMemoryBudget = 2.0 * 1024 * 1024 * 1024;
 
 // The largest picture a layer works on while it is built: a disc is drawn at its quadrilateral's

@@ -125,6 +125,25 @@ TEST_F(SceneLimitTest, TooManyLayersFailBeforeAnyIsBuiltAndTheLimitItselfRenders
   EXPECT_TRUE(types_.empty());
 }
 
+// At the largest size, layers count by what they keep: forty canvas-filling shadows at 4096 x 4096
+// would hold 44 canvases of 64 MiB at their peak (the base, the forty, one layer's working pictures)
+// and are refused before anything is drawn; a shot of small faces fits.
+TEST_F(SceneLimitTest, LargestCanvasIsRefusedOnlyForWhatItsLayersKeep) {
+  std::string full = "[Image]\nwidth=64\nheight=64\n";
+  for (int i = 1; i <= 40; ++i) full += Section(i, "shadow", 0, 0, 64, 0, 64, 64, 0, 64);
+  EXPECT_EQ(Build(full, 4096, 4096),
+            "The template \"shot\" would need about 2816 MiB of memory at 4096 x 4096 pixels, more than the "
+            "2048 MiB a render may take");
+  EXPECT_EQ(view_.Layers().Count(), 0);
+
+  std::string small = "[Image]\nwidth=64\nheight=64\n";
+  for (int i = 1; i <= 40; ++i) small += Section(i, "normal", 30, 30, 32, 30, 32, 32, 30, 32);
+  EXPECT_EQ(Build(small, 4096, 4096), "");
+  ASSERT_EQ(view_.Layers().Count(), 40);
+  // Each keeps a 2-unit square (128 pixels) with its anti-aliased rim, not the canvas.
+  EXPECT_LT(view_.Layers()[0].Bitmap().Width(), 200);
+}
+
 constexpr int64_t kMin = -2147483647 - 1, kMax = 2147483647;
 
 TEST_F(SceneLimitTest, HugeDiscsFailBeforeDrawingWithoutOverflow) {
@@ -144,8 +163,7 @@ TEST_F(SceneLimitTest, HugeDiscsFailBeforeDrawingWithoutOverflow) {
     state_.LargeDiscArea = large;
     for (const Case& c : cases) {
       const std::string message = Build("[Image]\nwidth=400\nheight=300\n" + c.layer, 400, 300);
-      EXPECT_NE(message.find("\"shot\" would need about"), std::string::npos)
-          << c.name << ": " << message;
+      EXPECT_NE(message.find("\"shot\" would need about"), std::string::npos) << c.name << ": " << message;
       EXPECT_EQ(view_.Layers().Count(), 0) << c.name;
       EXPECT_TRUE(types_.empty()) << c.name;
     }
