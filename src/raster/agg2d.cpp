@@ -34,10 +34,6 @@
 
 #include "raster/error.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace mirelane {
 namespace {
 
@@ -183,41 +179,23 @@ inline int FilterSteps(int hr, int inv, int filterScale) {
   return hr >= filterScale ? 1 : (filterScale - hr + inv - 1) / inv;
 }
 
-// Where one sample of span_image_resample_rgba reads: `columns` pixels from column xLr and `rows`
-// rows from row yLr, with filter positions stepping from xHr by rxInv and from yHr by ryInv.
-struct Footprint {
-  int xLr, xHr, rxInv, columns;
-  int yLr, yHr, ryInv, rows;
-};
-
-// The weight of the filter at positions (hx, hy), rounded as the generator rounds it.
-inline int TapWeight(int weightY, int weightX) {
-  return (weightY * weightX + agg::image_filter_scale / 2) >> agg::image_filter_shift;
-}
-
-// The generator's last step on its sums (memory order blue, green, red, alpha): divided by the whole
-// weight, negatives to 0, alpha held to 255; the colours are stored as they come (the clamp to the
-// alpha follows in ClampToAlpha).
-inline agg::rgba8 FinishSample(agg::int32 b, agg::int32 g, agg::int32 r, agg::int32 a, agg::int32 total) {
-  b = std::max(b / total, 0);
-  g = std::max(g / total, 0);
-  r = std::max(r / total, 0);
-  a = std::min(std::max(a / total, 0), 255);
-  return agg::rgba8(static_cast<agg::int8u>(r), static_cast<agg::int8u>(g), static_cast<agg::int8u>(b),
-                    static_cast<agg::int8u>(a));
-}
-
-// AGG's span_image_resample_rgba, step for step, with the pixels under each sample read by Derived's
-// Sample: the same interpolation, scale, footprint and integer weights, so the same samples.
-template <class Derived>
-class QuadResampleRgba : public agg::span_image_resample<NoPixels, QuadSubdivider> {
+// span_image_resample_rgba on a width x height picture of one colour, without the picture. The
+// generator sums colour x weight over the pixels under its filter, 0 for those outside the picture,
+// and divides by the whole weight: where the filter lies wholly inside that is the colour itself,
+// and elsewhere the colour times the inside share of the weight, computed the same integer way.
+class ColourResampleRgba : public agg::span_image_resample<NoPixels, QuadSubdivider> {
   using Base = agg::span_image_resample<NoPixels, QuadSubdivider>;
 
  public:
   using color_type = agg::rgba8;
 
-  QuadResampleRgba(NoPixels& none, QuadSubdivider& interpolator, agg::image_filter_lut& filter)
-      : Base(none, interpolator, filter) {}
+  ColourResampleRgba(NoPixels& none, QuadSubdivider& interpolator, agg::image_filter_lut& filter,
+                     TColor32 colour, int width, int height)
+      : Base(none, interpolator, filter),
+        colour_(static_cast<agg::int8u>(RedOf(colour)), static_cast<agg::int8u>(GreenOf(colour)),
+                static_cast<agg::int8u>(BlueOf(colour)), static_cast<agg::int8u>(AlphaOf(colour))),
+        width_(width),
+        height_(height) {}
 
   void generate(agg::rgba8* span, int x, int y, unsigned len) {
     interpolator().begin(x + filter_dx_dbl(), y + filter_dy_dbl(), len);
@@ -228,134 +206,49 @@ class QuadResampleRgba : public agg::span_image_resample<NoPixels, QuadSubdivide
       interpolator().coordinates(&x, &y);
       interpolator().local_scale(&rx, &ry);
       adjust_scale(&rx, &ry);
-      Footprint f{};
-      f.rxInv = agg::image_subpixel_scale * agg::image_subpixel_scale / rx;
-      f.ryInv = agg::image_subpixel_scale * agg::image_subpixel_scale / ry;
+      const int rxInv = agg::image_subpixel_scale * agg::image_subpixel_scale / rx;
+      const int ryInv = agg::image_subpixel_scale * agg::image_subpixel_scale / ry;
       x += filter_dx_int() - ((diameter * rx) >> 1);
       y += filter_dy_int() - ((diameter * ry) >> 1);
-      f.yLr = y >> agg::image_subpixel_shift;
-      f.yHr = ((agg::image_subpixel_mask - (y & agg::image_subpixel_mask)) * f.ryInv) >>
-              agg::image_subpixel_shift;
-      f.xLr = x >> agg::image_subpixel_shift;
-      f.xHr = ((agg::image_subpixel_mask - (x & agg::image_subpixel_mask)) * f.rxInv) >>
-              agg::image_subpixel_shift;
-      f.columns = FilterSteps(f.xHr, f.rxInv, filterScale);
-      f.rows = FilterSteps(f.yHr, f.ryInv, filterScale);
-      *span = static_cast<Derived*>(this)->Sample(f, filter().weight_array());
+      const int yLr = y >> agg::image_subpixel_shift;
+      const int yHr =
+          ((agg::image_subpixel_mask - (y & agg::image_subpixel_mask)) * ryInv) >> agg::image_subpixel_shift;
+      const int xLr = x >> agg::image_subpixel_shift;
+      const int xHr =
+          ((agg::image_subpixel_mask - (x & agg::image_subpixel_mask)) * rxInv) >> agg::image_subpixel_shift;
+      const int columns = FilterSteps(xHr, rxInv, filterScale);
+      const int rows = FilterSteps(yHr, ryInv, filterScale);
+      const bool inside =
+          xLr >= 0 && yLr >= 0 && int64_t{xLr} + columns <= width_ && int64_t{yLr} + rows <= height_;
+      *span = inside ? colour_ : EdgeSample(xLr, xHr, rxInv, columns, yLr, yHr, ryInv, rows);
       ++span;
       ++interpolator();
     } while (--len);
   }
-};
-
-// The first and the end column of a footprint that fall inside a row of `width` pixels.
-inline void InsideColumns(const Footprint& f, int width, int& first, int& end) {
-  first = std::clamp(-f.xLr, 0, f.columns);
-  end = static_cast<int>(std::clamp<int64_t>(int64_t{width} - f.xLr, first, f.columns));
-}
-
-// The resampling of a premultiplied picture, pixels outside it counting as 0. Each row's pixels are
-// read straight from the picture and summed two at a time in 16-bit lanes (the sums are the exact
-// integers of the one-by-one loop, which the scale limit keeps inside 32 bits).
-class PictureResampleRgba : public QuadResampleRgba<PictureResampleRgba> {
- public:
-  PictureResampleRgba(NoPixels& none, QuadSubdivider& interpolator, agg::image_filter_lut& filter,
-                      const TBitmap32& picture)
-      : QuadResampleRgba(none, interpolator, filter), picture_(picture) {}
-
-  agg::rgba8 Sample(const Footprint& f, const agg::int16* weights) const {
-    const int width = picture_.Width(), height = picture_.Height();
-    int first = 0, end = 0;
-    InsideColumns(f, width, first, end);
-    agg::int32 total = 0;
-    agg::int32 sums[4] = {0, 0, 0, 0};
-#if defined(__SSE2__)
-    __m128i acc = _mm_setzero_si128();
-    const __m128i zero = _mm_setzero_si128();
-#endif
-    int hy = f.yHr;
-    for (int r = 0; r < f.rows; ++r, hy += f.ryInv) {
-      const int weightY = weights[hy];
-      const int sy = f.yLr + r;
-      const bool rowInside = sy >= 0 && sy < height;
-      int hx = f.xHr;
-      int c = 0;
-      const int inFirst = rowInside ? first : f.columns;
-      for (; c < inFirst; ++c, hx += f.rxInv) total += TapWeight(weightY, weights[hx]);
-      if (!rowInside) continue;
-      const TColor32* pixels = picture_.ScanLine(sy) + f.xLr;
-#if defined(__SSE2__)
-      for (; c + 1 < end; c += 2, hx += 2 * f.rxInv) {
-        const int w0 = TapWeight(weightY, weights[hx]);
-        const int w1 = TapWeight(weightY, weights[hx + f.rxInv]);
-        total += w0 + w1;
-        const __m128i p0 = _mm_cvtsi32_si128(static_cast<int>(pixels[c]));
-        const __m128i p1 = _mm_cvtsi32_si128(static_cast<int>(pixels[c + 1]));
-        // b0 b1 g0 g1 r0 r1 a0 a1 in 16-bit lanes, against w0 w1 repeated: each 32-bit lane of the
-        // product is one channel's two taps.
-        const __m128i pair = _mm_unpacklo_epi8(_mm_unpacklo_epi8(p0, p1), zero);
-        const __m128i w = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(w1) << 16) | (w0 & 0xFFFF)));
-        acc = _mm_add_epi32(acc, _mm_madd_epi16(pair, w));
-      }
-#endif
-      for (; c < end; ++c, hx += f.rxInv) {
-        const int w = TapWeight(weightY, weights[hx]);
-        total += w;
-        const TColor32 p = pixels[c];
-        sums[0] += static_cast<agg::int32>(p & 0xFF) * w;
-        sums[1] += static_cast<agg::int32>((p >> 8) & 0xFF) * w;
-        sums[2] += static_cast<agg::int32>((p >> 16) & 0xFF) * w;
-        sums[3] += static_cast<agg::int32>(p >> 24) * w;
-      }
-      for (; c < f.columns; ++c, hx += f.rxInv) total += TapWeight(weightY, weights[hx]);
-    }
-#if defined(__SSE2__)
-    alignas(16) agg::int32 lanes[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), acc);
-    for (int i = 0; i < 4; ++i) sums[i] += lanes[i];
-#endif
-    return FinishSample(sums[0], sums[1], sums[2], sums[3], total);
-  }
 
  private:
-  const TBitmap32& picture_;
-};
-
-// The resampling of a width x height picture of one colour, without the picture: where the
-// footprint lies wholly inside, every tap weighs the same colour and the sample is the colour
-// itself; elsewhere it is the colour times the inside share of the weight.
-class ColourResampleRgba : public QuadResampleRgba<ColourResampleRgba> {
- public:
-  ColourResampleRgba(NoPixels& none, QuadSubdivider& interpolator, agg::image_filter_lut& filter,
-                     TColor32 colour, int width, int height)
-      : QuadResampleRgba(none, interpolator, filter), colour_(colour), width_(width), height_(height) {}
-
-  agg::rgba8 Sample(const Footprint& f, const agg::int16* weights) const {
-    if (f.xLr >= 0 && f.yLr >= 0 && int64_t{f.xLr} + f.columns <= width_ &&
-        int64_t{f.yLr} + f.rows <= height_)
-      return agg::rgba8(static_cast<agg::int8u>(RedOf(colour_)), static_cast<agg::int8u>(GreenOf(colour_)),
-                        static_cast<agg::int8u>(BlueOf(colour_)), static_cast<agg::int8u>(AlphaOf(colour_)));
-    int first = 0, end = 0;
-    InsideColumns(f, width_, first, end);
+  agg::rgba8 EdgeSample(int xLr, int xHr, int rxInv, int columns, int yLr, int yHr, int ryInv,
+                        int rows) const {
+    const agg::int16* weights = filter().weight_array();
     agg::int32 total = 0, inside = 0;
-    int hy = f.yHr;
-    for (int r = 0; r < f.rows; ++r, hy += f.ryInv) {
-      const int weightY = weights[hy];
-      const bool rowInside = f.yLr + r >= 0 && f.yLr + r < height_;
-      int hx = f.xHr;
-      for (int c = 0; c < f.columns; ++c, hx += f.rxInv) {
-        const int w = TapWeight(weightY, weights[hx]);
-        total += w;
-        if (rowInside && c >= first && c < end) inside += w;
+    for (int r = 0; r < rows; ++r, yHr += ryInv) {
+      const int weightY = weights[yHr];
+      const bool rowInside = yLr + r >= 0 && yLr + r < height_;
+      int hr = xHr;
+      for (int c = 0; c < columns; ++c, hr += rxInv) {
+        const int weight = (weightY * weights[hr] + agg::image_filter_scale / 2) >> agg::image_filter_shift;
+        total += weight;
+        if (rowInside && xLr + c >= 0 && xLr + c < width_) inside += weight;
       }
     }
-    auto sum = [inside](uint32_t channel) { return static_cast<agg::int32>(channel) * inside; };
-    return FinishSample(sum(BlueOf(colour_)), sum(GreenOf(colour_)), sum(RedOf(colour_)),
-                        sum(AlphaOf(colour_)), total);
+    auto channel = [&](agg::int8u c) {
+      const agg::int32 v = static_cast<agg::int32>(c) * inside / total;
+      return static_cast<agg::int8u>(std::clamp<agg::int32>(v, 0, 255));
+    };
+    return agg::rgba8(channel(colour_.r), channel(colour_.g), channel(colour_.b), channel(colour_.a));
   }
 
- private:
-  TColor32 colour_;
+  agg::rgba8 colour_;
   int width_, height_;
 };
 
@@ -627,17 +520,6 @@ bool TAgg2D::TransformQuad(double x1, double y1, double x2, double y2, const std
 
 bool TAgg2D::TransformImageQuad(const TBitmap32& picture, double x1, double y1, double x2, double y2,
                                 const std::array<double, 8>& quad) {
-  if (picture.Empty()) return false;
-  return TransformQuad(x1, y1, x2, y2, quad,
-                       [&](QuadSubdivider& subdivider, agg::image_filter_lut& filter, auto&& render) {
-                         NoPixels none;
-                         PictureResampleRgba resampler(none, subdivider, filter, picture);
-                         render(resampler);
-                       });
-}
-
-bool TAgg2D::TransformImageQuadThroughAgg(const TBitmap32& picture, double x1, double y1, double x2,
-                                          double y2, const std::array<double, 8>& quad) {
   if (picture.Empty()) return false;
   return TransformQuad(
       x1, y1, x2, y2, quad, [&](QuadSubdivider& subdivider, agg::image_filter_lut& filter, auto&& render) {

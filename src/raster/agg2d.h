@@ -90,10 +90,6 @@ class TAgg2D {
   // nothing) when the perspective transform cannot be built.
   bool TransformImageQuad(const TBitmap32& picture, double x1, double y1, double x2, double y2,
                           const std::array<double, 8>& quad);
-  // The same drawing through AGG's own resampling generator, which TransformImageQuad reproduces bit
-  // for bit with the picture read straight from its rows; kept as the reference it is checked against.
-  bool TransformImageQuadThroughAgg(const TBitmap32& picture, double x1, double y1, double x2, double y2,
-                                    const std::array<double, 8>& quad);
   // What TransformImageQuad draws for a width x height picture whose pixels all equal colour, without
   // the picture: a sample whose filter lies wholly inside it is the colour itself, and only samples
   // near its edges weigh the transparent outside.

@@ -293,12 +293,11 @@ TEST(Agg2D, TransformImageQuadStoresUniformAlphaAsInstalledAggRoundsIt) {
   }
 }
 
-// The picture read straight from its rows gives AGG's own generator's pixels, bit for bit: random
-// pictures (colours above the alpha too) onto random convex quads from strong reduction to strong
-// enlargement, partly off the target, drawn whole or into a window of it at an origin, sometimes
-// over a part of the picture's rectangle, and any picture mapped as a uniform colour likewise.
-// Nothing is drawn outside the window.
-TEST(Agg2D, DirectResamplingMatchesAggsGenerator) {
+// A window of the target at an origin gets the very pixels the whole target gets there, and nothing
+// falls outside it: random pictures (colours above the alpha too) onto random convex quads from
+// strong reduction to strong enlargement, partly off the target, sometimes over a part of the
+// picture's rectangle; and a uniform picture drawn as its colour alone gives what the picture gives.
+TEST(Agg2D, WindowAndColourDrawingMatchTheWholePicture) {
   std::mt19937 rng(12);
   auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   for (int round = 0; round < 120; ++round) {
@@ -323,7 +322,7 @@ TEST(Agg2D, DirectResamplingMatchesAggsGenerator) {
     TBitmap32 reference(80, 80);
     TAgg2D canvas;
     canvas.Attach(reference);
-    const bool drawn = canvas.TransformImageQuadThroughAgg(picture, 0, 0, x2, y2, quad);
+    const bool drawn = canvas.TransformImageQuad(picture, 0, 0, x2, y2, quad);
     // A window holding all the quad may cover (and some margin), within the target: the drawing is
     // cut only where the target itself ends.
     double minX = quad[0], maxX = quad[0], minY = quad[1], maxY = quad[1];
