@@ -62,7 +62,7 @@ TRect LayerBounds(const TFaceQuad& quad, bool enlarge, int32_t blurRadius, int32
                   int32_t canvasHeight);
 
 // BlurBitmap's result, bit for bit, without running the row filter over rows whose pixels are all
-// equal (which it leaves unchanged): most rows of a canvas-sized layer are empty.
+// equal (which it leaves unchanged): many rows of a layer's box lie in its blur margin and are empty.
 void BlurLayerSurface(TBitmap32& surface, int32_t radius);
 
 // The file a "customfile" source names inside the custom folder ("\" is a folder separator, and one
