@@ -35,11 +35,10 @@ void Render(benchmark::State& state, const fs::path& root, int32_t templateIndex
   EditingState editing;
   editing.TemplateIndex = templateIndex;
   const LayerSources sources = SampleSources();
-  std::vector<std::string> layerTypes;
   TImgView32 view;
   const auto w = static_cast<int32_t>(state.range(0)), h = static_cast<int32_t>(state.range(1));
   for (auto _ : state) {
-    RenderContext context{editing, sources, layerTypes, root};
+    RenderContext context{editing, sources, root};
     RenderTemplate(view, w, h, context);
     benchmark::DoNotOptimize(view.Layers().Count());
   }
@@ -63,9 +62,8 @@ void BM_FlattenReferenceShot(benchmark::State& state) {
   EditingState editing;
   editing.TransparentBackground = state.range(2) != 0;
   const LayerSources sources = SampleSources();
-  std::vector<std::string> layerTypes;
   TImgView32 view;
-  RenderContext context{editing, sources, layerTypes, kSource / "data"};
+  RenderContext context{editing, sources, kSource / "data"};
   RenderTemplate(view, static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)), context);
   for (auto _ : state) {
     TBitmap32 target(view.Bitmap().Width(), view.Bitmap().Height());

@@ -14,3 +14,7 @@ foreach(folder raster compose templates picture cli)
       PROPERTIES ENVIRONMENT "ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
   endif()
 endforeach()
+
+# No folder includes one above it (compose nothing from templates/, and so on).
+add_test(NAME IncludeLayering
+  COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -P ${CMAKE_SOURCE_DIR}/cmake/check_layering.cmake)

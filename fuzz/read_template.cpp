@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "raster/color_names.h"
 #include "raster/error.h"
-#include "templates/color_names.h"
 #include "templates/template.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -31,6 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const Error&) {
     }
   }
+  // Typing it resolves every layer's texts without failing; a slot stays within the nine.
+  const Scene scene = SceneOf(tmpl, "fuzz");
+  if (scene.Layers.size() != tmpl.Layers.size()) std::abort();
+  for (const LayerPlan& plan : scene.Layers)
+    if (plan.Source.Slot != -1 && (plan.Source.Slot < 1 || plan.Source.Slot > kSourceCount)) std::abort();
   try {
     CheckTemplateCanvas(tmpl);
   } catch (const Error&) {

@@ -15,7 +15,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
-#include <array>
 
 #include "app/about_window.h"
 #include "app/controls.h"
@@ -76,10 +75,6 @@ QFrame* AddRaisedFrame(QWidget* parent, int left, int top, int width, int height
   frame->setGeometry(left, top, width, height);
   return frame;
 }
-
-constexpr std::array<std::string_view, 5> kReflectionGroup = {"reflection", "blurshade", "blurhighlight",
-                                                              "customcolorreflection", "discreflection"};
-constexpr std::array<std::string_view, 1> kShadowGroup = {"shadow"};
 
 }  // namespace
 
@@ -299,8 +294,7 @@ void TForm1::FormCreate() {
       ResamplerClassNamesList->setCurrentIndex(resamplerLists_.ResamplerIndex);
       KernelClassNamesList->setCurrentIndex(resamplerLists_.KernelIndex);
     }
-    // c. No scene layers yet.
-    layerTypes_.clear();
+    // c. No scene layers yet: the stack was just cleared.
     // d. The template panel shows the first template; it throws on an empty listing.
     TemplateIndexStep();
     // e. The title from the executable's name.
@@ -325,20 +319,9 @@ void TForm1::Rerender() {
   TImgView32& view = View();
   state_.OutputWidth = RenderSize(WidthSpinEdit);
   state_.OutputHeight = RenderSize(HeightSpinEdit);
-  // A failed render may stop before the scene builder refills the list: it starts empty.
-  layerTypes_.clear();
-  backgroundLayerPresent_ = false;
-  RenderContext context{state_, sources_, layerTypes_, shell_.dataRoot};
+  RenderContext context{state_, sources_, shell_.dataRoot};
   WaitCursor wait;
-  try {
-    renderer_(view, state_.OutputWidth, state_.OutputHeight, context);
-  } catch (...) {
-    backgroundLayerPresent_ =
-        !state_.TransparentBackground && !sources_[kBackgroundSource].UseColor && view.Layers().Count() > 0;
-    throw;
-  }
-  backgroundLayerPresent_ = !state_.TransparentBackground && !sources_[kBackgroundSource].UseColor &&
-                            view.Layers().Count() > static_cast<int>(layerTypes_.size());
+  renderer_(view, state_.OutputWidth, state_.OutputHeight, context);
 }
 
 void TForm1::StoreAndRerender(const std::function<void()>& store) {
@@ -348,16 +331,11 @@ void TForm1::StoreAndRerender(const std::function<void()>& store) {
   });
 }
 
-void TForm1::ToggleLayers(std::span<const std::string_view> keywords, bool visible) {
+void TForm1::ToggleLayers(LayerGroup group, bool visible) {
   WaitCursor wait;
   TLayerCollection& layers = View().Layers();
-  const int offset = backgroundLayerPresent_ ? 1 : 0;
-  for (size_t i = 0; i < layerTypes_.size(); ++i) {
-    if (std::find(keywords.begin(), keywords.end(), layerTypes_[i]) == keywords.end()) continue;
-    const int index = static_cast<int>(i) + offset;
-    // A render that failed part-way may have left fewer layers than keywords.
-    if (index < layers.Count()) layers[index].SetVisible(visible);
-  }
+  for (int i = 0; i < layers.Count(); ++i)
+    if (layers[i].Group() == group) layers[i].SetVisible(visible);
 }
 
 // Template panel.
@@ -458,7 +436,7 @@ void TForm1::LarDiAreaCheckBoxClick() {
 
 void TForm1::ShowReflectionCheckBoxClick() {
   state_.ShowReflection = ShowReflectionCheckBox->isChecked();
-  ToggleLayers(kReflectionGroup, state_.ShowReflection);
+  ToggleLayers(LayerGroup::Reflection, state_.ShowReflection);
 }
 
 void TForm1::FadeReflectionCheckBoxClick() {
@@ -499,7 +477,7 @@ void TForm1::BlurShadowTrackBarMouseUp() {
 
 void TForm1::ShowShadowCheckBoxClick() {
   state_.ShowShadow = ShowShadowCheckBox->isChecked();
-  ToggleLayers(kShadowGroup, state_.ShowShadow);
+  ToggleLayers(LayerGroup::Shadow, state_.ShowShadow);
 }
 
 // Object page.

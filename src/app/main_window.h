@@ -4,7 +4,6 @@
 
 #include <QWidget>
 #include <functional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -90,7 +89,6 @@ class TForm1 : public QWidget {
   void ResamplerClassNamesListChange();
   void KernelClassNamesListChange();
 
-  const std::vector<std::string>& LayerTypes() const { return layerTypes_; }
   TImgView32& View();
   // The file name proposed by the next save dialog.
   const QString& LastSaveFileName() const { return lastSaveFileName_; }
@@ -151,7 +149,8 @@ class TForm1 : public QWidget {
   void Rerender();
   // Stores a slider's position through store, then re-renders; errors are reported.
   void StoreAndRerender(const std::function<void()>& store);
-  void ToggleLayers(std::span<const std::string_view> keywords, bool visible);
+  // Shows or hides the layers of one group; the layers carry their group, so no render is needed.
+  void ToggleLayers(LayerGroup group, bool visible);
   void LoadSlotPicture(const QString& fileName);
   // Shows the current slot: its picture when it uses it, else its colour in the picture area.
   void ShowCurrentSlot();
@@ -162,10 +161,8 @@ class TForm1 : public QWidget {
   Shell& shell_;
   EditingState& state_;
   LayerSources& sources_;
-  std::vector<std::string> layerTypes_;
   Renderer renderer_;
   TForm2* aboutWindow_ = nullptr;
-  bool backgroundLayerPresent_ = false;
   ResamplerLists resamplerLists_;
   QString lastSaveFileName_;
   int lastSaveFilter_ = 0;

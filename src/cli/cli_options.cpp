@@ -6,8 +6,8 @@
 #include <system_error>
 #include <utility>
 
+#include "raster/color_names.h"
 #include "raster/error.h"
-#include "templates/color_names.h"
 
 namespace mirelane {
 

@@ -88,8 +88,7 @@ int Run(const CliOptions& options, const char* argv0) {
   SaveFormatFor(o.Output);  // a name no writer takes fails before any work
   if (!o.TemplateName.empty()) o.State.TemplateIndex = PositionOfName(root, o.TemplateName);
   TImgView32 view;
-  std::vector<std::string> layerTypes;
-  RenderContext context{o.State, o.Sources, layerTypes, root};
+  RenderContext context{o.State, o.Sources, root};
   RenderTemplate(view, o.State.OutputWidth, o.State.OutputHeight, context);
   const TBitmap32& base = view.Bitmap();
   TBitmap32 picture(base.Width(), base.Height());

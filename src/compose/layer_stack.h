@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "compose/layer_kind.h"
 #include "raster/bitmap32.h"
 
 namespace mirelane {
@@ -47,6 +49,10 @@ class TBitmapLayer : public TPositionedLayer {
   TBitmapLayer();
   TBitmap32& Bitmap() { return *bitmap_; }
   const TBitmap32& Bitmap() const { return *bitmap_; }
+
+  // The kind of template layer it shows; empty for a layer of no template (the background).
+  std::optional<LayerType> Kind;
+  LayerGroup Group() const { return Kind ? GroupOf(*Kind) : LayerGroup::None; }
 
  private:
   std::unique_ptr<TBitmap32> bitmap_;

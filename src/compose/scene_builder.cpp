@@ -1,4 +1,4 @@
-// BuildScene: for every template layer, prepare a picture by type, map it onto the layer's
+// BuildScene: for every layer of the typed scene, prepare a picture by kind, map it onto the layer's
 // quadrilateral, append it to the stack and give it its blur, brightness, opacity and visibility.
 #include "compose/scene_builder.h"
 
@@ -20,8 +20,6 @@
 #include "raster/error.h"
 #include "raster/shade_maps.h"
 #include "raster/tonal.h"
-#include "templates/color_names.h"
-#include "templates/template.h"
 
 namespace mirelane {
 
@@ -35,11 +33,11 @@ int32_t RoundEven(long double v) {
   return static_cast<int32_t>(std::nearbyint(std::clamp(v, -kLimit, kLimit)));
 }
 
-bool IsShadeKind(const std::string& t) {
-  return t == "shade" || t == "blurshade" || t == "roundrectshade";
+bool IsShadeKind(LayerType t) {
+  return t == LayerType::Shade || t == LayerType::BlurShade || t == LayerType::RoundRectShade;
 }
-bool IsHighlightKind(const std::string& t) {
-  return t == "highlight" || t == "blurhighlight" || t == "roundrecthighlight";
+bool IsHighlightKind(LayerType t) {
+  return t == LayerType::Highlight || t == LayerType::BlurHighlight || t == LayerType::RoundRectHighlight;
 }
 void Turn(TBitmap32& surface, ShadeTurn turn) {
   switch (turn) {
@@ -72,7 +70,7 @@ struct CanvasQuad {
   TFacePoint A, B, C, D;
 };
 
-CanvasQuad MapCorners(const TemplateLayer& layer, const CanvasMapping& map) {
+CanvasQuad MapCorners(const LayerPlan& layer, const CanvasMapping& map) {
   auto point = [&map](const auto& corner) { return TFacePoint{map.MapX(corner.X), map.MapY(corner.Y)}; };
   return {point(layer.A), point(layer.B), point(layer.C), point(layer.D)};
 }
@@ -83,8 +81,8 @@ LayerFootprint DiscSize(const CanvasQuad& q) {
   return {std::abs(int64_t{q.B.X} - q.A.X), std::abs(int64_t{q.D.Y} - q.A.Y)};
 }
 
-bool IsDisc(const std::string& type) {
-  return type == "disc" || type == "discreflection";
+bool IsDisc(LayerType type) {
+  return type == LayerType::Disc || type == LayerType::DiscReflection;
 }
 
 void PrepareSurface(TBitmap32& s) {
@@ -99,12 +97,20 @@ struct BuiltLayer {
   std::unique_ptr<TBitmap32> Face;
   TRect Box;
   bool Visible = true;
+  LayerType Kind = LayerType::Other;
 };
 
 // The blur a layer of this kind gets, 0 for none.
-int32_t LayerBlur(const std::string& type, const EditingState& st) {
-  if (type == "shadow") return st.ShadowBlur;
-  return IsReflectionGroup(type) ? st.ReflectionBlur : 0;
+int32_t LayerBlur(const LayerPlan& layer, const EditingState& st) {
+  switch (layer.Group()) {
+    case LayerGroup::Shadow:
+      return st.ShadowBlur;
+    case LayerGroup::Reflection:
+      return st.ReflectionBlur;
+    case LayerGroup::None:
+      break;
+  }
+  return 0;
 }
 
 class LayerBuilder {
@@ -119,22 +125,22 @@ class LayerBuilder {
         templateName_(templateName) {}
 
   // number: the layer's position in the template, from 1, for messages.
-  BuiltLayer Build(const TemplateLayer& layer, size_t number) const;
+  BuiltLayer Build(const LayerPlan& layer, size_t number) const;
 
  private:
   // The slot the layer's source names; fails for a source that names none.
-  SourceIndex SlotOf(const TemplateLayer& layer, size_t number) const;
-  // The colour a "customcolor" source names; fails naming the layer.
-  TColor CustomColour(const TemplateLayer& layer, size_t number) const;
+  SourceIndex SlotOf(const LayerPlan& layer, size_t number) const;
+  // The colour a custom colour source names; fails naming the layer.
+  TColor CustomColour(const LayerPlan& layer, size_t number) const;
   // Who a failure concerns, ahead of its message: "Layer 3 ("normal") of the template "name"".
-  std::string Context(const TemplateLayer& layer, size_t number) const {
-    return LayerContext(number, layer.Type, templateName_);
+  std::string Context(const LayerPlan& layer, size_t number) const {
+    return LayerContext(number, layer.Keyword, templateName_);
   }
   // The slot's shared picture; a picture that cannot be read fails naming the layer and the slot.
-  const TBitmap32& SlotPicture(const TemplateLayer& layer, size_t number) const;
+  const TBitmap32& SlotPicture(const LayerPlan& layer, size_t number) const;
   // Runs a picture load, prefixing a failure with the layer and which of its pictures it was.
   template <typename Load>
-  decltype(auto) NamingFailures(const TemplateLayer& layer, size_t number, const std::string& picture,
+  decltype(auto) NamingFailures(const LayerPlan& layer, size_t number, const std::string& picture,
                                 Load&& load) const {
     try {
       return load();
@@ -142,8 +148,8 @@ class LayerBuilder {
       throw Error(PictureErrorMessage(Context(layer, number) + ", " + picture, e.what()));
     }
   }
-  bool SlotGivesPicture(const TemplateLayer& layer) const {
-    const SourceIndex slot = SourceIndexOf(layer.Source);
+  bool SlotGivesPicture(const LayerPlan& layer) const {
+    const SourceIndex slot = layer.Source.Slot;
     return slot >= 1 && !in_.Sources[slot].UseColor;
   }
   void Fade(TBitmap32& surface) const {
@@ -157,22 +163,20 @@ class LayerBuilder {
   std::string templateName_;
 };
 
-SourceIndex LayerBuilder::SlotOf(const TemplateLayer& layer, size_t number) const {
-  const SourceIndex slot = SourceIndexOf(layer.Source);
+SourceIndex LayerBuilder::SlotOf(const LayerPlan& layer, size_t number) const {
+  const SourceIndex slot = layer.Source.Slot;
   if (slot < 1)
-    throw Error(Context(layer, number) + ": the layer source \"" + layer.Source + "\" names no slot");
+    throw Error(Context(layer, number) + ": the layer source \"" + layer.Source.Text + "\" names no slot");
   return slot;
 }
 
-TColor LayerBuilder::CustomColour(const TemplateLayer& layer, size_t number) const {
-  try {
-    return StringToColor(layer.Source);
-  } catch (const Error&) {
-    throw Error(Context(layer, number) + ": \"" + layer.Source + "\" is neither a colour name nor a number");
-  }
+TColor LayerBuilder::CustomColour(const LayerPlan& layer, size_t number) const {
+  if (layer.Source.Color) return *layer.Source.Color;
+  throw Error(Context(layer, number) + ": \"" + layer.Source.Text +
+              "\" is neither a colour name nor a number");
 }
 
-const TBitmap32& LayerBuilder::SlotPicture(const TemplateLayer& layer, size_t number) const {
+const TBitmap32& LayerBuilder::SlotPicture(const LayerPlan& layer, size_t number) const {
   const SourceIndex slot = SlotOf(layer, number);
   return NamingFailures(layer, number, std::string(SourceKeyword(slot)) + " picture",
                         [&]() -> const TBitmap32& { return pictures_.Picture(slot); });
@@ -186,23 +190,23 @@ void CopyFlipped(const TBitmap32& picture, TBitmap32& target) {
   target.Changed();
 }
 
-BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const {
+BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number) const {
   const EditingState& st = in_.State;
-  const std::string& type = layer.Type;
-  const std::string& text = layer.Source;
+  const LayerType type = layer.Kind;
 
   const CanvasQuad quad = MapCorners(layer, map_);
+  const TFaceQuad faceQuad{quad.A, quad.B, quad.C, quad.D};
   const bool enlarge = !IsDisc(type);
-  const TRect box =
-      LayerBounds(TFaceQuad{quad.A, quad.B, quad.C, quad.D}, enlarge, LayerBlur(type, st), width_, height_);
+  const TRect box = LayerBounds(faceQuad, enlarge, LayerBlur(layer, st), width_, height_);
   const TFacePoint origin{box.Left, box.Top};
 
   // A colour is mapped as a canvas-sized picture of that colour without such a picture being made;
   // only the faded colour reflections need their canvas-sized picture. Every other kind gives the
   // source a size of its own.
-  const bool colourSlot = (type == "normal" || type == "reflection") && !SlotGivesPicture(layer) &&
-                          SourceIndexOf(layer.Source) >= 1;
-  const bool canvasSource = (type == "reflection" && colourSlot) || type == "customcolorreflection";
+  const bool colourSlot = (type == LayerType::Normal || type == LayerType::Reflection) &&
+                          layer.Source.Slot >= 1 && !SlotGivesPicture(layer);
+  const bool canvasSource =
+      (type == LayerType::Reflection && colourSlot) || type == LayerType::CustomColorReflection;
   auto source = canvasSource ? std::make_unique<TBitmap32>(width_, height_) : std::make_unique<TBitmap32>();
   auto face = std::make_unique<TBitmap32>(box.Width(), box.Height());
   PrepareSurface(*source);
@@ -221,18 +225,17 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
     colourSurface.Clear(ColorToColor32(in_.Sources[slot].Color));
     return colourSurface;
   };
-  auto slotColour = [&]() { return ColorToColor32(in_.Sources[SlotOf(layer, number)].Color); };
 
-  if (type == "normal") {
+  if (type == LayerType::Normal) {
     if (colourSlot)
-      colour = slotColour();
+      colour = ColorToColor32(in_.Sources[layer.Source.Slot].Color);
     else
       mapped = &slotSurface(*source);
-  } else if (type == "reflection") {
+  } else if (type == LayerType::Reflection) {
     const TBitmap32& filled = slotSurface(*source);
     if (&filled != source.get()) CopyFlipped(filled, *source);
     Fade(*source);
-  } else if (type == "roundrect") {
+  } else if (type == LayerType::RoundRect) {
     const TBitmap32& panel = ShadeMap(kShadeMapRoundRect);
     // A colour stretched by the nearest-pixel resampler gives the colour wherever it is read, so one
     // pixel of it serves as well as a canvas of it.
@@ -245,7 +248,7 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
   } else if (IsDisc(type)) {
     // The disc samples its picture bilinearly up to the picture's edge, so a colour keeps its canvas size.
     TBitmap32 colourCanvas;
-    if (!SlotGivesPicture(layer) && SourceIndexOf(layer.Source) >= 1) colourCanvas.SetSize(width_, height_);
+    if (layer.Source.Slot >= 1 && !SlotGivesPicture(layer)) colourCanvas.SetSize(width_, height_);
     PrepareSurface(colourCanvas);
     const TBitmap32& filled = slotSurface(colourCanvas);
     // The scene's memory limit has already refused any disc too large to draw.
@@ -254,33 +257,32 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
     std::unique_ptr<TBitmap32> disc =
         st.LargeDiscArea ? DrawLargeDiscAreaDisc(filled, w, h) : DrawDisc(filled, w, h);
     colourCanvas.SetSize(0, 0);
-    // Size and all four bytes of every pixel; the source keeps its own drawing properties.
-    source->SetSize(disc->Width(), disc->Height());
-    std::copy(disc->Bits(), disc->Bits() + disc->PixelCount(), source->Bits());
+    // The disc picture becomes the source, taking the drawing properties every source surface has.
+    PrepareSurface(*disc);
+    *source = std::move(*disc);
     disc.reset();
-    if (type == "discreflection") {
+    if (type == LayerType::DiscReflection) {
       source->FlipVertical();
       Fade(*source);
     }
-  } else if (type == "shadow") {
+  } else if (type == LayerType::Shadow) {
     colour = ColorToColor32(st.ShadowColor);
     colourAlpha = st.ShadowDensity;
   } else if (IsShadeKind(type) || IsHighlightKind(type)) {
-    PrepareShadeSource(type, text, st, *source, *face);
+    PrepareShadeSource(type, layer.Source.Direction, st, *source, *face);
     face->SetSize(box.Width(), box.Height());  // the roundrect kinds used it as a cleared working surface
-  } else if (type == "customfile") {
-    const std::string file = CustomPicturePath(in_.CustomFolder, text).string();
+  } else if (type == LayerType::CustomFile) {
+    const std::string file = CustomPicturePath(in_.CustomFolder, layer.Source.Text).string();
     NamingFailures(layer, number, "custom picture", [&] { LoadFromFile(*source, file); });
-  } else if (type == "customcolor") {
+  } else if (type == LayerType::CustomColor) {
     colour = ColorToColor32(CustomColour(layer, number));
-  } else if (type == "customcolorreflection") {
+  } else if (type == LayerType::CustomColorReflection) {
     source->Clear(ColorToColor32(CustomColour(layer, number)));
     Fade(*source);
   } else {
     colour = 0;  // an unknown keyword maps a transparent canvas
   }
 
-  const TFaceQuad faceQuad{quad.A, quad.B, quad.C, quad.D};
   if (colour)
     MapColourFaceAt(*colour, width_, height_, colourAlpha, faceQuad, enlarge, *face, origin);
   else
@@ -288,16 +290,17 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
   source.reset();
 
   BuiltLayer built;
-  if (type == "shadow") {
+  built.Kind = type;
+  if (layer.Group() == LayerGroup::Shadow) {
     built.Visible = st.ShowShadow;
     BlurLayerSurface(*face, st.ShadowBlur);
-  } else if (IsReflectionGroup(type)) {
+  } else if (layer.Group() == LayerGroup::Reflection) {
     BlurLayerSurface(*face, st.ReflectionBlur);
     AdjustBrightness(*face, st.ReflectionBrightness);
     uint32_t alpha = st.ReflectionOpacity;
-    if (type == "blurshade")
+    if (type == LayerType::BlurShade)
       alpha = static_cast<uint32_t>(std::nearbyint(st.ReflectionOpacity * st.ObjectShading / 255.0));
-    else if (type == "blurhighlight")
+    else if (type == LayerType::BlurHighlight)
       alpha = static_cast<uint32_t>(std::nearbyint(st.ReflectionOpacity * st.ObjectHighlight / 255.0));
     face->SetMasterAlpha(alpha);
     built.Visible = st.ShowReflection;
@@ -308,17 +311,17 @@ BuiltLayer LayerBuilder::Build(const TemplateLayer& layer, size_t number) const 
 }
 
 // What each layer works on while it is built, for the scene's memory estimate.
-std::vector<LayerFootprint> Footprints(const Template& tmpl, const CanvasMapping& map, const EditingState& st,
+std::vector<LayerFootprint> Footprints(const Scene& scene, const CanvasMapping& map, const EditingState& st,
                                        int32_t width, int32_t height) {
   constexpr int64_t kDiscMargin = 8;  // DrawDisc's picture is 4 pixels larger on every side
   std::vector<LayerFootprint> footprints;
-  footprints.reserve(tmpl.Layers.size());
-  for (const TemplateLayer& layer : tmpl.Layers) {
+  footprints.reserve(scene.Layers.size());
+  for (const LayerPlan& layer : scene.Layers) {
     const CanvasQuad quad = MapCorners(layer, map);
-    const TRect box = LayerBounds(TFaceQuad{quad.A, quad.B, quad.C, quad.D}, !IsDisc(layer.Type),
-                                  LayerBlur(layer.Type, st), width, height);
+    const TRect box = LayerBounds(TFaceQuad{quad.A, quad.B, quad.C, quad.D}, !IsDisc(layer.Kind),
+                                  LayerBlur(layer, st), width, height);
     const int64_t kept = int64_t{box.Width()} * box.Height();
-    if (!IsDisc(layer.Type)) {
+    if (!IsDisc(layer.Kind)) {
       footprints.push_back({width, height, kept});
       continue;
     }
@@ -334,8 +337,10 @@ void AppendLayer(TImgView32& view, BuiltLayer& built) {
   const TRect& box = built.Box;
   layer.Location = TFloatRect{static_cast<float>(box.Left), static_cast<float>(box.Top),
                               static_cast<float>(box.Right), static_cast<float>(box.Bottom)};
-  layer.Bitmap().Assign(built.Face.get());
+  // The finished face becomes the layer's surface, pixels and drawing properties, without a copy.
+  layer.Bitmap() = std::move(*built.Face);
   built.Face.reset();
+  layer.Kind = built.Kind;
   layer.SetVisible(built.Visible);
 }
 
@@ -357,22 +362,22 @@ void BlurLayerSurface(TBitmap32& surface, int32_t radius) {
   const int32_t w = surface.Width();
   for (int32_t y = 0; y < surface.Height(); ++y) {
     const TColor32* row = surface.ScanLine(y);
-    // Most rows of a layer are empty; the filter leaves a row of equal pixels exactly as it is.
+    // Many rows of a box are empty; the filter leaves a row of equal pixels exactly as it is.
     if (std::all_of(row + 1, row + w, [first = row[0]](TColor32 p) { return p == first; })) continue;
     BlurRow(surface, y, a);
   }
   BlurColumns(surface, a);
 }
 
-void PrepareShadeSource(const std::string& type, const std::string& direction, const EditingState& state,
+void PrepareShadeSource(LayerType type, ShadeDirection direction, const EditingState& state,
                         TBitmap32& source, TBitmap32& face) {
   const bool shade = IsShadeKind(type);
-  const ShadeMapChoice choice = ShadeMapFor(ShadeDirectionOf(direction));
+  const ShadeMapChoice choice = ShadeMapFor(direction);
   const TBitmap32& map = ShadeMap(choice.MapIndex);
   source.SetSizeFrom(&map);
   source.Clear(ColorToColor32(shade ? state.ShadingColor : state.HighlightColor));
   AlphaFromMask(map, source);
-  if (type == "roundrectshade" || type == "roundrecthighlight") {
+  if (type == LayerType::RoundRectShade || type == LayerType::RoundRectHighlight) {
     // Through the face to the panel's size by two blending transfers over clear pixels: each squares
     // the alpha, which gives the panel shading its steep falloff from the edge. The shipped shots are
     // tuned to that falloff, so it stays, unlike the alpha a slot picture would lose the same way.
@@ -386,7 +391,7 @@ void PrepareShadeSource(const std::string& type, const std::string& direction, c
   }
   source.SetMasterAlpha(shade ? state.ObjectShading : state.ObjectHighlight);
   Turn(source, choice.Turn);
-  if (type == "blurshade" || type == "blurhighlight") {
+  if (type == LayerType::BlurShade || type == LayerType::BlurHighlight) {
     source.FlipVertical();
     if (state.ReflectionFade) FadeReflection(source, state.ReflectionLength);
   }
@@ -441,35 +446,29 @@ std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolde
   return customFolder / relative;
 }
 
-void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, const SceneInputs& inputs,
-                std::vector<std::string>& layerTypes) {
-  const Template tmpl = ReadTemplate(templateFile);
+void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs) {
   const int32_t width = view.Bitmap().Width(), height = view.Bitmap().Height();
-  layerTypes.clear();
-  // The name the catalogue shows, which every message of the scene uses.
-  const std::string templateName = templateFile.stem().string();
-  const size_t count = tmpl.Layers.size();
-  const CanvasMapping mapping = MakeCanvasMapping(width, height, tmpl.Width, tmpl.Height);
+  const size_t count = scene.Layers.size();
+  const CanvasMapping mapping = MakeCanvasMapping(width, height, scene.Width, scene.Height);
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  const std::vector<LayerFootprint> footprints = Footprints(tmpl, mapping, inputs.State, width, height);
+  const std::vector<LayerFootprint> footprints = Footprints(scene, mapping, inputs.State, width, height);
   // Refused only when one layer at a time would not fit; otherwise as many are built at once as the
   // budget holds, up to the cores.
-  CheckSceneLimits(templateName, width, height, footprints, 1);
+  CheckSceneLimits(scene.Name, width, height, footprints, 1);
   unsigned workers = inputs.Workers == 0 ? cores : inputs.Workers;
   while (workers > 1 && EstimateSceneBytes(width, height, footprints, workers) > kSceneMemoryBudget)
     --workers;
   std::optional<SlotPictures> ownPictures;
   if (inputs.Pictures == nullptr) ownPictures.emplace(inputs.Sources);
   SlotPictures& pictures = inputs.Pictures != nullptr ? *inputs.Pictures : *ownPictures;
-  const LayerBuilder builder(inputs, pictures, mapping, width, height, templateName);
+  const LayerBuilder builder(inputs, pictures, mapping, width, height, scene.Name);
 
   // Layers are independent until they are appended, so they are built ahead on the machine's cores
   // and appended strictly in template order; a failure surfaces at its own layer, exactly where a
   // one-after-another build would stop, and the layers after it are discarded.
   if (workers <= 1 || count <= 1) {
     for (size_t i = 0; i < count; ++i) {
-      layerTypes.push_back(tmpl.Layers[i].Type);
-      BuiltLayer built = builder.Build(tmpl.Layers[i], i + 1);
+      BuiltLayer built = builder.Build(scene.Layers[i], i + 1);
       AppendLayer(view, built);
     }
     return;
@@ -477,7 +476,7 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
   std::vector<std::future<BuiltLayer>> pending(count);
   size_t launched = 0;
   auto launch = [&] {
-    const TemplateLayer* layer = &tmpl.Layers[launched];
+    const LayerPlan* layer = &scene.Layers[launched];
     const size_t number = launched + 1;
     pending[launched] =
         std::async(std::launch::async, [&builder, layer, number] { return builder.Build(*layer, number); });
@@ -486,7 +485,6 @@ void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, con
   // At most `workers` layers in flight keeps the peak at the finished layers plus a few temporaries.
   while (launched < count && launched < workers) launch();
   for (size_t i = 0; i < count; ++i) {
-    layerTypes.push_back(tmpl.Layers[i].Type);
     BuiltLayer built = pending[i].get();
     if (launched < count) launch();
     AppendLayer(view, built);

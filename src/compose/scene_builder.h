@@ -1,5 +1,5 @@
-// Turns a template into the scene: one layer per template layer, holding its box of the canvas, mapped in
-// perspective, with the reflection, shadow, shading and highlight settings applied.
+// Turns a typed scene into layers: one layer per template layer, holding its box of the canvas,
+// mapped in perspective, with the reflection, shadow, shading and highlight settings applied.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include "compose/face_mapping.h"
 #include "compose/layer_source.h"
 #include "compose/layer_stack.h"
+#include "compose/scene.h"
 #include "compose/slot_pictures.h"
 
 namespace mirelane {
@@ -43,16 +44,15 @@ struct SceneInputs {
   SlotPictures* Pictures = nullptr;
 };
 
-// Appends the template's layers to the view's stack and refills layerTypes. On failure the layers
-// built before the failing one stay, and layerTypes already holds the failing layer's keyword.
-void BuildScene(const std::filesystem::path& templateFile, TImgView32& view, const SceneInputs& inputs,
-                std::vector<std::string>& layerTypes);
+// Appends the scene's layers to the view's stack, each carrying its kind. On failure the layers built
+// before the failing one stay.
+void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs);
 
-// The picture a shade or highlight layer maps (one of the six shade and highlight type keywords):
+// The picture a shade or highlight layer maps (one of the six shade and highlight kinds):
 // the shade map in the shading or highlight colour, cut to the rounded panel for the roundrect kinds,
 // turned by the direction, and flipped and faded for the blurred kinds. The face is a working
 // surface; it is left cleared.
-void PrepareShadeSource(const std::string& type, const std::string& direction, const EditingState& state,
+void PrepareShadeSource(LayerType type, ShadeDirection direction, const EditingState& state,
                         TBitmap32& source, TBitmap32& face);
 
 // What a layer keeps of a width x height canvas: where its face can be drawn (FaceWindow), grown by

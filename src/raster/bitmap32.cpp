@@ -66,6 +66,21 @@ TBitmap32::TBitmap32(int32_t width, int32_t height) : TBitmap32() {
   SetSize(width, height);
 }
 
+TBitmap32::TBitmap32(TBitmap32&& source) : TBitmap32() {
+  *this = std::move(source);
+}
+
+TBitmap32& TBitmap32::operator=(TBitmap32&& source) {
+  if (&source == this) return *this;
+  ChangeInOneUpdate([&] {
+    source.CopyPropertiesTo(*this);
+    AdoptStore(source.width_, source.height_, std::move(source.bits_));
+  });
+  source.bits_.clear();
+  source.SetSize(0, 0);
+  return *this;
+}
+
 TBitmap32::~TBitmap32() = default;
 
 bool TBitmap32::SetSize(int32_t width, int32_t height) {

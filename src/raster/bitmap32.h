@@ -93,6 +93,10 @@ class TBitmap32 : public TCustomMap {
  public:
   TBitmap32();
   TBitmap32(int32_t width, int32_t height);
+  // Moving hands over the pixels and the drawing properties (as Assign copies them) and leaves the
+  // source an empty 0 x 0 surface; the change handlers stay with the object they were set on.
+  TBitmap32(TBitmap32&& source);
+  TBitmap32& operator=(TBitmap32&& source);
   ~TBitmap32() override;
 
   const char* ClassName() const override { return "TBitmap32"; }

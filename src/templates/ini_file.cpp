@@ -4,8 +4,8 @@
 #include <limits>
 
 #include "picture/regular_file.h"
+#include "raster/color_names.h"
 #include "raster/error.h"
-#include "templates/color_names.h"
 
 namespace mirelane {
 
@@ -182,43 +182,6 @@ int32_t IniFile::ReadInteger(std::string_view section, std::string_view key, int
 TColor IniFile::ReadColor(std::string_view section, std::string_view key, TColor defaultValue) const {
   const std::string* value = Find(section, key);
   return value != nullptr ? StringToColor(*value) : defaultValue;
-}
-
-bool TryStrToInt(std::string_view text, int32_t& value) {
-  int base = 10;
-  bool negative = false;
-  if (text.starts_with('$')) {
-    base = 16;
-    text.remove_prefix(1);
-  } else if (text.starts_with("0x") || text.starts_with("0X")) {
-    base = 16;
-    text.remove_prefix(2);
-  } else if (text.starts_with('-') || text.starts_with('+')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  if (text.empty()) return false;
-
-  // Decimal may reach 2^31 when negative; hexadecimal any 32-bit pattern.
-  const uint64_t limit = base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
-  uint64_t magnitude = 0;
-  for (const char c : text) {
-    int digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
-      return false;
-    magnitude = magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
-    if (magnitude > limit) return false;
-  }
-  const uint32_t bits = negative ? static_cast<uint32_t>(0u - static_cast<uint32_t>(magnitude))
-                                 : static_cast<uint32_t>(magnitude);
-  value = static_cast<int32_t>(bits);
-  return true;
 }
 
 int32_t StrToIntDef(std::string_view text, int32_t defaultValue) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "raster/color32.h"
+#include "raster/color_names.h"
 
 namespace mirelane {
 
@@ -68,9 +69,7 @@ class IniFile {
 // is not a regular file (a folder, a device, a FIFO: checked without waiting on a FIFO's writer).
 std::string ReadIniText(const std::filesystem::path& path);
 
-// A signed 32-bit integer: decimal with an optional sign, or up to 32 bits of hexadecimal after
-// "$", "0x" or "0X" (taken as a bit pattern, so $FFFFFFFF is -1). No blanks, no other characters.
-bool TryStrToInt(std::string_view text, int32_t& value);
+// StrToIntDef reads a value by TryStrToInt (raster/color_names.h), the rule colour values share.
 int32_t StrToIntDef(std::string_view text, int32_t defaultValue);
 
 // Text with ASCII letters lowered, for comparing names without regard to case.

@@ -9,6 +9,7 @@
 #include "compose/scene_builder.h"
 #include "compose/slot_pictures.h"
 #include "raster/error.h"
+#include "templates/template.h"
 
 namespace mirelane {
 
@@ -75,7 +76,8 @@ void RenderTemplate(TImgView32& view, int32_t width, int32_t height, RenderConte
   AddBackgroundLayer(view, context.State, context.Sources, pictures);
   SceneInputs inputs{context.State, context.Sources, context.Root / "custom"};
   inputs.Pictures = &pictures;
-  BuildScene(file, view, inputs, context.LayerTypes);
+  // Read after the background step: a template that cannot be read still leaves the background.
+  BuildScene(ReadScene(file), view, inputs);
   // The hidden lists never change their selection: every render ends with the bilinear resampler.
   ResamplerLists lists = FillResamplerLists();
   ResamplerClassNamesListChange(view.Layers(), lists);

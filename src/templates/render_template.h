@@ -13,12 +13,11 @@
 
 namespace mirelane {
 
-// What a render reads besides the view: the state and slots, where to find the data folders,
-// and where to record the type keyword of each scene layer.
+// What a render reads besides the view: the state and slots, and where to find the data folders.
+// The scene's layers carry their own kinds, so nothing else is recorded.
 struct RenderContext {
   const EditingState& State;
   const LayerSources& Sources;
-  std::vector<std::string>& LayerTypes;
   std::filesystem::path Root;  // the folder holding Templates, Pics, custom and Data
 };
 

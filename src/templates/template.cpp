@@ -1,111 +1,12 @@
-// Template keywords and reading a template file into a Template.
+// Reading a template file into a Template, and typing it into a Scene.
 #include "templates/template.h"
 
-#include <array>
 #include <string>
 
+#include "raster/color_names.h"
 #include "raster/error.h"
-#include "raster/shade_maps.h"
-#include "templates/color_names.h"
 
 namespace mirelane {
-
-namespace {
-
-struct TypeInfo {
-  std::string_view keyword;
-  LayerType type;
-  SourceKind source;
-};
-
-constexpr std::array<TypeInfo, 15> kTypes = {{
-    {"normal", LayerType::Normal, SourceKind::Slot},
-    {"reflection", LayerType::Reflection, SourceKind::Slot},
-    {"roundrect", LayerType::RoundRect, SourceKind::Slot},
-    {"disc", LayerType::Disc, SourceKind::Slot},
-    {"discreflection", LayerType::DiscReflection, SourceKind::Slot},
-    {"shadow", LayerType::Shadow, SourceKind::Nothing},
-    {"shade", LayerType::Shade, SourceKind::Direction},
-    {"highlight", LayerType::Highlight, SourceKind::Direction},
-    {"blurshade", LayerType::BlurShade, SourceKind::Direction},
-    {"blurhighlight", LayerType::BlurHighlight, SourceKind::Direction},
-    {"roundrectshade", LayerType::RoundRectShade, SourceKind::Direction},
-    {"roundrecthighlight", LayerType::RoundRectHighlight, SourceKind::Direction},
-    {"customfile", LayerType::CustomFile, SourceKind::FileName},
-    {"customcolor", LayerType::CustomColor, SourceKind::Color},
-    {"customcolorreflection", LayerType::CustomColorReflection, SourceKind::Color},
-}};
-
-struct DirectionInfo {
-  std::string_view keyword;
-  ShadeDirection direction;
-  ShadeMapChoice map;
-};
-
-constexpr std::array<DirectionInfo, 8> kDirections = {{
-    {"leftdown", ShadeDirection::LeftDown, {kShadeMapCorner, ShadeTurn::None}},
-    {"lefttop", ShadeDirection::LeftTop, {kShadeMapCorner, ShadeTurn::Quarter}},
-    {"righttop", ShadeDirection::RightTop, {kShadeMapCorner, ShadeTurn::Half}},
-    {"rightdown", ShadeDirection::RightDown, {kShadeMapCorner, ShadeTurn::ThreeQuarters}},
-    {"rightlefttopdown", ShadeDirection::RightLeftTopDown, {kShadeMapUniform, ShadeTurn::None}},
-    {"left", ShadeDirection::Left, {kShadeMapSide, ShadeTurn::Quarter}},
-    {"top", ShadeDirection::Top, {kShadeMapSide, ShadeTurn::Half}},
-    {"right", ShadeDirection::Right, {kShadeMapSide, ShadeTurn::ThreeQuarters}},
-}};
-constexpr ShadeMapChoice kBottomShade = {kShadeMapSide, ShadeTurn::None};
-
-const TypeInfo* FindType(LayerType type) {
-  for (const TypeInfo& info : kTypes)
-    if (info.type == type) return &info;
-  return nullptr;
-}
-
-}  // namespace
-
-LayerType LayerTypeOf(std::string_view keyword) {
-  for (const TypeInfo& info : kTypes)
-    if (info.keyword == keyword) return info.type;
-  return LayerType::Other;
-}
-
-std::string_view LayerTypeKeyword(LayerType type) {
-  const TypeInfo* info = FindType(type);
-  return info != nullptr ? info->keyword : std::string_view{};
-}
-
-SourceKind SourceKindOf(LayerType type) {
-  const TypeInfo* info = FindType(type);
-  return info != nullptr ? info->source : SourceKind::Nothing;
-}
-
-bool IsReflectionGroup(std::string_view typeKeyword) {
-  switch (LayerTypeOf(typeKeyword)) {
-    case LayerType::Reflection:
-    case LayerType::DiscReflection:
-    case LayerType::BlurShade:
-    case LayerType::BlurHighlight:
-    case LayerType::CustomColorReflection:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool IsShadowGroup(std::string_view typeKeyword) {
-  return LayerTypeOf(typeKeyword) == LayerType::Shadow;
-}
-
-ShadeDirection ShadeDirectionOf(std::string_view keyword) {
-  for (const DirectionInfo& info : kDirections)
-    if (info.keyword == keyword) return info.direction;
-  return ShadeDirection::Bottom;
-}
-
-ShadeMapChoice ShadeMapFor(ShadeDirection direction) {
-  for (const DirectionInfo& info : kDirections)
-    if (info.direction == direction) return info.map;
-  return kBottomShade;
-}
 
 TColor TemplateLayer::Color() const {
   return StringToColor(Source);
@@ -155,6 +56,27 @@ Template ReadTemplate(const IniFile& ini) {
     tmpl.Layers.push_back(std::move(layer));
   }
   return tmpl;
+}
+
+Scene SceneOf(const Template& tmpl, std::string name) {
+  Scene scene;
+  scene.Name = std::move(name);
+  scene.Width = tmpl.Width;
+  scene.Height = tmpl.Height;
+  scene.Layers.reserve(tmpl.Layers.size());
+  for (const TemplateLayer& layer : tmpl.Layers) {
+    LayerPlan plan = ResolveLayerPlan(layer.Type, layer.Source);
+    plan.A = layer.A;
+    plan.B = layer.B;
+    plan.C = layer.C;
+    plan.D = layer.D;
+    scene.Layers.push_back(std::move(plan));
+  }
+  return scene;
+}
+
+Scene ReadScene(const std::filesystem::path& file) {
+  return SceneOf(ReadTemplate(file), file.stem().string());
 }
 
 void CheckTemplateCanvas(const Template& tmpl) {

@@ -1,5 +1,5 @@
 // A template: the nominal canvas and its layers, each a keyword-typed quadrilateral, read from an
-// INI template file; with the type, slot and direction keyword vocabulary.
+// INI template file, and the typed scene made of it once for BuildScene.
 #pragma once
 
 #include <cstdint>
@@ -8,72 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "compose/layer_source.h"
+#include "compose/scene.h"
 #include "raster/color32.h"
 #include "templates/ini_file.h"
 
 namespace mirelane {
-
-// The fifteen type keywords (exact letter case) and Other for every other value.
-enum class LayerType {
-  Normal,
-  Reflection,
-  RoundRect,
-  Disc,
-  DiscReflection,
-  Shadow,
-  Shade,
-  Highlight,
-  BlurShade,
-  BlurHighlight,
-  RoundRectShade,
-  RoundRectHighlight,
-  CustomFile,
-  CustomColor,
-  CustomColorReflection,
-  Other,  // drawn as an entirely transparent layer
-};
-
-LayerType LayerTypeOf(std::string_view keyword);
-// The keyword of a type; empty for Other.
-std::string_view LayerTypeKeyword(LayerType type);
-
-// What the "source" value of a layer type holds.
-enum class SourceKind { Slot, Direction, FileName, Color, Nothing };
-SourceKind SourceKindOf(LayerType type);
-
-// The groups that the two show toggles switch; by recorded type keyword.
-bool IsReflectionGroup(std::string_view typeKeyword);
-bool IsShadowGroup(std::string_view typeKeyword);
-
-// Direction keywords of shade and highlight layers (exact letter case); Bottom for any other word.
-enum class ShadeDirection {
-  LeftDown,
-  LeftTop,
-  RightTop,
-  RightDown,
-  RightLeftTopDown,
-  Left,
-  Top,
-  Right,
-  Bottom
-};
-ShadeDirection ShadeDirectionOf(std::string_view keyword);
-
-// How a shade map is turned before it is mapped: Quarter is a quarter turn clockwise (Rotate90),
-// ThreeQuarters a quarter turn counter-clockwise (Rotate270).
-enum class ShadeTurn { None, Quarter, Half, ThreeQuarters };
-struct ShadeMapChoice {
-  int MapIndex;  // into ShadeBitmap32List
-  ShadeTurn Turn;
-};
-ShadeMapChoice ShadeMapFor(ShadeDirection direction);
-
-struct TemplatePoint {
-  int32_t X = 0;
-  int32_t Y = 0;
-  constexpr bool operator==(const TemplatePoint&) const = default;
-};
 
 struct TemplateLayer {
   std::string Section;  // the section it was read from
@@ -90,9 +29,6 @@ struct TemplateLayer {
   TColor Color() const;
 };
 
-constexpr int32_t kDefaultTemplateWidth = 800;
-constexpr int32_t kDefaultTemplateHeight = 600;
-
 struct Template {
   int32_t Width = kDefaultTemplateWidth;  // the nominal canvas in template units
   int32_t Height = kDefaultTemplateHeight;
@@ -108,6 +44,12 @@ constexpr std::string_view kImageSection = "Image";
 Template ReadTemplate(const std::filesystem::path& file);
 // The template a profile describes, as it stands: defaults for what is missing, no layers if none.
 Template ReadTemplate(const IniFile& ini);
+
+// The typed scene of a template: every layer's type and source resolved (LayerPlan).
+Scene SceneOf(const Template& tmpl, std::string name);
+// Reads a template file as ReadTemplate does and types it; the scene is named after the file's stem,
+// the name the catalogue shows.
+Scene ReadScene(const std::filesystem::path& file);
 
 // A template canvas must be positive both ways before it can be scaled; throws Error otherwise.
 void CheckTemplateCanvas(const Template& tmpl);

@@ -21,6 +21,7 @@
 #include "app/picture_io.h"
 #include "app_fixture.h"
 #include "raster/error.h"
+#include "support/layer_kinds.h"
 
 namespace mirelane::testing {
 namespace {
@@ -141,7 +142,7 @@ TEST_F(MainWindowTest, TemplateStepper_ShowsEachTemplateWithoutRendering) {
   EXPECT_EQ(renders_, 0);
   form_->ApplyTempButton->click();
   EXPECT_EQ(renders_, 1);
-  EXPECT_EQ(form_->LayerTypes(), (std::vector<std::string>{"normal"}));
+  EXPECT_EQ(testing::SceneKinds(form_->View()), (std::vector<LayerType>{LayerType::Normal}));
   EXPECT_EQ(form_->View().Bitmap().Width(), 400);
   EXPECT_EQ(form_->View().Bitmap().Height(), 300);
 }
@@ -250,13 +251,13 @@ TEST_F(MainWindowTest, TemplateStepper_NextSliderRenderUsesTheShownTemplate) {
   MakeStandardData();
   CreateWindow();
   form_->ApplyTempButton->click();
-  EXPECT_EQ(form_->LayerTypes().size(), 5u);
+  EXPECT_EQ(testing::SceneKinds(form_->View()).size(), 5u);
   form_->TemplateUpDown->Step(+1);
   form_->TemplateUpDown->Step(+1);
-  EXPECT_EQ(form_->LayerTypes().size(), 5u) << "stepping alone does not render";
+  EXPECT_EQ(testing::SceneKinds(form_->View()).size(), 5u) << "stepping alone does not render";
   form_->ObjectHighlightTrackBar->setValue(100);
   ClickMouseUp(form_->ObjectHighlightTrackBar);
-  EXPECT_EQ(form_->LayerTypes(), (std::vector<std::string>{"normal"}));
+  EXPECT_EQ(testing::SceneKinds(form_->View()), (std::vector<LayerType>{LayerType::Normal}));
 }
 
 TEST_F(MainWindowTest, Render_LeavesEveryLayerWithTheBilinearResamplerAndTheBaseWithNearest) {
@@ -483,8 +484,9 @@ TEST_F(MainWindowTest, ShowToggles_HideExactlyTheirGroup_AndLaterRendersKeepThem
   dialogs_.openAnswers.push_back(QString::fromStdString((root_ / "background.png").string()));
   form_->LayerSourceImg->Click();
   ASSERT_TRUE(dialogs_.errors.empty()) << dialogs_.errors[0].second.toStdString();
-  ASSERT_EQ(form_->LayerTypes(),
-            (std::vector<std::string>{"shadow", "reflection", "blurshade", "normal", "normal"}));
+  ASSERT_EQ(testing::SceneKinds(form_->View()),
+            (std::vector<LayerType>{LayerType::Shadow, LayerType::Reflection, LayerType::BlurShade,
+                                    LayerType::Normal, LayerType::Normal}));
   const TLayerCollection& layers = form_->View().Layers();
   ASSERT_EQ(layers.Count(), 6);
   auto visibility = [&] {

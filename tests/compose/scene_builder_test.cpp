@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +17,7 @@
 #include "raster/error.h"
 #include "raster/shade_maps.h"
 #include "raster/tonal.h"
+#include "support/layer_kinds.h"
 #include "support/png_dump.h"
 
 namespace mirelane {
@@ -30,12 +29,13 @@ struct Quad {
   int ax, ay, bx, by, cx, cy, dx, dy;
 };
 
-std::string LayerSection(int n, const std::string& type, const std::string& source, const Quad& q) {
-  std::ostringstream s;
-  s << "[Layer" << n << "]\ntype=" << type << "\nsource=" << source << "\nA.X=" << q.ax << "\nA.Y=" << q.ay
-    << "\nB.X=" << q.bx << "\nB.Y=" << q.by << "\nC.X=" << q.cx << "\nC.Y=" << q.cy << "\nD.X=" << q.dx
-    << "\nD.Y=" << q.dy << "\n";
-  return s.str();
+LayerPlan Layer(const std::string& type, const std::string& source, const Quad& q) {
+  LayerPlan layer = ResolveLayerPlan(type, source);
+  layer.A = {q.ax, q.ay};
+  layer.B = {q.bx, q.by};
+  layer.C = {q.cx, q.cy};
+  layer.D = {q.dx, q.dy};
+  return layer;
 }
 
 // An axis-parallel face (100, 100)-(300, 250) of the 800 x 600 canvas: (50, 50)-(150, 125) at 400 x 300.
@@ -52,17 +52,18 @@ class SceneTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  fs::path WriteTemplate(const std::vector<std::string>& layers, const std::string& image = "") {
-    const fs::path file = dir_ / "shot.ini";
-    std::ofstream out(file);
-    out << image;
-    for (const auto& l : layers) out << l;
-    return file;
+  // The template "shot" on the default 800 x 600 canvas unless told otherwise.
+  static Scene MakeScene(std::vector<LayerPlan> layers, int32_t width = kDefaultTemplateWidth) {
+    Scene scene;
+    scene.Name = "shot";
+    scene.Width = width;
+    scene.Layers = std::move(layers);
+    return scene;
   }
 
-  void Build(const fs::path& file, unsigned workers = 0) {
+  void Build(const Scene& scene, unsigned workers = 0) {
     const SceneInputs inputs{state_, sources_, dir_ / "custom", workers};
-    BuildScene(file, view_, inputs, types_);
+    BuildScene(scene, view_, inputs);
   }
 
   // A picture file whose pixel (x, y) has red x, green y and blue 200, opaque.
@@ -93,15 +94,15 @@ class SceneTest : public ::testing::Test {
   std::vector<std::unique_ptr<TBitmap32>> canvases_;
   EditingState state_;
   LayerSources sources_;
-  std::vector<std::string> types_;
   TImgView32 view_;
 };
 
 TEST_F(SceneTest, LayersAreBoxesOfTheCanvasScaledAndInTemplateOrder) {
-  Build(WriteTemplate({LayerSection(1, "normal", "front", kFace), LayerSection(2, "Normal", "FRONT", kFace),
-                       LayerSection(3, "customcolor", "clRed", kFace)}));
+  Build(MakeScene({Layer("normal", "front", kFace), Layer("Normal", "FRONT", kFace),
+                   Layer("customcolor", "clRed", kFace)}));
   ASSERT_EQ(view_.Layers().Count(), 3);
-  EXPECT_EQ(types_, (std::vector<std::string>{"normal", "Normal", "customcolor"}));
+  EXPECT_EQ(testing::SceneKinds(view_),
+            (std::vector<LayerType>{LayerType::Normal, LayerType::Other, LayerType::CustomColor}));
   for (int i = 0; i < 3; ++i) {
     const TBitmapLayer& layer = view_.Layers()[i];
     EXPECT_TRUE(layer.Scaled);
@@ -125,20 +126,19 @@ TEST_F(SceneTest, LayersAreBoxesOfTheCanvasScaledAndInTemplateOrder) {
 }
 
 TEST_F(SceneTest, SecondLayerFailingKeepsTheFirstAndBothKeywords) {
-  const fs::path file = WriteTemplate({LayerSection(1, "normal", "FRONT", kFace),
-                                       LayerSection(2, "customfile", "missing.png", kFace),
-                                       LayerSection(3, "normal", "SIDE", kFace)});
+  const Scene scene = MakeScene({Layer("normal", "FRONT", kFace), Layer("customfile", "missing.png", kFace),
+                                 Layer("normal", "SIDE", kFace)});
   for (unsigned workers : {1u, 2u}) {
     view_.Layers().Clear();
-    EXPECT_THROW(Build(file, workers), Error);
+    EXPECT_THROW(Build(scene, workers), Error);
     EXPECT_EQ(view_.Layers().Count(), 1) << workers;
-    EXPECT_EQ(types_, (std::vector<std::string>{"normal", "customfile"})) << workers;
+    EXPECT_EQ(testing::SceneKinds(view_), (std::vector<LayerType>{LayerType::Normal})) << workers;
   }
 }
 
 TEST_F(SceneTest, SlotTypeWithoutSlotFailsNamingSourceAndTemplate) {
   try {
-    Build(WriteTemplate({LayerSection(1, "reflection", "unknown", kFace)}));
+    Build(MakeScene({Layer("reflection", "unknown", kFace)}));
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ(
@@ -146,7 +146,6 @@ TEST_F(SceneTest, SlotTypeWithoutSlotFailsNamingSourceAndTemplate) {
         "Layer 1 (\"reflection\") of the template \"shot\": the layer source \"unknown\" names no slot");
   }
   EXPECT_EQ(view_.Layers().Count(), 0);
-  EXPECT_EQ(types_.size(), 1u);
 }
 
 // Corners at the ends of the 32-bit range are mapped without overflow: a quadrilateral that lies
@@ -165,8 +164,7 @@ TEST_F(SceneTest, CornersFarOutsideTheCanvas) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     view_.Layers().Clear();
-    Build(WriteTemplate(
-        {LayerSection(1, "normal", "FRONT", c.corners), LayerSection(2, "shadow", "", c.corners)}));
+    Build(MakeScene({Layer("normal", "FRONT", c.corners), Layer("shadow", "", c.corners)}));
     ASSERT_EQ(view_.Layers().Count(), 2);
     for (int i = 0; i < 2; ++i) {
       const TBitmap32& layer = OnCanvas(i);
@@ -207,25 +205,25 @@ TEST_F(SceneTest, TransparentShotCompositedOverAColourEqualsTheShotOverThatColou
   const Quad below{100, 250, 300, 250, 300, 400, 100, 400};
   const Quad right{250, 80, 450, 120, 450, 300, 250, 260};
   const Quad disc{150, 150, 350, 150, 350, 350, 150, 350};
-  const std::vector<std::string> sections = {
-      LayerSection(1, "shadow", "", {120, 120, 330, 120, 330, 280, 120, 280}),
-      LayerSection(2, "normal", "FRONT", kFace),
-      LayerSection(3, "reflection", "FRONT", below),
-      LayerSection(4, "roundrect", "SIDE", right),
-      LayerSection(5, "customcolor", "$0000C000", {80, 200, 200, 200, 200, 320, 80, 320}),
-      LayerSection(6, "customcolorreflection", "clRed", below),
-      LayerSection(7, "disc", "DISC", disc),
-      LayerSection(8, "discreflection", "DISC", {150, 350, 350, 350, 350, 550, 150, 550}),
-      LayerSection(9, "customfile", "glass.png", right),
-      LayerSection(10, "shade", "down", kFace),
-      LayerSection(11, "highlight", "lefttop", right),
-      LayerSection(12, "blurshade", "right", below),
-      LayerSection(13, "blurhighlight", "top", below),
-      LayerSection(14, "roundrectshade", "down", right),
-      LayerSection(15, "roundrecthighlight", "leftdown", kFace),
-      LayerSection(16, "normal", "TOP", {200, 60, 380, 60, 380, 160, 200, 160}),
+  const std::vector<LayerPlan> sections = {
+      Layer("shadow", "", {120, 120, 330, 120, 330, 280, 120, 280}),
+      Layer("normal", "FRONT", kFace),
+      Layer("reflection", "FRONT", below),
+      Layer("roundrect", "SIDE", right),
+      Layer("customcolor", "$0000C000", {80, 200, 200, 200, 200, 320, 80, 320}),
+      Layer("customcolorreflection", "clRed", below),
+      Layer("disc", "DISC", disc),
+      Layer("discreflection", "DISC", {150, 350, 350, 350, 350, 550, 150, 550}),
+      Layer("customfile", "glass.png", right),
+      Layer("shade", "down", kFace),
+      Layer("highlight", "lefttop", right),
+      Layer("blurshade", "right", below),
+      Layer("blurhighlight", "top", below),
+      Layer("roundrectshade", "down", right),
+      Layer("roundrecthighlight", "leftdown", kFace),
+      Layer("normal", "TOP", {200, 60, 380, 60, 380, 160, 200, 160}),
   };
-  Build(WriteTemplate(sections));
+  Build(MakeScene(sections));
   ASSERT_EQ(view_.Layers().Count(), 16);
 
   TBitmap32 transparent(400, 300);
@@ -263,8 +261,7 @@ TEST_F(SceneTest, TransparentShotCompositedOverAColourEqualsTheShotOverThatColou
 }
 
 TEST_F(SceneTest, ZeroCanvasFailsWithMessage) {
-  EXPECT_THROW(Build(WriteTemplate({LayerSection(1, "normal", "FRONT", kFace)}, "[Image]\nwidth=0\n")),
-               Error);
+  EXPECT_THROW(Build(MakeScene({Layer("normal", "FRONT", kFace)}, 0)), Error);
   EXPECT_EQ(view_.Layers().Count(), 0);
 }
 
@@ -272,8 +269,7 @@ TEST_F(SceneTest, BadCustomColourNamesTheValueTheLayerAndTheTemplate) {
   for (const char* type : {"customcolor", "customcolorreflection"}) {
     view_.Layers().Clear();
     try {
-      Build(
-          WriteTemplate({LayerSection(1, "shadow", "", kFace), LayerSection(2, type, "notacolour", kFace)}));
+      Build(MakeScene({Layer("shadow", "", kFace), Layer(type, "notacolour", kFace)}));
       ADD_FAILURE() << type << ": no error";
     } catch (const Error& e) {
       EXPECT_STREQ(e.what(),
@@ -290,17 +286,17 @@ TEST_F(SceneTest, CustomFileIsReadFromTheCustomFolderWithBackslashes) {
   fs::create_directories(dir_ / "custom" / "cases");
   const std::string picture = CodedPicture(20, 20, "tray.png");
   fs::copy_file(picture, dir_ / "custom" / "cases" / "tray.png");
-  Build(WriteTemplate({LayerSection(1, "customfile", "cases\\tray.png", kFace)}));
+  Build(MakeScene({Layer("customfile", "cases\\tray.png", kFace)}));
   ASSERT_EQ(view_.Layers().Count(), 1);
   EXPECT_EQ(AlphaOf(OnCanvas(0).PixelAt(100, 90)), 255u);
-  EXPECT_THROW(Build(WriteTemplate({LayerSection(1, "customfile", "..\\shot.ini", kFace)})), Error);
+  EXPECT_THROW(Build(MakeScene({Layer("customfile", "..\\shot.ini", kFace)})), Error);
 }
 
 TEST_F(SceneTest, NormalPictureShowsTheMiddleOfThePicture) {
   // 108 columns drawn over the 8 % larger quadrilateral: 1:1, and the cut keeps columns 4 .. 103.
   sources_[2].PicturePath = CodedPicture(108, 81, "front.png");
   sources_[2].UseColor = false;
-  Build(WriteTemplate({LayerSection(1, "normal", "FRONT", kFace)}));
+  Build(MakeScene({Layer("normal", "FRONT", kFace)}));
   const TBitmap32& face = OnCanvas(0);
   EXPECT_NEAR(static_cast<int>(RedOf(face.PixelAt(51, 87))), 5, 1);
   EXPECT_NEAR(static_cast<int>(RedOf(face.PixelAt(148, 87))), 102, 1);
@@ -310,7 +306,7 @@ TEST_F(SceneTest, NormalPictureShowsTheMiddleOfThePicture) {
 
 TEST_F(SceneTest, ColourReflectionIsFadedNotFlippedPictureReflectionIsFlipped) {
   state_.ReflectionBlur = 0;
-  Build(WriteTemplate({LayerSection(1, "reflection", "FRONT", kFace)}));
+  Build(MakeScene({Layer("reflection", "FRONT", kFace)}));
   {
     const TBitmap32& r = OnCanvas(0);
     // Fade 50 % of 300 rows: the colour keeps its top, loses alpha downwards, and is gone by the middle.
@@ -324,7 +320,7 @@ TEST_F(SceneTest, ColourReflectionIsFadedNotFlippedPictureReflectionIsFlipped) {
   sources_[2].UseColor = false;
   state_.ReflectionFade = false;
   view_.Layers().Clear();
-  Build(WriteTemplate({LayerSection(1, "reflection", "FRONT", kFace)}));
+  Build(MakeScene({Layer("reflection", "FRONT", kFace)}));
   const TBitmap32& r = OnCanvas(0);
   // Flipped: the picture's bottom rows (green near 76) come first.
   EXPECT_NEAR(static_cast<int>(GreenOf(r.PixelAt(100, 51))), 76, 1);
@@ -338,8 +334,7 @@ TEST_F(SceneTest, ColourReflectionsFadeOnTallCanvasesToo) {
   view_.PrepareBase(400, 1100);  // s = 0.5, offY = 400: the face spans rows 450 .. 525
   for (const char* type : {"reflection", "customcolorreflection"}) {
     view_.Layers().Clear();
-    Build(
-        WriteTemplate({LayerSection(1, type, type == std::string("reflection") ? "FRONT" : "clRed", kFace)}));
+    Build(MakeScene({Layer(type, type == std::string("reflection") ? "FRONT" : "clRed", kFace)}));
     const TBitmap32& r = OnCanvas(0);
     EXPECT_GT(AlphaOf(r.PixelAt(100, 452)), 150u) << type;
     EXPECT_LT(AlphaOf(r.PixelAt(100, 465)), AlphaOf(r.PixelAt(100, 452))) << type;
@@ -347,7 +342,7 @@ TEST_F(SceneTest, ColourReflectionsFadeOnTallCanvasesToo) {
   }
   state_.ReflectionFade = false;  // unfaded colours keep the canvas size and stay opaque
   view_.Layers().Clear();
-  Build(WriteTemplate({LayerSection(1, "customcolorreflection", "clRed", kFace)}));
+  Build(MakeScene({Layer("customcolorreflection", "clRed", kFace)}));
   EXPECT_EQ(OnCanvas(0).PixelAt(100, 520), 0xFFFF0000u);
 }
 
@@ -381,7 +376,7 @@ TEST_F(SceneTest, ShadowAndReflectionGroupSettings) {
     state_.ShowReflection = c.showReflection;
     state_.ShowShadow = c.showShadow;
     view_.Layers().Clear();
-    Build(WriteTemplate({LayerSection(1, c.type, c.source, kFace)}));
+    Build(MakeScene({Layer(c.type, c.source, kFace)}));
     ASSERT_EQ(view_.Layers().Count(), 1);
     EXPECT_EQ(view_.Layers()[0].Bitmap().MasterAlpha(), c.master) << c.type;
     EXPECT_EQ(view_.Layers()[0].Visible(), c.visible) << c.type;
@@ -390,7 +385,7 @@ TEST_F(SceneTest, ShadowAndReflectionGroupSettings) {
 
 TEST_F(SceneTest, UniformShadeIsTheMapIntensityThroughTheMapping) {
   state_.ObjectShading = 200;
-  Build(WriteTemplate({LayerSection(1, "shade", "rightlefttopdown", kFace)}));
+  Build(MakeScene({Layer("shade", "rightlefttopdown", kFace)}));
   const TBitmap32& shade = OnCanvas(0);
   // The uniform map has intensity 169. The premultiplied drawing of the canvas may store one unit
   // more (170); the installed AGG keeps 169, which is pinned here.
@@ -402,18 +397,18 @@ TEST_F(SceneTest, UniformShadeIsTheMapIntensityThroughTheMapping) {
 TEST_F(SceneTest, ShadowIsBlurredDensityAndColour) {
   state_.ShadowColor = 0x0000FF;  // red
   state_.ShadowBlur = 0;
-  Build(WriteTemplate({LayerSection(1, "shadow", "", kFace)}));
+  Build(MakeScene({Layer("shadow", "", kFace)}));
   EXPECT_EQ(OnCanvas(0).PixelAt(100, 90), 0xFFFF0000u);
   state_.ShadowBlur = 25;
   view_.Layers().Clear();
-  Build(WriteTemplate({LayerSection(1, "shadow", "", kFace)}));
+  Build(MakeScene({Layer("shadow", "", kFace)}));
   const TBitmap32& blurred = OnCanvas(0);
   EXPECT_GT(AlphaOf(blurred.PixelAt(45, 90)), 0u);  // the blur spreads beyond the quadrilateral
   EXPECT_LT(AlphaOf(blurred.PixelAt(51, 90)), 255u);
 }
 
 TEST_F(SceneTest, DiscLayersAreDrawnWithoutEnlargement) {
-  Build(WriteTemplate({LayerSection(1, "disc", "DISC", Quad{100, 100, 300, 100, 300, 300, 100, 300})}));
+  Build(MakeScene({Layer("disc", "DISC", Quad{100, 100, 300, 100, 300, 300, 100, 300})}));
   const TBitmap32& disc = OnCanvas(0);
   // Sky blue ring, transparent spindle hole in the centre and transparent corners of the square.
   EXPECT_EQ(disc.PixelAt(100, 60) & 0xFFFFFFu, 0xA6CAF0u);
@@ -421,7 +416,7 @@ TEST_F(SceneTest, DiscLayersAreDrawnWithoutEnlargement) {
   EXPECT_EQ(AlphaOf(disc.PixelAt(52, 52)), 0u);
   state_.LargeDiscArea = true;
   view_.Layers().Clear();
-  Build(WriteTemplate({LayerSection(1, "disc", "DISC", Quad{100, 100, 300, 100, 300, 300, 100, 300})}));
+  Build(MakeScene({Layer("disc", "DISC", Quad{100, 100, 300, 100, 300, 300, 100, 300})}));
   // The large disc area shows the picture where the small disc had its translucent centre.
   EXPECT_EQ(OnCanvas(0).PixelAt(100, 88), 0xFFA6CAF0u);
 }
@@ -429,7 +424,7 @@ TEST_F(SceneTest, DiscLayersAreDrawnWithoutEnlargement) {
 TEST_F(SceneTest, ParallelBuildGivesTheSameLayersAsOneAfterAnother) {
   sources_[2].PicturePath = CodedPicture(64, 48, "front.png");
   sources_[2].UseColor = false;
-  std::vector<std::string> layers;
+  std::vector<LayerPlan> layers;
   const char* kinds[][2] = {{"shadow", ""},
                             {"reflection", "FRONT"},
                             {"normal", "FRONT"},
@@ -444,24 +439,21 @@ TEST_F(SceneTest, ParallelBuildGivesTheSameLayersAsOneAfterAnother) {
                             {"roundrecthighlight", "x"},
                             {"customcolor", "$00FF00"},
                             {"customcolorreflection", "clNavy"}};
-  int n = 0;
-  for (const auto& k : kinds)
-    layers.push_back(LayerSection(++n, k[0], k[1], Quad{90, 80, 330, 120, 320, 260, 110, 240}));
-  const fs::path file = WriteTemplate(layers);
-  Build(file, 1);
+  for (const auto& k : kinds) layers.push_back(Layer(k[0], k[1], Quad{90, 80, 330, 120, 320, 260, 110, 240}));
+  const Scene scene = MakeScene(layers);
+  Build(scene, 1);
   TImgView32 other;
   other.PrepareBase(400, 300);
-  std::vector<std::string> otherTypes;
-  BuildScene(file, other, SceneInputs{state_, sources_, dir_ / "custom", 2}, otherTypes);
+  BuildScene(scene, other, SceneInputs{state_, sources_, dir_ / "custom", 2});
   ASSERT_EQ(view_.Layers().Count(), other.Layers().Count());
-  EXPECT_EQ(types_, otherTypes);
+  EXPECT_EQ(testing::SceneKinds(view_), testing::SceneKinds(other));
   for (int i = 0; i < view_.Layers().Count(); ++i) {
     const TBitmap32& a = view_.Layers()[i].Bitmap();
     const TBitmap32& b = other.Layers()[i].Bitmap();
     EXPECT_EQ(a.MasterAlpha(), b.MasterAlpha());
     bool same = true;
     for (size_t p = 0; p < a.PixelCount() && same; ++p) same = a.Bits()[p] == b.Bits()[p];
-    EXPECT_TRUE(same) << "layer " << i << " " << types_[static_cast<size_t>(i)];
+    EXPECT_TRUE(same) << "layer " << i << " " << kinds[i][0];
   }
 }
 
@@ -493,7 +485,7 @@ TEST(PrepareShadeSource, RoundRectKindsLoseAlphaAtEachTransfer) {
     TBitmap32 source(400, 300), face(400, 300);
     source.SetDrawMode(dmBlend);
     face.SetDrawMode(dmBlend);
-    PrepareShadeSource(c.type, c.direction, state, source, face);
+    PrepareShadeSource(LayerTypeOf(c.type), ShadeDirectionOf(c.direction), state, source, face);
     ASSERT_EQ(source.Width(), 326);
     ASSERT_EQ(source.Height(), 257);
     // The map stretched to the panel's size (nearest pixel), its alpha blended twice, then cut.
@@ -531,7 +523,7 @@ TEST(PrepareShadeSource, DirectionsTurnTheMapTowardsTheirSide) {
   };
   for (const Case& c : cases) {
     TBitmap32 source, face;
-    PrepareShadeSource("shade", c.direction, state, source, face);
+    PrepareShadeSource(LayerType::Shade, ShadeDirectionOf(c.direction), state, source, face);
     ASSERT_EQ(source.Width(), 300);
     EXPECT_GT(AlphaOf(source.PixelAt(c.strongX, c.strongY)), 240u) << c.direction;
     EXPECT_LT(AlphaOf(source.PixelAt(c.weakX, c.weakY)), 40u) << c.direction;
@@ -540,7 +532,7 @@ TEST(PrepareShadeSource, DirectionsTurnTheMapTowardsTheirSide) {
   TBitmap32 source, face;
   state.HighlightColor = 0x0000FF;
   state.ObjectHighlight = 90;
-  PrepareShadeSource("highlight", "rightlefttopdown", state, source, face);
+  PrepareShadeSource(LayerType::Highlight, ShadeDirection::RightLeftTopDown, state, source, face);
   EXPECT_EQ(source.PixelAt(10, 290), 0xA9FF0000u);  // the uniform map's 169 in the highlight colour
   EXPECT_EQ(source.MasterAlpha(), 90u);
 }

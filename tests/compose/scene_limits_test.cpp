@@ -76,12 +76,27 @@ TEST(SceneLimits, EstimateCountsTheLargestLayersInFlight) {
     EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, layers, c.inFlight), 4 * c.pixels) << c.inFlight;
 }
 
-std::string Section(int n, const std::string& type, int64_t ax, int64_t ay, int64_t bx, int64_t by,
-                    int64_t cx, int64_t cy, int64_t dx, int64_t dy) {
-  std::ostringstream s;
-  s << "[Layer" << n << "]\ntype=" << type << "\nsource=FRONT\nA.X=" << ax << "\nA.Y=" << ay << "\nB.X=" << bx
-    << "\nB.Y=" << by << "\nC.X=" << cx << "\nC.Y=" << cy << "\nD.X=" << dx << "\nD.Y=" << dy << "\n";
-  return s.str();
+LayerPlan Section(const std::string& type, int64_t ax, int64_t ay, int64_t bx, int64_t by, int64_t cx,
+                  int64_t cy, int64_t dx, int64_t dy) {
+  LayerPlan layer = ResolveLayerPlan(type, "FRONT");
+  auto point = [](int64_t x, int64_t y) {
+    return TemplatePoint{static_cast<int32_t>(x), static_cast<int32_t>(y)};
+  };
+  layer.A = point(ax, ay);
+  layer.B = point(bx, by);
+  layer.C = point(cx, cy);
+  layer.D = point(dx, dy);
+  return layer;
+}
+
+// The template "shot" with a canvas of width x height units.
+Scene MakeScene(std::vector<LayerPlan> layers, int32_t width, int32_t height) {
+  Scene scene;
+  scene.Name = "shot";
+  scene.Width = width;
+  scene.Height = height;
+  scene.Layers = std::move(layers);
+  return scene;
 }
 
 class SceneLimitTest : public ::testing::Test {
@@ -95,50 +110,42 @@ class SceneLimitTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  std::string Build(const std::string& text, int32_t width, int32_t height) {
-    const fs::path file = dir_ / "shot.ini";
-    std::ofstream(file) << text;
+  std::string Build(const Scene& scene, int32_t width, int32_t height) {
     view_.Layers().Clear();
     view_.PrepareBase(width, height);
-    types_ = {"stale"};
     const SceneInputs inputs{state_, sources_, dir_ / "custom", 2};
-    return ErrorOf([&] { BuildScene(file, view_, inputs, types_); });
+    return ErrorOf([&] { BuildScene(scene, view_, inputs); });
   }
 
   fs::path dir_;
   EditingState state_;
   LayerSources sources_;
-  std::vector<std::string> types_;
   TImgView32 view_;
 };
 
 TEST_F(SceneLimitTest, TooManyLayersFailBeforeAnyIsBuiltAndTheLimitItselfRenders) {
-  std::string text = "[Image]\nwidth=32\nheight=32\n";
-  for (int i = 1; i <= 256; ++i) text += Section(i, "shadow", 0, 0, 32, 0, 32, 32, 0, 32);
-  EXPECT_EQ(Build(text, 32, 32), "");
+  std::vector<LayerPlan> layers(256, Section("shadow", 0, 0, 32, 0, 32, 32, 0, 32));
+  EXPECT_EQ(Build(MakeScene(layers, 32, 32), 32, 32), "");
   EXPECT_EQ(view_.Layers().Count(), 256);
 
-  text += Section(257, "shadow", 0, 0, 32, 0, 32, 32, 0, 32);
-  const std::string message = Build(text, 32, 32);
+  layers.push_back(Section("shadow", 0, 0, 32, 0, 32, 32, 0, 32));
+  const std::string message = Build(MakeScene(layers, 32, 32), 32, 32);
   EXPECT_NE(message.find("\"shot\" has 257 layers, more than the 256"), std::string::npos) << message;
   EXPECT_EQ(view_.Layers().Count(), 0);
-  EXPECT_TRUE(types_.empty());
 }
 
 // At the largest size, layers count by what they keep: forty canvas-filling shadows at 4096 x 4096
 // would hold 44 canvases of 64 MiB at their peak (the base, the forty, one layer's working pictures)
 // and are refused before anything is drawn; a shot of small faces fits.
 TEST_F(SceneLimitTest, LargestCanvasIsRefusedOnlyForWhatItsLayersKeep) {
-  std::string full = "[Image]\nwidth=64\nheight=64\n";
-  for (int i = 1; i <= 40; ++i) full += Section(i, "shadow", 0, 0, 64, 0, 64, 64, 0, 64);
-  EXPECT_EQ(Build(full, 4096, 4096),
+  const std::vector<LayerPlan> full(40, Section("shadow", 0, 0, 64, 0, 64, 64, 0, 64));
+  EXPECT_EQ(Build(MakeScene(full, 64, 64), 4096, 4096),
             "The template \"shot\" would need about 2816 MiB of memory at 4096 x 4096 pixels, more than the "
             "2048 MiB a render may take");
   EXPECT_EQ(view_.Layers().Count(), 0);
 
-  std::string small = "[Image]\nwidth=64\nheight=64\n";
-  for (int i = 1; i <= 40; ++i) small += Section(i, "normal", 30, 30, 32, 30, 32, 32, 30, 32);
-  EXPECT_EQ(Build(small, 4096, 4096), "");
+  const std::vector<LayerPlan> small(40, Section("normal", 30, 30, 32, 30, 32, 32, 30, 32));
+  EXPECT_EQ(Build(MakeScene(small, 64, 64), 4096, 4096), "");
   ASSERT_EQ(view_.Layers().Count(), 40);
   // Each keeps a 2-unit square (128 pixels) with its anti-aliased rim, not the canvas.
   EXPECT_LT(view_.Layers()[0].Bitmap().Width(), 200);
@@ -149,49 +156,40 @@ constexpr int64_t kMin = -2147483647 - 1, kMax = 2147483647;
 TEST_F(SceneLimitTest, HugeDiscsFailBeforeDrawingWithoutOverflow) {
   struct Case {
     const char* name;
-    std::string layer;
+    LayerPlan layer;
   };
   const Case cases[] = {
       // 16384 x 16384 pixels drawn, twice over: about 2 GiB for a 400 x 300 shot.
-      {"16376 units square", Section(1, "disc", 0, 0, 16376, 0, 16376, 16376, 0, 16376)},
-      {"corners at both ends of the range",
-       Section(1, "disc", kMin, kMin, kMax, kMin, kMax, kMax, kMin, kMax)},
-      {"reversed corners", Section(1, "discreflection", kMax, kMax, kMin, kMax, kMin, kMin, kMax, kMin)},
-      {"tall and narrow", Section(1, "disc", 0, kMin, 10, kMin, 10, kMax, 0, kMax)},
+      {"16376 units square", Section("disc", 0, 0, 16376, 0, 16376, 16376, 0, 16376)},
+      {"corners at both ends of the range", Section("disc", kMin, kMin, kMax, kMin, kMax, kMax, kMin, kMax)},
+      {"reversed corners", Section("discreflection", kMax, kMax, kMin, kMax, kMin, kMin, kMax, kMin)},
+      {"tall and narrow", Section("disc", 0, kMin, 10, kMin, 10, kMax, 0, kMax)},
   };
   for (const bool large : {false, true}) {
     state_.LargeDiscArea = large;
     for (const Case& c : cases) {
-      const std::string message = Build("[Image]\nwidth=400\nheight=300\n" + c.layer, 400, 300);
+      const std::string message = Build(MakeScene({c.layer}, 400, 300), 400, 300);
       EXPECT_NE(message.find("\"shot\" would need about"), std::string::npos) << c.name << ": " << message;
       EXPECT_EQ(view_.Layers().Count(), 0) << c.name;
-      EXPECT_TRUE(types_.empty()) << c.name;
     }
   }
 }
 
 TEST_F(SceneLimitTest, ExtremeCornersOfEveryOtherTypeGiveEmptyLayers) {
-  std::string text = "[Image]\nwidth=400\nheight=300\n";
-  int n = 0;
+  std::vector<LayerPlan> layers;
   for (const char* type :
        {"normal", "reflection", "roundrect", "shadow", "shade", "highlight", "blurshade", "blurhighlight",
         "roundrectshade", "roundrecthighlight", "customcolor", "customcolorreflection", "unknown"}) {
-    text += Section(++n, type, kMin, kMin, kMax, kMin, kMax, kMax, kMin, kMax);
-    text += Section(++n, type, kMax, kMin, kMin, kMax, kMax, kMax, kMin, kMin);
+    layers.push_back(Section(type, kMin, kMin, kMax, kMin, kMax, kMax, kMin, kMax));
+    layers.push_back(Section(type, kMax, kMin, kMin, kMax, kMax, kMax, kMin, kMin));
   }
-  // "source=FRONT" is no colour: the custom colour layers take a colour of their own.
-  std::string withColours;
-  std::istringstream lines(text);
-  std::string line, type;
-  while (std::getline(lines, line)) {
-    if (line.rfind("type=", 0) == 0) type = line.substr(5);
-    if (line == "source=FRONT" && type.rfind("customcolor", 0) == 0) line = "source=clRed";
-    withColours += line + "\n";
-  }
-  EXPECT_EQ(Build(withColours, 400, 300), "");
+  // "FRONT" is no colour: the custom colour layers take a colour of their own.
+  for (LayerPlan& layer : layers)
+    if (layer.Source.Text == "FRONT" && layer.Keyword.rfind("customcolor", 0) == 0)
+      layer.Source.Color = 0x0000FF;
+  EXPECT_EQ(Build(MakeScene(layers, 400, 300), 400, 300), "");
   // Built one each, with no error; under the sanitizers, with no overflow on the way.
-  EXPECT_EQ(view_.Layers().Count(), n);
-  EXPECT_EQ(types_.size(), static_cast<size_t>(n));
+  EXPECT_EQ(view_.Layers().Count(), static_cast<int>(layers.size()));
 }
 
 }  // namespace

@@ -76,15 +76,18 @@ class SlotPicturesTest : public ::testing::Test {
     sources_[slot].PicturePath = file;
     sources_[slot].UseColor = false;
   }
-  fs::path Template(const std::vector<std::pair<std::string, std::string>>& layers) {
-    const fs::path file = dir_ / "shot.ini";
-    std::ofstream out(file);
-    int n = 0;
+  static Scene Template(const std::vector<std::pair<std::string, std::string>>& layers) {
+    Scene scene;
+    scene.Name = "shot";
     for (const auto& [type, source] : layers) {
-      out << "[Layer" << ++n << "]\ntype=" << type << "\nsource=" << source
-          << "\nA.X=100\nA.Y=100\nB.X=400\nB.Y=120\nC.X=380\nC.Y=400\nD.X=110\nD.Y=380\n";
+      LayerPlan layer = ResolveLayerPlan(type, source);
+      layer.A = {100, 100};
+      layer.B = {400, 120};
+      layer.C = {380, 400};
+      layer.D = {110, 380};
+      scene.Layers.push_back(std::move(layer));
     }
-    return file;
+    return scene;
   }
 
   fs::path dir_;
@@ -137,20 +140,19 @@ TEST_F(SlotPicturesTest, UnreadablePictureFailsEveryUseAfterOneAttempt) {
 TEST_F(SlotPicturesTest, TemplateUsingOneSlotFiveTimesDecodesItOnce) {
   const std::string front = Picture("front.png", 96, 80);
   UsePicture(2, front);
-  const fs::path file = Template({{"normal", "FRONT"},
-                                  {"reflection", "FRONT"},
-                                  {"normal", "FRONT"},
-                                  {"roundrect", "FRONT"},
-                                  {"disc", "FRONT"}});
+  const Scene scene = Template({{"normal", "FRONT"},
+                                {"reflection", "FRONT"},
+                                {"normal", "FRONT"},
+                                {"roundrect", "FRONT"},
+                                {"disc", "FRONT"}});
   CountingLoader counter;
   SlotPictures pictures(sources_, counter.Loader());
   TImgView32 shared, own;
-  std::vector<std::string> sharedTypes, ownTypes;
   for (TImgView32* view : {&shared, &own}) view->PrepareBase(400, 300);
   SceneInputs inputs{state_, sources_, dir_ / "custom", 2};
   inputs.Pictures = &pictures;
-  BuildScene(file, shared, inputs, sharedTypes);
-  BuildScene(file, own, SceneInputs{state_, sources_, dir_ / "custom", 1}, ownTypes);
+  BuildScene(scene, shared, inputs);
+  BuildScene(scene, own, SceneInputs{state_, sources_, dir_ / "custom", 1});
   EXPECT_EQ(counter.Decodes(front), 1);
   ASSERT_EQ(shared.Layers().Count(), 5);
   ASSERT_EQ(own.Layers().Count(), 5);
@@ -162,8 +164,8 @@ TEST_F(SlotPicturesTest, TemplateUsingOneSlotFiveTimesDecodesItOnce) {
       differing += a.Bits()[p] != b.Bits()[p];
       covered += AlphaOf(a.Bits()[p]) != 0;
     }
-    EXPECT_EQ(differing, 0u) << sharedTypes[static_cast<size_t>(i)];
-    EXPECT_GT(covered, 1000u) << sharedTypes[static_cast<size_t>(i)];
+    EXPECT_EQ(differing, 0u) << scene.Layers[static_cast<size_t>(i)].Keyword;
+    EXPECT_GT(covered, 1000u) << scene.Layers[static_cast<size_t>(i)].Keyword;
   }
   // The shared picture was not changed by the layers that flip, cut or stretch it.
   EXPECT_EQ(pictures.Picture(2).PixelAt(10, 3), Color32(10, 3, 90));
@@ -181,8 +183,7 @@ TEST_F(SlotPicturesTest, BackgroundLayerSharesItsPictureWithTheScene) {
   AddBackgroundLayer(view, state_, sources_, pictures);
   SceneInputs inputs{state_, sources_, dir_ / "custom", 2};
   inputs.Pictures = &pictures;
-  std::vector<std::string> types;
-  BuildScene(Template({{"normal", "BACKGROUND"}, {"reflection", "Background"}}), view, inputs, types);
+  BuildScene(Template({{"normal", "BACKGROUND"}, {"reflection", "Background"}}), view, inputs);
   EXPECT_EQ(counter.Decodes(back), 1);
   ASSERT_EQ(view.Layers().Count(), 3);
   EXPECT_EQ(&pictures.Picture(1), &view.Layers()[0].Bitmap());

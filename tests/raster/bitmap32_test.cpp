@@ -431,6 +431,65 @@ TEST(Bitmap32, AssignFromSurfaceCopiesPixelsAndProperties) {
   EXPECT_TRUE(dst.Empty());
 }
 
+// Moving hands over the store itself (no copy) and every drawing property, keeps each object's
+// handlers where they were set, and leaves the source an empty surface that can be used again.
+TEST(Bitmap32, MovingHandsTheStoreAndPropertiesOverAndEmptiesTheSource) {
+  for (const bool assign : {false, true}) {
+    SCOPED_TRACE(assign ? "move assignment" : "move construction");
+    TBitmap32 src(3, 2);
+    FillWith(src, {1, 2, 3, 4, 5, 6});
+    src.SetDrawMode(dmBlend);
+    src.SetCombineMode(cmMerge);
+    src.SetMasterAlpha(77);
+    src.SetOuterColor(0x11223344u);
+    src.SetWrapMode(wmRepeat);
+    src.SetResamplerClassName("TLinearResampler");
+    int sourceChanges = 0, targetChanges = 0;
+    src.OnChange = [&](TNotifiablePersistent&) { ++sourceChanges; };
+    const TColor32* store = src.Bits();
+
+    std::optional<TBitmap32> made;
+    TBitmap32 target(5, 5);
+    target.OnChange = [&](TNotifiablePersistent&) { ++targetChanges; };
+    if (assign)
+      target = std::move(src);
+    else
+      made.emplace(std::move(src));
+    TBitmap32& dst = assign ? target : *made;
+
+    EXPECT_EQ(dst.Bits(), store);
+    EXPECT_EQ(dst.Width(), 3);
+    EXPECT_EQ(dst.Height(), 2);
+    EXPECT_EQ(PixelsOf(dst), (std::vector<TColor32>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(dst.ClipRect(), (TRect{0, 0, 3, 2}));
+    EXPECT_EQ(dst.DrawMode(), dmBlend);
+    EXPECT_EQ(dst.CombineMode(), cmMerge);
+    EXPECT_EQ(dst.MasterAlpha(), 77u);
+    EXPECT_EQ(dst.OuterColor(), 0x11223344u);
+    EXPECT_EQ(dst.WrapMode(), wmRepeat);
+    EXPECT_EQ(dst.ResamplerClassName(), "TLinearResampler");
+    const auto* resampler = dynamic_cast<const TBitmap32Resampler*>(dst.Resampler());
+    ASSERT_NE(resampler, nullptr);
+    EXPECT_EQ(&resampler->Bitmap(), &dst);
+    EXPECT_EQ(targetChanges, assign ? 1 : 0);
+    EXPECT_EQ(static_cast<bool>(dst.OnChange), assign);
+
+    EXPECT_TRUE(src.Empty());
+    EXPECT_EQ(src.Width(), 0);
+    EXPECT_EQ(src.Height(), 0);
+    EXPECT_EQ(src.PixelCount(), 0u);
+    EXPECT_GE(sourceChanges, 1);  // its listeners learn that it is empty
+    src.SetSize(2, 2);
+    src.Clear(9);
+    EXPECT_EQ(PixelsOf(src), (std::vector<TColor32>(4, 9)));
+  }
+  TBitmap32 self(2, 2);
+  self.Clear(7);
+  TBitmap32& alias = self;
+  self = std::move(alias);
+  EXPECT_EQ(PixelsOf(self), (std::vector<TColor32>(4, 7)));
+}
+
 // A decoded picture one row high.
 TDecodedPicture Picture(TPictureKind kind, int bits, std::optional<TColor> key, std::vector<TColor32> row) {
   TDecodedPicture p;

@@ -71,9 +71,8 @@ TEST(ShippedTemplates, RenderExactlyAsTheirGoldenPictures) {
     const std::string name = TemplateName(files[i]);
     EditingState state;
     state.TemplateIndex = static_cast<int32_t>(i + 1);
-    std::vector<std::string> layerTypes;
     TImgView32 view;
-    RenderContext context{state, sources, layerTypes, kData};
+    RenderContext context{state, sources, kData};
     RenderTemplate(view, 400, 300, context);
     TBitmap32 picture(400, 300);
     view.Flatten(picture);

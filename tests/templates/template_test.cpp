@@ -1,13 +1,13 @@
-// Reading templates: canvas, layer sections, keys and defaults, and the keyword vocabulary.
+// Reading templates: canvas, layer sections, keys and defaults.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "raster/error.h"
-#include "raster/shade_maps.h"
-#include "templates/color_names.h"
 #include "templates/template.h"
 
 namespace mirelane {
@@ -112,6 +112,58 @@ TEST(ReadTemplate, WindowsFileOnDiskReadsLikeLinuxFile) {
             std::filesystem::path("/opt/mirelane/custom/boxes/front.png"));
 }
 
+// The typed scene is read once from the text: named after the file, every layer's kind, group and
+// source resolved, the corners and the texts that messages quote kept.
+TEST(ReadScene, TypesEveryLayerOfTheFileOnce) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "mirelane_read_scene";
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / "01 Box.ini") << "[Image]\nwidth=400\nheight=300\n"
+                                       "[Layer1]\ntype=shadow\nA.X=5\nD.Y=-7\n"
+                                       "[Layer2]\ntype=discreflection\nsource=disc2\n"
+                                       "[Layer3]\ntype=blurhighlight\nsource=righttop\n"
+                                       "[Layer4]\ntype=customcolor\nsource=clMoneyGreen\n"
+                                       "[Layer5]\ntype=customcolorreflection\nsource=rose\n"
+                                       "[Layer6]\ntype=customfile\nsource=cases\\tray.png\n"
+                                       "[Layer7]\ntype=Shade\nsource=left\n";
+  const Scene scene = ReadScene(dir / "01 Box.ini");
+  std::filesystem::remove_all(dir);
+  EXPECT_EQ(scene.Name, "01 Box");
+  EXPECT_EQ(scene.Width, 400);
+  EXPECT_EQ(scene.Height, 300);
+  struct Expected {
+    LayerType kind;
+    LayerGroup group;
+    SourceIndex slot;
+    ShadeDirection direction;
+    std::optional<TColor> color;
+    const char* text;
+  };
+  constexpr auto kBottom = ShadeDirection::Bottom;
+  const Expected expected[] = {
+      {LayerType::Shadow, LayerGroup::Shadow, -1, kBottom, {}, "unknown"},
+      {LayerType::DiscReflection, LayerGroup::Reflection, 9, kBottom, {}, "disc2"},
+      {LayerType::BlurHighlight, LayerGroup::Reflection, -1, ShadeDirection::RightTop, {}, "righttop"},
+      {LayerType::CustomColor, LayerGroup::None, -1, kBottom, 0xC0DCC0, "clMoneyGreen"},
+      {LayerType::CustomColorReflection, LayerGroup::Reflection, -1, kBottom, {}, "rose"},
+      {LayerType::CustomFile, LayerGroup::None, -1, kBottom, {}, "cases\\tray.png"},
+      {LayerType::Other, LayerGroup::None, -1, kBottom, {}, "left"},
+  };
+  ASSERT_EQ(scene.Layers.size(), std::size(expected));
+  for (size_t i = 0; i < scene.Layers.size(); ++i) {
+    SCOPED_TRACE(i + 1);
+    const LayerPlan& layer = scene.Layers[i];
+    EXPECT_EQ(layer.Kind, expected[i].kind);
+    EXPECT_EQ(layer.Group(), expected[i].group);
+    EXPECT_EQ(layer.Source.Slot, expected[i].slot);
+    EXPECT_EQ(layer.Source.Direction, expected[i].direction);
+    EXPECT_EQ(layer.Source.Color, expected[i].color);
+    EXPECT_EQ(layer.Source.Text, expected[i].text);
+  }
+  EXPECT_EQ(scene.Layers[0].A, (TemplatePoint{5, 0}));
+  EXPECT_EQ(scene.Layers[0].D, (TemplatePoint{0, -7}));
+  EXPECT_EQ(scene.Layers[6].Keyword, "Shade");
+}
+
 TEST(CustomFilePath, AppendsToTheCustomFolder) {
   struct Case {
     const char* source;
@@ -138,177 +190,7 @@ TEST(CheckTemplateCanvas, RefusesEmptyOrNegativeCanvas) {
   EXPECT_THROW(CheckTemplateCanvas(t), Error);
 }
 
-TEST(LayerType, KeywordsInExactCase) {
-  struct Case {
-    const char* keyword;
-    LayerType type;
-    SourceKind source;
-    bool reflection, shadow;
-  };
-  const Case cases[] = {
-      {"normal", LayerType::Normal, SourceKind::Slot, false, false},
-      {"reflection", LayerType::Reflection, SourceKind::Slot, true, false},
-      {"roundrect", LayerType::RoundRect, SourceKind::Slot, false, false},
-      {"disc", LayerType::Disc, SourceKind::Slot, false, false},
-      {"discreflection", LayerType::DiscReflection, SourceKind::Slot, true, false},
-      {"shadow", LayerType::Shadow, SourceKind::Nothing, false, true},
-      {"shade", LayerType::Shade, SourceKind::Direction, false, false},
-      {"highlight", LayerType::Highlight, SourceKind::Direction, false, false},
-      {"blurshade", LayerType::BlurShade, SourceKind::Direction, true, false},
-      {"blurhighlight", LayerType::BlurHighlight, SourceKind::Direction, true, false},
-      {"roundrectshade", LayerType::RoundRectShade, SourceKind::Direction, false, false},
-      {"roundrecthighlight", LayerType::RoundRectHighlight, SourceKind::Direction, false, false},
-      {"customfile", LayerType::CustomFile, SourceKind::FileName, false, false},
-      {"customcolor", LayerType::CustomColor, SourceKind::Color, false, false},
-      {"customcolorreflection", LayerType::CustomColorReflection, SourceKind::Color, true, false},
-      {"Normal", LayerType::Other, SourceKind::Nothing, false, false},
-      {"SHADOW", LayerType::Other, SourceKind::Nothing, false, false},
-      {"Reflection", LayerType::Other, SourceKind::Nothing, false, false},
-      {"unknown", LayerType::Other, SourceKind::Nothing, false, false},
-      {"", LayerType::Other, SourceKind::Nothing, false, false},
-      {"normal ", LayerType::Other, SourceKind::Nothing, false, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.keyword);
-    EXPECT_EQ(LayerTypeOf(c.keyword), c.type);
-    EXPECT_EQ(SourceKindOf(c.type), c.source);
-    EXPECT_EQ(IsReflectionGroup(c.keyword), c.reflection);
-    EXPECT_EQ(IsShadowGroup(c.keyword), c.shadow);
-    if (c.type != LayerType::Other) {
-      EXPECT_EQ(LayerTypeKeyword(c.type), c.keyword);
-    }
-  }
-  EXPECT_TRUE(LayerTypeKeyword(LayerType::Other).empty());
-}
-
-TEST(ShadeDirection, KeywordsPickMapAndTurn) {
-  struct Case {
-    const char* keyword;
-    ShadeDirection direction;
-    int map;
-    ShadeTurn turn;
-  };
-  const Case cases[] = {
-      {"leftdown", ShadeDirection::LeftDown, kShadeMapCorner, ShadeTurn::None},
-      {"lefttop", ShadeDirection::LeftTop, kShadeMapCorner, ShadeTurn::Quarter},
-      {"righttop", ShadeDirection::RightTop, kShadeMapCorner, ShadeTurn::Half},
-      {"rightdown", ShadeDirection::RightDown, kShadeMapCorner, ShadeTurn::ThreeQuarters},
-      {"rightlefttopdown", ShadeDirection::RightLeftTopDown, kShadeMapUniform, ShadeTurn::None},
-      {"left", ShadeDirection::Left, kShadeMapSide, ShadeTurn::Quarter},
-      {"top", ShadeDirection::Top, kShadeMapSide, ShadeTurn::Half},
-      {"right", ShadeDirection::Right, kShadeMapSide, ShadeTurn::ThreeQuarters},
-      {"down", ShadeDirection::Bottom, kShadeMapSide, ShadeTurn::None},
-      {"bottom", ShadeDirection::Bottom, kShadeMapSide, ShadeTurn::None},
-      {"Left", ShadeDirection::Bottom, kShadeMapSide, ShadeTurn::None},
-      {"unknown", ShadeDirection::Bottom, kShadeMapSide, ShadeTurn::None},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.keyword);
-    EXPECT_EQ(ShadeDirectionOf(c.keyword), c.direction);
-    const ShadeMapChoice choice = ShadeMapFor(c.direction);
-    EXPECT_EQ(choice.MapIndex, c.map);
-    EXPECT_EQ(choice.Turn, c.turn);
-  }
-}
-
-TEST(StringToColor, NamesWithoutRegardToCaseAndIntegers) {
-  struct Case {
-    const char* text;
-    TColor expected;
-  };
-  const Case cases[] = {
-      {"clBlack", 0x000000},
-      {"clMaroon", 0x000080},
-      {"clGreen", 0x008000},
-      {"clOlive", 0x008080},
-      {"clNavy", 0x800000},
-      {"clPurple", 0x800080},
-      {"clTeal", 0x808000},
-      {"clGray", 0x808080},
-      {"clSilver", 0xC0C0C0},
-      {"clRed", 0x0000FF},
-      {"clLime", 0x00FF00},
-      {"clYellow", 0x00FFFF},
-      {"clBlue", 0xFF0000},
-      {"clFuchsia", 0xFF00FF},
-      {"clAqua", 0xFFFF00},
-      {"clWhite", 0xFFFFFF},
-      {"clMoneyGreen", 0xC0DCC0},
-      {"clSkyBlue", 0xF0CAA6},
-      {"clCream", 0xF0FBFF},
-      {"clMedGray", 0xA4A0A0},
-      {"clNone", 0x1FFFFFFF},
-      {"clDefault", 0x20000000},
-      {"CLRED", 0x0000FF},
-      {"clred", 0x0000FF},
-      {"clScrollBar", static_cast<TColor>(0xFF000000u)},
-      {"clInfoBk", static_cast<TColor>(0xFF000018u)},
-      {"clHotLight", static_cast<TColor>(0xFF00001Au)},
-      {"clMenuBar", static_cast<TColor>(0xFF00001Eu)},
-      {"cl3ddkshadow", static_cast<TColor>(0xFF000015u)},
-      {"255", 255},
-      {"$FF", 255},
-      {"0x00FF00", 0x00FF00},
-      {"-16777201", -16777201},
-  };
-  for (const Case& c : cases) EXPECT_EQ(StringToColor(c.text), c.expected) << c.text;
-}
-
-TEST(StringToColor, ElementColoursResolveThroughTheSystemTable) {
-  const char* const names[] = {"clScrollBar",
-                               "clBackground",
-                               "clActiveCaption",
-                               "clInactiveCaption",
-                               "clMenu",
-                               "clWindow",
-                               "clWindowFrame",
-                               "clMenuText",
-                               "clWindowText",
-                               "clCaptionText",
-                               "clActiveBorder",
-                               "clInactiveBorder",
-                               "clAppWorkSpace",
-                               "clHighlight",
-                               "clHighlightText",
-                               "clBtnFace",
-                               "clBtnShadow",
-                               "clGrayText",
-                               "clBtnText",
-                               "clInactiveCaptionText",
-                               "clBtnHighlight",
-                               "cl3DDkShadow",
-                               "cl3DLight",
-                               "clInfoText",
-                               "clInfoBk",
-                               "clHotLight",
-                               "clGradientActiveCaption",
-                               "clGradientInactiveCaption",
-                               "clMenuHighlight",
-                               "clMenuBar"};
-  int number = 0;
-  for (const char* name : names) {
-    if (number == 25) ++number;  // the numbering leaves out 25
-    const TColor c = StringToColor(name);
-    EXPECT_EQ(c, static_cast<TColor>(0xFF000000u | static_cast<uint32_t>(number))) << name;
-    EXPECT_EQ(ColorToColor32(c), ColorToColor32(SystemColor(number))) << name;
-    ++number;
-  }
-  EXPECT_EQ(number, 31);
-  EXPECT_EQ(ColorToColor32(StringToColor("clNone")), kColor32White);
-  EXPECT_EQ(ColorToColor32(StringToColor("clDefault")), kColor32Black);
-  EXPECT_EQ(ColorToColor32(StringToColor("clBtnFace")), ColorToColor32(SystemColor(15)));
-}
-
-TEST(StringToColor, OtherTextFailsWithTheIntegerMessage) {
-  const char* const bad[] = {"clRose", "red", "", "12.5", "cl Red", "clRed ", "0xGG", "unknown"};
-  for (const char* text : bad) {
-    try {
-      StringToColor(text);
-      ADD_FAILURE() << "no error for '" << text << "'";
-    } catch (const Error& e) {
-      EXPECT_EQ(std::string(e.what()), "'" + std::string(text) + "' is not a valid integer value");
-    }
-  }
+TEST(TemplateLayer, ColourOfOtherTextFails) {
   TemplateLayer layer;
   layer.Source = "rose";
   EXPECT_THROW(layer.Color(), Error);

@@ -1,6 +1,7 @@
 // The toolkit's 52 colour names and the colour text of custom-colour template layers.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -17,8 +18,14 @@ std::optional<TColor> IdentToColor(std::string_view name);
 // colour name without its "cl". Only the command line takes these; templates keep the "cl" names.
 std::optional<TColor> PlainColorName(std::string_view name);
 
+// A signed 32-bit integer: decimal with an optional sign, or up to 32 bits of hexadecimal after
+// "$", "0x" or "0X" (taken as a bit pattern, so $FFFFFFFF is -1). No blanks, no other characters.
+bool TryStrToInt(std::string_view text, int32_t& value);
+
 // A colour name, or an integer as TryStrToInt reads it (a 0x00BBGGRR value).
-// Anything else throws Error "'<text>' is not a valid integer value".
+// Empty for any other text.
+std::optional<TColor> ColorOfText(std::string_view text);
+// The same; anything else throws Error "'<text>' is not a valid integer value".
 TColor StringToColor(std::string_view text);
 
 }  // namespace mirelane
