@@ -36,8 +36,8 @@ constexpr auto kFlag = SettingKind::Flag;
   }
 
 constexpr std::array kSettings = {
-    ROW("width", OutputWidth, kNumber, 32, 2048, 400, false, "width of the picture in pixels", "Width:"),
-    ROW("height", OutputHeight, kNumber, 32, 2048, 300, false, "height of the picture in pixels", "Height:"),
+    ROW("width", OutputWidth, kNumber, 32, 4096, 400, false, "width of the picture in pixels", "Width:"),
+    ROW("height", OutputHeight, kNumber, 32, 4096, 300, false, "height of the picture in pixels", "Height:"),
     ROW("dpi", OutputDpi, kNumber, 60, 600, 96, false, "resolution written into the saved picture", "DPI:"),
     ROW("flip", FlipWhenSaved, kFlag, 0, 1, 0, true, "mirror the saved picture left to right",
         "Flip when saved"),

@@ -250,7 +250,7 @@ TEST_F(BatchTest, BadManifestsAreRefusedNamingRowAndColumn) {
       {"output,shape\na.png,box\n", "the column shape needs the shot designer"},
       {"output,shadow-blur\na.png,1\nb.png,101\n",
        "row 2, column shadow-blur: shadow-blur takes a whole number from 0 to 100 (got \"101\")"},
-      {"output,width\na.png,31\n", "row 1, column width: width takes a whole number from 32 to 2048"},
+      {"output,width\na.png,31\n", "row 1, column width: width takes a whole number from 32 to 4096"},
       {"output,shadow-color\na.png,#12\n", "row 1, column shadow-color: shadow-color takes a colour"},
       {"output,flip\na.png,maybe\n", "row 1, column flip: flip takes yes or no"},
       {"output,quality\na.jpg,0\n", "row 1, column quality: --quality takes a whole number from 1 to 100"},

@@ -100,7 +100,7 @@ TEST(CheckSetting, AcceptsTheBoundsAndRefusesOneBeyond) {
     int32_t min, max;
   };
   const Case cases[] = {
-      {"OutputWidth", 32, 2048},     {"OutputHeight", 32, 2048},        {"OutputDpi", 60, 600},
+      {"OutputWidth", 32, 4096},     {"OutputHeight", 32, 4096},        {"OutputDpi", 60, 600},
       {"ReflectionOpacity", 0, 255}, {"ShadowDensity", 0, 255},         {"ObjectShading", 0, 255},
       {"ObjectHighlight", 0, 255},   {"ReflectionBlur", 0, 100},        {"ShadowBlur", 0, 100},
       {"ReflectionLength", 1, 100},  {"ReflectionBrightness", -50, 50}, {"CurrentSource", 1, 9},
@@ -130,7 +130,7 @@ TEST(CheckSetting, MessageNamesTheSettingAndItsRange) {
     CheckSetting("OutputWidth", 5000000000LL);
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()), "OutputWidth must lie between 32 and 2048, not 5000000000");
+    EXPECT_EQ(std::string(e.what()), "OutputWidth must lie between 32 and 4096, not 5000000000");
   }
 }
 
@@ -148,7 +148,7 @@ TEST(ValidateEditingState, NamesTheFirstFieldOutOfRange) {
   };
   const Case cases[] = {
       {[](EditingState& s) { s.OutputWidth = 31; }, "OutputWidth"},
-      {[](EditingState& s) { s.OutputHeight = 2049; }, "OutputHeight"},
+      {[](EditingState& s) { s.OutputHeight = 4097; }, "OutputHeight"},
       {[](EditingState& s) { s.OutputDpi = 601; }, "OutputDpi"},
       {[](EditingState& s) { s.ReflectionBlur = 101; }, "ReflectionBlur"},
       {[](EditingState& s) { s.ShadowBlur = 255; }, "ShadowBlur"},
