@@ -97,6 +97,36 @@ TRect UnionRect(const TRect& a, const TRect& b) {
                std::max(a.Bottom, b.Bottom)};
 }
 
+std::array<double, 8> AsDoubles(const std::array<float, 8>& corners) {
+  std::array<double, 8> quad{};
+  std::copy(corners.begin(), corners.end(), quad.begin());
+  return quad;
+}
+
+// The mask cut over the window where the drawn picture or the mask can be non-zero. Black outside
+// that window adds nothing to the mask's brightest value, so the cut of a face that holds the window
+// is the cut of the whole canvas.
+void CutToMask(const TFaceQuad& quad, const std::array<float, 8>& corners, TBitmap32& face,
+               TFacePoint origin) {
+  const TFixedPolygon facePolygon = FacePolygon(quad);
+  const TFixedPolygon band = FaceEdgeBand(quad);
+  const TRect held{origin.X, origin.Y, origin.X + face.Width(), origin.Y + face.Height()};
+  const TRect window = IntersectRect(UnionRect(DrawBounds(corners), MaskBounds(facePolygon, band)), held);
+  if (window.IsEmpty()) {
+    face.Changed();
+    return;
+  }
+  TBitmap32 mask(window.Width(), window.Height());
+  FillFaceMask(mask, facePolygon, band, window.Left, window.Top);
+  const int32_t max = MaxIntensity(mask);
+  for (int32_t y = 0; y < mask.Height(); ++y) {
+    const TColor32* m = mask.ScanLine(y);
+    TColor32* t = face.ScanLine(window.Top - origin.Y + y) + (window.Left - origin.X);
+    for (int32_t x = 0; x < mask.Width(); ++x) CutPixel(t[x], static_cast<int32_t>(IntensityOf(m[x])), max);
+  }
+  face.Changed();
+}
+
 }  // namespace
 
 std::array<float, 8> FaceDrawCorners(const TFaceQuad& quad, bool enlarge) {
@@ -119,15 +149,13 @@ std::array<float, 8> FaceDrawCorners(const TFaceQuad& quad, bool enlarge) {
 }
 
 void DrawFacePicture(const TBitmap32& source, const TRect& sourceRect, const std::array<float, 8>& corners,
-                     TBitmap32& face) {
+                     TBitmap32& face, int32_t originX, int32_t originY) {
   TAgg2D canvas;
-  canvas.Attach(face);
+  canvas.Attach(face, originX, originY);
   canvas.ClearAll(0, 0, 0, 0);
   canvas.AntiAliasGamma(kFaceGamma);
-  std::array<double, 8> quad{};
-  std::copy(corners.begin(), corners.end(), quad.begin());
   canvas.TransformImageQuad(source, sourceRect.Left, sourceRect.Top, sourceRect.Right, sourceRect.Bottom,
-                            quad);
+                            AsDoubles(corners));
 }
 
 TFixedPolygon FacePolygon(const TFaceQuad& quad) {
@@ -175,27 +203,33 @@ void MapFace(const TBitmap32& source, const TRect& sourceRect, TFacePoint A, TFa
   const std::array<float, 8> corners = FaceDrawCorners(quad, enlarge);
   DrawFacePicture(source, sourceRect, corners, face);
   face.SetMasterAlpha(source.MasterAlpha());
+  CutToMask(quad, corners, face, TFacePoint{0, 0});
+}
 
-  // Outside the drawn picture and the mask polygons the face is 0 and the mask black, so the cut
-  // cannot change a pixel there: the mask covers only the window where either can be non-zero,
-  // and its brightest value is the same as a canvas-sized mask's (black elsewhere adds nothing).
-  const TFixedPolygon facePolygon = FacePolygon(quad);
-  const TFixedPolygon band = FaceEdgeBand(quad);
-  const TRect window =
-      IntersectRect(UnionRect(DrawBounds(corners), MaskBounds(facePolygon, band)), face.BoundsRect());
-  if (window.IsEmpty()) {
-    face.Changed();
-    return;
-  }
-  TBitmap32 mask(window.Width(), window.Height());
-  FillFaceMask(mask, facePolygon, band, window.Left, window.Top);
-  const int32_t max = MaxIntensity(mask);
-  for (int32_t y = 0; y < mask.Height(); ++y) {
-    const TColor32* m = mask.ScanLine(y);
-    TColor32* t = face.ScanLine(window.Top + y) + window.Left;
-    for (int32_t x = 0; x < mask.Width(); ++x) CutPixel(t[x], static_cast<int32_t>(IntensityOf(m[x])), max);
-  }
-  face.Changed();
+TRect FaceWindow(const TFaceQuad& quad, bool enlarge, int32_t canvasWidth, int32_t canvasHeight) {
+  const TRect reach = UnionRect(DrawBounds(FaceDrawCorners(quad, enlarge)),
+                                MaskBounds(FacePolygon(quad), FaceEdgeBand(quad)));
+  return IntersectRect(reach, TRect{0, 0, canvasWidth, canvasHeight});
+}
+
+void MapFaceAt(const TBitmap32& source, const TFaceQuad& quad, bool enlarge, TBitmap32& face,
+               TFacePoint origin) {
+  const std::array<float, 8> corners = FaceDrawCorners(quad, enlarge);
+  DrawFacePicture(source, source.BoundsRect(), corners, face, origin.X, origin.Y);
+  face.SetMasterAlpha(source.MasterAlpha());
+  CutToMask(quad, corners, face, origin);
+}
+
+void MapColourFaceAt(TColor32 colour, int32_t width, int32_t height, uint32_t masterAlpha,
+                     const TFaceQuad& quad, bool enlarge, TBitmap32& face, TFacePoint origin) {
+  const std::array<float, 8> corners = FaceDrawCorners(quad, enlarge);
+  TAgg2D canvas;
+  canvas.Attach(face, origin.X, origin.Y);
+  canvas.ClearAll(0, 0, 0, 0);
+  canvas.AntiAliasGamma(kFaceGamma);
+  canvas.TransformColourQuad(colour, width, height, AsDoubles(corners));
+  face.SetMasterAlpha(masterAlpha);
+  CutToMask(quad, corners, face, origin);
 }
 
 }  // namespace mirelane

@@ -134,6 +134,23 @@ TEST_F(SceneLimitTest, TooManyLayersFailBeforeAnyIsBuiltAndTheLimitItselfRenders
   EXPECT_EQ(view_.Layers().Count(), 0);
 }
 
+// At the largest size, layers count by what they keep: forty canvas-filling shadows at 4096 x 4096
+// would hold 44 canvases of 64 MiB at their peak (the base, the forty, one layer's working pictures)
+// and are refused before anything is drawn; a shot of small faces fits.
+TEST_F(SceneLimitTest, LargestCanvasIsRefusedOnlyForWhatItsLayersKeep) {
+  const std::vector<LayerPlan> full(40, Section("shadow", 0, 0, 64, 0, 64, 64, 0, 64));
+  EXPECT_EQ(Build(MakeScene(full, 64, 64), 4096, 4096),
+            "The template \"shot\" would need about 2816 MiB of memory at 4096 x 4096 pixels, more than the "
+            "2048 MiB a render may take");
+  EXPECT_EQ(view_.Layers().Count(), 0);
+
+  const std::vector<LayerPlan> small(40, Section("normal", 30, 30, 32, 30, 32, 32, 30, 32));
+  EXPECT_EQ(Build(MakeScene(small, 64, 64), 4096, 4096), "");
+  ASSERT_EQ(view_.Layers().Count(), 40);
+  // Each keeps a 2-unit square (128 pixels) with its anti-aliased rim, not the canvas.
+  EXPECT_LT(view_.Layers()[0].Bitmap().Width(), 200);
+}
+
 constexpr int64_t kMin = -2147483647 - 1, kMax = 2147483647;
 
 TEST_F(SceneLimitTest, HugeDiscsFailBeforeDrawingWithoutOverflow) {
