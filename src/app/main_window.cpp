@@ -92,32 +92,27 @@ QFrame* AddRaisedFrame(QWidget* parent, int left, int top, int width, int height
   return frame;
 }
 
-// The help line of a setting, shown as its controls' tooltip.
+// The settings table's help line of a setting, for its controls' tooltip, with the range of a
+// number.
 QString SettingToolTip(std::string_view field) {
-  static const std::map<std::string_view, const char*> kHelp = {
-      {"OutputWidth", "Width of the picture in pixels"},
-      {"OutputHeight", "Height of the picture in pixels"},
-      {"OutputDpi", "Resolution written into the saved picture"},
-      {"TransparentBackground", "No background: transparent where nothing is drawn"},
-      {"LargeDiscArea", "Discs with a small hole and no centre detail"},
-      {"FlipWhenSaved", "Mirror the saved picture left to right"},
-      {"ShowReflection", "Show the reflections"},
-      {"ReflectionFade", "Reflections fade out towards their end"},
-      {"ReflectionOpacity", "Opacity of the reflections"},
-      {"ReflectionLength", "How far a faded reflection reaches, in percent"},
-      {"ReflectionBrightness", "Darker (below 0) or lighter reflections"},
-      {"ReflectionBlur", "Blur radius of the reflections"},
-      {"ShowShadow", "Show the shadow"},
-      {"ShadowDensity", "Opacity of the shadow"},
-      {"ShadowColor", "Colour of the shadow"},
-      {"ShadowBlur", "Blur radius of the shadow"},
-      {"ObjectShading", "Strength of the shading on the faces"},
-      {"ShadingColor", "Colour of the shading"},
-      {"ObjectHighlight", "Strength of the highlights on the faces"},
-      {"HighlightColor", "Colour of the highlights"},
+  const EditingSetting& setting = SettingOfField(field);
+  // These options switch their field off and their help says what that does; the box beside its
+  // caption sets the field on.
+  static const std::map<std::string_view, const char*> kOnHelp = {
+      {"ShowReflection", "Show the reflections; cleared, they are left out"},
+      {"ReflectionFade", "Reflections fade out towards their end; cleared, they keep their strength"},
+      {"ShowShadow", "Show the shadow; cleared, it is left out"},
   };
-  const auto help = kHelp.find(field);
-  return help == kHelp.end() ? QString() : QString::fromUtf8(help->second);
+  if (setting.Kind == SettingKind::Flag && !setting.FlagValue) {
+    const auto help = kOnHelp.find(field);
+    if (help != kOnHelp.end()) return QString::fromUtf8(help->second);
+  }
+  QString text = QString::fromUtf8(setting.Help.data(), static_cast<qsizetype>(setting.Help.size()));
+  if (!text.isEmpty()) text[0] = text[0].toUpper();
+  if (setting.Kind == SettingKind::Number) {
+    text += QStringLiteral(" (%1 to %2)").arg(setting.Range.Min).arg(setting.Range.Max);
+  }
+  return text;
 }
 
 }  // namespace

@@ -26,8 +26,9 @@ QString SlotKey(SourceIndex slot, const char* what) {
 }  // namespace
 
 void StoreSettings(QSettings& settings, const EditingState& state, const LayerSources& sources) {
-  for (const SettingField& field : SettingFields()) {
-    settings.setValue(SettingKey(field.Name), static_cast<qlonglong>(field.Get(state)));
+  for (const EditingSetting& setting : EditingSettings()) {
+    if (!IsUserSetting(setting)) continue;
+    settings.setValue(SettingKey(setting.Range.Name), static_cast<qlonglong>(setting.Get(state)));
   }
   for (SourceIndex slot = 1; slot <= kSourceCount; ++slot) {
     const LayerSource& source = sources[slot];
@@ -39,13 +40,14 @@ void StoreSettings(QSettings& settings, const EditingState& state, const LayerSo
 
 RestoredSettings RestoreSettings(QSettings& settings, EditingState& state, LayerSources& sources) {
   RestoredSettings result;
-  for (const SettingField& field : SettingFields()) {
-    const QVariant stored = settings.value(SettingKey(field.Name));
+  for (const EditingSetting& setting : EditingSettings()) {
+    if (!IsUserSetting(setting)) continue;
+    const QVariant stored = settings.value(SettingKey(setting.Range.Name));
     if (!stored.isValid()) continue;
     result.Found = true;
     bool number = false;
     const qlonglong value = stored.toLongLong(&number);
-    if (number && SettingValueAllowed(field, value)) field.Set(state, value);
+    if (number && SettingValueAllowed(setting, value)) setting.Set(state, value);
   }
   for (SourceIndex slot = 1; slot <= kSourceCount; ++slot) {
     LayerSource& source = sources[slot];

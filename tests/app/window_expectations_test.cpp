@@ -586,6 +586,13 @@ TEST_F(WindowTest, EveryControlHasATooltip) {
     }
   }
   EXPECT_GE(controls.size(), 40u) << "every page looked at";
+  // The setting controls say what the settings table says of their setting, with its range.
+  EXPECT_EQ(form_->BlurShadowTrackBar->toolTip(), "Blur radius of the shadow (0 to 100)");
+  EXPECT_TRUE(
+      form_->ValueBoxOf(form_->BlurShadowTrackBar)->toolTip().startsWith("Blur radius of the shadow"));
+  EXPECT_EQ(form_->ShadowColorSelect->toolTip(), "Colour of the shadow");
+  EXPECT_EQ(form_->WidthSpinEdit->toolTip(), "Width of the picture in pixels (32 to 4096)");
+  EXPECT_TRUE(form_->ShowShadowCheckBox->toolTip().startsWith("Show the shadow")) << "the box's own sense";
 }
 
 TEST(RunBusy, RunsTheWorkOnAnotherThreadAndThrowsItsErrorHere) {
