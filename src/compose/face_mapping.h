@@ -29,6 +29,33 @@ constexpr float kFaceEnlargement = 1.08f;
 void MapFace(const TBitmap32& source, const TRect& sourceRect, TFacePoint A, TFacePoint B, TFacePoint C,
              TFacePoint D, TBitmap32& face, bool enlarge);
 
+// How far a face reaches past an edge it shares with a face drawn over it: every pixel the edge
+// crosses is then wholly covered by the two (no point of such a pixel lies more than sqrt 2 from
+// the edge), so the later face's anti-aliased edge lies over this face's colour, not the background.
+constexpr double kSharedEdgeGrowth = 1.5;
+
+// The part of `quad` whose distance beyond the face's edge from corner `corner` to the next one
+// (0 is A to B, 3 is D back to A) lies between `from` and `to` pixels (negative distances lie inside
+// the face), in canvas points. Empty when nothing of the quad lies there.
+TFixedContour EdgeStrip(const TFaceQuad& face, int corner, const TFaceQuad& quad, double from, double to);
+
+// Where a face meets other faces along shared edges, as regions of the canvas.
+struct TFaceGrowth {
+  // Parts of faces drawn over this one, just beyond a shared edge: the face grows into them.
+  TFixedPolygon Beyond;
+  // Parts of the face itself along a shared edge, whose pixels must show the picture at full
+  // strength however thin the face is: the other face's colour meets it there.
+  TFixedPolygon Along;
+  bool Empty() const { return Beyond.empty() && Along.empty(); }
+};
+
+// MapFace grown into `growth`: the pixels a region touches take the picture continued past the face's
+// edges (the drawn picture fades out within a pixel or two of its own edge, which on a thin face
+// reaches the edge itself), those of Beyond the coverage of the face and Beyond together; every other
+// pixel is exactly MapFace's. With no regions it is MapFace.
+void MapFace(const TBitmap32& source, const TRect& sourceRect, const TFaceQuad& quad, TBitmap32& face,
+             bool enlarge, const TFaceGrowth& growth);
+
 // The stages of MapFace, usable on their own.
 // Corners for the drawing stage (x, y pairs), enlarged in 32-bit floats when asked.
 std::array<float, 8> FaceDrawCorners(const TFaceQuad& quad, bool enlarge);

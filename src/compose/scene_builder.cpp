@@ -14,6 +14,7 @@
 
 #include "compose/face_mapping.h"
 #include "compose/scene_limits.h"
+#include "compose/shared_edges.h"
 #include "picture/picture_reader.h"
 #include "raster/blur.h"
 #include "raster/disc.h"
@@ -110,8 +111,9 @@ class LayerBuilder {
         height_(height),
         templateName_(templateName) {}
 
-  // number: the layer's position in the template, from 1, for messages.
-  BuiltLayer Build(const LayerPlan& layer, size_t number) const;
+  // number: the layer's position in the template, from 1, for messages; growth: where the face reaches
+  // under the faces drawn after it.
+  BuiltLayer Build(const LayerPlan& layer, size_t number, const TFaceGrowth& growth) const;
 
  private:
   // The slot the layer's source names; fails for a source that names none.
@@ -176,7 +178,7 @@ void CopyFlipped(const TBitmap32& picture, TBitmap32& target) {
   target.Changed();
 }
 
-BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number) const {
+BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number, const TFaceGrowth& growth) const {
   const EditingState& st = in_.State;
   const LayerType type = layer.Kind;
 
@@ -251,7 +253,7 @@ BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number) const {
     if (type == LayerType::CustomColorReflection) Fade(*source);
   }
 
-  MapFace(*mapped, mapped->BoundsRect(), quad.A, quad.B, quad.C, quad.D, *face, enlarge);
+  MapFace(*mapped, mapped->BoundsRect(), {quad.A, quad.B, quad.C, quad.D}, *face, enlarge, growth);
   source.reset();
 
   BuiltLayer built;
@@ -405,13 +407,17 @@ void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs)
   if (inputs.Pictures == nullptr) ownPictures.emplace(inputs.Sources);
   SlotPictures& pictures = inputs.Pictures != nullptr ? *inputs.Pictures : *ownPictures;
   const LayerBuilder builder(inputs, pictures, mapping, width, height, scene.Name);
+  const std::vector<TFaceGrowth> growth = SharedEdgeGrowth(scene.Layers, [&](const LayerPlan& layer) {
+    const CanvasQuad q = MapCorners(layer, mapping);
+    return TFaceQuad{q.A, q.B, q.C, q.D};
+  });
 
   // Layers are independent until they are appended, so they are built ahead on the machine's cores
   // and appended strictly in template order; a failure surfaces at its own layer, exactly where a
   // one-after-another build would stop, and the layers after it are discarded.
   if (workers <= 1 || count <= 1) {
     for (size_t i = 0; i < count; ++i) {
-      BuiltLayer built = builder.Build(scene.Layers[i], i + 1);
+      BuiltLayer built = builder.Build(scene.Layers[i], i + 1, growth[i]);
       AppendLayer(view, built, width, height);
     }
     return;
@@ -421,8 +427,9 @@ void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs)
   auto launch = [&] {
     const LayerPlan* layer = &scene.Layers[launched];
     const size_t number = launched + 1;
-    pending[launched] =
-        std::async(std::launch::async, [&builder, layer, number] { return builder.Build(*layer, number); });
+    const TFaceGrowth* grow = &growth[launched];
+    pending[launched] = std::async(
+        std::launch::async, [&builder, layer, number, grow] { return builder.Build(*layer, number, *grow); });
     ++launched;
   };
   // At most `workers` layers in flight keeps the peak at the finished layers plus a few temporaries.
