@@ -60,9 +60,12 @@ std::vector<TFaceGrowth> SharedEdgeGrowth(const std::vector<LayerPlan>& layers,
       if (!region.empty()) regions.push_back(std::move(region));
     };
     for (const SharedEdge& edge : shared[i]) {
-      const TFaceQuad other = canvasQuad(layers[edge.Other]);
+      TFixedContour beyond =
+          EdgeStrip(quad, edge.Corner, canvasQuad(layers[edge.Other]), 0, kSharedEdgeGrowth);
+      // A face on this face's side of the edge lies over it or under it: the edge is an outline of both.
+      if (beyond.empty()) continue;
       add(growth[i].Along, EdgeStrip(quad, edge.Corner, quad, -kSharedEdgeGrowth, 0));
-      if (edge.Other > i) add(growth[i].Beyond, EdgeStrip(quad, edge.Corner, other, 0, kSharedEdgeGrowth));
+      if (edge.Other > i) add(growth[i].Beyond, std::move(beyond));
     }
   }
   return growth;

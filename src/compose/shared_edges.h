@@ -27,8 +27,9 @@ struct SharedEdge {
 // within half a template unit, in either order. Empty for layers that are no faces.
 std::vector<std::vector<SharedEdge>> FindSharedEdges(const std::vector<LayerPlan>& layers);
 
-// For every layer where it meets other faces (TFaceGrowth): along each shared edge a strip of its own,
-// and beyond each edge it shares with a face drawn later that face's quad within kSharedEdgeGrowth.
+// For every layer where it meets other faces (TFaceGrowth): along each shared edge with the other face
+// on its far side a strip of its own, and beyond each such edge shared with a face drawn later that
+// face's quad within kSharedEdgeGrowth. A face on the same side of the edge overlaps: nothing changes.
 // canvasQuad gives a layer's corners on the canvas.
 std::vector<TFaceGrowth> SharedEdgeGrowth(const std::vector<LayerPlan>& layers,
                                           const std::function<TFaceQuad(const LayerPlan&)>& canvasQuad);
