@@ -337,7 +337,9 @@ TFixedContour EdgeStrip(const TFaceQuad& face, int corner, const TFaceQuad& quad
   // A sliver along a line is no region (a later face on this face's side of the edge gives one).
   if (region.size() < 3 || std::fabs(area) / 2 < 1e-3) return {};
   TFixedContour contour;
-  for (const Point& a : region) contour.push_back({ToFixed(a.X), ToFixed(a.Y)});
+  // 16.16 in 64 bits: corners may lie far outside the canvas.
+  auto fixed = [](double v) { return static_cast<int64_t>(std::llround(v * 65536.0)); };
+  for (const Point& a : region) contour.push_back({fixed(a.X), fixed(a.Y)});
   return contour;
 }
 
