@@ -49,6 +49,10 @@ struct TFaceGrowth {
   bool Empty() const { return Beyond.empty() && Along.empty(); }
 };
 
+// Pictures of the mask's size that a grown face's cut holds at once: the mask, the grown coverage, the
+// pixels the regions touch and the continued picture.
+constexpr int64_t kGrownFaceMaskPictures = 4;
+
 // MapFace grown into `growth`: the pixels a region touches take the picture continued past the face's
 // edges (the drawn picture fades out within a pixel or two of its own edge, which on a thin face
 // reaches the edge itself), those of Beyond the coverage of the face and Beyond together; every other

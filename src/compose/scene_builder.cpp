@@ -278,13 +278,14 @@ BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number, const TFac
 
 // What each layer works on while it is built, for the scene's memory estimate.
 std::vector<LayerFootprint> Footprints(const Scene& scene, const CanvasMapping& map, int32_t width,
-                                       int32_t height) {
+                                       int32_t height, const std::vector<TFaceGrowth>& growth) {
   constexpr int64_t kDiscMargin = 8;  // DrawDisc's picture is 4 pixels larger on every side
   std::vector<LayerFootprint> footprints;
   footprints.reserve(scene.Layers.size());
   for (const LayerPlan& layer : scene.Layers) {
     if (!IsDisc(layer.Kind)) {
-      footprints.push_back({width, height});
+      const bool grows = !growth[footprints.size()].Empty();
+      footprints.push_back({width, height, grows ? kGrownFaceMaskPictures : 1});
       continue;
     }
     const LayerFootprint disc = DiscSize(MapCorners(layer, map));
@@ -402,15 +403,15 @@ void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs)
   const CanvasMapping mapping = MakeCanvasMapping(width, height, scene.Width, scene.Height);
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const unsigned workers = inputs.Workers == 0 ? cores : inputs.Workers;
-  CheckSceneLimits(scene.Name, width, height, Footprints(scene, mapping, width, height), workers);
-  std::optional<SlotPictures> ownPictures;
-  if (inputs.Pictures == nullptr) ownPictures.emplace(inputs.Sources);
-  SlotPictures& pictures = inputs.Pictures != nullptr ? *inputs.Pictures : *ownPictures;
-  const LayerBuilder builder(inputs, pictures, mapping, width, height, scene.Name);
   const std::vector<TFaceGrowth> growth = SharedEdgeGrowth(scene.Layers, [&](const LayerPlan& layer) {
     const CanvasQuad q = MapCorners(layer, mapping);
     return TFaceQuad{q.A, q.B, q.C, q.D};
   });
+  CheckSceneLimits(scene.Name, width, height, Footprints(scene, mapping, width, height, growth), workers);
+  std::optional<SlotPictures> ownPictures;
+  if (inputs.Pictures == nullptr) ownPictures.emplace(inputs.Sources);
+  SlotPictures& pictures = inputs.Pictures != nullptr ? *inputs.Pictures : *ownPictures;
+  const LayerBuilder builder(inputs, pictures, mapping, width, height, scene.Name);
 
   // Layers are independent until they are appended, so they are built ahead on the machine's cores
   // and appended strictly in template order; a failure surfaces at its own layer, exactly where a

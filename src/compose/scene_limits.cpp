@@ -24,13 +24,13 @@ double EstimateSceneBytes(int32_t width, int32_t height, const std::vector<Layer
                           unsigned inFlight) {
   // Every finished layer and the base hold a canvas-sized surface. A layer being built holds its
   // face (which becomes the finished layer), its source picture, the mapper's padded copy of that
-  // source and a mask of at most the canvas size.
+  // source and its mask-sized pictures (a mask of at most the canvas size, more for a grown face).
   const double canvas = static_cast<double>(width) * static_cast<double>(height);
   std::vector<double> temporaries;
   temporaries.reserve(layers.size());
   for (const LayerFootprint& layer : layers) {
     const double work = static_cast<double>(layer.WorkWidth) * static_cast<double>(layer.WorkHeight);
-    temporaries.push_back(2 * work + canvas);
+    temporaries.push_back(2 * work + static_cast<double>(layer.MaskPictures) * canvas);
   }
   const size_t building = std::min<size_t>(std::max(inFlight, 1u), temporaries.size());
   std::partial_sort(temporaries.begin(), temporaries.begin() + static_cast<std::ptrdiff_t>(building),

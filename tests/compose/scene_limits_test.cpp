@@ -74,6 +74,10 @@ TEST(SceneLimits, EstimateCountsTheLargestLayersInFlight) {
   };
   for (const Case& c : cases)
     EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, layers, c.inFlight), 4 * c.pixels) << c.inFlight;
+  // A face grown along shared edges holds three more mask-sized pictures while it is built.
+  const std::vector<LayerFootprint> grown = {{400, 300, 4}, {400, 300}};
+  EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, grown, 1), 4 * (3 * kCanvas + 2 * kCanvas + 4 * kCanvas));
+  EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, grown, 2), 4 * (3 * kCanvas + 6 * kCanvas + 3 * kCanvas));
 }
 
 LayerPlan Section(const std::string& type, int64_t ax, int64_t ay, int64_t bx, int64_t by, int64_t cx,
