@@ -23,14 +23,16 @@
 #include "app/picture_io.h"
 #include "app/shell.h"
 #include "app/shell_text.h"
+#include "compose/editing_settings.h"
 #include "compose/resampler_selection.h"
 
 namespace mirelane {
 
 namespace {
 
-constexpr int kMinimumSize = 32;
-constexpr int kMaximumSize = 2048;
+// The size fields' bounds are the settings table's (width and height share them).
+const int kMinimumSize = SettingOfField("OutputWidth").Range.Min;
+const int kMaximumSize = SettingOfField("OutputWidth").Range.Max;
 constexpr int kSettingsTop = 416;
 
 QFont PixelFont(const QFont& base, int pixelSize) {
@@ -39,9 +41,11 @@ QFont PixelFont(const QFont& base, int pixelSize) {
   return font;
 }
 
-TTrackBar* AddTrackBar(QWidget* page, int left, int top, int width, int height, int minimum, int maximum,
+// A slider over the named setting's range from the settings table.
+TTrackBar* AddTrackBar(QWidget* page, int left, int top, int width, int height, std::string_view field,
                        int position) {
-  auto* bar = new TTrackBar(minimum, maximum, position, page);
+  const SettingRange& range = SettingOfField(field).Range;
+  auto* bar = new TTrackBar(range.Min, range.Max, position, page);
   bar->setGeometry(left, top, width, height);
   return bar;
 }
@@ -54,8 +58,9 @@ QCheckBox* AddCheckBox(QWidget* parent, const QString& text, int left, int top, 
   return box;
 }
 
-TSpinEdit* AddSpinEdit(QWidget* parent, int left, int top, int minimum, int maximum, int value) {
-  auto* field = new TSpinEdit(minimum, maximum, value, parent);
+TSpinEdit* AddSpinEdit(QWidget* parent, int left, int top, std::string_view setting, int value) {
+  const SettingRange& range = SettingOfField(setting).Range;
+  auto* field = new TSpinEdit(range.Min, range.Max, value, parent);
   field->setGeometry(left, top, 49, 21);
   return field;
 }
@@ -170,11 +175,11 @@ void TForm1::CreateControls() {
   sPanel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
   sPanel2->setGeometry(168, 360, 297, 57);
   AddLabel(sPanel2, QStringLiteral("Width:"), 8, 19);
-  WidthSpinEdit = AddSpinEdit(sPanel2, 48, 16, kMinimumSize, kMaximumSize, state_.OutputWidth);
+  WidthSpinEdit = AddSpinEdit(sPanel2, 48, 16, "OutputWidth", state_.OutputWidth);
   AddLabel(sPanel2, QStringLiteral("Height:"), 104, 19);
-  HeightSpinEdit = AddSpinEdit(sPanel2, 144, 16, kMinimumSize, kMaximumSize, state_.OutputHeight);
+  HeightSpinEdit = AddSpinEdit(sPanel2, 144, 16, "OutputHeight", state_.OutputHeight);
   AddLabel(sPanel2, QStringLiteral("DPI:"), 208, 19);
-  DpiSpinEdit = AddSpinEdit(sPanel2, 232, 16, 60, 600, state_.OutputDpi);
+  DpiSpinEdit = AddSpinEdit(sPanel2, 232, 16, "OutputDpi", state_.OutputDpi);
 
   TrBckCheckBox =
       AddCheckBox(this, QStringLiteral("Transparent background"), 480, 360, state_.TransparentBackground);
@@ -204,29 +209,33 @@ void TForm1::CreateControls() {
   ShowReflectionCheckBox = AddCheckBox(ReflectionPage, QStringLiteral("Show"), 8, 8, state_.ShowReflection);
   FadeReflectionCheckBox = AddCheckBox(ReflectionPage, QStringLiteral("Fade"), 8, 40, state_.ReflectionFade);
   AddLabel(ReflectionPage, QStringLiteral("Opacity"), 112, 8);
-  OpacityReflectionTrackBar = AddTrackBar(ReflectionPage, 160, 4, 150, 25, 0, 255, state_.ReflectionOpacity);
+  OpacityReflectionTrackBar =
+      AddTrackBar(ReflectionPage, 160, 4, 150, 25, "ReflectionOpacity", state_.ReflectionOpacity);
   AddLabel(ReflectionPage, QStringLiteral("Length"), 112, 40);
-  ReflectionLengthTrackBar = AddTrackBar(ReflectionPage, 160, 35, 150, 25, 1, 100, state_.ReflectionLength);
+  ReflectionLengthTrackBar =
+      AddTrackBar(ReflectionPage, 160, 35, 150, 25, "ReflectionLength", state_.ReflectionLength);
   AddLabel(ReflectionPage, QStringLiteral("Brightness"), 360, 8);
   ReflectionBrightnessTrackBar =
-      AddTrackBar(ReflectionPage, 424, 5, 150, 25, -50, 50, state_.ReflectionBrightness);
+      AddTrackBar(ReflectionPage, 424, 5, 150, 25, "ReflectionBrightness", state_.ReflectionBrightness);
   AddLabel(ReflectionPage, QStringLiteral("Blur reflections"), 339, 40);
-  BlurReflectionTrackBar = AddTrackBar(ReflectionPage, 424, 35, 150, 25, 0, 100, state_.ReflectionBlur);
+  BlurReflectionTrackBar =
+      AddTrackBar(ReflectionPage, 424, 35, 150, 25, "ReflectionBlur", state_.ReflectionBlur);
 
   ShowShadowCheckBox = AddCheckBox(ShadowPage, QStringLiteral("Show"), 8, 32, state_.ShowShadow);
   AddLabel(ShadowPage, QStringLiteral("Density"), 238, 8);
-  ShadowDensityTrackBar = AddTrackBar(ShadowPage, 280, 4, 150, 28, 0, 255, state_.ShadowDensity);
+  ShadowDensityTrackBar = AddTrackBar(ShadowPage, 280, 4, 150, 28, "ShadowDensity", state_.ShadowDensity);
   ShadowColorSelect = new TColorSelect(shell_.dialogs, 25, state_.ShadowColor, ShadowPage);
   ShadowColorSelect->setGeometry(432, 0, 41, 33);
   AddLabel(ShadowPage, QStringLiteral("Blur shadow"), 214, 53);
-  BlurShadowTrackBar = AddTrackBar(ShadowPage, 280, 49, 150, 25, 0, 100, state_.ShadowBlur);
+  BlurShadowTrackBar = AddTrackBar(ShadowPage, 280, 49, 150, 25, "ShadowBlur", state_.ShadowBlur);
 
   AddLabel(ObjectPage, QStringLiteral("Shading"), 40, 8);
-  ObjectShadingTrackBar = AddTrackBar(ObjectPage, 104, 8, 150, 25, 0, 255, state_.ObjectShading);
+  ObjectShadingTrackBar = AddTrackBar(ObjectPage, 104, 8, 150, 25, "ObjectShading", state_.ObjectShading);
   ObjectShadingColorSelect = new TColorSelect(shell_.dialogs, 25, state_.ShadingColor, ObjectPage);
   ObjectShadingColorSelect->setGeometry(256, 0, 41, 33);
   AddLabel(ObjectPage, QStringLiteral("Highlights"), 40, 48);
-  ObjectHighlightTrackBar = AddTrackBar(ObjectPage, 104, 48, 150, 25, 0, 255, state_.ObjectHighlight);
+  ObjectHighlightTrackBar =
+      AddTrackBar(ObjectPage, 104, 48, 150, 25, "ObjectHighlight", state_.ObjectHighlight);
   ObjectHighlightColorSelect = new TColorSelect(shell_.dialogs, 25, state_.HighlightColor, ObjectPage);
   ObjectHighlightColorSelect->setGeometry(256, 40, 41, 33);
 }

@@ -160,12 +160,56 @@ std::vector<double> ContinuationArea(const TFixedContour& region, int32_t origin
   return area;
 }
 
-// The cut of a grown face over the window: the pixels the regions touch take the picture continued
+// What a grown face shows where its growth regions touch: its source continued past the face's edges.
+// A colour face's source is the colour everywhere, so no picture is drawn for it.
+struct Continuation {
+  const TBitmap32* Picture = nullptr;  // null for a colour
+  TRect PictureRect;
+  TColor32 Colour = 0;
+};
+
+std::array<double, 8> AsDoubles(const std::array<float, 8>& corners) {
+  std::array<double, 8> quad{};
+  std::copy(corners.begin(), corners.end(), quad.begin());
+  return quad;
+}
+
+// The window the cut works over: where the drawn picture, the mask or a growth region can make a
+// pixel non-zero. Black outside it adds nothing to the masks' brightest values.
+TRect CutReach(const std::array<float, 8>& corners, const TFixedPolygon& facePolygon,
+               const TFixedPolygon& band, const TFaceGrowth& growth) {
+  const TRect reach = UnionRect(DrawBounds(corners), MaskBounds(facePolygon, band));
+  return growth.Empty() ? reach : UnionRect(reach, MaskBounds(growth.Beyond, growth.Along));
+}
+
+// The picture continued over the growth regions, in a picture of the window's size. The mapping is
+// worked out relative to the window, so it does not depend on how much of the canvas the face holds.
+// False near a horizon, where the picture cannot be continued.
+bool DrawContinued(const Continuation& source, const std::array<float, 8>& corners, const TFaceGrowth& growth,
+                   const TRect& window, TBitmap32& continued) {
+  std::vector<std::vector<double>> area;
+  for (const TFixedPolygon* regions : {&growth.Beyond, &growth.Along})
+    for (const TFixedContour& region : *regions)
+      area.push_back(ContinuationArea(region, window.Left, window.Top));
+  std::array<double, 8> quad{};
+  for (int i = 0; i < 4; ++i) {
+    quad[2 * i] = static_cast<double>(corners[2 * i]) - window.Left;
+    quad[2 * i + 1] = static_cast<double>(corners[2 * i + 1]) - window.Top;
+  }
+  const TRect& rect = source.PictureRect;
+  TAgg2D canvas;
+  canvas.Attach(continued);
+  canvas.ClearAll(0, 0, 0, 0);
+  return canvas.TransformImageQuadContinued(*source.Picture, rect.Left, rect.Top, rect.Right, rect.Bottom,
+                                            quad, area);
+}
+
+// The cut of a grown face over the window: the pixels the regions touch take the source continued
 // past the face's edges, and where Beyond raises the coverage above the face's own mask, that coverage;
 // everywhere else the face's own cut.
-void GrowFace(const TBitmap32& source, const TRect& sourceRect, const std::array<float, 8>& corners,
+void GrowFace(const Continuation& source, const std::array<float, 8>& corners,
               const TFixedPolygon& facePolygon, const TFaceGrowth& growth, const TBitmap32& mask,
-              const TRect& window, TBitmap32& face) {
+              const TRect& window, TBitmap32& face, TFacePoint origin) {
   auto coverage = [&](const TFixedPolygon& outline) {
     TBitmap32 grey(window.Width(), window.Height());
     grey.SetCombineMode(cmBlend);
@@ -177,35 +221,54 @@ void GrowFace(const TBitmap32& source, const TRect& sourceRect, const std::array
   const TBitmap32 grown = coverage(SameTurn(facePolygon, growth.Beyond));
   const TBitmap32 touched = coverage(SameTurn(growth.Beyond, growth.Along));
 
-  TBitmap32 continued(window.Width(), window.Height());
-  std::vector<std::vector<double>> area;
-  for (const TFixedPolygon* regions : {&growth.Beyond, &growth.Along})
-    for (const TFixedContour& region : *regions)
-      area.push_back(ContinuationArea(region, window.Left, window.Top));
-  std::array<double, 8> quad{};
-  for (int i = 0; i < 4; ++i) {
-    quad[2 * i] = static_cast<double>(corners[2 * i]) - window.Left;
-    quad[2 * i + 1] = static_cast<double>(corners[2 * i + 1]) - window.Top;
-  }
-  TAgg2D canvas;
-  canvas.Attach(continued);
-  canvas.ClearAll(0, 0, 0, 0);
+  TBitmap32 continued;
   // Near a horizon the picture cannot be continued; the face's own pixels are the best there is.
-  const bool isContinued = canvas.TransformImageQuadContinued(
-      source, sourceRect.Left, sourceRect.Top, sourceRect.Right, sourceRect.Bottom, quad, area);
+  bool isContinued = true;
+  if (source.Picture != nullptr) {
+    continued.SetSize(window.Width(), window.Height());
+    isContinued = DrawContinued(source, corners, growth, window, continued);
+  }
 
   const int32_t max = std::max(MaxIntensity(mask), MaxIntensity(grown));
   for (int32_t y = 0; y < mask.Height(); ++y) {
     const TColor32* m = mask.ScanLine(y);
     const TColor32* g = grown.ScanLine(y);
     const TColor32* r = touched.ScanLine(y);
-    const TColor32* c = continued.ScanLine(y);
-    TColor32* t = face.ScanLine(window.Top + y) + window.Left;
+    const TColor32* c = source.Picture != nullptr ? continued.ScanLine(y) : nullptr;
+    TColor32* t = face.ScanLine(window.Top - origin.Y + y) + (window.Left - origin.X);
     for (int32_t x = 0; x < mask.Width(); ++x) {
       const int32_t own = static_cast<int32_t>(IntensityOf(m[x]));
-      if (isContinued && IntensityOf(r[x]) > 0) t[x] = c[x];
+      if (isContinued && IntensityOf(r[x]) > 0) t[x] = c != nullptr ? c[x] : source.Colour;
       CutPixel(t[x], std::max(own, static_cast<int32_t>(IntensityOf(g[x]))), max);
     }
+  }
+  face.Changed();
+}
+
+// The mask cut over the window where the drawn picture, the mask or the growth can be non-zero. Black
+// outside that window adds nothing to the masks' brightest values, so the cut of a face that holds the
+// window is the cut of the whole canvas.
+void CutToMask(const TFaceQuad& quad, const std::array<float, 8>& corners, const TFaceGrowth& growth,
+               const Continuation& source, TBitmap32& face, TFacePoint origin) {
+  const TFixedPolygon facePolygon = FacePolygon(quad);
+  const TFixedPolygon band = FaceEdgeBand(quad);
+  const TRect held{origin.X, origin.Y, origin.X + face.Width(), origin.Y + face.Height()};
+  const TRect window = IntersectRect(CutReach(corners, facePolygon, band, growth), held);
+  if (window.IsEmpty()) {
+    face.Changed();
+    return;
+  }
+  TBitmap32 mask(window.Width(), window.Height());
+  FillFaceMask(mask, facePolygon, band, window.Left, window.Top);
+  if (!growth.Empty()) {
+    GrowFace(source, corners, facePolygon, growth, mask, window, face, origin);
+    return;
+  }
+  const int32_t max = MaxIntensity(mask);
+  for (int32_t y = 0; y < mask.Height(); ++y) {
+    const TColor32* m = mask.ScanLine(y);
+    TColor32* t = face.ScanLine(window.Top - origin.Y + y) + (window.Left - origin.X);
+    for (int32_t x = 0; x < mask.Width(); ++x) CutPixel(t[x], static_cast<int32_t>(IntensityOf(m[x])), max);
   }
   face.Changed();
 }
@@ -232,15 +295,13 @@ std::array<float, 8> FaceDrawCorners(const TFaceQuad& quad, bool enlarge) {
 }
 
 void DrawFacePicture(const TBitmap32& source, const TRect& sourceRect, const std::array<float, 8>& corners,
-                     TBitmap32& face) {
+                     TBitmap32& face, int32_t originX, int32_t originY) {
   TAgg2D canvas;
-  canvas.Attach(face);
+  canvas.Attach(face, originX, originY);
   canvas.ClearAll(0, 0, 0, 0);
   canvas.AntiAliasGamma(kFaceGamma);
-  std::array<double, 8> quad{};
-  std::copy(corners.begin(), corners.end(), quad.begin());
   canvas.TransformImageQuad(source, sourceRect.Left, sourceRect.Top, sourceRect.Right, sourceRect.Bottom,
-                            quad);
+                            AsDoubles(corners));
 }
 
 TFixedPolygon FacePolygon(const TFaceQuad& quad) {
@@ -348,32 +409,34 @@ void MapFace(const TBitmap32& source, const TRect& sourceRect, const TFaceQuad& 
   const std::array<float, 8> corners = FaceDrawCorners(quad, enlarge);
   DrawFacePicture(source, sourceRect, corners, face);
   face.SetMasterAlpha(source.MasterAlpha());
+  CutToMask(quad, corners, growth, Continuation{&source, sourceRect}, face, TFacePoint{0, 0});
+}
 
-  // Outside the drawn picture and the mask polygons the face is 0 and the mask black, so the cut
-  // cannot change a pixel there: the mask covers only the window where either can be non-zero,
-  // and its brightest value is the same as a canvas-sized mask's (black elsewhere adds nothing).
-  const TFixedPolygon facePolygon = FacePolygon(quad);
-  const TFixedPolygon band = FaceEdgeBand(quad);
-  TRect reach = UnionRect(DrawBounds(corners), MaskBounds(facePolygon, band));
-  if (!growth.Empty()) reach = UnionRect(reach, MaskBounds(growth.Beyond, growth.Along));
-  const TRect window = IntersectRect(reach, face.BoundsRect());
-  if (window.IsEmpty()) {
-    face.Changed();
-    return;
-  }
-  TBitmap32 mask(window.Width(), window.Height());
-  FillFaceMask(mask, facePolygon, band, window.Left, window.Top);
-  if (growth.Empty()) {
-    const int32_t max = MaxIntensity(mask);
-    for (int32_t y = 0; y < mask.Height(); ++y) {
-      const TColor32* m = mask.ScanLine(y);
-      TColor32* t = face.ScanLine(window.Top + y) + window.Left;
-      for (int32_t x = 0; x < mask.Width(); ++x) CutPixel(t[x], static_cast<int32_t>(IntensityOf(m[x])), max);
-    }
-    face.Changed();
-    return;
-  }
-  GrowFace(source, sourceRect, corners, facePolygon, growth, mask, window, face);
+TRect FaceWindow(const TFaceQuad& quad, bool enlarge, int32_t canvasWidth, int32_t canvasHeight,
+                 const TFaceGrowth& growth) {
+  const TRect reach = CutReach(FaceDrawCorners(quad, enlarge), FacePolygon(quad), FaceEdgeBand(quad), growth);
+  return IntersectRect(reach, TRect{0, 0, canvasWidth, canvasHeight});
+}
+
+void MapFaceAt(const TBitmap32& source, const TFaceQuad& quad, bool enlarge, TBitmap32& face,
+               TFacePoint origin, const TFaceGrowth& growth) {
+  const std::array<float, 8> corners = FaceDrawCorners(quad, enlarge);
+  DrawFacePicture(source, source.BoundsRect(), corners, face, origin.X, origin.Y);
+  face.SetMasterAlpha(source.MasterAlpha());
+  CutToMask(quad, corners, growth, Continuation{&source, source.BoundsRect()}, face, origin);
+}
+
+void MapColourFaceAt(TColor32 colour, int32_t width, int32_t height, uint32_t masterAlpha,
+                     const TFaceQuad& quad, bool enlarge, TBitmap32& face, TFacePoint origin,
+                     const TFaceGrowth& growth) {
+  const std::array<float, 8> corners = FaceDrawCorners(quad, enlarge);
+  TAgg2D canvas;
+  canvas.Attach(face, origin.X, origin.Y);
+  canvas.ClearAll(0, 0, 0, 0);
+  canvas.AntiAliasGamma(kFaceGamma);
+  canvas.TransformColourQuad(colour, width, height, AsDoubles(corners));
+  face.SetMasterAlpha(masterAlpha);
+  CutToMask(quad, corners, growth, Continuation{nullptr, TRect{}, colour}, face, origin);
 }
 
 }  // namespace mirelane

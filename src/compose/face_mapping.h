@@ -50,7 +50,7 @@ struct TFaceGrowth {
 };
 
 // Pictures of the mask's size that a grown face's cut holds at once: the mask, the grown coverage, the
-// pixels the regions touch and the continued picture.
+// pixels the regions touch and the continued picture (which a colour face does without).
 constexpr int64_t kGrownFaceMaskPictures = 4;
 
 // MapFace grown into `growth`: the pixels a region touches take the picture continued past the face's
@@ -60,12 +60,31 @@ constexpr int64_t kGrownFaceMaskPictures = 4;
 void MapFace(const TBitmap32& source, const TRect& sourceRect, const TFaceQuad& quad, TBitmap32& face,
              bool enlarge, const TFaceGrowth& growth);
 
+// The canvas pixels a mapped face can make non-zero on a width x height canvas: the drawn picture,
+// the mask's reach and, for a grown face, the pixels its growth regions touch. Empty when the face
+// misses the canvas.
+TRect FaceWindow(const TFaceQuad& quad, bool enlarge, int32_t canvasWidth, int32_t canvasHeight,
+                 const TFaceGrowth& growth = {});
+
+// MapFace (grown into `growth`) into a face that holds only part of the canvas: its pixel (x, y) is
+// canvas pixel (origin.X + x, origin.Y + y). Where the face holds all of FaceWindow (with the same
+// growth), every pixel it holds is the one MapFace gives on the whole canvas.
+void MapFaceAt(const TBitmap32& source, const TFaceQuad& quad, bool enlarge, TBitmap32& face,
+               TFacePoint origin, const TFaceGrowth& growth = {});
+// The same for a width x height source whose pixels all equal colour, drawn without such a picture;
+// the face's MasterAlpha becomes masterAlpha. Continued past the face's edges that source is the
+// colour itself.
+void MapColourFaceAt(TColor32 colour, int32_t width, int32_t height, uint32_t masterAlpha,
+                     const TFaceQuad& quad, bool enlarge, TBitmap32& face, TFacePoint origin,
+                     const TFaceGrowth& growth = {});
+
 // The stages of MapFace, usable on their own.
 // Corners for the drawing stage (x, y pairs), enlarged in 32-bit floats when asked.
 std::array<float, 8> FaceDrawCorners(const TFaceQuad& quad, bool enlarge);
-// Clears the whole face and draws the source onto the corners with coverage gamma 3.
+// Clears the whole face and draws the source onto the corners with coverage gamma 3; the face's
+// pixel (x, y) is canvas pixel (originX + x, originY + y).
 void DrawFacePicture(const TBitmap32& source, const TRect& sourceRect, const std::array<float, 8>& corners,
-                     TBitmap32& face);
+                     TBitmap32& face, int32_t originX = 0, int32_t originY = 0);
 // The face polygon (even-odd) and its edge band (non-zero) that the mask is filled with.
 TFixedPolygon FacePolygon(const TFaceQuad& quad);
 TFixedPolygon FaceEdgeBand(const TFaceQuad& quad);

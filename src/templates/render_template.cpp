@@ -2,6 +2,7 @@
 #include "templates/render_template.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "compose/background_layer.h"
@@ -72,10 +73,15 @@ void RenderTemplate(TImgView32& view, int32_t width, int32_t height, RenderConte
   const std::filesystem::path templates = context.Root / "Templates";
   const std::filesystem::path file = templates / TemplateFileAt(templates, context.State.TemplateIndex);
   // Each slot's picture is decoded once for the whole render and released when it ends.
-  SlotPictures pictures(context.Sources);
-  AddBackgroundLayer(view, context.State, context.Sources, pictures);
+  std::optional<SlotPictures> pictures;
+  if (context.Loader)
+    pictures.emplace(context.Sources, context.Loader);
+  else
+    pictures.emplace(context.Sources);
+  AddBackgroundLayer(view, context.State, context.Sources, *pictures);
   SceneInputs inputs{context.State, context.Sources, context.Root / "custom"};
-  inputs.Pictures = &pictures;
+  inputs.Pictures = &*pictures;
+  inputs.Workers = context.Workers;
   // Read after the background step: a template that cannot be read still leaves the background.
   BuildScene(ReadScene(file), view, inputs);
   // The hidden lists never change their selection: every render ends with the bilinear resampler.

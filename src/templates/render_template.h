@@ -10,6 +10,7 @@
 #include "compose/editing_state.h"
 #include "compose/layer_source.h"
 #include "compose/layer_stack.h"
+#include "compose/slot_pictures.h"
 
 namespace mirelane {
 
@@ -19,6 +20,10 @@ struct RenderContext {
   const EditingState& State;
   const LayerSources& Sources;
   std::filesystem::path Root;  // the folder holding Templates, Pics, custom and Data
+  // Decodes the slot pictures; empty: read from the file each render (a batch shares decodes).
+  PictureLoader Loader = {};
+  // Cores to build layers on; 0 takes the machine's (a batch running rows side by side gives fewer).
+  unsigned Workers = 0;
 };
 
 // The names of the files (not folders) in a folder, hidden ones included, ascending by name

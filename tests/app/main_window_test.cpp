@@ -103,7 +103,7 @@ TEST_F(MainWindowTest, StartUp_ControlsCarryTheirCaptionsRangesAndValues) {
   EXPECT_EQ(form_->DpiSpinEdit->value(), 96);
   EXPECT_EQ(form_->DpiSpinEdit->minimum(), 60);
   EXPECT_EQ(form_->DpiSpinEdit->maximum(), 600);
-  EXPECT_EQ(form_->WidthSpinEdit->maximum(), 2048);
+  EXPECT_EQ(form_->WidthSpinEdit->maximum(), 4096);
   EXPECT_EQ(form_->TemplateUpDown->Maximum(), 3) << "one position per template listed";
   EXPECT_EQ(form_->LayerSourceUpDown->Maximum(), 9);
   EXPECT_EQ(form_->ShadowColorSelect->ColorValue(), 0x000000);
@@ -573,8 +573,8 @@ TEST_F(MainWindowTest, SizeFields_NeverRenderOutsideTheRange) {
   edit->selectAll();
   for (Qt::Key key : {Qt::Key_9, Qt::Key_9, Qt::Key_9, Qt::Key_9}) QTest::keyClick(edit, key);
   EXPECT_GE(lastWidth_, 32);
-  EXPECT_LE(lastWidth_, 2048);
-  EXPECT_LE(form_->View().Bitmap().Width(), 2048);
+  EXPECT_LE(lastWidth_, 4096);
+  EXPECT_LE(form_->View().Bitmap().Width(), 4096);
 }
 
 TEST_F(MainWindowTest, FailingRender_ReportsMessageAndRestoresCursor) {

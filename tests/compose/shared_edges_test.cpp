@@ -206,7 +206,7 @@ class SeamTest : public ::testing::TestWithParam<Size> {
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  // The scene's layers, as built.
+  // The scene's layers, as built, each put at its box's place on a canvas-sized picture.
   std::vector<TBitmap32> Build(std::vector<LayerPlan> layers) {
     Scene scene;
     scene.Name = "seams";
@@ -215,7 +215,18 @@ class SeamTest : public ::testing::TestWithParam<Size> {
     view.PrepareBase(GetParam().width, GetParam().height);
     BuildScene(scene, view, SceneInputs{state_, sources_, {}, 1});
     std::vector<TBitmap32> built;
-    for (int i = 0; i < view.Layers().Count(); ++i) built.push_back(std::move(view.Layers()[i].Bitmap()));
+    for (int i = 0; i < view.Layers().Count(); ++i) {
+      const TBitmapLayer& layer = view.Layers()[i];
+      TBitmap32 canvas(GetParam().width, GetParam().height);
+      canvas.SetDrawMode(layer.Bitmap().DrawMode());
+      canvas.SetCombineMode(layer.Bitmap().CombineMode());
+      canvas.SetMasterAlpha(layer.Bitmap().MasterAlpha());
+      const auto left = static_cast<int32_t>(layer.Location.Left),
+                 top = static_cast<int32_t>(layer.Location.Top);
+      for (int32_t y = 0; y < layer.Bitmap().Height(); ++y)
+        std::copy_n(layer.Bitmap().ScanLine(y), layer.Bitmap().Width(), canvas.ScanLine(top + y) + left);
+      built.push_back(std::move(canvas));
+    }
     return built;
   }
 

@@ -337,6 +337,65 @@ TEST(Agg2D, TransformImageQuadStoresUniformAlphaAsInstalledAggRoundsIt) {
   }
 }
 
+// A window of the target at an origin gets the very pixels the whole target gets there, and nothing
+// falls outside it: random pictures (colours above the alpha too) onto random convex quads from
+// strong reduction to strong enlargement, partly off the target, sometimes over a part of the
+// picture's rectangle; and a uniform picture drawn as its colour alone gives what the picture gives.
+TEST(Agg2D, WindowAndColourDrawingMatchTheWholePicture) {
+  std::mt19937 rng(12);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int round = 0; round < 120; ++round) {
+    SCOPED_TRACE(round);
+    TBitmap32 picture(pick(1, 400), pick(1, 400));
+    for (size_t i = 0; i < picture.PixelCount(); ++i) picture.Bits()[i] = static_cast<TColor32>(rng());
+    const bool uniform = pick(0, 3) == 0;
+    const TColor32 colour = Color32(pick(0, 255), pick(0, 255), pick(0, 255), pick(0, 255));
+    if (uniform) picture.Clear(colour);
+    // A rectangle of size 2w x 2h around a centre, its corners moved a little: convex, either winding.
+    const double cx = pick(-10, 90), cy = pick(-10, 90), w = pick(1, 60), h = pick(1, 60);
+    std::array<double, 8> quad = {cx - w, cy - h, cx + w, cy - h, cx + w, cy + h, cx - w, cy + h};
+    for (double& q : quad) q += pick(-100, 100) / 400.0 * std::min(w, h);
+    if (pick(0, 1) == 1) {
+      std::swap(quad[2], quad[6]);
+      std::swap(quad[3], quad[7]);
+    }
+    const bool part = !uniform && pick(0, 3) == 0;
+    const double x2 = part ? picture.Width() / 2.0 + 0.5 : picture.Width();
+    const double y2 = part ? picture.Height() / 3.0 : picture.Height();
+
+    TBitmap32 reference(80, 80);
+    TAgg2D canvas;
+    canvas.Attach(reference);
+    const bool drawn = canvas.TransformImageQuad(picture, 0, 0, x2, y2, quad);
+    // A window holding all the quad may cover (and some margin), within the target: the drawing is
+    // cut only where the target itself ends.
+    double minX = quad[0], maxX = quad[0], minY = quad[1], maxY = quad[1];
+    for (int i = 1; i < 4; ++i) {
+      minX = std::min(minX, quad[2 * i]);
+      maxX = std::max(maxX, quad[2 * i]);
+      minY = std::min(minY, quad[2 * i + 1]);
+      maxY = std::max(maxY, quad[2 * i + 1]);
+    }
+    const int margin = pick(1, 6);
+    const auto ox = std::clamp(static_cast<int32_t>(std::floor(minX)) - margin, 0, 79);
+    const auto oy = std::clamp(static_cast<int32_t>(std::floor(minY)) - margin, 0, 79);
+    const auto right = std::clamp(static_cast<int32_t>(std::ceil(maxX)) + margin, ox + 1, 80);
+    const auto bottom = std::clamp(static_cast<int32_t>(std::ceil(maxY)) + margin, oy + 1, 80);
+    TBitmap32 window(right - ox, bottom - oy);
+    canvas.Attach(window, ox, oy);
+    if (uniform)
+      EXPECT_EQ(canvas.TransformColourQuad(colour, picture.Width(), picture.Height(), quad), drawn);
+    else
+      EXPECT_EQ(canvas.TransformImageQuad(picture, 0, 0, x2, y2, quad), drawn);
+    size_t wrong = 0;
+    for (int32_t y = 0; y < window.Height(); ++y)
+      for (int32_t x = 0; x < window.Width(); ++x)
+        wrong += window.PixelAt(x, y) != reference.PixelAt(ox + x, oy + y);
+    EXPECT_EQ(wrong, 0u) << (uniform ? "colour" : "picture") << " " << picture.Width() << "x"
+                         << picture.Height();
+  }
+}
+
 // Random pictures onto random quads, from strong reduction to strong enlargement: the colour
 // never exceeds the alpha, and (under the sanitizers) no read leaves the picture.
 TEST(Agg2D, TransformImageQuadKeepsColourWithinAlphaAtAnyScale) {
