@@ -14,6 +14,7 @@
 
 #include "compose/face_mapping.h"
 #include "compose/scene_limits.h"
+#include "compose/shared_edges.h"
 #include "picture/picture_reader.h"
 #include "raster/blur.h"
 #include "raster/disc.h"
@@ -124,8 +125,9 @@ class LayerBuilder {
         height_(height),
         templateName_(templateName) {}
 
-  // number: the layer's position in the template, from 1, for messages.
-  BuiltLayer Build(const LayerPlan& layer, size_t number) const;
+  // number: the layer's position in the template, from 1, for messages; growth: where the face reaches
+  // under the faces drawn after it.
+  BuiltLayer Build(const LayerPlan& layer, size_t number, const TFaceGrowth& growth) const;
 
  private:
   // The slot the layer's source names; fails for a source that names none.
@@ -190,14 +192,14 @@ void CopyFlipped(const TBitmap32& picture, TBitmap32& target) {
   target.Changed();
 }
 
-BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number) const {
+BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number, const TFaceGrowth& growth) const {
   const EditingState& st = in_.State;
   const LayerType type = layer.Kind;
 
   const CanvasQuad quad = MapCorners(layer, map_);
   const TFaceQuad faceQuad{quad.A, quad.B, quad.C, quad.D};
   const bool enlarge = !IsDisc(type);
-  const TRect box = LayerBounds(faceQuad, enlarge, LayerBlur(layer, st), width_, height_);
+  const TRect box = LayerBounds(faceQuad, enlarge, LayerBlur(layer, st), width_, height_, growth);
   const TFacePoint origin{box.Left, box.Top};
 
   // A colour is mapped as a canvas-sized picture of that colour without such a picture being made;
@@ -284,9 +286,9 @@ BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number) const {
   }
 
   if (colour)
-    MapColourFaceAt(*colour, width_, height_, colourAlpha, faceQuad, enlarge, *face, origin);
+    MapColourFaceAt(*colour, width_, height_, colourAlpha, faceQuad, enlarge, *face, origin, growth);
   else
-    MapFaceAt(*mapped, faceQuad, enlarge, *face, origin);
+    MapFaceAt(*mapped, faceQuad, enlarge, *face, origin, growth);
   source.reset();
 
   BuiltLayer built;
@@ -312,17 +314,19 @@ BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number) const {
 
 // What each layer works on while it is built, for the scene's memory estimate.
 std::vector<LayerFootprint> Footprints(const Scene& scene, const CanvasMapping& map, const EditingState& st,
-                                       int32_t width, int32_t height) {
+                                       int32_t width, int32_t height,
+                                       const std::vector<TFaceGrowth>& growth) {
   constexpr int64_t kDiscMargin = 8;  // DrawDisc's picture is 4 pixels larger on every side
   std::vector<LayerFootprint> footprints;
   footprints.reserve(scene.Layers.size());
   for (const LayerPlan& layer : scene.Layers) {
     const CanvasQuad quad = MapCorners(layer, map);
     const TRect box = LayerBounds(TFaceQuad{quad.A, quad.B, quad.C, quad.D}, !IsDisc(layer.Kind),
-                                  LayerBlur(layer, st), width, height);
+                                  LayerBlur(layer, st), width, height, growth[footprints.size()]);
     const int64_t kept = int64_t{box.Width()} * box.Height();
     if (!IsDisc(layer.Kind)) {
-      footprints.push_back({width, height, kept});
+      const bool grows = !growth[footprints.size()].Empty();
+      footprints.push_back({width, height, kept, grows ? kGrownFaceMaskPictures : 1});
       continue;
     }
     const LayerFootprint disc = DiscSize(quad);
@@ -347,8 +351,8 @@ void AppendLayer(TImgView32& view, BuiltLayer& built) {
 }  // namespace
 
 TRect LayerBounds(const TFaceQuad& quad, bool enlarge, int32_t blurRadius, int32_t canvasWidth,
-                  int32_t canvasHeight) {
-  const TRect window = FaceWindow(quad, enlarge, canvasWidth, canvasHeight);
+                  int32_t canvasHeight, const TFaceGrowth& growth) {
+  const TRect window = FaceWindow(quad, enlarge, canvasWidth, canvasHeight, growth);
   if (window.IsEmpty()) return TRect{};
   const int32_t reach = BlurReach(blurRadius);
   return IntersectRect(
@@ -451,7 +455,12 @@ void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs)
   const size_t count = scene.Layers.size();
   const CanvasMapping mapping = MakeCanvasMapping(width, height, scene.Width, scene.Height);
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  const std::vector<LayerFootprint> footprints = Footprints(scene, mapping, inputs.State, width, height);
+  const std::vector<TFaceGrowth> growth = SharedEdgeGrowth(scene.Layers, [&](const LayerPlan& layer) {
+    const CanvasQuad q = MapCorners(layer, mapping);
+    return TFaceQuad{q.A, q.B, q.C, q.D};
+  });
+  const std::vector<LayerFootprint> footprints =
+      Footprints(scene, mapping, inputs.State, width, height, growth);
   // Refused only when one layer at a time would not fit; otherwise as many are built at once as the
   // budget holds, up to the cores.
   CheckSceneLimits(scene.Name, width, height, footprints, 1);
@@ -468,7 +477,7 @@ void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs)
   // one-after-another build would stop, and the layers after it are discarded.
   if (workers <= 1 || count <= 1) {
     for (size_t i = 0; i < count; ++i) {
-      BuiltLayer built = builder.Build(scene.Layers[i], i + 1);
+      BuiltLayer built = builder.Build(scene.Layers[i], i + 1, growth[i]);
       AppendLayer(view, built);
     }
     return;
@@ -478,8 +487,9 @@ void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs)
   auto launch = [&] {
     const LayerPlan* layer = &scene.Layers[launched];
     const size_t number = launched + 1;
-    pending[launched] =
-        std::async(std::launch::async, [&builder, layer, number] { return builder.Build(*layer, number); });
+    const TFaceGrowth* grow = &growth[launched];
+    pending[launched] = std::async(
+        std::launch::async, [&builder, layer, number, grow] { return builder.Build(*layer, number, *grow); });
     ++launched;
   };
   // At most `workers` layers in flight keeps the peak at the finished layers plus a few temporaries.

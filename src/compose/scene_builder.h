@@ -55,11 +55,12 @@ void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs)
 void PrepareShadeSource(LayerType type, ShadeDirection direction, const EditingState& state,
                         TBitmap32& source, TBitmap32& face);
 
-// What a layer keeps of a width x height canvas: where its face can be drawn (FaceWindow), grown by
-// as far as a blur of that radius carries (BlurReach), within the canvas. Outside it the layer drawn
-// on the whole canvas and blurred there would be transparent (all four bytes 0); inside it the same.
+// What a layer keeps of a width x height canvas: where its face can be drawn (FaceWindow, with the
+// face's growth along shared edges), grown by as far as a blur of that radius carries (BlurReach),
+// within the canvas. Outside it the layer drawn on the whole canvas and blurred there would be
+// transparent (all four bytes 0); inside it the same.
 TRect LayerBounds(const TFaceQuad& quad, bool enlarge, int32_t blurRadius, int32_t canvasWidth,
-                  int32_t canvasHeight);
+                  int32_t canvasHeight, const TFaceGrowth& growth = {});
 
 // BlurBitmap's result, bit for bit, without running the row filter over rows whose pixels are all
 // equal (which it leaves unchanged): many rows of a layer's box lie in its blur margin and are empty.

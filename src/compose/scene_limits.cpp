@@ -24,7 +24,7 @@ double EstimateSceneBytes(int32_t width, int32_t height, const std::vector<Layer
                           unsigned inFlight) {
   // The base holds a canvas-sized surface and every finished layer its box. A layer being built
   // holds its face (which becomes the finished layer), its source picture and a working copy of it,
-  // and a mask of at most the box's size.
+  // and its mask-sized pictures (a mask of at most the box's size, more for a grown face).
   const double canvas = static_cast<double>(width) * static_cast<double>(height);
   std::vector<double> temporaries;
   temporaries.reserve(layers.size());
@@ -33,7 +33,7 @@ double EstimateSceneBytes(int32_t width, int32_t height, const std::vector<Layer
     const double work = static_cast<double>(layer.WorkWidth) * static_cast<double>(layer.WorkHeight);
     const double box = layer.KeptPixels < 0 ? canvas : static_cast<double>(layer.KeptPixels);
     kept += box;
-    temporaries.push_back(2 * work + box);
+    temporaries.push_back(2 * work + static_cast<double>(layer.MaskPictures) * box);
   }
   const size_t building = std::min<size_t>(std::max(inFlight, 1u), temporaries.size());
   std::partial_sort(temporaries.begin(), temporaries.begin() + static_cast<std::ptrdiff_t>(building),

@@ -18,11 +18,13 @@ constexpr double kSceneMemoryBudget = 2.0 * 1024 * 1024 * 1024;
 // The largest picture a layer works on while it is built: a disc is drawn at its quadrilateral's
 // size; every other kind is counted at the canvas size (a slot picture's own size is not known
 // before it is decoded; the picture reader bounds it). KeptPixels: what the finished layer holds,
-// its box on the canvas; -1 counts the whole canvas.
+// its box on the canvas; -1 counts the whole canvas. MaskPictures: how many pictures of the mask's
+// size (at most the box) the face's cut holds.
 struct LayerFootprint {
   int64_t WorkWidth = 0;
   int64_t WorkHeight = 0;
   int64_t KeptPixels = -1;
+  int64_t MaskPictures = 1;
 };
 
 // The expected peak in bytes of a scene of these layers on a width x height canvas, with up to

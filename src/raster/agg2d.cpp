@@ -58,6 +58,9 @@ class ImageAccessorOverreach {
   ImageAccessorOverreach(const PixFmt& pixf, const color_type& background) : pixf_(&pixf) {
     PixFmt::make_pix(background_, background);
   }
+  // Pixels outside the picture repeat its nearest edge pixel instead of giving a background.
+  struct ContinueEdges {};
+  ImageAccessorOverreach(const PixFmt& pixf, ContinueEdges) : pixf_(&pixf), continueEdges_(true) {}
 
   const agg::int8u* span(int x, int y, unsigned len) {
     x_ = x0_ = x;
@@ -85,11 +88,14 @@ class ImageAccessorOverreach {
   int Height() const { return static_cast<int>(pixf_->height()); }
   const agg::int8u* Pixel() const {
     if (y_ >= 0 && y_ < Height() && x_ >= 0 && x_ < Width()) return pixf_->pix_ptr(x_, y_);
+    if (continueEdges_)
+      return pixf_->pix_ptr(std::clamp(x_, 0, Width() - 1), std::clamp(y_, 0, Height() - 1));
     return background_;
   }
 
   const PixFmt* pixf_;
-  agg::int8u background_[pix_width];
+  agg::int8u background_[pix_width] = {};
+  bool continueEdges_ = false;
   int x_ = 0, x0_ = 0, y_ = 0;
   const agg::int8u* run_ = nullptr;
 };
@@ -548,6 +554,80 @@ bool TAgg2D::TransformColourQuad(TColor32 colour, int32_t width, int32_t height,
                          ColourResampleRgba resampler(none, subdivider, filter, colour, width, height);
                          render(resampler);
                        });
+}
+
+namespace {
+
+// Whether every point of the area maps (buffer to picture) to a finite point on the quad's side of the
+// horizon, at most a few picture sizes from the rectangle: the area's convex hull then maps onto a
+// bounded region too, and the interpolator's integer coordinates cannot overflow.
+bool AreaMapsNearPicture(const agg::trans_perspective& toPicture, const std::array<double, 8>& quad,
+                         const std::vector<std::vector<double>>& area, double x1, double y1, double x2,
+                         double y2) {
+  auto denominator = [&](double x, double y) { return x * toPicture.w0 + y * toPicture.w1 + toPicture.w2; };
+  const double cx = (quad[0] + quad[2] + quad[4] + quad[6]) / 4,
+               cy = (quad[1] + quad[3] + quad[5] + quad[7]) / 4;
+  const double inside = denominator(cx, cy);
+  const double reachX = 4 * std::fabs(x2 - x1), reachY = 4 * std::fabs(y2 - y1);
+  for (const std::vector<double>& contour : area) {
+    for (size_t i = 0; i + 1 < contour.size(); i += 2) {
+      double x = contour[i], y = contour[i + 1];
+      if (!(denominator(x, y) * inside > 0)) return false;
+      toPicture.transform(&x, &y);
+      if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x - (x1 + x2) / 2) > reachX ||
+          std::fabs(y - (y1 + y2) / 2) > reachY)
+        return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TAgg2D::TransformImageQuadContinued(const TBitmap32& picture, double x1, double y1, double x2, double y2,
+                                         const std::array<double, 8>& quad,
+                                         const std::vector<std::vector<double>>& area) {
+  if (target_ == nullptr || target_->Empty() || picture.Empty()) return false;
+  if (!IsStrictlyConvex(quad)) return false;
+  agg::trans_perspective direct;
+  if (x2 == x1 || y2 == y1 || !direct.rect_to_quad(x1, y1, x2, y2, quad.data())) return false;
+  const double det = direct.determinant();
+  if (!std::isfinite(det) || std::fabs(det) < 1e-12) return false;
+  agg::trans_perspective inverse = direct;
+  if (!inverse.invert()) return false;
+  if (!AreaMapsNearPicture(inverse, quad, area, x1, y1, x2, y2)) return false;
+
+  Impl& d = *impl_;
+  d.rasterizer.reset();
+  d.rasterizer.filling_rule(agg::fill_non_zero);
+  for (const std::vector<double>& contour : area) {
+    if (contour.size() < 6) continue;
+    d.rasterizer.move_to_d(contour[0], contour[1]);
+    for (size_t i = 2; i + 1 < contour.size(); i += 2) d.rasterizer.line_to_d(contour[i], contour[i + 1]);
+    d.rasterizer.close_polygon();
+  }
+
+  QuadInterpolator interpolator(quad.data(), x1, y1, x2, y2);
+  QuadSubdivider subdivider(interpolator, 4);
+  agg::rendering_buffer srcBuffer(BytesOf(picture), static_cast<unsigned>(picture.Width()),
+                                  static_cast<unsigned>(picture.Height()), picture.Width() * 4);
+  const PixfmtPre srcPixfmt(srcBuffer);
+  using Accessor = ImageAccessorOverreach<PixfmtPre>;
+  Accessor accessor(srcPixfmt, Accessor::ContinueEdges{});
+  agg::image_filter_lut filter;
+  filter.calculate(agg::image_filter_hanning(), true);
+  using Resampler = agg::span_image_resample_rgba<Accessor, QuadSubdivider>;
+  Resampler resampler(accessor, subdivider, filter);
+  resampler.blur(1.5);
+  resampler.scale_limit(kResampleScaleLimit);
+  ClampToAlpha clamp;
+  agg::span_converter<Resampler, ClampToAlpha> generator(resampler, clamp);
+
+  PixfmtPre pixfmt(d.buffer);
+  agg::renderer_base<PixfmtPre> base(pixfmt);
+  WindowRenderer<agg::renderer_base<PixfmtPre>> window(base, d.originX, d.originY);
+  agg::render_scanlines_aa(d.rasterizer, d.scanline, window, d.spans, generator);
+  return true;
 }
 
 }  // namespace mirelane

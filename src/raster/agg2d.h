@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "raster/bitmap32.h"
 
@@ -90,6 +91,14 @@ class TAgg2D {
   // nothing) when the perspective transform cannot be built.
   bool TransformImageQuad(const TBitmap32& picture, double x1, double y1, double x2, double y2,
                           const std::array<double, 8>& quad);
+  // The same mapping of the picture's rectangle onto the quadrilateral, but filling `area` (closed
+  // convex contours of x, y pairs in canvas coordinates, non-zero) instead of the quadrilateral, and
+  // reading the picture's nearest edge pixel wherever the mapping falls outside it: the picture
+  // continued past its edges. Returns false (and draws nothing) when the transform cannot be built
+  // or the area reaches towards the transform's horizon.
+  bool TransformImageQuadContinued(const TBitmap32& picture, double x1, double y1, double x2, double y2,
+                                   const std::array<double, 8>& quad,
+                                   const std::vector<std::vector<double>>& area);
   // What TransformImageQuad draws for a width x height picture whose pixels all equal colour, without
   // the picture: a sample whose filter lies wholly inside it is the colour itself, and only samples
   // near its edges weigh the transparent outside.

@@ -74,6 +74,13 @@ TEST(SceneLimits, EstimateCountsTheLargestLayersInFlight) {
   };
   for (const Case& c : cases)
     EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, layers, c.inFlight), 4 * c.pixels) << c.inFlight;
+  // A face grown along shared edges holds three more mask-sized pictures while it is built, each the
+  // size of its box.
+  const std::vector<LayerFootprint> grown = {{400, 300, -1, 4}, {400, 300}};
+  EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, grown, 1), 4 * (3 * kCanvas + 2 * kCanvas + 4 * kCanvas));
+  EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, grown, 2), 4 * (3 * kCanvas + 6 * kCanvas + 3 * kCanvas));
+  const std::vector<LayerFootprint> boxed = {{400, 300, 5000, 4}, {400, 300, 7000}};
+  EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, boxed, 1), 4 * (kCanvas + 12000 + 2 * kCanvas + 4 * 5000));
 }
 
 LayerPlan Section(const std::string& type, int64_t ax, int64_t ay, int64_t bx, int64_t by, int64_t cx,

@@ -274,6 +274,50 @@ TEST(Agg2D, TransformImageQuadMapsCornersInOrder) {
   }
 }
 
+// The picture continued past its edges over a larger area: inside the quad (away from its edges) the
+// pixels of TransformImageQuad, outside it the nearest edge colour at full strength; an area that
+// reaches the transform's horizon is refused.
+TEST(Agg2D, TransformImageQuadContinuedRepeatsTheEdgesBeyondTheQuad) {
+  // Left half red, right half blue, a green bottom row.
+  TBitmap32 picture(40, 40);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 40; ++x)
+      picture.PixelAt(x, y) = y == 39 ? 0xFF00FF00u : x < 20 ? 0xFFFF0000u : 0xFF0000FFu;
+  const std::array<double, 8> quad{20, 20, 80, 20, 80, 80, 20, 80};
+  TBitmap32 plain(100, 100), continued(100, 100);
+  TAgg2D canvas;
+  canvas.Attach(plain);
+  ASSERT_TRUE(canvas.TransformImageQuad(picture, 0, 0, 40, 40, quad));
+  canvas.Attach(continued);
+  ASSERT_TRUE(
+      canvas.TransformImageQuadContinued(picture, 0, 0, 40, 40, quad, {{10, 10, 90, 10, 90, 90, 10, 90}}));
+  for (int y = 24; y < 76; ++y)
+    for (int x = 24; x < 76; ++x) ASSERT_EQ(continued.PixelAt(x, y), plain.PixelAt(x, y)) << x << "," << y;
+  struct Case {
+    int x, y;
+    TColor32 expected;
+  };
+  const Case cases[] = {
+      {12, 40, 0xFFFF0000u},  // left of the quad: the red left column
+      {87, 40, 0xFF0000FFu},  // right of it: the blue right column
+      {40, 12, 0xFFFF0000u},  // above it, left half: the red top row
+      {60, 87, 0xFF00FF00u},  // below it: the green bottom row
+      {5, 40, 0u},            // outside the area: nothing drawn
+  };
+  for (const Case& c : cases) EXPECT_EQ(continued.PixelAt(c.x, c.y), c.expected) << c.x << "," << c.y;
+
+  // A quad narrowing strongly to the right: its horizon lies 7 pixels beyond the right edge. An area
+  // reaching past it is refused; one hugging the quad is drawn.
+  const std::array<double, 8> steep{10, 10, 60, 45, 60, 55, 10, 90};
+  TBitmap32 far(200, 100);
+  canvas.Attach(far);
+  EXPECT_FALSE(
+      canvas.TransformImageQuadContinued(picture, 0, 0, 40, 40, steep, {{10, 10, 190, 10, 190, 90, 10, 90}}));
+  for (size_t i = 0; i < far.PixelCount(); ++i) ASSERT_EQ(far.Bits()[i], 0u);
+  EXPECT_TRUE(
+      canvas.TransformImageQuadContinued(picture, 0, 0, 40, 40, steep, {{9, 9, 61, 44, 61, 56, 9, 91}}));
+}
+
 TEST(Agg2D, TransformImageQuadStoresUniformAlphaAsInstalledAggRoundsIt) {
   struct Case {
     TColor32 source;
