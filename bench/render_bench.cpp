@@ -53,6 +53,7 @@ BENCHMARK(BM_RenderReferenceShot)
     ->Args({400, 300})
     ->Args({1024, 1024})
     ->Args({2048, 2048})
+    ->Args({4096, 4096})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
@@ -73,6 +74,7 @@ void BM_FlattenReferenceShot(benchmark::State& state) {
 BENCHMARK(BM_FlattenReferenceShot)
     ->Args({2048, 2048, 0})
     ->Args({2048, 2048, 1})
+    ->Args({4096, 4096, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

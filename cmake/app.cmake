@@ -21,6 +21,9 @@ add_executable(mirelane-creator ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 target_compile_options(mirelane-creator PRIVATE ${MIRELANE_WARNINGS})
 target_link_libraries(mirelane-creator PRIVATE mirelane_app)
 mirelane_copy_data(mirelane-creator)
+# The sample artwork that a first start shows, found beside the build as in the installation.
+add_custom_command(TARGET mirelane-creator POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/examples $<TARGET_FILE_DIR:mirelane-creator>/examples)
 
 # A window grabber for tools/screenshot.sh: the same windows, filled with sample artwork.
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/screenshot_main.cpp)
@@ -48,8 +51,8 @@ if(MIRELANE_APP_TEST_SOURCES AND NOT MIRELANE_FUZZ)
   gtest_discover_tests(test_app DISCOVERY_TIMEOUT 120 PROPERTIES ENVIRONMENT "${MIRELANE_APP_TEST_ENV}")
 endif()
 
-# Installation: executables in bin, data in share/mirelane-creator (found by FindDataRoot),
-# a desktop entry and an icon.
+# Installation: executables in bin, data and the sample artwork in share/mirelane-creator (found
+# by FindDataRoot), a desktop entry and an icon.
 include(GNUInstallDirs)
 install(TARGETS mirelane-creator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET mirelane-render)
@@ -60,6 +63,7 @@ foreach(dir ${MIRELANE_DATA_DIRS})
     install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/${dir} DESTINATION ${CMAKE_INSTALL_DATADIR}/mirelane-creator)
   endif()
 endforeach()
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples DESTINATION ${CMAKE_INSTALL_DATADIR}/mirelane-creator)
 install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/mirelane-creator.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/mirelane-creator.svg

@@ -10,6 +10,9 @@ foreach(folder raster compose templates picture cli)
     target_link_libraries(test_${folder} PRIVATE mirelane_engine GTest::gtest GTest::gmock GTest::gtest_main)
     target_compile_definitions(test_${folder} PRIVATE
       MIRELANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" MIRELANE_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    if(folder STREQUAL "cli" AND TARGET mirelane_cli)
+      target_link_libraries(test_${folder} PRIVATE mirelane_cli)
+    endif()
     gtest_discover_tests(test_${folder} DISCOVERY_TIMEOUT 60
       PROPERTIES ENVIRONMENT "ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
   endif()

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Starts the application's windows under a virtual X display, renders the first template with
-# the sample artwork in examples/, and saves pictures of the main and About windows.
+# Starts the application's windows under a virtual X display as a first start does (the first
+# template rendered with the sample artwork in examples/, no remembered settings), and saves
+# pictures of the main window at its smallest size (output.png, and -reflection.png with that
+# page shown), enlarged to 1200 x 900 (-large.png), and of the About window (-about.png,
+# -libraries.png).
 # Usage: tools/screenshot.sh [build folder] [output.png]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,7 +18,7 @@ mkdir -p "$(dirname "$output")"
 examples="$here/examples"
 [ -d "$examples" ] || examples="$here/data/examples"
 if command -v xvfb-run >/dev/null 2>&1; then
-  xvfb-run -a -s "-screen 0 1024x768x24" "$grabber" "$output" "$examples"
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$grabber" "$output" "$examples"
 else
   echo "xvfb-run is missing; using Qt's offscreen platform instead." >&2
   QT_QPA_PLATFORM=offscreen "$grabber" "$output" "$examples"

@@ -1,9 +1,12 @@
-// Grabs pictures of the application's windows for tools/screenshot.sh: the main window after
-// rendering the first template with the sample artwork, and the About window. Not installed.
+// Grabs pictures of the application's windows for tools/screenshot.sh: the main window at its
+// smallest (once with the Reflection page) and enlarged to 1200 x 900, showing the first template rendered with the sample
+// artwork as a first start does, and the About window. Not installed.
 // Usage: mirelane-creator-screenshot OUTPUT.png EXAMPLES_FOLDER
 #include <QApplication>
 #include <QPixmap>
+#include <QSettings>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -12,6 +15,7 @@
 #include "app/application_start.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "app/remembered_settings.h"
 #include "app/shell.h"
 #include "compose/layer_source.h"
 
@@ -20,7 +24,7 @@ namespace {
 // No one answers dialogs here: errors go to the terminal and every question is cancelled.
 class ConsoleDialogs : public mirelane::Dialogs {
  public:
-  std::optional<QString> OpenPicture(QWidget*, const QString&, const QString&) override {
+  std::optional<QString> OpenPicture(QWidget*, const QString&, const QString&, const QString&) override {
     return std::nullopt;
   }
   std::optional<mirelane::SaveDialogAnswer> SavePicture(QWidget*,
@@ -30,34 +34,17 @@ class ConsoleDialogs : public mirelane::Dialogs {
   std::optional<mirelane::TWebpOptions> ChooseWebpOptions(QWidget*, const mirelane::TWebpOptions&) override {
     return std::nullopt;
   }
+  mirelane::TransparentSaveChoice AskTransparentSave(QWidget*, const QString&) override {
+    return mirelane::TransparentSaveChoice::Cancel;
+  }
   std::optional<QColor> ChooseColor(QWidget*, const QColor&) override { return std::nullopt; }
   void ShowError(QWidget*, const QString& caption, const QString& text) override {
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
     ++errors;
   }
-  void OpenAddress(const QString&) override {}
+  bool OpenAddress(const QString&) override { return false; }
   int errors = 0;
 };
-
-std::string Lower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
-
-// Puts every sample picture whose name is a slot keyword (front.png, disc2.jpg, ...) into its slot.
-void FillSlotsFromExamples(const std::filesystem::path& folder, mirelane::LayerSources& sources) {
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-    if (!entry.is_regular_file()) continue;
-    const mirelane::SourceIndex slot = mirelane::SourceIndexOf(Lower(entry.path().stem().string()));
-    if (slot < 1) continue;
-    sources[slot].PicturePath = entry.path().string();
-    sources[slot].UseColor = false;
-    std::printf("slot %s: %s\n", std::string(mirelane::SourceKeyword(slot)).c_str(), entry.path().c_str());
-  }
-}
 
 }  // namespace
 
@@ -74,29 +61,37 @@ int main(int argc, char** argv) {
       std::filesystem::path(mirelane::PathFromQString(QCoreApplication::applicationDirPath())) /
       "mirelane-creator";
   const std::filesystem::path examples = argv[2];
+  // A settings file of its own: the pictures show a first start, whatever the user's settings.
+  QTemporaryDir settingsFolder;
+  QSettings settings(settingsFolder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+  const auto grab = [&](QWidget& window, const std::string& suffix) {
+    const std::filesystem::path file = output.parent_path() / (output.stem().string() + suffix + ".png");
+    QApplication::processEvents();
+    if (!window.grab().save(QString::fromStdString(file.string()))) {
+      std::fprintf(stderr, "cannot write %s\n", file.c_str());
+      ++dialogs.errors;
+    }
+    std::printf("%s\n", file.c_str());
+  };
   return mirelane::RunApplication(
-      dialogs, executable,
+      dialogs, executable, &settings,
       [&](mirelane::TForm1& mainWindow, mirelane::TForm2& aboutWindow, mirelane::LayerSources& sources) {
-        FillSlotsFromExamples(examples, sources);
+        // Slots the installation's sample artwork left empty take the given folder's pictures.
+        if (mirelane::FillSlotsFromExamples(examples, sources) > 0) mainWindow.ApplyTempButtonClick();
         // The panel shows slot 1 as a user who had just chosen it would see it.
         mainWindow.LayerSourceUpDownClick();
-        mainWindow.ApplyTempButtonClick();
-        QApplication::processEvents();
-        if (!mainWindow.grab().save(QString::fromStdString(output.string()))) {
-          std::fprintf(stderr, "cannot write %s\n", output.c_str());
-          return 1;
-        }
+        grab(mainWindow, "");
+        // The page with the most sliders, each with its number.
+        mainWindow.SettingsPageControl->setCurrentWidget(mainWindow.ReflectionPage);
+        grab(mainWindow, "-reflection");
+        mainWindow.SettingsPageControl->setCurrentWidget(mainWindow.ObjectPage);
+        mainWindow.resize(1200, 900);
+        grab(mainWindow, "-large");
+        mainWindow.resize(mirelane::TForm1::kClientWidth, mirelane::TForm1::kClientHeight);
         aboutWindow.show();
-        QApplication::processEvents();
-        const std::filesystem::path aboutOutput =
-            output.parent_path() / (output.stem().string() + "-about.png");
-        aboutWindow.grab().save(QString::fromStdString(aboutOutput.string()));
+        grab(aboutWindow, "-about");
         aboutWindow.AboutPageControl->setCurrentIndex(1);
-        QApplication::processEvents();
-        const std::filesystem::path librariesOutput =
-            output.parent_path() / (output.stem().string() + "-libraries.png");
-        aboutWindow.grab().save(QString::fromStdString(librariesOutput.string()));
-        std::printf("%s\n%s\n%s\n", output.c_str(), aboutOutput.c_str(), librariesOutput.c_str());
+        grab(aboutWindow, "-libraries");
         return dialogs.errors == 0 ? 0 : 1;
       });
 }

@@ -2,6 +2,7 @@
 #include "app/about_window.h"
 
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
 
 #include "app/controls.h"
@@ -31,7 +32,8 @@ QPlainTextEdit* AddMemo(QWidget* page, int left, int top, int width, int height,
 TForm2::TForm2(Shell& shell, QWidget* parent) : QDialog(parent), shell_(shell) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setWindowTitle(QString());
-  setFixedSize(309, 226);
+  // The design's pages, and a row below them for the Close button.
+  setFixedSize(309, 226 + 34);
   const QFont tahoma = WindowFont(11);
   setFont(tahoma);
   AboutPageControl = new QTabWidget(this);
@@ -54,6 +56,12 @@ TForm2::TForm2(Shell& shell, QWidget* parent) : QDialog(parent), shell_(shell) {
   sMemo1->setReadOnly(true);
   sMemo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   sMemo1->setPlainText(QString::fromStdString(UsedLibrariesText()));
+
+  CloseButton = new QPushButton(QStringLiteral("Close"), this);
+  CloseButton->setGeometry(309 - 8 - 80, 226 + 4, 80, 26);
+  CloseButton->setDefault(true);
+  connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
+  LogoImage->setToolTip(QStringLiteral("Opens the product's home page in the web browser"));
 }
 
 void TForm2::FormCreate() {
@@ -72,7 +80,8 @@ void TForm2::FormCreate() {
 
 void TForm2::LogoImageClick() {
   if (linkAddress_.empty()) return;
-  shell_.dialogs.OpenAddress(QString::fromStdString(linkAddress_));
+  if (shell_.dialogs.OpenAddress(QString::fromStdString(linkAddress_))) return;
+  ReportError(shell_, this, "No web browser could open the link \"" + linkAddress_ + "\"");
 }
 
 void TForm2::ShowCentredOn(QWidget* owner) {

@@ -6,6 +6,7 @@
 #include <string>
 
 class QPlainTextEdit;
+class QPushButton;
 class QTabWidget;
 class QWidget;
 
@@ -21,6 +22,7 @@ class TForm2 : public QDialog {
 
   // Reads About.dat, LinkAdr.dat and Logo.jpg; the first error is reported and ends the set-up.
   void FormCreate();
+  // Opens the link; says so when no browser could.
   void LogoImageClick();
   // Shows the window modally, centred on the given window.
   void ShowCentredOn(QWidget* owner);
@@ -33,6 +35,7 @@ class TForm2 : public QDialog {
   QPlainTextEdit* sMemo2;
   TPictureBox* LogoImage;
   QPlainTextEdit* sMemo1;
+  QPushButton* CloseButton;
 
  private:
   Shell& shell_;

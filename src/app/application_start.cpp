@@ -15,9 +15,9 @@
 namespace mirelane {
 
 int RunApplication(
-    Dialogs& dialogs, const std::filesystem::path& executable,
+    Dialogs& dialogs, const std::filesystem::path& executable, QSettings* settings,
     const std::function<int(TForm1& mainWindow, TForm2& aboutWindow, LayerSources& sources)>& whileShown) {
-  Shell shell{dialogs, std::string(kDesignTitle), executable, FindDataRoot(executable)};
+  Shell shell{dialogs, std::string(kDesignTitle), executable, FindDataRoot(executable), settings};
   // The user's own templates, by the platform's rule for user data (on Linux the same folder that
   // mirelane-render lists: $XDG_DATA_HOME or ~/.local/share, then mirelane-creator).
   const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -31,7 +31,9 @@ int RunApplication(
   TForm2 aboutWindow(shell, &mainWindow);
   aboutWindow.FormCreate();
   mainWindow.SetAboutWindow(&aboutWindow);
+  mainWindow.RestoreWindowGeometry();
   mainWindow.show();
+  mainWindow.ShowFirstShot();
   return whileShown(mainWindow, aboutWindow, sources);
 }
 

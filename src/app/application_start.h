@@ -8,15 +8,18 @@
 #include "app/dialogs.h"
 #include "compose/layer_source.h"
 
+class QSettings;
+
 namespace mirelane {
 
 class TForm1;
 class TForm2;
 
-// Needs a QApplication. The data folders are found from the executable's path. Calls whileShown once
-// the main window is shown and returns its result; the windows live until then.
+// Needs a QApplication. The data folders are found from the executable's path; settings holds what
+// is remembered between runs (none: nothing is). Calls whileShown once the main window is shown
+// with its first shot and returns its result; the windows live until then.
 int RunApplication(
-    Dialogs& dialogs, const std::filesystem::path& executable,
+    Dialogs& dialogs, const std::filesystem::path& executable, QSettings* settings,
     const std::function<int(TForm1& mainWindow, TForm2& aboutWindow, LayerSources& sources)>& whileShown);
 
 }  // namespace mirelane

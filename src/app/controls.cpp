@@ -6,6 +6,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -15,6 +16,7 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include "app/busy_work.h"
 #include "app/dialogs.h"
 
 namespace mirelane {
@@ -66,6 +68,12 @@ TTrackBar::TTrackBar(int minimum, int maximum, int position, QWidget* parent)
   setPageStep(std::max(1, (maximum - minimum) / 10));
 }
 
+void TTrackBar::SetPositionByUser(int position) {
+  const int before = value();
+  setValue(position);
+  if (value() != before) emit KeyOrWheelMove();
+}
+
 void TTrackBar::mouseReleaseEvent(QMouseEvent* event) {
   QSlider::mouseReleaseEvent(event);
   // The slider holds the mouse while it is dragged, so the release counts wherever it happens:
@@ -83,6 +91,24 @@ void TTrackBar::wheelEvent(QWheelEvent* event) {
   const int before = value();
   QSlider::wheelEvent(event);
   if (value() != before) emit KeyOrWheelMove();
+}
+
+TSliderValue::TSliderValue(TTrackBar* bar, QWidget* parent) : QSpinBox(parent), bar_(bar) {
+  setRange(bar->minimum(), bar->maximum());
+  setButtonSymbols(QAbstractSpinBox::NoButtons);
+  setAlignment(Qt::AlignRight);
+  // A number is taken when it is complete, not at each digit typed.
+  setKeyboardTracking(false);
+  ShowPosition();
+  connect(bar, &QSlider::valueChanged, this, &TSliderValue::ShowPosition);
+  connect(this, &QSpinBox::valueChanged, this, [this](int position) {
+    if (position != bar_->value()) bar_->SetPositionByUser(position);
+  });
+}
+
+void TSliderValue::ShowPosition() {
+  const QSignalBlocker block(this);
+  setValue(bar_->value());
 }
 
 TSpinEdit::TSpinEdit(int minimum, int maximum, int value, QWidget* parent) : QSpinBox(parent) {
@@ -129,6 +155,8 @@ void THorizontalUpDown::SetRange(int minimum, int maximum) {
 }
 
 bool THorizontalUpDown::Step(int delta) {
+  // A held arrow repeats while the last step's work still runs; it waits for that work instead.
+  if (BusyWorkRunning()) return false;
   const int next = std::clamp(position_ + delta, minimum_, maximum_);
   if (next == position_) return false;
   position_ = next;
@@ -176,8 +204,13 @@ void TPictureBox::SetPicture(const QImage& picture) {
 }
 
 void TPictureBox::paintEvent(QPaintEvent*) {
-  if (picture_.isNull()) return;
   QPainter painter(this);
+  if (hasFocus()) {
+    // A dotted outline shows where Enter or Space acts.
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2, Qt::DotLine));
+    painter.drawRect(rect().adjusted(1, 1, -1, -1));
+  }
+  if (picture_.isNull()) return;
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   const QSize fitted = picture_.size().scaled(size(), Qt::KeepAspectRatio);
   const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
@@ -186,6 +219,25 @@ void TPictureBox::paintEvent(QPaintEvent*) {
 
 void TPictureBox::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit Click();
+}
+
+void TPictureBox::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+    emit Click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void TPictureBox::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void TPictureBox::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }
 
 namespace {

@@ -36,6 +36,8 @@ class TTrackBar : public QSlider {
   Q_OBJECT
  public:
   TTrackBar(int minimum, int maximum, int position, QWidget* parent);
+  // Moves the handle as a key press would: KeyOrWheelMove fires when the position changed.
+  void SetPositionByUser(int position);
 
  signals:
   void MouseUp();
@@ -45,6 +47,20 @@ class TTrackBar : public QSlider {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+};
+
+// The editable number beside a slider. It follows the slider as it moves; a number typed into it
+// (taken at Enter or when the field is left) or stepped with the arrow keys or wheel moves the
+// slider as a key press on the slider would.
+class TSliderValue : public QSpinBox {
+ public:
+  TSliderValue(TTrackBar* bar, QWidget* parent);
+  TTrackBar* Bar() const { return bar_; }
+  // Shows the slider's position, for a slider set from the program with its signals blocked.
+  void ShowPosition();
+
+ private:
+  TTrackBar* bar_;
 };
 
 // A number field with arrows whose Change fires at every change of its text: each typed
@@ -117,7 +133,8 @@ class TColorSelect : public QPushButton {
 
 // Shows a picture as large as fits its area with its proportions kept, centred, or nothing
 // (letting its parent show through).
-// Click fires on a mouse release inside; FileDropped fires when a local file is dropped on it.
+// Click fires on a mouse release inside, and on Enter or Space while it has the focus (it takes
+// the focus only when given a focus policy); FileDropped fires when a local file is dropped on it.
 class TPictureBox : public QWidget {
   Q_OBJECT
  public:
@@ -135,6 +152,9 @@ class TPictureBox : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 

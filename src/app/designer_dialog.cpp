@@ -54,7 +54,8 @@ std::unique_ptr<TBitmap32> RenderText(const std::string& text, const EditingStat
   sized.OutputWidth = width;
   sized.OutputHeight = height;
   TImgView32 view;
-  RenderContext context{sized, sources, shell.dataRoot, shell.userData};
+  RenderContext context{sized, sources, shell.dataRoot};
+  context.UserData = shell.userData;
   RenderTemplateText(view, width, height, context, text, "designed shot");
   auto picture = std::make_unique<TBitmap32>(width, height);
   view.Flatten(*picture);

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSpinBox>
@@ -18,8 +19,8 @@
 namespace mirelane {
 
 std::optional<QString> QtDialogs::OpenPicture(QWidget* parent, const QString& title,
-                                              const QString& nameFilter) {
-  QFileDialog dialog(parent, title);
+                                              const QString& nameFilter, const QString& folder) {
+  QFileDialog dialog(parent, title, folder);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setNameFilter(nameFilter);
@@ -93,8 +94,30 @@ void QtDialogs::ShowError(QWidget* parent, const QString& caption, const QString
   QMessageBox::critical(parent, caption, text);
 }
 
-void QtDialogs::OpenAddress(const QString& address) {
-  QDesktopServices::openUrl(QUrl::fromUserInput(address));
+bool QtDialogs::OpenAddress(const QString& address) {
+  return QDesktopServices::openUrl(QUrl::fromUserInput(address));
+}
+
+TransparentSaveChoice QtDialogs::AskTransparentSave(QWidget* parent, const QString& fileName) {
+  QMessageBox box(parent);
+  box.setIcon(QMessageBox::Warning);
+  box.setWindowTitle(parent != nullptr ? parent->window()->windowTitle() : QString());
+  const QFileInfo file(fileName);
+  box.setText(QStringLiteral("The shot has transparent parts, and %1 keeps no transparency: in \"%2\" "
+                             "the background will be black.")
+                  .arg(file.suffix().toUpper(), file.fileName()));
+  box.setInformativeText(QStringLiteral("PNG and WebP keep the transparent parts."));
+  QPushButton* png = box.addButton(QStringLiteral("Save as PNG"), QMessageBox::AcceptRole);
+  QPushButton* webp = box.addButton(QStringLiteral("Save as WebP"), QMessageBox::AcceptRole);
+  QPushButton* keep = box.addButton(QStringLiteral("Save as %1 anyway").arg(file.suffix().toUpper()),
+                                    QMessageBox::DestructiveRole);
+  box.addButton(QMessageBox::Cancel);
+  box.setDefaultButton(png);
+  box.exec();
+  if (box.clickedButton() == png) return TransparentSaveChoice::Png;
+  if (box.clickedButton() == webp) return TransparentSaveChoice::Webp;
+  if (box.clickedButton() == keep) return TransparentSaveChoice::KeepFormat;
+  return TransparentSaveChoice::Cancel;
 }
 
 }  // namespace mirelane

@@ -30,33 +30,40 @@ QString FilterSuffix(const QString& nameFilter);
 // The file name with the filter's extension added when its last part has none.
 QString WithFilterSuffix(const QString& fileName, const QString& nameFilter);
 
+// What to do with a shot that has transparent parts when the chosen format keeps none.
+enum class TransparentSaveChoice { Cancel, KeepFormat, Png, Webp };
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  // The chosen full file name, or nothing when the user cancelled.
-  virtual std::optional<QString> OpenPicture(QWidget* parent, const QString& title,
-                                             const QString& nameFilter) = 0;
+  // The chosen full file name, or nothing when the user cancelled. The dialog starts in folder
+  // (the working folder when empty).
+  virtual std::optional<QString> OpenPicture(QWidget* parent, const QString& title, const QString& nameFilter,
+                                             const QString& folder) = 0;
   // Asks before replacing an existing file; nothing when the user cancelled.
   virtual std::optional<SaveDialogAnswer> SavePicture(QWidget* parent, const SaveDialogRequest& request) = 0;
   // How to write a WebP picture (lossless, or lossy at a quality), starting from the given
   // choice; nothing when the user cancelled.
   virtual std::optional<TWebpOptions> ChooseWebpOptions(QWidget* parent, const TWebpOptions& initial) = 0;
+  // Warns that fileName's format turns the transparent parts black, offering PNG and WebP.
+  virtual TransparentSaveChoice AskTransparentSave(QWidget* parent, const QString& fileName) = 0;
   virtual std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) = 0;
   virtual void ShowError(QWidget* parent, const QString& caption, const QString& text) = 0;
-  // The shell's "open" for an address; its outcome is not looked at.
-  virtual void OpenAddress(const QString& address) = 0;
+  // The shell's "open" for an address; false when nothing (no browser) could open it.
+  virtual bool OpenAddress(const QString& address) = 0;
 };
 
 // The real dialogs of the desktop.
 class QtDialogs : public Dialogs {
  public:
-  std::optional<QString> OpenPicture(QWidget* parent, const QString& title,
-                                     const QString& nameFilter) override;
+  std::optional<QString> OpenPicture(QWidget* parent, const QString& title, const QString& nameFilter,
+                                     const QString& folder) override;
   std::optional<SaveDialogAnswer> SavePicture(QWidget* parent, const SaveDialogRequest& request) override;
   std::optional<TWebpOptions> ChooseWebpOptions(QWidget* parent, const TWebpOptions& initial) override;
+  TransparentSaveChoice AskTransparentSave(QWidget* parent, const QString& fileName) override;
   std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) override;
   void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
-  void OpenAddress(const QString& address) override;
+  bool OpenAddress(const QString& address) override;
 };
 
 }  // namespace mirelane

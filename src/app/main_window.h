@@ -2,12 +2,16 @@
 // the option boxes and the three settings pages, each control wired to its event operation.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/edit_history.h"
 #include "compose/editing_state.h"
 #include "compose/layer_source.h"
 #include "compose/layer_stack.h"
@@ -35,6 +39,7 @@ class THorizontalUpDown;
 class TImgViewWidget;
 class TPictureBox;
 class TTrackBar;
+class TSliderValue;
 class TSpinEdit;
 class TForm2;
 
@@ -45,6 +50,7 @@ class TForm1 : public QWidget {
   using Renderer =
       std::function<void(TImgView32& view, int32_t width, int32_t height, RenderContext& context)>;
 
+  // The design size: the smallest that shows every control. The window may grow from it.
   static constexpr int kClientWidth = 633;
   static constexpr int kClientHeight = 523;
 
@@ -55,6 +61,14 @@ class TForm1 : public QWidget {
   void FormCreate();
   void SetRenderer(Renderer renderer) { renderer_ = std::move(renderer); }
   void SetAboutWindow(TForm2* about) { aboutWindow_ = about; }
+  // After the set-up: takes back what the last run remembered (reporting slot pictures gone
+  // since) or, on a first start, gives the slots the sample artwork; then renders the shot.
+  // Without remembered settings or sample artwork nothing is rendered.
+  void ShowFirstShot();
+  // The window's size and place of the last run; before the window is shown.
+  void RestoreWindowGeometry();
+  // Writes the settings, folders and window geometry to the shell's settings, if it has any.
+  void StoreRemembered();
 
   // Event operations.
   void SaveButtonClick();
@@ -92,6 +106,18 @@ class TForm1 : public QWidget {
   void LarDiAreaCheckBoxClick();
   void ResamplerClassNamesListChange();
   void KernelClassNamesListChange();
+  void UndoClick();
+  void RedoClick();
+  // Ctrl+C: the shot as a save would write it, alpha included, onto the clipboard.
+  void CopyClick();
+  // Ctrl+S: saves again under the name of this run's last save; asks for one the first time.
+  void SaveAgainClick();
+  void FitClick();
+  void ActualSizeClick();
+  // The editable number beside a slider.
+  TSliderValue* ValueBoxOf(const TTrackBar* bar) const;
+  bool CanUndo() const { return history_.CanUndo(); }
+  bool CanRedo() const { return history_.CanRedo(); }
 
   TImgView32& View();
   // The file name proposed by the next save dialog.
@@ -101,6 +127,11 @@ class TForm1 : public QWidget {
   QToolBar* sToolBar1;
   QToolButton* SaveButton;
   QToolButton* AboutToolButton;
+  QToolButton* UndoButton;
+  QToolButton* RedoButton;
+  QToolButton* FitButton;
+  QToolButton* ActualSizeButton;
+  QLabel* ZoomLabel;
   QFrame* TemplatePanel;
   QLabel* TemplateCaption;
   QFrame* TemplateBevel;
@@ -145,18 +176,61 @@ class TForm1 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Where a control sits at the design size, and how it follows a larger window: the preview
+  // grows, what lies right of it or below it moves along.
+  struct Placement {
+    QWidget* widget;
+    QRect design;
+    bool followRight;
+    bool followBottom;
+    bool growWidth;
+    bool growHeight;
+  };
   void CreateControls();
+  void CreateToolButtons();
   void WireEvents();
+  void SetTabOrder();
+  // A number beside each slider, in room the slider gives up at its right end.
+  void AttachValueBoxes();
+  // A tooltip on every control.
+  void SetToolTips();
+  void Place(QWidget* widget, bool followRight, bool followBottom, bool growWidth, bool growHeight);
+  void LayOut();
+  void ShowZoom();
   QLabel* AddLabel(QWidget* parent, const QString& text, int left, int top);
   // The re-render step: wait cursor, RenderTemplate at the size fields' values, cursor back.
   void Rerender();
+  // While a slider is dragged: the shot at the size the preview shows it, blur scaled alike.
+  void RenderDraft();
+  // Renders at width x height from state; busy: on a worker thread with a busy indicator.
+  void RenderAt(int32_t width, int32_t height, const EditingState& state, bool busy);
+  // The settings in force, with the size, DPI and flip fields as they stand.
+  SettingsSnapshot CurrentSettings() const;
+  // Records a finished change for undo; see EditHistory::Record for mergeKey.
+  void Commit(std::string_view mergeKey = {});
+  // Undo and redo: the settings become those of the snapshot, the controls show them, the shot
+  // is rendered.
+  void ApplySettings(const SettingsSnapshot& snapshot);
+  // Every control from the state and slots, without running their operations.
+  void ShowSettings();
+  void ShowTemplatePanel();
+  void ShowUndoState();
+  // Flattened, mirrored when "Flip when saved" is on: what a save writes.
+  std::unique_ptr<TBitmap32> ShotPicture();
+  // The save dialog, and the warning about transparent parts for formats that keep none; nothing
+  // when the user cancelled either.
+  std::optional<QString> AskSaveName(const TBitmap32& picture);
+  void SaveShot(bool askName);
   // Stores a slider's position through store, then re-renders; errors are reported.
   void StoreAndRerender(const std::function<void()>& store);
   // Shows or hides the layers of one group; the layers carry their group, so no render is needed.
   void ToggleLayers(LayerGroup group, bool visible);
   void LoadSlotPicture(const QString& fileName);
+  // The slot picture reduced for the panel, decoded on a worker thread; fails naming the file.
+  QImage ReadSlotThumbnail(const std::string& file);
   // Shows the current slot: its picture when it uses it, else its colour in the picture area.
   void ShowCurrentSlot();
   // Steps 1 to 5 of showing the template at the stepper's position; throws on failure.
@@ -173,6 +247,12 @@ class TForm1 : public QWidget {
   int lastSaveFilter_ = 0;
   // The WebP choice offered again at the next WebP save.
   TWebpOptions webpOptions_;
+  // The file this run last saved, for Ctrl+S; empty before the first save.
+  QString lastSavedFile_;
+  QString lastOpenFolder_;
+  EditHistory history_;
+  std::vector<Placement> placements_;
+  std::vector<TSliderValue*> valueBoxes_;
 };
 
 }  // namespace mirelane

@@ -10,7 +10,10 @@
 #include <utility>
 
 #include "app/dialogs.h"
+#include "app/shell_text.h"
+#include "raster/error.h"
 
+class QSettings;
 class QWidget;
 
 namespace mirelane {
@@ -20,6 +23,7 @@ struct Shell {
   std::string title;                     // the application title: caption of error reports
   std::filesystem::path executablePath;  // the running executable's full file name
   std::filesystem::path dataRoot;        // holds Templates, Pics, custom and Data
+  QSettings* settings = nullptr;         // what is remembered between runs; none: nothing is
   std::filesystem::path userData = {};   // the user's own Templates and Pics; empty: none
 };
 
@@ -38,6 +42,17 @@ bool RunReported(Shell& shell, QWidget* parent, Operation&& operation) {
     ReportError(shell, parent, error.what());
   }
   return false;
+}
+
+// Runs an operation on a file; an error whose message does not name the file is thrown again
+// with the file's name, so that every report says which file it was about.
+template <typename Operation>
+void NamingFile(const std::filesystem::path& file, Operation&& operation) {
+  try {
+    std::forward<Operation>(operation)();
+  } catch (const std::exception& error) {
+    throw Error(MessageNamingFile(error.what(), file.string()));
+  }
 }
 
 // The application-wide wait cursor while a render runs; the normal cursor comes back when the

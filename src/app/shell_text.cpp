@@ -113,4 +113,10 @@ std::string QtFilterFromPipeFilter(std::string_view filter) {
   return out;
 }
 
+std::string MessageNamingFile(std::string_view message, const std::string& file) {
+  const std::string name = std::filesystem::path(file).filename().string();
+  if (!name.empty() && message.find(name) != std::string_view::npos) return std::string(message);
+  return "\"" + file + "\": " + std::string(message);
+}
+
 }  // namespace mirelane

@@ -21,6 +21,10 @@ std::string TitleFromExecutableName(std::string_view fileName);
 // sorts after '.', so "Cannot open file" ends with one and "... (2)" does not.
 std::string ErrorReportText(std::string_view message);
 
+// The message as it is when it names the file (its full name or its name without folder);
+// otherwise "<file>": message.
+std::string MessageNamingFile(std::string_view message, const std::string& file);
+
 // The value of a number field's text: the integer it holds, or fieldMinimum when the text is
 // empty or not a number. Large values are capped far beyond any field's range, never wrapped.
 int ReadNumberField(std::string_view text, int fieldMinimum);

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "compose/editing_settings.h"
 #include "raster/color_names.h"
 #include "raster/error.h"
 
@@ -44,6 +45,35 @@ TColor ParseColorOption(const std::string& option, const std::string& value) {
                    "\")");
 }
 
+// Far more than any machine's cores; keeps a typing slip from starting thousands of threads.
+constexpr int32_t kMaxJobs = 256;
+
+// "K/N" with 1 <= K <= N.
+void ParseShard(const std::string& text, CliOptions& o) {
+  const size_t slash = text.find('/');
+  const std::string message =
+      "--shard takes K/N, this machine's part K of N parts, 1 <= K <= N (got \"" + text + "\")";
+  if (slash == std::string::npos) throw UsageError(message);
+  uint32_t k = 0, n = 0;
+  const char* first = text.data();
+  const char* middle = first + slash;
+  const char* last = first + text.size();
+  const auto [endK, ecK] = std::from_chars(first, middle, k);
+  const auto [endN, ecN] = std::from_chars(middle + 1, last, n);
+  if (ecK != std::errc() || endK != middle || ecN != std::errc() || endN != last || k < 1 || n < 1 || k > n)
+    throw UsageError(message);
+  o.ShardIndex = k;
+  o.ShardCount = n;
+}
+
+// The setting an option such as "--shadow-blur" names; null for any other argument.
+const EditingSetting* SettingOfOption(const std::string& arg) {
+  if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) return nullptr;
+  return FindSettingByOption(std::string_view(arg).substr(2));
+}
+
+}  // namespace
+
 // --quality means something only to the formats that can lose detail.
 void CheckQualityFitsOutput(const CliOptions& o) {
   if (!o.Quality) return;
@@ -57,8 +87,6 @@ void CheckQualityFitsOutput(const CliOptions& o) {
     throw UsageError("--quality applies only to .webp and .jpg pictures, not to \"" + o.Output + "\"");
 }
 
-}  // namespace
-
 TSaveQuality SaveQualityOf(const CliOptions& options) {
   TSaveQuality quality;
   if (options.Quality) {
@@ -66,6 +94,35 @@ TSaveQuality SaveQualityOf(const CliOptions& options) {
     quality.Webp = TWebpOptions{false, *options.Quality};
   }
   return quality;
+}
+
+void ApplySettingText(EditingState& state, const EditingSetting& setting, const std::string& name,
+                      const std::string& text) {
+  switch (setting.Kind) {
+    case SettingKind::Number:
+      setting.Set(state, ParseInt(name, text, setting.Range.Min, setting.Range.Max));
+      return;
+    case SettingKind::Colour:
+      setting.Set(state, ParseColorOption(name, text));
+      return;
+    case SettingKind::Flag:
+      if (const std::optional<bool> given = ParseFlagText(text)) {
+        setting.Set(state, *given ? setting.FlagValue : !setting.FlagValue);
+        return;
+      }
+      throw UsageError(name + " takes yes or no (also 1 or 0, true or false, on or off) (got \"" + text +
+                       "\")");
+  }
+}
+
+std::optional<bool> ParseFlagText(const std::string& text) {
+  std::string lower;
+  for (const char c : text) lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  for (const char* yes : {"1", "yes", "true", "on", "y"})
+    if (lower == yes) return true;
+  for (const char* no : {"0", "no", "false", "off", "n"})
+    if (lower == no) return false;
+  return std::nullopt;
 }
 
 std::optional<TColor> ParseCliColor(const std::string& text) {
@@ -84,33 +141,81 @@ std::optional<TColor> ParseCliColor(const std::string& text) {
   return PlainColorName(text);
 }
 
-const char* CliUsage() {
-  return R"(Usage:
+namespace {
+
+// "black", "white" or #RRGGBB: how the help text shows a colour's default.
+std::string ColorText(TColor color) {
+  if (color == 0x000000) return "black";
+  if (color == 0xFFFFFF) return "white";
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string text = "#";
+  for (int channel = 0; channel < 3; ++channel) {
+    const int value = (color >> (8 * channel)) & 0xFF;
+    text += kHex[value >> 4];
+    text += kHex[value & 15];
+  }
+  return text;
+}
+
+// "  --reflection-opacity N     0..255, default 255: opacity of the reflections"
+std::string UsageLine(const EditingSetting& setting) {
+  std::string head = "  --" + std::string(setting.Option);
+  std::string text;
+  switch (setting.Kind) {
+    case SettingKind::Number:
+      head += " N";
+      text = std::to_string(setting.Range.Min) + ".." + std::to_string(setting.Range.Max) + ", default " +
+             std::to_string(setting.Default) + ": ";
+      break;
+    case SettingKind::Colour:
+      head += " C";
+      text = "default " + ColorText(setting.Default) + ": ";
+      break;
+    case SettingKind::Flag:
+      break;
+  }
+  text += setting.Help;
+  constexpr size_t kTextColumn = 29;
+  head += head.size() < kTextColumn ? std::string(kTextColumn - head.size(), ' ') : std::string(" ");
+  return head + text + "\n";
+}
+
+std::string BuildUsage() {
+  std::string usage = R"(Usage:
   mirelane-render [options] -o FILE          render a template and save it; FILE ends in .png, .jpg, .jpeg, .bmp
                                              or .webp
   mirelane-render --list                     print the templates, one "POSITION<TAB>NAME" line each
   mirelane-render --convert PICTURE -o FILE  read a picture as the composer reads it and write it out
+  mirelane-render --batch FILE.csv [options] render one shot per row of a CSV manifest
 
 Options:
   --root DIR                 folder that holds Templates, Pics, custom and Data (default: beside the executable)
   --template N|NAME          position in the listing (from 1) or template name; default 1
   --background, --front, --side, --top, --disc, --front2, --side2, --top2, --disc2  FILE|COLOUR
                              a picture file, or a colour: #RRGGBB or a colour name ("red", "clRed")
-  --width N --height N       32..2048, default 400 x 300
-  --dpi N                    60..600, default 96
   --quality N                1..100: a lossy .webp at this quality (without it WebP keeps every pixel);
                              also the .jpg quality (default 90)
-  --flip                     mirror the saved picture left to right
-  --transparent              no background: transparent where nothing is drawn
-  --large-disc               discs with a small hole and no centre detail
-  --hide-reflection  --no-fade
-  --reflection-opacity N (0..255, 255)  --reflection-length N (1..100, 50)
-  --reflection-brightness N (-50..50, 0)  --reflection-blur N (0..100, 15)
-  --hide-shadow  --shadow-density N (0..255, 255)  --shadow-color C (black)  --shadow-blur N (0..100, 25)
-  --shading N (0..255, 255)  --shading-color C (black)  --highlight N (0..255, 255)  --highlight-color C (white)
+  --batch FILE.csv           one shot per row; columns: output, template, the nine slots and the settings
+                             below without the dashes; paths are relative to the manifest's folder; the
+                             options given here are the defaults that a row's non-empty cell overrides
+  --jobs N                   rows rendered at once (default: the number of cores)
+  --skip-existing            leave rows whose output is newer than the manifest and every file it names
+  --shard K/N                render only the rows whose position (from 0) modulo N is K - 1
   -h, --help                 this text
   --version                  the program's version
+
+Settings (C: a colour, #RRGGBB or a colour name):
 )";
+  for (const EditingSetting& setting : EditingSettings())
+    if (!setting.Option.empty()) usage += UsageLine(setting);
+  return usage;
+}
+
+}  // namespace
+
+const char* CliUsage() {
+  static const std::string usage = BuildUsage();
+  return usage.c_str();
 }
 
 CliOptions ParseCommandLine(const std::vector<std::string>& args) {
@@ -146,7 +251,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
       sawTemplate = true;
       const std::string& v = value();
       if (!v.empty() && v.find_first_not_of("0123456789") == std::string::npos) {
-        st.TemplateIndex = ParseInt(arg, v, 1, 1000000);
+        const SettingRange& positions = SettingOfField("TemplateIndex").Range;
+        st.TemplateIndex = ParseInt(arg, v, positions.Min, positions.Max);
         o.TemplateName.clear();
       } else if (v.empty()) {
         throw UsageError("--template takes a position from 1 or a template name");
@@ -167,50 +273,22 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
                          " takes a picture file or a colour (#RRGGBB, or a name such as red or clRed); \"" +
                          v + "\" is neither an existing file nor a colour");
       }
-    } else if (arg == "--width") {
-      st.OutputWidth = ParseInt(arg, value(), 32, 2048);
-    } else if (arg == "--height") {
-      st.OutputHeight = ParseInt(arg, value(), 32, 2048);
-    } else if (arg == "--dpi") {
-      st.OutputDpi = ParseInt(arg, value(), 60, 600);
     } else if (arg == "--quality") {
       o.Quality = ParseInt(arg, value(), 1, 100);
-    } else if (arg == "--flip") {
-      st.FlipWhenSaved = true;
-    } else if (arg == "--transparent") {
-      st.TransparentBackground = true;
-    } else if (arg == "--large-disc") {
-      st.LargeDiscArea = true;
-    } else if (arg == "--hide-reflection") {
-      o.HideReflection = true;
-      st.ShowReflection = false;
-    } else if (arg == "--no-fade") {
-      st.ReflectionFade = false;
-    } else if (arg == "--reflection-opacity") {
-      st.ReflectionOpacity = static_cast<uint8_t>(ParseInt(arg, value(), 0, 255));
-    } else if (arg == "--reflection-length") {
-      st.ReflectionLength = static_cast<uint8_t>(ParseInt(arg, value(), 1, 100));
-    } else if (arg == "--reflection-brightness") {
-      st.ReflectionBrightness = ParseInt(arg, value(), -50, 50);
-    } else if (arg == "--reflection-blur") {
-      st.ReflectionBlur = static_cast<uint8_t>(ParseInt(arg, value(), 0, 100));
-    } else if (arg == "--hide-shadow") {
-      o.HideShadow = true;
-      st.ShowShadow = false;
-    } else if (arg == "--shadow-density") {
-      st.ShadowDensity = static_cast<uint8_t>(ParseInt(arg, value(), 0, 255));
-    } else if (arg == "--shadow-color") {
-      st.ShadowColor = ParseColorOption(arg, value());
-    } else if (arg == "--shadow-blur") {
-      st.ShadowBlur = static_cast<uint8_t>(ParseInt(arg, value(), 0, 100));
-    } else if (arg == "--shading") {
-      st.ObjectShading = static_cast<uint8_t>(ParseInt(arg, value(), 0, 255));
-    } else if (arg == "--shading-color") {
-      st.ShadingColor = ParseColorOption(arg, value());
-    } else if (arg == "--highlight") {
-      st.ObjectHighlight = static_cast<uint8_t>(ParseInt(arg, value(), 0, 255));
-    } else if (arg == "--highlight-color") {
-      st.HighlightColor = ParseColorOption(arg, value());
+    } else if (arg == "--batch") {
+      o.BatchFile = value();
+      if (o.BatchFile.empty()) throw UsageError("--batch takes a CSV file");
+    } else if (arg == "--jobs") {
+      o.Jobs = static_cast<unsigned>(ParseInt(arg, value(), 1, kMaxJobs));
+    } else if (arg == "--skip-existing") {
+      o.SkipExisting = true;
+    } else if (arg == "--shard") {
+      ParseShard(value(), o);
+    } else if (const EditingSetting* setting = SettingOfOption(arg)) {
+      if (setting->Kind == SettingKind::Flag)
+        setting->Set(st, setting->FlagValue);
+      else
+        ApplySettingText(st, *setting, arg, value());
     } else if (ParseDesignOption(arg, value, o.Design)) {
     } else {
       throw UsageError("unknown option \"" + arg + "\" (see --help)");
@@ -218,8 +296,23 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (sawList && sawConvert) throw UsageError("--list and --convert cannot be used together");
   CheckDesignRequest(o.Design);
-  if (o.Design.Shape && (sawList || sawConvert || sawTemplate))
-    throw UsageError("--shape designs its own shot: it cannot be used with --list, --convert or --template");
+  if (o.Design.Shape && (sawList || sawConvert || sawTemplate || !o.BatchFile.empty()))
+    throw UsageError(
+        "--shape designs its own shot: it cannot be used with --list, --convert, --template or --batch");
+  if (!o.BatchFile.empty()) {
+    if (sawList || sawConvert) throw UsageError("--batch cannot be used with --list or --convert");
+    if (!o.Output.empty())
+      throw UsageError("--batch takes each picture's name from the manifest's output column, not from -o");
+    o.Action = CliAction::Batch;
+    try {
+      ValidateEditingState(st);
+    } catch (const Error& e) {
+      throw UsageError(e.what());
+    }
+    return o;
+  }
+  if (o.Jobs != 0 || o.SkipExisting || o.ShardCount != 1)
+    throw UsageError("--jobs, --skip-existing and --shard apply only to --batch");
   if (sawList) {
     o.Action = CliAction::List;
     return o;
@@ -227,6 +320,11 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
   o.Action = sawConvert ? CliAction::Convert : CliAction::Render;
   if (o.Output.empty() && o.Design.SaveTemplate.empty())
     throw UsageError("-o FILE is missing: name the picture to write");
+  try {
+    ValidateEditingState(st);
+  } catch (const Error& e) {
+    throw UsageError(e.what());
+  }
   CheckQualityFitsOutput(o);
   return o;
 }

@@ -1,13 +1,17 @@
 // mirelane-render: renders a template with the composer's engine and saves the flattened picture,
-// lists the templates, or converts one picture. Exit 0 on success, 1 when rendering or saving
-// fails, 2 for a command line that cannot be used.
+// lists the templates, converts one picture, or renders a batch manifest. Exit 0 on success, 1 when
+// rendering or saving fails (any row of a batch), 2 for a command line or manifest that cannot be used.
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "cli/batch_run.h"
 #include "cli/cli_options.h"
+#include "cli/render_job.h"
 #include "compose/layer_stack.h"
 #include "picture/picture_reader.h"
 #include "picture/picture_writer.h"
@@ -26,24 +30,6 @@ std::filesystem::path ExecutableFolder(const char* argv0) {
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (!ec) return self.parent_path();
   return std::filesystem::absolute(argv0, ec).parent_path();
-}
-
-// The 1-based position of a template named by --template NAME: exact first, then ignoring case.
-int32_t PositionOfName(const std::filesystem::path& root, const std::filesystem::path& userData,
-                       const std::string& name) {
-  std::vector<std::string> files;
-  for (const CatalogueEntry& entry : ListCatalogue(root, userData)) files.push_back(entry.FileName);
-  auto lower = [](std::string s) {
-    for (char& c : s)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-  };
-  for (size_t i = 0; i < files.size(); ++i)
-    if (TemplateName(files[i]) == name || files[i] == name) return static_cast<int32_t>(i + 1);
-  for (size_t i = 0; i < files.size(); ++i)
-    if (lower(TemplateName(files[i])) == lower(name) || lower(files[i]) == lower(name))
-      return static_cast<int32_t>(i + 1);
-  throw Error("No template named \"" + name + "\" in " + (root / "Templates").string());
 }
 
 // Why a listing came out empty: no folder at all, or a folder without template files.
@@ -119,19 +105,14 @@ int Run(const CliOptions& options, const char* argv0) {
       Save(picture, o);
       return 0;
     }
+    case CliAction::Batch:
+      return RunBatch(o, root, std::cerr, ::isatty(STDERR_FILENO) == 1).Failed > 0 ? 1 : 0;
     case CliAction::Render:
       break;
   }
   if (o.Design.Shape) return RenderDesigned(o, root);
-  SaveFormatFor(o.Output);  // a name no writer takes fails before any work
-  if (!o.TemplateName.empty()) o.State.TemplateIndex = PositionOfName(root, userData, o.TemplateName);
-  TImgView32 view;
-  RenderContext context{o.State, o.Sources, root, userData};
-  RenderTemplate(view, o.State.OutputWidth, o.State.OutputHeight, context);
-  const TBitmap32& base = view.Bitmap();
-  TBitmap32 picture(base.Width(), base.Height());
-  view.Flatten(picture);
-  Save(picture, o);
+  o.UserData = userData;
+  RenderShot(o, root);
   return 0;
 }
 
@@ -149,6 +130,9 @@ int main(int argc, char** argv) {
   }
   try {
     return mirelane::Run(options, argv[0]);
+  } catch (const mirelane::UsageError& e) {  // a batch manifest that cannot be used
+    std::cerr << "mirelane-render: " << e.what() << "\n";
+    return 2;
   } catch (const std::exception& e) {
     std::cerr << "mirelane-render: " << e.what() << "\n";
     return 1;

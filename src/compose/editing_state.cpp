@@ -1,37 +1,21 @@
-// Range checks for the editing state, for values that enter it from outside the window's controls.
+// The editing state's start values and range checks, both read from the settings table.
 #include "compose/editing_state.h"
 
-#include <array>
 #include <string>
 
+#include "compose/editing_settings.h"
 #include "raster/error.h"
 
 namespace mirelane {
 
-namespace {
-
-constexpr std::array<SettingRange, 13> kRanges = {{
-    {"CurrentSource", 1, 9},
-    {"TemplateIndex", 1, 1000000},
-    {"ReflectionOpacity", 0, 255},
-    {"ReflectionBlur", 0, 100},
-    {"ReflectionBrightness", -50, 50},
-    {"ReflectionLength", 1, 100},
-    {"ShadowDensity", 0, 255},
-    {"ShadowBlur", 0, 100},
-    {"ObjectShading", 0, 255},
-    {"ObjectHighlight", 0, 255},
-    {"OutputWidth", 32, 2048},
-    {"OutputHeight", 32, 2048},
-    {"OutputDpi", 60, 600},
-}};
-
-}  // namespace
+EditingState::EditingState() {
+  for (const EditingSetting& setting : EditingSettings()) setting.Set(*this, setting.Default);
+}
 
 const SettingRange* FindSettingRange(std::string_view name) {
-  for (const SettingRange& range : kRanges)
-    if (range.Name == name) return &range;
-  return nullptr;
+  const EditingSetting* setting = FindSettingByField(name);
+  if (setting == nullptr || setting->Kind != SettingKind::Number) return nullptr;
+  return &setting->Range;
 }
 
 void CheckSetting(std::string_view name, int64_t value) {
@@ -43,19 +27,8 @@ void CheckSetting(std::string_view name, int64_t value) {
 }
 
 void ValidateEditingState(const EditingState& state) {
-  CheckSetting("CurrentSource", state.CurrentSource);
-  CheckSetting("TemplateIndex", state.TemplateIndex);
-  CheckSetting("ReflectionOpacity", state.ReflectionOpacity);
-  CheckSetting("ReflectionBlur", state.ReflectionBlur);
-  CheckSetting("ReflectionBrightness", state.ReflectionBrightness);
-  CheckSetting("ReflectionLength", state.ReflectionLength);
-  CheckSetting("ShadowDensity", state.ShadowDensity);
-  CheckSetting("ShadowBlur", state.ShadowBlur);
-  CheckSetting("ObjectShading", state.ObjectShading);
-  CheckSetting("ObjectHighlight", state.ObjectHighlight);
-  CheckSetting("OutputWidth", state.OutputWidth);
-  CheckSetting("OutputHeight", state.OutputHeight);
-  CheckSetting("OutputDpi", state.OutputDpi);
+  for (const EditingSetting& setting : EditingSettings())
+    if (setting.Kind == SettingKind::Number) CheckSetting(setting.Range.Name, setting.Get(state));
 }
 
 }  // namespace mirelane

@@ -9,30 +9,34 @@
 
 namespace mirelane {
 
+// Every field starts at its setting's default in the settings table (editing_settings.h), the one
+// place the start values, ranges and names are written.
 struct EditingState {
-  int32_t CurrentSource = 1;  // 1..9: the slot under edit in the layer source panel
-  int32_t TemplateIndex = 1;  // 1-based position in the template listing
-  bool ShowReflection = true;
-  bool ReflectionFade = true;
-  uint8_t ReflectionOpacity = 255;
-  uint8_t ReflectionBlur = 15;       // 0..100
-  int32_t ReflectionBrightness = 0;  // -50..50
-  uint8_t ReflectionLength = 50;     // 1..100
-  uint8_t ShadowDensity = 255;
-  TColor ShadowColor = 0x000000;
-  uint8_t ShadowBlur = 25;  // 0..100
-  bool ShowShadow = true;
-  uint8_t ObjectShading = 255;
-  uint8_t ObjectHighlight = 255;
-  TColor ShadingColor = 0x000000;
-  TColor HighlightColor = 0xFFFFFF;
-  bool TransparentBackground = false;
-  bool LargeDiscArea = false;
+  EditingState();
+
+  int32_t CurrentSource{};  // the slot under edit in the layer source panel
+  int32_t TemplateIndex{};  // 1-based position in the template listing
+  bool ShowReflection{};
+  bool ReflectionFade{};
+  uint8_t ReflectionOpacity{};
+  uint8_t ReflectionBlur{};
+  int32_t ReflectionBrightness{};  // signed: darker below 0
+  uint8_t ReflectionLength{};
+  uint8_t ShadowDensity{};
+  TColor ShadowColor{};
+  uint8_t ShadowBlur{};
+  bool ShowShadow{};
+  uint8_t ObjectShading{};
+  uint8_t ObjectHighlight{};
+  TColor ShadingColor{};
+  TColor HighlightColor{};
+  bool TransparentBackground{};
+  bool LargeDiscArea{};
   // Held by their controls in the application; plain fields here.
-  int32_t OutputWidth = 400;   // 32..2048
-  int32_t OutputHeight = 300;  // 32..2048
-  int32_t OutputDpi = 96;      // 60..600
-  bool FlipWhenSaved = false;
+  int32_t OutputWidth{};
+  int32_t OutputHeight{};
+  int32_t OutputDpi{};
+  bool FlipWhenSaved{};
 };
 
 // The allowed range of one user-set setting, by its field name.
@@ -47,11 +51,12 @@ struct SettingRange {
 const SettingRange* FindSettingRange(std::string_view name);
 
 // Checks a value before it is stored in the named field, so that an out-of-range value arriving from
-// outside (command line, a future settings file) is refused instead of wrapping in a one-byte field.
+// outside (command line, a batch manifest) is refused instead of wrapping in a one-byte field.
 // Throws Error naming the setting and its range; an unknown name is an error too.
 void CheckSetting(std::string_view name, int64_t value);
 
-// Checks every ranged field of a state; throws Error for the first one out of range.
+// Checks every ranged field of a state, in the settings table's order; throws Error for the first
+// one out of range.
 void ValidateEditingState(const EditingState& state);
 
 }  // namespace mirelane

@@ -29,12 +29,62 @@ constexpr float kFaceEnlargement = 1.08f;
 void MapFace(const TBitmap32& source, const TRect& sourceRect, TFacePoint A, TFacePoint B, TFacePoint C,
              TFacePoint D, TBitmap32& face, bool enlarge);
 
+// How far a face reaches past an edge it shares with a face drawn over it: every pixel the edge
+// crosses is then wholly covered by the two (no point of such a pixel lies more than sqrt 2 from
+// the edge), so the later face's anti-aliased edge lies over this face's colour, not the background.
+constexpr double kSharedEdgeGrowth = 1.5;
+
+// The part of `quad` whose distance beyond the face's edge from corner `corner` to the next one
+// (0 is A to B, 3 is D back to A) lies between `from` and `to` pixels (negative distances lie inside
+// the face), in canvas points. Empty when nothing of the quad lies there.
+TFixedContour EdgeStrip(const TFaceQuad& face, int corner, const TFaceQuad& quad, double from, double to);
+
+// Where a face meets other faces along shared edges, as regions of the canvas.
+struct TFaceGrowth {
+  // Parts of faces drawn over this one, just beyond a shared edge: the face grows into them.
+  TFixedPolygon Beyond;
+  // Parts of the face itself along a shared edge, whose pixels must show the picture at full
+  // strength however thin the face is: the other face's colour meets it there.
+  TFixedPolygon Along;
+  bool Empty() const { return Beyond.empty() && Along.empty(); }
+};
+
+// Pictures of the mask's size that a grown face's cut holds at once: the mask, the grown coverage, the
+// pixels the regions touch and the continued picture (which a colour face does without).
+constexpr int64_t kGrownFaceMaskPictures = 4;
+
+// MapFace grown into `growth`: the pixels a region touches take the picture continued past the face's
+// edges (the drawn picture fades out within a pixel or two of its own edge, which on a thin face
+// reaches the edge itself), those of Beyond the coverage of the face and Beyond together; every other
+// pixel is exactly MapFace's. With no regions it is MapFace.
+void MapFace(const TBitmap32& source, const TRect& sourceRect, const TFaceQuad& quad, TBitmap32& face,
+             bool enlarge, const TFaceGrowth& growth);
+
+// The canvas pixels a mapped face can make non-zero on a width x height canvas: the drawn picture,
+// the mask's reach and, for a grown face, the pixels its growth regions touch. Empty when the face
+// misses the canvas.
+TRect FaceWindow(const TFaceQuad& quad, bool enlarge, int32_t canvasWidth, int32_t canvasHeight,
+                 const TFaceGrowth& growth = {});
+
+// MapFace (grown into `growth`) into a face that holds only part of the canvas: its pixel (x, y) is
+// canvas pixel (origin.X + x, origin.Y + y). Where the face holds all of FaceWindow (with the same
+// growth), every pixel it holds is the one MapFace gives on the whole canvas.
+void MapFaceAt(const TBitmap32& source, const TFaceQuad& quad, bool enlarge, TBitmap32& face,
+               TFacePoint origin, const TFaceGrowth& growth = {});
+// The same for a width x height source whose pixels all equal colour, drawn without such a picture;
+// the face's MasterAlpha becomes masterAlpha. Continued past the face's edges that source is the
+// colour itself.
+void MapColourFaceAt(TColor32 colour, int32_t width, int32_t height, uint32_t masterAlpha,
+                     const TFaceQuad& quad, bool enlarge, TBitmap32& face, TFacePoint origin,
+                     const TFaceGrowth& growth = {});
+
 // The stages of MapFace, usable on their own.
 // Corners for the drawing stage (x, y pairs), enlarged in 32-bit floats when asked.
 std::array<float, 8> FaceDrawCorners(const TFaceQuad& quad, bool enlarge);
-// Clears the whole face and draws the source onto the corners with coverage gamma 3.
+// Clears the whole face and draws the source onto the corners with coverage gamma 3; the face's
+// pixel (x, y) is canvas pixel (originX + x, originY + y).
 void DrawFacePicture(const TBitmap32& source, const TRect& sourceRect, const std::array<float, 8>& corners,
-                     TBitmap32& face);
+                     TBitmap32& face, int32_t originX = 0, int32_t originY = 0);
 // The face polygon (even-odd) and its edge band (non-zero) that the mask is filled with.
 TFixedPolygon FacePolygon(const TFaceQuad& quad);
 TFixedPolygon FaceEdgeBand(const TFaceQuad& quad);

@@ -11,7 +11,9 @@ struct SlotInfo {
   TColor color;  // 0x00BBGGRR
 };
 
-constexpr TColor Rgb(uint32_t r, uint32_t g, uint32_t b) { return static_cast<TColor>(r | (g << 8) | (b << 16)); }
+constexpr TColor Rgb(uint32_t r, uint32_t g, uint32_t b) {
+  return static_cast<TColor>(r | (g << 8) | (b << 16));
+}
 
 constexpr std::array<SlotInfo, kSourceCount> kSlots = {{
     {"BACKGROUND", "BACKGROUND", Rgb(255, 255, 255)},
@@ -25,7 +27,9 @@ constexpr std::array<SlotInfo, kSourceCount> kSlots = {{
     {"DISC2", "DISC 2", Rgb(192, 220, 192)},
 }};
 
-bool ValidIndex(SourceIndex index) { return index >= 1 && index <= kSourceCount; }
+bool ValidIndex(SourceIndex index) {
+  return index >= 1 && index <= kSourceCount;
+}
 
 }  // namespace
 

@@ -14,6 +14,7 @@
 
 #include "compose/face_mapping.h"
 #include "compose/scene_limits.h"
+#include "compose/shared_edges.h"
 #include "picture/picture_reader.h"
 #include "raster/blur.h"
 #include "raster/disc.h"
@@ -92,12 +93,26 @@ void PrepareSurface(TBitmap32& s) {
   s.SetMasterAlpha(255);
 }
 
-// One layer's finished picture, ready to be appended in template order.
+// One layer's finished picture, ready to be appended in template order: the pixels of Box on the canvas.
 struct BuiltLayer {
   std::unique_ptr<TBitmap32> Face;
+  TRect Box;
   bool Visible = true;
   LayerType Kind = LayerType::Other;
 };
+
+// The blur a layer of this kind gets, 0 for none.
+int32_t LayerBlur(const LayerPlan& layer, const EditingState& st) {
+  switch (layer.Group()) {
+    case LayerGroup::Shadow:
+      return st.ShadowBlur;
+    case LayerGroup::Reflection:
+      return st.ReflectionBlur;
+    case LayerGroup::None:
+      break;
+  }
+  return 0;
+}
 
 class LayerBuilder {
  public:
@@ -110,8 +125,9 @@ class LayerBuilder {
         height_(height),
         templateName_(templateName) {}
 
-  // number: the layer's position in the template, from 1, for messages.
-  BuiltLayer Build(const LayerPlan& layer, size_t number) const;
+  // number: the layer's position in the template, from 1, for messages; growth: where the face reaches
+  // under the faces drawn after it.
+  BuiltLayer Build(const LayerPlan& layer, size_t number, const TFaceGrowth& growth) const;
 
  private:
   // The slot the layer's source names; fails for a source that names none.
@@ -176,28 +192,35 @@ void CopyFlipped(const TBitmap32& picture, TBitmap32& target) {
   target.Changed();
 }
 
-BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number) const {
+BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number, const TFaceGrowth& growth) const {
   const EditingState& st = in_.State;
   const LayerType type = layer.Kind;
 
-  // The source starts at the canvas size only for the kinds that keep that size (a colour, a shadow,
-  // an unknown keyword); every other kind gives it a size of its own at once, so allocating and
-  // clearing a canvas for it first would be thrown away.
-  const bool pictureSlot =
-      (type == LayerType::Normal || type == LayerType::Reflection) && SlotGivesPicture(layer);
-  const bool ownSize = pictureSlot || type == LayerType::RoundRect || IsDisc(type) || IsShadeKind(type) ||
-                       IsHighlightKind(type) || type == LayerType::CustomFile;
-  auto source = ownSize ? std::make_unique<TBitmap32>() : std::make_unique<TBitmap32>(width_, height_);
-  auto face = std::make_unique<TBitmap32>(width_, height_);
+  const CanvasQuad quad = MapCorners(layer, map_);
+  const TFaceQuad faceQuad{quad.A, quad.B, quad.C, quad.D};
+  const bool enlarge = !IsDisc(type);
+  const TRect box = LayerBounds(faceQuad, enlarge, LayerBlur(layer, st), width_, height_, growth);
+  const TFacePoint origin{box.Left, box.Top};
+
+  // A colour is mapped as a canvas-sized picture of that colour without such a picture being made;
+  // only the faded colour reflections need their canvas-sized picture. Every other kind gives the
+  // source a size of its own.
+  const bool colourSlot = (type == LayerType::Normal || type == LayerType::Reflection) &&
+                          layer.Source.Slot >= 1 && !SlotGivesPicture(layer);
+  const bool canvasSource =
+      (type == LayerType::Reflection && colourSlot) || type == LayerType::CustomColorReflection;
+  auto source = canvasSource ? std::make_unique<TBitmap32>(width_, height_) : std::make_unique<TBitmap32>();
+  auto face = std::make_unique<TBitmap32>(box.Width(), box.Height());
   PrepareSurface(*source);
   PrepareSurface(*face);
-  const CanvasQuad quad = MapCorners(layer, map_);
-  bool enlarge = true;
 
-  // What MapFace reads: the source surface, or a slot's shared picture where it is used unchanged.
+  // What MapFace reads: the source surface, a slot's shared picture where it is used unchanged, or
+  // (colour set) a colour of the canvas's size.
   const TBitmap32* mapped = source.get();
-  // The slot's colour fills a working surface; its picture is read in place (only the reflection
-  // changes it, and so works on a flipped copy).
+  std::optional<TColor32> colour;
+  uint32_t colourAlpha = 255;
+  // A slot colour fills a working surface of the given size; its picture is read in place (only the
+  // reflection changes it, and so works on a flipped copy).
   auto slotSurface = [&](TBitmap32& colourSurface) -> const TBitmap32& {
     const SourceIndex slot = SlotOf(layer, number);
     if (!in_.Sources[slot].UseColor) return SlotPicture(layer, number);
@@ -206,28 +229,36 @@ BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number) const {
   };
 
   if (type == LayerType::Normal) {
-    mapped = &slotSurface(*source);
+    if (colourSlot)
+      colour = ColorToColor32(in_.Sources[layer.Source.Slot].Color);
+    else
+      mapped = &slotSurface(*source);
   } else if (type == LayerType::Reflection) {
     const TBitmap32& filled = slotSurface(*source);
     if (&filled != source.get()) CopyFlipped(filled, *source);
     Fade(*source);
   } else if (type == LayerType::RoundRect) {
     const TBitmap32& panel = ShadeMap(kShadeMapRoundRect);
-    const TBitmap32& filled = slotSurface(*face);
+    // A colour stretched by the nearest-pixel resampler gives the colour wherever it is read, so one
+    // pixel of it serves as well as a canvas of it.
+    TBitmap32 dot(1, 1);
+    PrepareSurface(dot);
+    const TBitmap32& filled = slotSurface(dot);
     source->SetSizeFrom(&panel);
     DrawOverClear(*source, filled);
-    face->Clear(0);
-    face->SetSize(width_, height_);
     AlphaFromMask(panel, *source);
   } else if (IsDisc(type)) {
-    const TBitmap32& filled = slotSurface(*face);
+    // The disc samples its picture bilinearly up to the picture's edge, so a colour keeps its canvas size.
+    TBitmap32 colourCanvas;
+    if (layer.Source.Slot >= 1 && !SlotGivesPicture(layer)) colourCanvas.SetSize(width_, height_);
+    PrepareSurface(colourCanvas);
+    const TBitmap32& filled = slotSurface(colourCanvas);
     // The scene's memory limit has already refused any disc too large to draw.
     const LayerFootprint size = DiscSize(quad);
     const int w = static_cast<int>(size.WorkWidth), h = static_cast<int>(size.WorkHeight);
     std::unique_ptr<TBitmap32> disc =
         st.LargeDiscArea ? DrawLargeDiscAreaDisc(filled, w, h) : DrawDisc(filled, w, h);
-    face->Clear(0);
-    face->SetSize(width_, height_);
+    colourCanvas.SetSize(0, 0);
     // The disc picture becomes the source, taking the drawing properties every source surface has.
     PrepareSurface(*disc);
     *source = std::move(*disc);
@@ -236,22 +267,28 @@ BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number) const {
       source->FlipVertical();
       Fade(*source);
     }
-    enlarge = false;
   } else if (type == LayerType::Shadow) {
-    source->Clear(ColorToColor32(st.ShadowColor));
-    source->SetMasterAlpha(st.ShadowDensity);
+    colour = ColorToColor32(st.ShadowColor);
+    colourAlpha = st.ShadowDensity;
   } else if (IsShadeKind(type) || IsHighlightKind(type)) {
     PrepareShadeSource(type, layer.Source.Direction, st, *source, *face);
-    face->SetSize(width_, height_);  // the roundrect kinds used it as a cleared working surface
+    face->SetSize(box.Width(), box.Height());  // the roundrect kinds used it as a cleared working surface
   } else if (type == LayerType::CustomFile) {
     const std::string file = CustomPicturePath(in_.CustomFolder, layer.Source.Text).string();
     NamingFailures(layer, number, "custom picture", [&] { LoadFromFile(*source, file); });
-  } else if (type == LayerType::CustomColor || type == LayerType::CustomColorReflection) {
+  } else if (type == LayerType::CustomColor) {
+    colour = ColorToColor32(CustomColour(layer, number));
+  } else if (type == LayerType::CustomColorReflection) {
     source->Clear(ColorToColor32(CustomColour(layer, number)));
-    if (type == LayerType::CustomColorReflection) Fade(*source);
+    Fade(*source);
+  } else {
+    colour = 0;  // an unknown keyword maps a transparent canvas
   }
 
-  MapFace(*mapped, mapped->BoundsRect(), quad.A, quad.B, quad.C, quad.D, *face, enlarge);
+  if (colour)
+    MapColourFaceAt(*colour, width_, height_, colourAlpha, faceQuad, enlarge, *face, origin, growth);
+  else
+    MapFaceAt(*mapped, faceQuad, enlarge, *face, origin, growth);
   source.reset();
 
   BuiltLayer built;
@@ -271,30 +308,39 @@ BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number) const {
     built.Visible = st.ShowReflection;
   }
   built.Face = std::move(face);
+  built.Box = box;
   return built;
 }
 
 // What each layer works on while it is built, for the scene's memory estimate.
-std::vector<LayerFootprint> Footprints(const Scene& scene, const CanvasMapping& map, int32_t width,
-                                       int32_t height) {
+std::vector<LayerFootprint> Footprints(const Scene& scene, const CanvasMapping& map, const EditingState& st,
+                                       int32_t width, int32_t height,
+                                       const std::vector<TFaceGrowth>& growth) {
   constexpr int64_t kDiscMargin = 8;  // DrawDisc's picture is 4 pixels larger on every side
   std::vector<LayerFootprint> footprints;
   footprints.reserve(scene.Layers.size());
   for (const LayerPlan& layer : scene.Layers) {
+    const CanvasQuad quad = MapCorners(layer, map);
+    const TRect box = LayerBounds(TFaceQuad{quad.A, quad.B, quad.C, quad.D}, !IsDisc(layer.Kind),
+                                  LayerBlur(layer, st), width, height, growth[footprints.size()]);
+    const int64_t kept = int64_t{box.Width()} * box.Height();
     if (!IsDisc(layer.Kind)) {
-      footprints.push_back({width, height});
+      const bool grows = !growth[footprints.size()].Empty();
+      footprints.push_back({width, height, kept, grows ? kGrownFaceMaskPictures : 1});
       continue;
     }
-    const LayerFootprint disc = DiscSize(MapCorners(layer, map));
-    footprints.push_back({disc.WorkWidth + kDiscMargin, disc.WorkHeight + kDiscMargin});
+    const LayerFootprint disc = DiscSize(quad);
+    footprints.push_back({disc.WorkWidth + kDiscMargin, disc.WorkHeight + kDiscMargin, kept});
   }
   return footprints;
 }
 
-void AppendLayer(TImgView32& view, BuiltLayer& built, int32_t width, int32_t height) {
+void AppendLayer(TImgView32& view, BuiltLayer& built) {
   TBitmapLayer& layer = view.Layers().Add();
   layer.Scaled = true;
-  layer.Location = TFloatRect{0, 0, static_cast<float>(width), static_cast<float>(height)};
+  const TRect& box = built.Box;
+  layer.Location = TFloatRect{static_cast<float>(box.Left), static_cast<float>(box.Top),
+                              static_cast<float>(box.Right), static_cast<float>(box.Bottom)};
   // The finished face becomes the layer's surface, pixels and drawing properties, without a copy.
   layer.Bitmap() = std::move(*built.Face);
   built.Face.reset();
@@ -304,13 +350,23 @@ void AppendLayer(TImgView32& view, BuiltLayer& built, int32_t width, int32_t hei
 
 }  // namespace
 
+TRect LayerBounds(const TFaceQuad& quad, bool enlarge, int32_t blurRadius, int32_t canvasWidth,
+                  int32_t canvasHeight, const TFaceGrowth& growth) {
+  const TRect window = FaceWindow(quad, enlarge, canvasWidth, canvasHeight, growth);
+  if (window.IsEmpty()) return TRect{};
+  const int32_t reach = BlurReach(blurRadius);
+  return IntersectRect(
+      TRect{window.Left - reach, window.Top - reach, window.Right + reach, window.Bottom + reach},
+      TRect{0, 0, canvasWidth, canvasHeight});
+}
+
 void BlurLayerSurface(TBitmap32& surface, int32_t radius) {
   if (radius < 1 || surface.Empty()) return;
   const int32_t a = BlurWeight(radius);
   const int32_t w = surface.Width();
   for (int32_t y = 0; y < surface.Height(); ++y) {
     const TColor32* row = surface.ScanLine(y);
-    // Most rows of a layer are empty; the filter leaves a row of equal pixels exactly as it is.
+    // Many rows of a box are empty; the filter leaves a row of equal pixels exactly as it is.
     if (std::all_of(row + 1, row + w, [first = row[0]](TColor32 p) { return p == first; })) continue;
     BlurRow(surface, y, a);
   }
@@ -399,8 +455,18 @@ void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs)
   const size_t count = scene.Layers.size();
   const CanvasMapping mapping = MakeCanvasMapping(width, height, scene.Width, scene.Height);
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  const unsigned workers = inputs.Workers == 0 ? cores : inputs.Workers;
-  CheckSceneLimits(scene.Name, width, height, Footprints(scene, mapping, width, height), workers);
+  const std::vector<TFaceGrowth> growth = SharedEdgeGrowth(scene.Layers, [&](const LayerPlan& layer) {
+    const CanvasQuad q = MapCorners(layer, mapping);
+    return TFaceQuad{q.A, q.B, q.C, q.D};
+  });
+  const std::vector<LayerFootprint> footprints =
+      Footprints(scene, mapping, inputs.State, width, height, growth);
+  // Refused only when one layer at a time would not fit; otherwise as many are built at once as the
+  // budget holds, up to the cores.
+  CheckSceneLimits(scene.Name, width, height, footprints, 1);
+  unsigned workers = inputs.Workers == 0 ? cores : inputs.Workers;
+  while (workers > 1 && EstimateSceneBytes(width, height, footprints, workers) > kSceneMemoryBudget)
+    --workers;
   std::optional<SlotPictures> ownPictures;
   if (inputs.Pictures == nullptr) ownPictures.emplace(inputs.Sources);
   SlotPictures& pictures = inputs.Pictures != nullptr ? *inputs.Pictures : *ownPictures;
@@ -411,8 +477,8 @@ void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs)
   // one-after-another build would stop, and the layers after it are discarded.
   if (workers <= 1 || count <= 1) {
     for (size_t i = 0; i < count; ++i) {
-      BuiltLayer built = builder.Build(scene.Layers[i], i + 1);
-      AppendLayer(view, built, width, height);
+      BuiltLayer built = builder.Build(scene.Layers[i], i + 1, growth[i]);
+      AppendLayer(view, built);
     }
     return;
   }
@@ -421,8 +487,9 @@ void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs)
   auto launch = [&] {
     const LayerPlan* layer = &scene.Layers[launched];
     const size_t number = launched + 1;
-    pending[launched] =
-        std::async(std::launch::async, [&builder, layer, number] { return builder.Build(*layer, number); });
+    const TFaceGrowth* grow = &growth[launched];
+    pending[launched] = std::async(
+        std::launch::async, [&builder, layer, number, grow] { return builder.Build(*layer, number, *grow); });
     ++launched;
   };
   // At most `workers` layers in flight keeps the peak at the finished layers plus a few temporaries.
@@ -430,7 +497,7 @@ void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs)
   for (size_t i = 0; i < count; ++i) {
     BuiltLayer built = pending[i].get();
     if (launched < count) launch();
-    AppendLayer(view, built, width, height);
+    AppendLayer(view, built);
   }
 }
 

@@ -1,5 +1,5 @@
-// Turns a typed scene into layers: one canvas-sized layer per template layer, mapped in perspective,
-// with the reflection, shadow, shading and highlight settings applied.
+// Turns a typed scene into layers: one layer per template layer, holding its box of the canvas,
+// mapped in perspective, with the reflection, shadow, shading and highlight settings applied.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "compose/editing_state.h"
+#include "compose/face_mapping.h"
 #include "compose/layer_source.h"
 #include "compose/layer_stack.h"
 #include "compose/scene.h"
@@ -54,8 +55,15 @@ void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs)
 void PrepareShadeSource(LayerType type, ShadeDirection direction, const EditingState& state,
                         TBitmap32& source, TBitmap32& face);
 
+// What a layer keeps of a width x height canvas: where its face can be drawn (FaceWindow, with the
+// face's growth along shared edges), grown by as far as a blur of that radius carries (BlurReach),
+// within the canvas. Outside it the layer drawn on the whole canvas and blurred there would be
+// transparent (all four bytes 0); inside it the same.
+TRect LayerBounds(const TFaceQuad& quad, bool enlarge, int32_t blurRadius, int32_t canvasWidth,
+                  int32_t canvasHeight, const TFaceGrowth& growth = {});
+
 // BlurBitmap's result, bit for bit, without running the row filter over rows whose pixels are all
-// equal (which it leaves unchanged): most rows of a canvas-sized layer are empty.
+// equal (which it leaves unchanged): many rows of a layer's box lie in its blur margin and are empty.
 void BlurLayerSurface(TBitmap32& surface, int32_t radius);
 
 // The file a "customfile" source names inside the custom folder ("\" is a folder separator, and one

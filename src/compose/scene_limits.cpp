@@ -22,20 +22,23 @@ std::string Mebibytes(double bytes) {
 
 double EstimateSceneBytes(int32_t width, int32_t height, const std::vector<LayerFootprint>& layers,
                           unsigned inFlight) {
-  // Every finished layer and the base hold a canvas-sized surface. A layer being built holds its
-  // face (which becomes the finished layer), its source picture, the mapper's padded copy of that
-  // source and a mask of at most the canvas size.
+  // The base holds a canvas-sized surface and every finished layer its box. A layer being built
+  // holds its face (which becomes the finished layer), its source picture and a working copy of it,
+  // and its mask-sized pictures (a mask of at most the box's size, more for a grown face).
   const double canvas = static_cast<double>(width) * static_cast<double>(height);
   std::vector<double> temporaries;
   temporaries.reserve(layers.size());
+  double kept = 0;
   for (const LayerFootprint& layer : layers) {
     const double work = static_cast<double>(layer.WorkWidth) * static_cast<double>(layer.WorkHeight);
-    temporaries.push_back(2 * work + canvas);
+    const double box = layer.KeptPixels < 0 ? canvas : static_cast<double>(layer.KeptPixels);
+    kept += box;
+    temporaries.push_back(2 * work + static_cast<double>(layer.MaskPictures) * box);
   }
   const size_t building = std::min<size_t>(std::max(inFlight, 1u), temporaries.size());
   std::partial_sort(temporaries.begin(), temporaries.begin() + static_cast<std::ptrdiff_t>(building),
                     temporaries.end(), std::greater<>());
-  double pixels = static_cast<double>(layers.size() + 1) * canvas;
+  double pixels = canvas + kept;
   for (size_t i = 0; i < building; ++i) pixels += temporaries[i];
   return pixels * kBytesPerPixel;
 }

@@ -14,6 +14,8 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <iterator>
+#include <mutex>
 #include <random>
 
 #include "picture/regular_file.h"
@@ -39,12 +41,15 @@ constexpr int kTemporaryNameAttempts = 100;
 constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr int kCleanupSignalCount = static_cast<int>(std::size(kCleanupSignals));
 
-// What the signal handler may read: plain storage written before the flag is raised.
-char gTemporaryPath[PATH_MAX];
-volatile std::sig_atomic_t gTemporaryArmed = 0;
+// What the signal handler may read: one slot per save in progress, its path written before its
+// flag is raised. Saves on several threads (a batch) each hold a slot.
+constexpr int kCleanupSlots = 64;
+char gTemporaryPaths[kCleanupSlots][PATH_MAX];
+volatile std::sig_atomic_t gTemporaryArmed[kCleanupSlots] = {};
 
 extern "C" void RemoveTemporaryFileAndEnd(int signalNumber) {
-  if (gTemporaryArmed != 0) ::unlink(gTemporaryPath);
+  for (int slot = 0; slot < kCleanupSlots; ++slot)
+    if (gTemporaryArmed[slot] != 0) ::unlink(gTemporaryPaths[slot]);
   // The save only stepped in for the default action: restore it and let it end the program,
   // so the exit status still tells which signal it was.
   struct sigaction fallback {};
@@ -54,12 +59,23 @@ extern "C" void RemoveTemporaryFileAndEnd(int signalNumber) {
   ::raise(signalNumber);
 }
 
+// The handlers are installed by the first save in progress and the previous ones restored by the
+// last, so saves on several threads never undo each other's cover. Guarded by gCleanupLock.
+std::mutex gCleanupLock;
+int gSavesInProgress = 0;
+bool gInstalled[std::size(kCleanupSignals)] = {};
+struct sigaction gPrevious[std::size(kCleanupSignals)] = {};
+bool gSlotTaken[kCleanupSlots] = {};
+
 // For the time of one save, signals that would end the program first remove its temporary file.
-// Signals the program ignores or handles itself are left alone. One save at a time.
+// Signals the program ignores or handles itself are left alone.
 class TInterruptCleanup {
  public:
   TInterruptCleanup() {
+    const std::lock_guard<std::mutex> hold(gCleanupLock);
+    if (gSavesInProgress++ > 0) return;
     for (int i = 0; i < kCleanupSignalCount; ++i) {
+      gInstalled[i] = false;
       struct sigaction current {};
       if (::sigaction(kCleanupSignals[i], nullptr, &current) != 0) continue;
       if ((current.sa_flags & SA_SIGINFO) != 0 || current.sa_handler != SIG_DFL) continue;
@@ -67,31 +83,44 @@ class TInterruptCleanup {
       cleanup.sa_handler = RemoveTemporaryFileAndEnd;
       sigemptyset(&cleanup.sa_mask);
       for (const int other : kCleanupSignals) sigaddset(&cleanup.sa_mask, other);
-      installed_[i] = ::sigaction(kCleanupSignals[i], &cleanup, &previous_[i]) == 0;
+      gInstalled[i] = ::sigaction(kCleanupSignals[i], &cleanup, &gPrevious[i]) == 0;
     }
   }
   TInterruptCleanup(const TInterruptCleanup&) = delete;
   TInterruptCleanup& operator=(const TInterruptCleanup&) = delete;
   ~TInterruptCleanup() {
     Disarm();
+    const std::lock_guard<std::mutex> hold(gCleanupLock);
+    if (--gSavesInProgress > 0) return;
     for (int i = 0; i < kCleanupSignalCount; ++i)
-      if (installed_[i]) ::sigaction(kCleanupSignals[i], &previous_[i], nullptr);
+      if (gInstalled[i]) ::sigaction(kCleanupSignals[i], &gPrevious[i], nullptr);
   }
 
+  // More saves at once than slots, or a path too long: that save is simply not covered.
   void Arm(const std::string& path) {
-    if (path.size() >= sizeof gTemporaryPath) return;
-    std::memcpy(gTemporaryPath, path.c_str(), path.size() + 1);
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    gTemporaryArmed = 1;
+    if (path.size() >= PATH_MAX) return;
+    const std::lock_guard<std::mutex> hold(gCleanupLock);
+    for (int slot = 0; slot < kCleanupSlots; ++slot) {
+      if (gSlotTaken[slot]) continue;
+      gSlotTaken[slot] = true;
+      slot_ = slot;
+      std::memcpy(gTemporaryPaths[slot], path.c_str(), path.size() + 1);
+      std::atomic_signal_fence(std::memory_order_seq_cst);
+      gTemporaryArmed[slot] = 1;
+      return;
+    }
   }
   void Disarm() {
-    gTemporaryArmed = 0;
+    if (slot_ < 0) return;
+    gTemporaryArmed[slot_] = 0;
     std::atomic_signal_fence(std::memory_order_seq_cst);
+    const std::lock_guard<std::mutex> hold(gCleanupLock);
+    gSlotTaken[slot_] = false;
+    slot_ = -1;
   }
 
  private:
-  bool installed_[kCleanupSignalCount] = {};
-  struct sigaction previous_[kCleanupSignalCount] = {};
+  int slot_ = -1;
 };
 
 // Holds back the cleanup signals on this thread, so a file is never created without being known to the

@@ -58,6 +58,9 @@ class ImageAccessorOverreach {
   ImageAccessorOverreach(const PixFmt& pixf, const color_type& background) : pixf_(&pixf) {
     PixFmt::make_pix(background_, background);
   }
+  // Pixels outside the picture repeat its nearest edge pixel instead of giving a background.
+  struct ContinueEdges {};
+  ImageAccessorOverreach(const PixFmt& pixf, ContinueEdges) : pixf_(&pixf), continueEdges_(true) {}
 
   const agg::int8u* span(int x, int y, unsigned len) {
     x_ = x0_ = x;
@@ -85,11 +88,14 @@ class ImageAccessorOverreach {
   int Height() const { return static_cast<int>(pixf_->height()); }
   const agg::int8u* Pixel() const {
     if (y_ >= 0 && y_ < Height() && x_ >= 0 && x_ < Width()) return pixf_->pix_ptr(x_, y_);
+    if (continueEdges_)
+      return pixf_->pix_ptr(std::clamp(x_, 0, Width() - 1), std::clamp(y_, 0, Height() - 1));
     return background_;
   }
 
   const PixFmt* pixf_;
-  agg::int8u background_[pix_width];
+  agg::int8u background_[pix_width] = {};
+  bool continueEdges_ = false;
   int x_ = 0, x0_ = 0, y_ = 0;
   const agg::int8u* run_ = nullptr;
 };
@@ -142,6 +148,116 @@ struct ClampToAlpha {
   }
 };
 
+// A base renderer over a window of the canvas: spans arrive in canvas coordinates and land on the
+// window's own pixels. The renderer below clips to the window.
+template <class Base>
+class WindowRenderer {
+ public:
+  using color_type = typename Base::color_type;
+
+  WindowRenderer(Base& base, int originX, int originY) : base_(&base), ox_(originX), oy_(originY) {}
+
+  void blend_color_hspan(int x, int y, int len, const color_type* colors, const agg::cover_type* covers,
+                         agg::cover_type cover = agg::cover_full) {
+    base_->blend_color_hspan(x - ox_, y - oy_, len, colors, covers, cover);
+  }
+  void blend_solid_hspan(int x, int y, int len, const color_type& c, const agg::cover_type* covers) {
+    base_->blend_solid_hspan(x - ox_, y - oy_, len, c, covers);
+  }
+  void blend_hline(int x1, int y, int x2, const color_type& c, agg::cover_type cover) {
+    base_->blend_hline(x1 - ox_, y - oy_, x2 - ox_, c, cover);
+  }
+
+ private:
+  Base* base_;
+  int ox_, oy_;
+};
+
+using QuadInterpolator = agg::span_interpolator_persp_lerp<8>;
+using QuadSubdivider = agg::span_subdiv_adaptor<QuadInterpolator, 8>;
+
+// The resampling generator's source when no picture is read.
+struct NoPixels {};
+
+// Iterations of the resampling generator's filter loop along one axis: from hr in steps of inv until
+// the filter's end, and at least one.
+inline int FilterSteps(int hr, int inv, int filterScale) {
+  return hr >= filterScale ? 1 : (filterScale - hr + inv - 1) / inv;
+}
+
+// span_image_resample_rgba on a width x height picture of one colour, without the picture. The
+// generator sums colour x weight over the pixels under its filter, 0 for those outside the picture,
+// and divides by the whole weight: where the filter lies wholly inside that is the colour itself,
+// and elsewhere the colour times the inside share of the weight, computed the same integer way.
+class ColourResampleRgba : public agg::span_image_resample<NoPixels, QuadSubdivider> {
+  using Base = agg::span_image_resample<NoPixels, QuadSubdivider>;
+
+ public:
+  using color_type = agg::rgba8;
+
+  ColourResampleRgba(NoPixels& none, QuadSubdivider& interpolator, agg::image_filter_lut& filter,
+                     TColor32 colour, int width, int height)
+      : Base(none, interpolator, filter),
+        colour_(static_cast<agg::int8u>(RedOf(colour)), static_cast<agg::int8u>(GreenOf(colour)),
+                static_cast<agg::int8u>(BlueOf(colour)), static_cast<agg::int8u>(AlphaOf(colour))),
+        width_(width),
+        height_(height) {}
+
+  void generate(agg::rgba8* span, int x, int y, unsigned len) {
+    interpolator().begin(x + filter_dx_dbl(), y + filter_dy_dbl(), len);
+    const int diameter = filter().diameter();
+    const int filterScale = diameter << agg::image_subpixel_shift;
+    do {
+      int rx = 0, ry = 0;
+      interpolator().coordinates(&x, &y);
+      interpolator().local_scale(&rx, &ry);
+      adjust_scale(&rx, &ry);
+      const int rxInv = agg::image_subpixel_scale * agg::image_subpixel_scale / rx;
+      const int ryInv = agg::image_subpixel_scale * agg::image_subpixel_scale / ry;
+      x += filter_dx_int() - ((diameter * rx) >> 1);
+      y += filter_dy_int() - ((diameter * ry) >> 1);
+      const int yLr = y >> agg::image_subpixel_shift;
+      const int yHr =
+          ((agg::image_subpixel_mask - (y & agg::image_subpixel_mask)) * ryInv) >> agg::image_subpixel_shift;
+      const int xLr = x >> agg::image_subpixel_shift;
+      const int xHr =
+          ((agg::image_subpixel_mask - (x & agg::image_subpixel_mask)) * rxInv) >> agg::image_subpixel_shift;
+      const int columns = FilterSteps(xHr, rxInv, filterScale);
+      const int rows = FilterSteps(yHr, ryInv, filterScale);
+      const bool inside =
+          xLr >= 0 && yLr >= 0 && int64_t{xLr} + columns <= width_ && int64_t{yLr} + rows <= height_;
+      *span = inside ? colour_ : EdgeSample(xLr, xHr, rxInv, columns, yLr, yHr, ryInv, rows);
+      ++span;
+      ++interpolator();
+    } while (--len);
+  }
+
+ private:
+  agg::rgba8 EdgeSample(int xLr, int xHr, int rxInv, int columns, int yLr, int yHr, int ryInv,
+                        int rows) const {
+    const agg::int16* weights = filter().weight_array();
+    agg::int32 total = 0, inside = 0;
+    for (int r = 0; r < rows; ++r, yHr += ryInv) {
+      const int weightY = weights[yHr];
+      const bool rowInside = yLr + r >= 0 && yLr + r < height_;
+      int hr = xHr;
+      for (int c = 0; c < columns; ++c, hr += rxInv) {
+        const int weight = (weightY * weights[hr] + agg::image_filter_scale / 2) >> agg::image_filter_shift;
+        total += weight;
+        if (rowInside && xLr + c >= 0 && xLr + c < width_) inside += weight;
+      }
+    }
+    auto channel = [&](agg::int8u c) {
+      const agg::int32 v = static_cast<agg::int32>(c) * inside / total;
+      return static_cast<agg::int8u>(std::clamp<agg::int32>(v, 0, 255));
+    };
+    return agg::rgba8(channel(colour_.r), channel(colour_.g), channel(colour_.b), channel(colour_.a));
+  }
+
+  agg::rgba8 colour_;
+  int width_, height_;
+};
+
 bool IsStrictlyConvex(const std::array<double, 8>& q) {
   int positive = 0, negative = 0;
   for (int i = 0; i < 4; ++i) {
@@ -175,6 +291,7 @@ agg::int8u* BytesOf(const TBitmap32& bmp) {
 
 struct TAgg2D::Impl {
   agg::rendering_buffer buffer;
+  int originX = 0, originY = 0;
   // Clipping in doubles before the conversion to AGG's 24.8 integers keeps coordinates far
   // outside the buffer (corners of huge faces) from overflowing.
   agg::rasterizer_scanline_aa<agg::rasterizer_sl_clip_dbl> rasterizer;
@@ -188,7 +305,8 @@ struct TAgg2D::Impl {
     P pixfmt(buffer);
     if constexpr (std::is_same_v<P, PixfmtComp>) pixfmt.comp_op(CompOpOf(mode));
     agg::renderer_base<P> base(pixfmt);
-    render(base);
+    WindowRenderer<agg::renderer_base<P>> window(base, originX, originY);
+    render(window);
   }
 
   template <class Render>
@@ -211,15 +329,19 @@ struct TAgg2D::Impl {
 TAgg2D::TAgg2D() : impl_(std::make_unique<Impl>()) {}
 TAgg2D::~TAgg2D() = default;
 
-void TAgg2D::Attach(TBitmap32& picture) {
+void TAgg2D::Attach(TBitmap32& picture, int32_t originX, int32_t originY) {
   target_ = &picture;
   const int w = picture.Width();
   const int h = picture.Height();
   impl_->buffer.attach(picture.Empty() ? nullptr : BytesOf(picture), static_cast<unsigned>(w),
                        static_cast<unsigned>(h), w * 4);
+  impl_->originX = originX;
+  impl_->originY = originY;
   state_ = TAggState{};
   impl_->rasterizer.reset();
-  impl_->rasterizer.clip_box(0, 0, w, h);
+  // The window's own edges in canvas coordinates: a drawing that lies inside the window is never cut,
+  // and one that crosses a canvas edge is cut there as on the whole canvas.
+  impl_->rasterizer.clip_box(originX, originY, originX + w, originY + h);
   impl_->rasterizer.filling_rule(agg::fill_non_zero);
   impl_->rasterizer.gamma(CoverageGamma{state_.AntiAliasGamma, state_.MasterAlpha});
 }
@@ -355,9 +477,10 @@ void TAgg2D::TransformImage(const TBitmap32& picture, double x1, double y1, doub
   });
 }
 
-bool TAgg2D::TransformImageQuad(const TBitmap32& picture, double x1, double y1, double x2, double y2,
-                                const std::array<double, 8>& quad) {
-  if (target_ == nullptr || target_->Empty() || picture.Empty()) return false;
+template <class Draw>
+bool TAgg2D::TransformQuad(double x1, double y1, double x2, double y2, const std::array<double, 8>& quad,
+                           Draw&& draw) {
+  if (target_ == nullptr || target_->Empty()) return false;
   Impl& d = *impl_;
 
   d.rasterizer.reset();
@@ -380,26 +503,120 @@ bool TAgg2D::TransformImageQuad(const TBitmap32& picture, double x1, double y1, 
   agg::trans_perspective inverse = direct;
   if (!inverse.invert()) return false;
 
-  using Interpolator = agg::span_interpolator_persp_lerp<8>;
-  using Subdivider = agg::span_subdiv_adaptor<Interpolator, 8>;
   // The interpolator walks destination pixels, so it is built in the quad-to-rectangle direction.
-  Interpolator interpolator(quad.data(), x1, y1, x2, y2);
-  Subdivider subdivider(interpolator, 4);
-
-  // The resampling generator checks that a run of source pixels lies inside the picture, then may
-  // step a few pixels past that run (its inverse step is truncated); the accessor keeps those reads
-  // inside the row. AGG's buffer wants writable memory, but nothing here writes to the picture.
-  agg::rendering_buffer srcBuffer(
-      const_cast<agg::int8u*>(reinterpret_cast<const agg::int8u*>(picture.Bits())),
-      static_cast<unsigned>(picture.Width()), static_cast<unsigned>(picture.Height()), picture.Width() * 4);
-  const PixfmtPre srcPixfmt(srcBuffer);
-  using Accessor = ImageAccessorOverreach<PixfmtPre>;
-  // White with alpha 0, premultiplied: all four bytes 0.
-  Accessor accessor(srcPixfmt, agg::rgba8(0, 0, 0, 0));
-
+  QuadInterpolator interpolator(quad.data(), x1, y1, x2, y2);
+  QuadSubdivider subdivider(interpolator, 4);
   agg::image_filter_lut filter;
   filter.calculate(agg::image_filter_hanning(), true);
-  using Resampler = agg::span_image_resample_rgba<Accessor, Subdivider>;
+
+  PixfmtPre pixfmt(d.buffer);
+  agg::renderer_base<PixfmtPre> base(pixfmt);
+  WindowRenderer<agg::renderer_base<PixfmtPre>> window(base, d.originX, d.originY);
+  auto render = [&](auto& resampler) {
+    resampler.blur(1.5);
+    resampler.scale_limit(kResampleScaleLimit);
+    ClampToAlpha clamp;
+    agg::span_converter<std::remove_reference_t<decltype(resampler)>, ClampToAlpha> generator(resampler,
+                                                                                              clamp);
+    agg::render_scanlines_aa(d.rasterizer, d.scanline, window, d.spans, generator);
+  };
+  draw(subdivider, filter, render);
+  return true;
+}
+
+bool TAgg2D::TransformImageQuad(const TBitmap32& picture, double x1, double y1, double x2, double y2,
+                                const std::array<double, 8>& quad) {
+  if (picture.Empty()) return false;
+  return TransformQuad(
+      x1, y1, x2, y2, quad, [&](QuadSubdivider& subdivider, agg::image_filter_lut& filter, auto&& render) {
+        // The resampling generator checks that a run of source pixels lies inside the picture, then may
+        // step a few pixels past that run (its inverse step is truncated); the accessor keeps those reads
+        // inside the row. AGG's buffer wants writable memory, but nothing here writes to the picture.
+        agg::rendering_buffer srcBuffer(
+            const_cast<agg::int8u*>(reinterpret_cast<const agg::int8u*>(picture.Bits())),
+            static_cast<unsigned>(picture.Width()), static_cast<unsigned>(picture.Height()),
+            picture.Width() * 4);
+        const PixfmtPre srcPixfmt(srcBuffer);
+        using Accessor = ImageAccessorOverreach<PixfmtPre>;
+        // White with alpha 0, premultiplied: all four bytes 0.
+        Accessor accessor(srcPixfmt, agg::rgba8(0, 0, 0, 0));
+        agg::span_image_resample_rgba<Accessor, QuadSubdivider> resampler(accessor, subdivider, filter);
+        render(resampler);
+      });
+}
+
+bool TAgg2D::TransformColourQuad(TColor32 colour, int32_t width, int32_t height,
+                                 const std::array<double, 8>& quad) {
+  if (width <= 0 || height <= 0) return false;
+  return TransformQuad(0, 0, width, height, quad,
+                       [&](QuadSubdivider& subdivider, agg::image_filter_lut& filter, auto&& render) {
+                         NoPixels none;
+                         ColourResampleRgba resampler(none, subdivider, filter, colour, width, height);
+                         render(resampler);
+                       });
+}
+
+namespace {
+
+// Whether every point of the area maps (buffer to picture) to a finite point on the quad's side of the
+// horizon, at most a few picture sizes from the rectangle: the area's convex hull then maps onto a
+// bounded region too, and the interpolator's integer coordinates cannot overflow.
+bool AreaMapsNearPicture(const agg::trans_perspective& toPicture, const std::array<double, 8>& quad,
+                         const std::vector<std::vector<double>>& area, double x1, double y1, double x2,
+                         double y2) {
+  auto denominator = [&](double x, double y) { return x * toPicture.w0 + y * toPicture.w1 + toPicture.w2; };
+  const double cx = (quad[0] + quad[2] + quad[4] + quad[6]) / 4,
+               cy = (quad[1] + quad[3] + quad[5] + quad[7]) / 4;
+  const double inside = denominator(cx, cy);
+  const double reachX = 4 * std::fabs(x2 - x1), reachY = 4 * std::fabs(y2 - y1);
+  for (const std::vector<double>& contour : area) {
+    for (size_t i = 0; i + 1 < contour.size(); i += 2) {
+      double x = contour[i], y = contour[i + 1];
+      if (!(denominator(x, y) * inside > 0)) return false;
+      toPicture.transform(&x, &y);
+      if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x - (x1 + x2) / 2) > reachX ||
+          std::fabs(y - (y1 + y2) / 2) > reachY)
+        return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TAgg2D::TransformImageQuadContinued(const TBitmap32& picture, double x1, double y1, double x2, double y2,
+                                         const std::array<double, 8>& quad,
+                                         const std::vector<std::vector<double>>& area) {
+  if (target_ == nullptr || target_->Empty() || picture.Empty()) return false;
+  if (!IsStrictlyConvex(quad)) return false;
+  agg::trans_perspective direct;
+  if (x2 == x1 || y2 == y1 || !direct.rect_to_quad(x1, y1, x2, y2, quad.data())) return false;
+  const double det = direct.determinant();
+  if (!std::isfinite(det) || std::fabs(det) < 1e-12) return false;
+  agg::trans_perspective inverse = direct;
+  if (!inverse.invert()) return false;
+  if (!AreaMapsNearPicture(inverse, quad, area, x1, y1, x2, y2)) return false;
+
+  Impl& d = *impl_;
+  d.rasterizer.reset();
+  d.rasterizer.filling_rule(agg::fill_non_zero);
+  for (const std::vector<double>& contour : area) {
+    if (contour.size() < 6) continue;
+    d.rasterizer.move_to_d(contour[0], contour[1]);
+    for (size_t i = 2; i + 1 < contour.size(); i += 2) d.rasterizer.line_to_d(contour[i], contour[i + 1]);
+    d.rasterizer.close_polygon();
+  }
+
+  QuadInterpolator interpolator(quad.data(), x1, y1, x2, y2);
+  QuadSubdivider subdivider(interpolator, 4);
+  agg::rendering_buffer srcBuffer(BytesOf(picture), static_cast<unsigned>(picture.Width()),
+                                  static_cast<unsigned>(picture.Height()), picture.Width() * 4);
+  const PixfmtPre srcPixfmt(srcBuffer);
+  using Accessor = ImageAccessorOverreach<PixfmtPre>;
+  Accessor accessor(srcPixfmt, Accessor::ContinueEdges{});
+  agg::image_filter_lut filter;
+  filter.calculate(agg::image_filter_hanning(), true);
+  using Resampler = agg::span_image_resample_rgba<Accessor, QuadSubdivider>;
   Resampler resampler(accessor, subdivider, filter);
   resampler.blur(1.5);
   resampler.scale_limit(kResampleScaleLimit);
@@ -408,7 +625,8 @@ bool TAgg2D::TransformImageQuad(const TBitmap32& picture, double x1, double y1, 
 
   PixfmtPre pixfmt(d.buffer);
   agg::renderer_base<PixfmtPre> base(pixfmt);
-  agg::render_scanlines_aa(d.rasterizer, d.scanline, base, d.spans, generator);
+  WindowRenderer<agg::renderer_base<PixfmtPre>> window(base, d.originX, d.originY);
+  agg::render_scanlines_aa(d.rasterizer, d.scanline, window, d.spans, generator);
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "raster/bitmap32.h"
 
@@ -51,8 +52,11 @@ class TAgg2D {
   TAgg2D(const TAgg2D&) = delete;
   TAgg2D& operator=(const TAgg2D&) = delete;
 
-  // Binds to the picture's pixels (which must outlive the drawing) and resets the state.
-  void Attach(TBitmap32& picture);
+  // Binds to the picture's pixels (which must outlive the drawing) and resets the state. The picture
+  // may be a window of a larger canvas: its pixel (x, y) is canvas pixel (originX + x, originY + y),
+  // and every coordinate given to the canvas is a canvas coordinate. A window draws exactly the
+  // pixels a whole canvas would draw there.
+  void Attach(TBitmap32& picture, int32_t originX = 0, int32_t originY = 0);
   const TAggState& State() const { return state_; }
 
   void ClearAll(uint8_t r, uint8_t g, uint8_t b, uint8_t a);
@@ -87,14 +91,31 @@ class TAgg2D {
   // nothing) when the perspective transform cannot be built.
   bool TransformImageQuad(const TBitmap32& picture, double x1, double y1, double x2, double y2,
                           const std::array<double, 8>& quad);
+  // The same mapping of the picture's rectangle onto the quadrilateral, but filling `area` (closed
+  // convex contours of x, y pairs in canvas coordinates, non-zero) instead of the quadrilateral, and
+  // reading the picture's nearest edge pixel wherever the mapping falls outside it: the picture
+  // continued past its edges. Returns false (and draws nothing) when the transform cannot be built
+  // or the area reaches towards the transform's horizon.
+  bool TransformImageQuadContinued(const TBitmap32& picture, double x1, double y1, double x2, double y2,
+                                   const std::array<double, 8>& quad,
+                                   const std::vector<std::vector<double>>& area);
+  // What TransformImageQuad draws for a width x height picture whose pixels all equal colour, without
+  // the picture: a sample whose filter lies wholly inside it is the colour itself, and only samples
+  // near its edges weigh the transparent outside.
+  bool TransformColourQuad(TColor32 colour, int32_t width, int32_t height, const std::array<double, 8>& quad);
 
  private:
   struct Impl;
   void RenderPath(bool fill);
 
+  template <class Draw>
+  bool TransformQuad(double x1, double y1, double x2, double y2, const std::array<double, 8>& quad,
+                     Draw&& draw);
+
   std::unique_ptr<Impl> impl_;
   TAggState state_;
   TBitmap32* target_ = nullptr;
+  int32_t originX_ = 0, originY_ = 0;
 };
 
 }  // namespace mirelane

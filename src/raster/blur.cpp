@@ -57,6 +57,19 @@ int32_t BlurWeight(int32_t radius) {
   return static_cast<int32_t>(std::nearbyint(a));
 }
 
+int32_t BlurReach(int32_t radius) {
+  if (radius < 1) return 0;
+  // From the largest state, over zeros: each step takes at least 1 off a positive state (the shift
+  // floors), so it ends; a smaller state never takes longer.
+  const int32_t a = ClampWeight(BlurWeight(radius));
+  int32_t z = 255 * 128, steps = 0;
+  while (z > 0) {
+    z += static_cast<int32_t>((static_cast<int64_t>(a) * -z) >> 16);
+    ++steps;
+  }
+  return steps;
+}
+
 void BlurStep(TColor32& pixel, BlurState& state, int32_t a) {
   a = ClampWeight(a);
   uint8_t bytes[4];

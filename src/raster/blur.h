@@ -17,6 +17,11 @@ struct BlurState {
 // The 16.16 filter weight for a radius: (1 - e^(-2.3 / (radius + 1))) * 65536, rounded.
 int32_t BlurWeight(int32_t radius);
 
+// How far the blur carries a pixel along a row or column: past this many pixels of zeros every
+// filter state has fallen back to exactly 0, so a blurred picture with that much empty margin around
+// what it holds is the same wherever the surface around it ends. 0 for a radius below 1.
+int32_t BlurReach(int32_t radius);
+
 // Blurs the surface in place; radius below 1 and empty surfaces are left alone. No notification.
 void BlurBitmap(TBitmap32& surface, int32_t radius);
 

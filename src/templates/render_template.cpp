@@ -2,6 +2,7 @@
 #include "templates/render_template.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "compose/background_layer.h"
@@ -83,10 +84,15 @@ void RenderScene(TImgView32& view, int32_t width, int32_t height, RenderContext&
   view.PrepareBase(width, height);
   view.Layers().Clear();
   // Each slot's picture is decoded once for the whole render and released when it ends.
-  SlotPictures pictures(context.Sources);
-  AddBackgroundLayer(view, context.State, context.Sources, pictures);
+  std::optional<SlotPictures> pictures;
+  if (context.Loader)
+    pictures.emplace(context.Sources, context.Loader);
+  else
+    pictures.emplace(context.Sources);
+  AddBackgroundLayer(view, context.State, context.Sources, *pictures);
   SceneInputs inputs{context.State, context.Sources, context.Root / "custom"};
-  inputs.Pictures = &pictures;
+  inputs.Pictures = &*pictures;
+  inputs.Workers = context.Workers;
   BuildScene(readScene(), view, inputs);
   // The hidden lists never change their selection: every render ends with the bilinear resampler.
   ResamplerLists lists = FillResamplerLists();

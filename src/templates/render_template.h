@@ -10,6 +10,7 @@
 #include "compose/editing_state.h"
 #include "compose/layer_source.h"
 #include "compose/layer_stack.h"
+#include "compose/slot_pictures.h"
 
 namespace mirelane {
 
@@ -19,6 +20,10 @@ struct RenderContext {
   const EditingState& State;
   const LayerSources& Sources;
   std::filesystem::path Root;  // the folder holding Templates, Pics, custom and Data
+  // Decodes the slot pictures; empty: read from the file each render (a batch shares decodes).
+  PictureLoader Loader = {};
+  // Cores to build layers on; 0 takes the machine's (a batch running rows side by side gives fewer).
+  unsigned Workers = 0;
   // The user's data folder whose Templates follow the shipped ones in the catalogue; empty: none.
   std::filesystem::path UserData = {};
 };

@@ -24,9 +24,10 @@ std::optional<QString> TakeAnswer(std::deque<QString>& answers) {
 
 }  // namespace
 
-std::optional<QString> ScriptedDialogs::OpenPicture(QWidget*, const QString& title,
-                                                    const QString& nameFilter) {
+std::optional<QString> ScriptedDialogs::OpenPicture(QWidget*, const QString& title, const QString& nameFilter,
+                                                    const QString& folder) {
   openTitles.push_back(title);
+  openFolders.push_back(folder);
   openFilters.push_back(nameFilter);
   return TakeAnswer(openAnswers);
 }
@@ -64,8 +65,17 @@ void ScriptedDialogs::ShowError(QWidget*, const QString& caption, const QString&
   waitCursorAtError.push_back(WaitCursorShown());
 }
 
-void ScriptedDialogs::OpenAddress(const QString& address) {
+bool ScriptedDialogs::OpenAddress(const QString& address) {
   openedAddresses.push_back(address);
+  return browserOpens;
+}
+
+TransparentSaveChoice ScriptedDialogs::AskTransparentSave(QWidget*, const QString& fileName) {
+  transparentWarnings.push_back(fileName);
+  if (transparentAnswers.empty()) return TransparentSaveChoice::KeepFormat;
+  const TransparentSaveChoice answer = transparentAnswers.front();
+  transparentAnswers.pop_front();
+  return answer;
 }
 
 bool WaitCursorShown() {
@@ -139,6 +149,7 @@ void AppTest::CreateWindow(const std::string& executableName) {
     ++renders_;
     lastWidth_ = width;
     lastHeight_ = height;
+    lastRenderedState_ = context.State;
     waitCursorDuringRender_ = WaitCursorShown();
     RenderTemplate(view, width, height, context);
   });

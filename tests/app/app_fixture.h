@@ -28,12 +28,14 @@ namespace mirelane::testing {
 // Answers every dialog from a script and records what was asked.
 class ScriptedDialogs : public Dialogs {
  public:
-  std::optional<QString> OpenPicture(QWidget*, const QString& title, const QString& nameFilter) override;
+  std::optional<QString> OpenPicture(QWidget*, const QString& title, const QString& nameFilter,
+                                     const QString& folder) override;
   std::optional<SaveDialogAnswer> SavePicture(QWidget*, const SaveDialogRequest& request) override;
   std::optional<TWebpOptions> ChooseWebpOptions(QWidget*, const TWebpOptions& initial) override;
+  TransparentSaveChoice AskTransparentSave(QWidget*, const QString& fileName) override;
   std::optional<QColor> ChooseColor(QWidget*, const QColor& initial) override;
   void ShowError(QWidget*, const QString& caption, const QString& text) override;
-  void OpenAddress(const QString& address) override;
+  bool OpenAddress(const QString& address) override;
 
   // A null QString stands for the user cancelling; an empty script cancels too.
   std::deque<QString> openAnswers;
@@ -42,11 +44,16 @@ class ScriptedDialogs : public Dialogs {
   std::deque<int> saveFilterAnswers;
   std::deque<std::optional<QColor>> colorAnswers;
   std::deque<std::optional<TWebpOptions>> webpAnswers;
+  // Answers to the transparent-save warning; without one the user keeps the chosen format.
+  std::deque<TransparentSaveChoice> transparentAnswers;
+  bool browserOpens = true;
 
   std::vector<std::pair<QString, QString>> errors;  // caption, text
   std::vector<bool> waitCursorAtError;              // was the wait cursor still set when reported
   std::vector<QString> openTitles;
   std::vector<QString> openFilters;
+  std::vector<QString> openFolders;
+  std::vector<QString> transparentWarnings;  // the file name each warning named
   std::vector<SaveDialogRequest> saveRequests;
   std::vector<TWebpOptions> webpPresets;
   std::vector<QColor> colorPresets;
@@ -84,6 +91,7 @@ class AppTest : public ::testing::Test {
   int renders_ = 0;
   int32_t lastWidth_ = 0;
   int32_t lastHeight_ = 0;
+  EditingState lastRenderedState_;  // the state the last render read
   bool waitCursorDuringRender_ = false;
 };
 

@@ -103,7 +103,7 @@ TEST_F(MainWindowTest, StartUp_ControlsCarryTheirCaptionsRangesAndValues) {
   EXPECT_EQ(form_->DpiSpinEdit->value(), 96);
   EXPECT_EQ(form_->DpiSpinEdit->minimum(), 60);
   EXPECT_EQ(form_->DpiSpinEdit->maximum(), 600);
-  EXPECT_EQ(form_->WidthSpinEdit->maximum(), 2048);
+  EXPECT_EQ(form_->WidthSpinEdit->maximum(), 4096);
   EXPECT_EQ(form_->TemplateUpDown->Maximum(), 3) << "one position per template listed";
   EXPECT_EQ(form_->LayerSourceUpDown->Maximum(), 9);
   EXPECT_EQ(form_->ShadowColorSelect->ColorValue(), 0x000000);
@@ -131,17 +131,21 @@ TEST_F(MainWindowTest, StartUp_EmptyTemplatesFolder_ReportsOnceAndKeepsDesignTit
   EXPECT_EQ(form_->TemplateCaption->text(), "BOX1");
 }
 
-TEST_F(MainWindowTest, TemplateStepper_ShowsEachTemplateWithoutRendering) {
+// Paging applies the template shown at once, without "APPLY >>".
+TEST_F(MainWindowTest, TemplateStepper_ShowsAndRendersEachTemplateAtOnce) {
   MakeStandardData();
   CreateWindow();
   form_->TemplateUpDown->Step(+1);
   EXPECT_EQ(form_->TemplateCaption->text(), "BOX2");
+  EXPECT_EQ(renders_, 1);
+  EXPECT_EQ(testing::SceneKinds(form_->View()).size(), 5u);
   form_->TemplateUpDown->Step(+1);
   EXPECT_EQ(form_->TemplateCaption->text(), "CD1");
   EXPECT_EQ(state_.TemplateIndex, 3);
-  EXPECT_EQ(renders_, 0);
+  EXPECT_EQ(renders_, 2);
+  EXPECT_EQ(testing::SceneKinds(form_->View()), (std::vector<LayerType>{LayerType::Normal}));
   form_->ApplyTempButton->click();
-  EXPECT_EQ(renders_, 1);
+  EXPECT_EQ(renders_, 3);
   EXPECT_EQ(testing::SceneKinds(form_->View()), (std::vector<LayerType>{LayerType::Normal}));
   EXPECT_EQ(form_->View().Bitmap().Width(), 400);
   EXPECT_EQ(form_->View().Bitmap().Height(), 300);
@@ -254,7 +258,8 @@ TEST_F(MainWindowTest, TemplateStepper_NextSliderRenderUsesTheShownTemplate) {
   EXPECT_EQ(testing::SceneKinds(form_->View()).size(), 5u);
   form_->TemplateUpDown->Step(+1);
   form_->TemplateUpDown->Step(+1);
-  EXPECT_EQ(testing::SceneKinds(form_->View()).size(), 5u) << "stepping alone does not render";
+  EXPECT_EQ(testing::SceneKinds(form_->View()), (std::vector<LayerType>{LayerType::Normal}))
+      << "stepping renders";
   form_->ObjectHighlightTrackBar->setValue(100);
   ClickMouseUp(form_->ObjectHighlightTrackBar);
   EXPECT_EQ(testing::SceneKinds(form_->View()), (std::vector<LayerType>{LayerType::Normal}));
@@ -368,7 +373,8 @@ TEST_F(MainWindowTest, Slider_DragReleasedPastItsEnd_StoresThePositionShown) {
   QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, handle);
   bar->setValue(60);  // as the drag moves it
   QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, QPoint(-40, bar->height() * 3));
-  EXPECT_EQ(renders_, 1);
+  EXPECT_EQ(renders_, 2) << "a draft while dragged, the shot at the release";
+  EXPECT_EQ(lastWidth_, 400);
   EXPECT_EQ(state_.ObjectShading, bar->value());
 }
 
@@ -573,8 +579,8 @@ TEST_F(MainWindowTest, SizeFields_NeverRenderOutsideTheRange) {
   edit->selectAll();
   for (Qt::Key key : {Qt::Key_9, Qt::Key_9, Qt::Key_9, Qt::Key_9}) QTest::keyClick(edit, key);
   EXPECT_GE(lastWidth_, 32);
-  EXPECT_LE(lastWidth_, 2048);
-  EXPECT_LE(form_->View().Bitmap().Width(), 2048);
+  EXPECT_LE(lastWidth_, 4096);
+  EXPECT_LE(form_->View().Bitmap().Width(), 4096);
 }
 
 TEST_F(MainWindowTest, FailingRender_ReportsMessageAndRestoresCursor) {
@@ -768,18 +774,34 @@ TEST_F(MainWindowTest, LayerSourceStepper_DeletedPicture_ReportsAndKeepsPrevious
   EXPECT_EQ(state_.CurrentSource, 3);
 }
 
-TEST_F(MainWindowTest, Preview_AfterRender_ShowsStackFittedOverCheckerboardWithFrame) {
+TEST_F(MainWindowTest, Preview_AfterRender_ShowsStackFittedWithItsOwnColourAround) {
   MakeStandardData();
   CreateWindow();
   form_->ApplyTempButton->click();
   form_->ImgView->PaintNow();
-  const TBitmap32& screen = form_->ImgView->ScreenBuffer();
-  ASSERT_EQ(screen.Width(), 297);
-  ASSERT_EQ(screen.Height(), 297);
-  EXPECT_EQ(screen.PixelAt(0, 0), 0xFF000000u) << "frame";
-  EXPECT_EQ(screen.PixelAt(296, 296), 0xFF000000u) << "frame";
-  EXPECT_EQ(screen.PixelAt(4, 20), 0xFFB0B0B0u) << "checkerboard above the fitted 297 x 223 picture";
-  EXPECT_EQ(screen.PixelAt(4, 40), 0xFFFFFFFFu) << "the white background colour inside it";
+  const QImage& screen = form_->ImgView->ScreenImage();
+  ASSERT_EQ(screen.size(), QSize(297, 297));
+  EXPECT_EQ(form_->ImgView->PictureRect(), QRect(0, 37, 297, 223)) << "400 x 300 fitted, centred";
+  EXPECT_EQ(screen.pixel(4, 20), TImgViewWidget::kOutsideColor) << "above the fitted picture";
+  EXPECT_EQ(screen.pixel(4, 36), 0xFF000000u) << "the frame around the picture";
+  EXPECT_EQ(screen.pixel(4, 40), 0xFFFFFFFFu) << "the white background colour inside it";
+}
+
+// Transparent parts of the picture show the checkerboard; the space around it does not.
+TEST_F(MainWindowTest, Preview_TransparentPartsShowCheckerboardUnlikeTheSpaceAround) {
+  MakeStandardData();
+  CreateWindow();
+  form_->TrBckCheckBox->click();
+  form_->ImgView->PaintNow();
+  const QImage& screen = form_->ImgView->ScreenImage();
+  const QRect picture = form_->ImgView->PictureRect();
+  // The template's faces leave the picture's top-left corner transparent.
+  const QRgb tileA = screen.pixel(picture.left() + 2, picture.top() + 2);
+  const QRgb tileB = screen.pixel(picture.left() + 10, picture.top() + 2);
+  EXPECT_NE(tileA, tileB) << "two neighbouring checkerboard tiles";
+  for (QRgb tile : {tileA, tileB})
+    EXPECT_TRUE(tile == 0xFFB0B0B0u || tile == 0xFFFFFFFFu) << std::hex << tile;
+  EXPECT_EQ(screen.pixel(picture.left() + 2, picture.top() - 10), TImgViewWidget::kOutsideColor);
 }
 
 // A paint event flattens the stack again only after it has changed: pixels written behind the
@@ -789,25 +811,23 @@ TEST_F(MainWindowTest, Preview_RepaintsTheStackOnlyAfterItChanged) {
   CreateWindow();
   form_->ApplyTempButton->click();
   // The paint event the toolkit sends on an expose, whether or not anything changed.
+  QWidget* viewport = form_->ImgView->viewport();
   const auto paint = [&] {
-    QPaintEvent event(form_->ImgView->rect());
-    QCoreApplication::sendEvent(form_->ImgView, &event);
+    QPaintEvent event(viewport->rect());
+    QCoreApplication::sendEvent(viewport, &event);
   };
   paint();
-  const TBitmap32& screen = form_->ImgView->ScreenBuffer();
-  ASSERT_EQ(screen.Width(), 297);
-  const TColor32 before = screen.PixelAt(4, 40);
+  const QImage& screen = form_->ImgView->ScreenImage();
+  ASSERT_EQ(screen.width(), 297);
+  const QRgb before = screen.pixel(4, 40);
   TBitmap32& base = form_->ImgView->View().Bitmap();
   for (int32_t y = 0; y < base.Height(); ++y)
     for (int32_t x = 0; x < base.Width(); ++x) base.PixelAt(x, y) = 0xFF0000FFu;
   paint();
-  EXPECT_EQ(screen.PixelAt(4, 40), before) << "nothing reported a change";
+  EXPECT_EQ(form_->ImgView->ScreenImage().pixel(4, 40), before) << "nothing reported a change";
   base.Changed();
   paint();
-  TBitmap32 fresh;
-  form_->ImgView->View().Paint(fresh);
-  EXPECT_NE(screen.PixelAt(4, 40), before) << "the change reached the screen";
-  EXPECT_EQ(screen.PixelAt(4, 40), fresh.PixelAt(4, 40));
+  EXPECT_NE(form_->ImgView->ScreenImage().pixel(4, 40), before) << "the change reached the screen";
 }
 
 }  // namespace

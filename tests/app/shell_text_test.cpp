@@ -47,6 +47,22 @@ TEST(ErrorReportText, AddsFullStopAfterCharactersSortingAfterIt) {
   for (const auto& c : cases) EXPECT_EQ(ErrorReportText(c.message), c.text) << c.message;
 }
 
+TEST(MessageNamingFile, AddsTheFileOnlyWhenTheMessageDoesNotNameIt) {
+  const struct {
+    const char* message;
+    const char* file;
+    const char* text;
+  } cases[] = {
+      {"Unknown picture file extension (.xyz)", "/tmp/notes.xyz",
+       "\"/tmp/notes.xyz\": Unknown picture file extension (.xyz)"},
+      {"Cannot open file \"/tmp/a.png\". No such file or directory", "/tmp/a.png",
+       "Cannot open file \"/tmp/a.png\". No such file or directory"},
+      {"a.png is truncated", "/tmp/a.png", "a.png is truncated"},
+      {"Out of memory", "", "\"\": Out of memory"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MessageNamingFile(c.message, c.file), c.text) << c.message;
+}
+
 TEST(ReadNumberField, Table) {
   const struct {
     const char* text;

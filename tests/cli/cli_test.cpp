@@ -155,6 +155,31 @@ TEST_F(CliTest, BrokenTemplatesExitOneNamingTheFileAndWriteNothing) {
   }
 }
 
+// 4096 pixels is the longest side a shot may have, on either side (one past it is refused below).
+TEST_F(CliTest, SidesOf4096PixelsAreRendered) {
+  struct Case {
+    const char* width;
+    const char* height;
+    uint32_t expectedWidth, expectedHeight;
+  };
+  const Case cases[] = {{"4096", "40", 4096, 40}, {"40", "4096", 40, 4096}};
+  for (const Case& c : cases) {
+    const fs::path out = Out(std::string("side") + c.width + ".png");
+    const CliResult r = Run({"--root", Root(), "--width", c.width, "--height", c.height, "-o", out.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // The PNG header's width and height, big-endian, from byte 16 on.
+    const std::string png = ReadAll(out);
+    ASSERT_GE(png.size(), 24u);
+    auto field = [&png](size_t at) {
+      uint32_t v = 0;
+      for (size_t i = at; i < at + 4; ++i) v = (v << 8) | static_cast<uint8_t>(png[i]);
+      return v;
+    };
+    EXPECT_EQ(field(16), c.expectedWidth);
+    EXPECT_EQ(field(20), c.expectedHeight);
+  }
+}
+
 TEST_F(CliTest, BadCommandLinesExitTwoNamingTheOption) {
   struct Case {
     std::vector<std::string> args;
@@ -163,8 +188,8 @@ TEST_F(CliTest, BadCommandLinesExitTwoNamingTheOption) {
   const std::string out = Out("x.png").string();
   const Case cases[] = {
       {{"--frobnicate", "-o", out}, "--frobnicate"},
-      {{"--width", "31", "-o", out}, "--width takes a whole number from 32 to 2048"},
-      {{"--height", "2049", "-o", out}, "--height takes a whole number from 32 to 2048"},
+      {{"--width", "31", "-o", out}, "--width takes a whole number from 32 to 4096"},
+      {{"--height", "4097", "-o", out}, "--height takes a whole number from 32 to 4096"},
       {{"--dpi", "59", "-o", out}, "--dpi takes a whole number from 60 to 600"},
       {{"--reflection-opacity", "256", "-o", out}, "--reflection-opacity takes a whole number from 0 to 255"},
       {{"--reflection-length", "0", "-o", out}, "--reflection-length takes a whole number from 1 to 100"},
@@ -496,7 +521,7 @@ TEST_F(CliTest, BadDesignValuesExitTwoNamingTheOptionAndRange) {
       {{"--turn", "20", "-o", out}, "need --shape"},
       {{"--save-template", ini, "-o", out}, "--save-template needs --shape"},
       {{"--shape", "box", "--template", "1", "-o", out},
-       "cannot be used with --list, --convert or --template"},
+       "cannot be used with --list, --convert, --template or --batch"},
       {{"--shape", "box"}, "-o FILE is missing"},
   };
   for (const Case& c : cases) {

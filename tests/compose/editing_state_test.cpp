@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
 
+#include "compose/editing_settings.h"
 #include "compose/editing_state.h"
 #include "raster/error.h"
 
@@ -38,38 +40,54 @@ TEST(EditingState, StartsWithTheInitialValues) {
   EXPECT_EQ(ColorToColor32(s.ShadowColor), kColor32Black);
 }
 
-// Each numeric field holds both ends of its checked range: a field too narrow, or unsigned where
-// negatives are allowed, would wrap and read back another value.
+// Each numeric field of the settings table holds both ends of its range: a field too narrow, or
+// unsigned where negatives are allowed, would wrap and read back another value. Driven by the table,
+// so a setting added later is checked too.
 TEST(EditingState, FieldsHoldBothEndsOfTheirRanges) {
-  struct Case {
-    const char* name;
-    int64_t (*get)(const EditingState&);
-    void (*set)(EditingState&, int64_t);
-  };
-#define FIELD(f)                                                                                             \
-  Case {                                                                                                     \
-#f, [](const EditingState&                                                                               \
-               s) { return static_cast<int64_t>(s.f); },                                                     \
-                                                      [](EditingState & s,                                   \
-                                                         int64_t v) { s.f = static_cast<decltype(s.f)>(v); } \
-  }
-  const Case cases[] = {FIELD(OutputWidth),       FIELD(OutputHeight),         FIELD(OutputDpi),
-                        FIELD(ReflectionOpacity), FIELD(ShadowDensity),        FIELD(ObjectShading),
-                        FIELD(ObjectHighlight),   FIELD(ReflectionBlur),       FIELD(ShadowBlur),
-                        FIELD(ReflectionLength),  FIELD(ReflectionBrightness), FIELD(CurrentSource),
-                        FIELD(TemplateIndex)};
-#undef FIELD
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const SettingRange* range = FindSettingRange(c.name);
-    ASSERT_NE(range, nullptr);
-    for (const int64_t value : {int64_t{range->Min}, int64_t{range->Max}}) {
+  size_t numbers = 0;
+  for (const EditingSetting& setting : EditingSettings()) {
+    if (setting.Kind != SettingKind::Number) continue;
+    ++numbers;
+    SCOPED_TRACE(std::string(setting.Range.Name));
+    for (const int64_t value : {int64_t{setting.Range.Min}, int64_t{setting.Range.Max}}) {
       EditingState s;
-      c.set(s, value);
-      EXPECT_EQ(c.get(s), value);
+      setting.Set(s, value);
+      EXPECT_EQ(setting.Get(s), value);
       EXPECT_NO_THROW(ValidateEditingState(s));
     }
   }
+  EXPECT_EQ(numbers, 13u);  // the thirteen ranged fields of the state
+}
+
+// What the command line, the window and the manifest rely on: names are unique, a number starts
+// inside its range, and a flag option changes its field (else giving it would do nothing).
+TEST(EditingSettings, TableIsConsistent) {
+  std::set<std::string_view> options, fields;
+  for (const EditingSetting& setting : EditingSettings()) {
+    SCOPED_TRACE(std::string(setting.Range.Name));
+    EXPECT_TRUE(fields.insert(setting.Range.Name).second);
+    if (!setting.Option.empty()) {
+      EXPECT_TRUE(options.insert(setting.Option).second);
+    }
+    EXPECT_FALSE(setting.Help.empty());
+    EXPECT_EQ(FindSettingByField(setting.Range.Name), &setting);
+    switch (setting.Kind) {
+      case SettingKind::Number:
+        EXPECT_LE(setting.Range.Min, setting.Default);
+        EXPECT_LE(setting.Default, setting.Range.Max);
+        break;
+      case SettingKind::Flag:
+        EXPECT_NE(setting.Default != 0, setting.FlagValue);
+        break;
+      case SettingKind::Colour:
+        EXPECT_EQ(setting.Default & ~0xFFFFFF, 0);
+        break;
+    }
+  }
+  EXPECT_EQ(FindSettingByOption("shadow-blur"), FindSettingByField("ShadowBlur"));
+  EXPECT_EQ(FindSettingByOption(""), nullptr);
+  EXPECT_EQ(FindSettingByOption("--shadow-blur"), nullptr);
+  EXPECT_THROW(SettingOfField("NoSuchField"), Error);
 }
 
 TEST(EditingState, DefaultStateIsValid) {
@@ -82,7 +100,7 @@ TEST(CheckSetting, AcceptsTheBoundsAndRefusesOneBeyond) {
     int32_t min, max;
   };
   const Case cases[] = {
-      {"OutputWidth", 32, 2048},     {"OutputHeight", 32, 2048},        {"OutputDpi", 60, 600},
+      {"OutputWidth", 32, 4096},     {"OutputHeight", 32, 4096},        {"OutputDpi", 60, 600},
       {"ReflectionOpacity", 0, 255}, {"ShadowDensity", 0, 255},         {"ObjectShading", 0, 255},
       {"ObjectHighlight", 0, 255},   {"ReflectionBlur", 0, 100},        {"ShadowBlur", 0, 100},
       {"ReflectionLength", 1, 100},  {"ReflectionBrightness", -50, 50}, {"CurrentSource", 1, 9},
@@ -112,7 +130,7 @@ TEST(CheckSetting, MessageNamesTheSettingAndItsRange) {
     CheckSetting("OutputWidth", 5000000000LL);
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()), "OutputWidth must lie between 32 and 2048, not 5000000000");
+    EXPECT_EQ(std::string(e.what()), "OutputWidth must lie between 32 and 4096, not 5000000000");
   }
 }
 
@@ -130,7 +148,7 @@ TEST(ValidateEditingState, NamesTheFirstFieldOutOfRange) {
   };
   const Case cases[] = {
       {[](EditingState& s) { s.OutputWidth = 31; }, "OutputWidth"},
-      {[](EditingState& s) { s.OutputHeight = 2049; }, "OutputHeight"},
+      {[](EditingState& s) { s.OutputHeight = 4097; }, "OutputHeight"},
       {[](EditingState& s) { s.OutputDpi = 601; }, "OutputDpi"},
       {[](EditingState& s) { s.ReflectionBlur = 101; }, "ReflectionBlur"},
       {[](EditingState& s) { s.ShadowBlur = 255; }, "ShadowBlur"},

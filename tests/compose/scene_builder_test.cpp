@@ -76,13 +76,28 @@ class SceneTest : public ::testing::Test {
     return p.string();
   }
 
+  // Layer i as the whole canvas: its box at its place, transparent elsewhere, with its drawing properties.
+  const TBitmap32& OnCanvas(int i) {
+    const TBitmapLayer& layer = view_.Layers()[i];
+    auto canvas = std::make_unique<TBitmap32>(view_.Bitmap().Width(), view_.Bitmap().Height());
+    canvas->SetDrawMode(layer.Bitmap().DrawMode());
+    canvas->SetMasterAlpha(layer.Bitmap().MasterAlpha());
+    const auto left = static_cast<int32_t>(layer.Location.Left),
+               top = static_cast<int32_t>(layer.Location.Top);
+    for (int32_t y = 0; y < layer.Bitmap().Height(); ++y)
+      std::copy_n(layer.Bitmap().ScanLine(y), layer.Bitmap().Width(), canvas->ScanLine(top + y) + left);
+    canvases_.push_back(std::move(canvas));
+    return *canvases_.back();
+  }
+
   fs::path dir_;
+  std::vector<std::unique_ptr<TBitmap32>> canvases_;
   EditingState state_;
   LayerSources sources_;
   TImgView32 view_;
 };
 
-TEST_F(SceneTest, LayersAreCanvasSizedScaledAndInTemplateOrder) {
+TEST_F(SceneTest, LayersAreBoxesOfTheCanvasScaledAndInTemplateOrder) {
   Build(MakeScene({Layer("normal", "front", kFace), Layer("Normal", "FRONT", kFace),
                    Layer("customcolor", "clRed", kFace)}));
   ASSERT_EQ(view_.Layers().Count(), 3);
@@ -91,19 +106,23 @@ TEST_F(SceneTest, LayersAreCanvasSizedScaledAndInTemplateOrder) {
   for (int i = 0; i < 3; ++i) {
     const TBitmapLayer& layer = view_.Layers()[i];
     EXPECT_TRUE(layer.Scaled);
-    EXPECT_EQ(layer.Location, (TFloatRect{0, 0, 400, 300}));
-    EXPECT_EQ(layer.Bitmap().Width(), 400);
-    EXPECT_EQ(layer.Bitmap().Height(), 300);
+    // The layer keeps its box of the canvas.
+    EXPECT_GE(layer.Location.Left, 0);
+    EXPECT_GE(layer.Location.Top, 0);
+    EXPECT_LE(layer.Location.Right, 400);
+    EXPECT_LE(layer.Location.Bottom, 300);
+    EXPECT_EQ(layer.Location.Right - layer.Location.Left, static_cast<float>(layer.Bitmap().Width()));
+    EXPECT_EQ(layer.Location.Bottom - layer.Location.Top, static_cast<float>(layer.Bitmap().Height()));
     EXPECT_EQ(layer.Bitmap().DrawMode(), dmBlend);
     EXPECT_EQ(layer.Bitmap().MasterAlpha(), 255u);
     EXPECT_TRUE(layer.Visible());
   }
   // The slot colour (pale green 192, 220, 192) fills the face; "Normal" is no keyword: all transparent.
-  EXPECT_EQ(view_.Layers()[0].Bitmap().PixelAt(100, 90), 0xFFC0DCC0u);
-  EXPECT_EQ(view_.Layers()[0].Bitmap().PixelAt(160, 90), 0u);
-  for (size_t i = 0; i < view_.Layers()[1].Bitmap().PixelCount(); ++i)
-    ASSERT_EQ(view_.Layers()[1].Bitmap().Bits()[i], 0u);
-  EXPECT_EQ(view_.Layers()[2].Bitmap().PixelAt(100, 90), 0xFFFF0000u);
+  EXPECT_EQ(OnCanvas(0).PixelAt(100, 90), 0xFFC0DCC0u);
+  EXPECT_EQ(OnCanvas(0).PixelAt(160, 90), 0u);
+  const TBitmap32& unknown = OnCanvas(1);
+  for (size_t i = 0; i < unknown.PixelCount(); ++i) ASSERT_EQ(unknown.Bits()[i], 0u);
+  EXPECT_EQ(OnCanvas(2).PixelAt(100, 90), 0xFFFF0000u);
 }
 
 TEST_F(SceneTest, SecondLayerFailingKeepsTheFirstAndBothKeywords) {
@@ -148,7 +167,7 @@ TEST_F(SceneTest, CornersFarOutsideTheCanvas) {
     Build(MakeScene({Layer("normal", "FRONT", c.corners), Layer("shadow", "", c.corners)}));
     ASSERT_EQ(view_.Layers().Count(), 2);
     for (int i = 0; i < 2; ++i) {
-      const TBitmap32& layer = view_.Layers()[i].Bitmap();
+      const TBitmap32& layer = OnCanvas(i);
       ASSERT_EQ(layer.Width(), 400) << i;
       ASSERT_EQ(layer.Height(), 300) << i;
       size_t drawn = 0;
@@ -269,7 +288,7 @@ TEST_F(SceneTest, CustomFileIsReadFromTheCustomFolderWithBackslashes) {
   fs::copy_file(picture, dir_ / "custom" / "cases" / "tray.png");
   Build(MakeScene({Layer("customfile", "cases\\tray.png", kFace)}));
   ASSERT_EQ(view_.Layers().Count(), 1);
-  EXPECT_EQ(AlphaOf(view_.Layers()[0].Bitmap().PixelAt(100, 90)), 255u);
+  EXPECT_EQ(AlphaOf(OnCanvas(0).PixelAt(100, 90)), 255u);
   EXPECT_THROW(Build(MakeScene({Layer("customfile", "..\\shot.ini", kFace)})), Error);
 }
 
@@ -278,7 +297,7 @@ TEST_F(SceneTest, NormalPictureShowsTheMiddleOfThePicture) {
   sources_[2].PicturePath = CodedPicture(108, 81, "front.png");
   sources_[2].UseColor = false;
   Build(MakeScene({Layer("normal", "FRONT", kFace)}));
-  const TBitmap32& face = view_.Layers()[0].Bitmap();
+  const TBitmap32& face = OnCanvas(0);
   EXPECT_NEAR(static_cast<int>(RedOf(face.PixelAt(51, 87))), 5, 1);
   EXPECT_NEAR(static_cast<int>(RedOf(face.PixelAt(148, 87))), 102, 1);
   EXPECT_NEAR(static_cast<int>(GreenOf(face.PixelAt(100, 51))), 4, 1);
@@ -289,7 +308,7 @@ TEST_F(SceneTest, ColourReflectionIsFadedNotFlippedPictureReflectionIsFlipped) {
   state_.ReflectionBlur = 0;
   Build(MakeScene({Layer("reflection", "FRONT", kFace)}));
   {
-    const TBitmap32& r = view_.Layers()[0].Bitmap();
+    const TBitmap32& r = OnCanvas(0);
     // Fade 50 % of 300 rows: the colour keeps its top, loses alpha downwards, and is gone by the middle.
     const uint32_t top = AlphaOf(r.PixelAt(100, 52)), middle = AlphaOf(r.PixelAt(100, 80));
     EXPECT_GT(top, 200u);
@@ -302,7 +321,7 @@ TEST_F(SceneTest, ColourReflectionIsFadedNotFlippedPictureReflectionIsFlipped) {
   state_.ReflectionFade = false;
   view_.Layers().Clear();
   Build(MakeScene({Layer("reflection", "FRONT", kFace)}));
-  const TBitmap32& r = view_.Layers()[0].Bitmap();
+  const TBitmap32& r = OnCanvas(0);
   // Flipped: the picture's bottom rows (green near 76) come first.
   EXPECT_NEAR(static_cast<int>(GreenOf(r.PixelAt(100, 51))), 76, 1);
   EXPECT_NEAR(static_cast<int>(GreenOf(r.PixelAt(100, 123))), 4, 1);
@@ -316,7 +335,7 @@ TEST_F(SceneTest, ColourReflectionsFadeOnTallCanvasesToo) {
   for (const char* type : {"reflection", "customcolorreflection"}) {
     view_.Layers().Clear();
     Build(MakeScene({Layer(type, type == std::string("reflection") ? "FRONT" : "clRed", kFace)}));
-    const TBitmap32& r = view_.Layers()[0].Bitmap();
+    const TBitmap32& r = OnCanvas(0);
     EXPECT_GT(AlphaOf(r.PixelAt(100, 452)), 150u) << type;
     EXPECT_LT(AlphaOf(r.PixelAt(100, 465)), AlphaOf(r.PixelAt(100, 452))) << type;
     EXPECT_EQ(AlphaOf(r.PixelAt(100, 520)), 0u) << type;  // faded out before the bottom
@@ -324,7 +343,7 @@ TEST_F(SceneTest, ColourReflectionsFadeOnTallCanvasesToo) {
   state_.ReflectionFade = false;  // unfaded colours keep the canvas size and stay opaque
   view_.Layers().Clear();
   Build(MakeScene({Layer("customcolorreflection", "clRed", kFace)}));
-  EXPECT_EQ(view_.Layers()[0].Bitmap().PixelAt(100, 520), 0xFFFF0000u);
+  EXPECT_EQ(OnCanvas(0).PixelAt(100, 520), 0xFFFF0000u);
 }
 
 TEST_F(SceneTest, ShadowAndReflectionGroupSettings) {
@@ -367,7 +386,7 @@ TEST_F(SceneTest, ShadowAndReflectionGroupSettings) {
 TEST_F(SceneTest, UniformShadeIsTheMapIntensityThroughTheMapping) {
   state_.ObjectShading = 200;
   Build(MakeScene({Layer("shade", "rightlefttopdown", kFace)}));
-  const TBitmap32& shade = view_.Layers()[0].Bitmap();
+  const TBitmap32& shade = OnCanvas(0);
   // The uniform map has intensity 169. The premultiplied drawing of the canvas may store one unit
   // more (170); the installed AGG keeps 169, which is pinned here.
   EXPECT_EQ(shade.PixelAt(100, 90), 0xA9000000u);
@@ -379,18 +398,18 @@ TEST_F(SceneTest, ShadowIsBlurredDensityAndColour) {
   state_.ShadowColor = 0x0000FF;  // red
   state_.ShadowBlur = 0;
   Build(MakeScene({Layer("shadow", "", kFace)}));
-  EXPECT_EQ(view_.Layers()[0].Bitmap().PixelAt(100, 90), 0xFFFF0000u);
+  EXPECT_EQ(OnCanvas(0).PixelAt(100, 90), 0xFFFF0000u);
   state_.ShadowBlur = 25;
   view_.Layers().Clear();
   Build(MakeScene({Layer("shadow", "", kFace)}));
-  const TBitmap32& blurred = view_.Layers()[0].Bitmap();
+  const TBitmap32& blurred = OnCanvas(0);
   EXPECT_GT(AlphaOf(blurred.PixelAt(45, 90)), 0u);  // the blur spreads beyond the quadrilateral
   EXPECT_LT(AlphaOf(blurred.PixelAt(51, 90)), 255u);
 }
 
 TEST_F(SceneTest, DiscLayersAreDrawnWithoutEnlargement) {
   Build(MakeScene({Layer("disc", "DISC", Quad{100, 100, 300, 100, 300, 300, 100, 300})}));
-  const TBitmap32& disc = view_.Layers()[0].Bitmap();
+  const TBitmap32& disc = OnCanvas(0);
   // Sky blue ring, transparent spindle hole in the centre and transparent corners of the square.
   EXPECT_EQ(disc.PixelAt(100, 60) & 0xFFFFFFu, 0xA6CAF0u);
   EXPECT_EQ(AlphaOf(disc.PixelAt(100, 100)), 0u);
@@ -399,7 +418,7 @@ TEST_F(SceneTest, DiscLayersAreDrawnWithoutEnlargement) {
   view_.Layers().Clear();
   Build(MakeScene({Layer("disc", "DISC", Quad{100, 100, 300, 100, 300, 300, 100, 300})}));
   // The large disc area shows the picture where the small disc had its translucent centre.
-  EXPECT_EQ(view_.Layers()[0].Bitmap().PixelAt(100, 88), 0xFFA6CAF0u);
+  EXPECT_EQ(OnCanvas(0).PixelAt(100, 88), 0xFFA6CAF0u);
 }
 
 TEST_F(SceneTest, ParallelBuildGivesTheSameLayersAsOneAfterAnother) {

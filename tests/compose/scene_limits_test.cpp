@@ -74,6 +74,13 @@ TEST(SceneLimits, EstimateCountsTheLargestLayersInFlight) {
   };
   for (const Case& c : cases)
     EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, layers, c.inFlight), 4 * c.pixels) << c.inFlight;
+  // A face grown along shared edges holds three more mask-sized pictures while it is built, each the
+  // size of its box.
+  const std::vector<LayerFootprint> grown = {{400, 300, -1, 4}, {400, 300}};
+  EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, grown, 1), 4 * (3 * kCanvas + 2 * kCanvas + 4 * kCanvas));
+  EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, grown, 2), 4 * (3 * kCanvas + 6 * kCanvas + 3 * kCanvas));
+  const std::vector<LayerFootprint> boxed = {{400, 300, 5000, 4}, {400, 300, 7000}};
+  EXPECT_DOUBLE_EQ(EstimateSceneBytes(400, 300, boxed, 1), 4 * (kCanvas + 12000 + 2 * kCanvas + 4 * 5000));
 }
 
 LayerPlan Section(const std::string& type, int64_t ax, int64_t ay, int64_t bx, int64_t by, int64_t cx,
@@ -132,6 +139,23 @@ TEST_F(SceneLimitTest, TooManyLayersFailBeforeAnyIsBuiltAndTheLimitItselfRenders
   const std::string message = Build(MakeScene(layers, 32, 32), 32, 32);
   EXPECT_NE(message.find("\"shot\" has 257 layers, more than the 256"), std::string::npos) << message;
   EXPECT_EQ(view_.Layers().Count(), 0);
+}
+
+// At the largest size, layers count by what they keep: forty canvas-filling shadows at 4096 x 4096
+// would hold 44 canvases of 64 MiB at their peak (the base, the forty, one layer's working pictures)
+// and are refused before anything is drawn; a shot of small faces fits.
+TEST_F(SceneLimitTest, LargestCanvasIsRefusedOnlyForWhatItsLayersKeep) {
+  const std::vector<LayerPlan> full(40, Section("shadow", 0, 0, 64, 0, 64, 64, 0, 64));
+  EXPECT_EQ(Build(MakeScene(full, 64, 64), 4096, 4096),
+            "The template \"shot\" would need about 2816 MiB of memory at 4096 x 4096 pixels, more than the "
+            "2048 MiB a render may take");
+  EXPECT_EQ(view_.Layers().Count(), 0);
+
+  const std::vector<LayerPlan> small(40, Section("normal", 30, 30, 32, 30, 32, 32, 30, 32));
+  EXPECT_EQ(Build(MakeScene(small, 64, 64), 4096, 4096), "");
+  ASSERT_EQ(view_.Layers().Count(), 40);
+  // Each keeps a 2-unit square (128 pixels) with its anti-aliased rim, not the canvas.
+  EXPECT_LT(view_.Layers()[0].Bitmap().Width(), 200);
 }
 
 constexpr int64_t kMin = -2147483647 - 1, kMax = 2147483647;

@@ -188,7 +188,11 @@ TEST_F(SlotPicturesTest, BackgroundLayerSharesItsPictureWithTheScene) {
   ASSERT_EQ(view.Layers().Count(), 3);
   EXPECT_EQ(&pictures.Picture(1), &view.Layers()[0].Bitmap());
   EXPECT_EQ(view.Layers()[0].Bitmap().PixelAt(63, 47), Color32(63, 47, 90));
-  EXPECT_EQ(AlphaOf(view.Layers()[1].Bitmap().PixelAt(120, 110)), 255u);
+  // The layer keeps its box of the canvas: canvas pixel (120, 110) lies at the box's origin's offset.
+  const TBitmapLayer& face = view.Layers()[1];
+  EXPECT_EQ(AlphaOf(face.Bitmap().PixelAt(120 - static_cast<int32_t>(face.Location.Left),
+                                          110 - static_cast<int32_t>(face.Location.Top))),
+            255u);
 }
 
 TEST(PictureErrorMessage, NamesTheUserThenTheReadersMessage) {

@@ -274,6 +274,50 @@ TEST(Agg2D, TransformImageQuadMapsCornersInOrder) {
   }
 }
 
+// The picture continued past its edges over a larger area: inside the quad (away from its edges) the
+// pixels of TransformImageQuad, outside it the nearest edge colour at full strength; an area that
+// reaches the transform's horizon is refused.
+TEST(Agg2D, TransformImageQuadContinuedRepeatsTheEdgesBeyondTheQuad) {
+  // Left half red, right half blue, a green bottom row.
+  TBitmap32 picture(40, 40);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 40; ++x)
+      picture.PixelAt(x, y) = y == 39 ? 0xFF00FF00u : x < 20 ? 0xFFFF0000u : 0xFF0000FFu;
+  const std::array<double, 8> quad{20, 20, 80, 20, 80, 80, 20, 80};
+  TBitmap32 plain(100, 100), continued(100, 100);
+  TAgg2D canvas;
+  canvas.Attach(plain);
+  ASSERT_TRUE(canvas.TransformImageQuad(picture, 0, 0, 40, 40, quad));
+  canvas.Attach(continued);
+  ASSERT_TRUE(
+      canvas.TransformImageQuadContinued(picture, 0, 0, 40, 40, quad, {{10, 10, 90, 10, 90, 90, 10, 90}}));
+  for (int y = 24; y < 76; ++y)
+    for (int x = 24; x < 76; ++x) ASSERT_EQ(continued.PixelAt(x, y), plain.PixelAt(x, y)) << x << "," << y;
+  struct Case {
+    int x, y;
+    TColor32 expected;
+  };
+  const Case cases[] = {
+      {12, 40, 0xFFFF0000u},  // left of the quad: the red left column
+      {87, 40, 0xFF0000FFu},  // right of it: the blue right column
+      {40, 12, 0xFFFF0000u},  // above it, left half: the red top row
+      {60, 87, 0xFF00FF00u},  // below it: the green bottom row
+      {5, 40, 0u},            // outside the area: nothing drawn
+  };
+  for (const Case& c : cases) EXPECT_EQ(continued.PixelAt(c.x, c.y), c.expected) << c.x << "," << c.y;
+
+  // A quad narrowing strongly to the right: its horizon lies 7 pixels beyond the right edge. An area
+  // reaching past it is refused; one hugging the quad is drawn.
+  const std::array<double, 8> steep{10, 10, 60, 45, 60, 55, 10, 90};
+  TBitmap32 far(200, 100);
+  canvas.Attach(far);
+  EXPECT_FALSE(
+      canvas.TransformImageQuadContinued(picture, 0, 0, 40, 40, steep, {{10, 10, 190, 10, 190, 90, 10, 90}}));
+  for (size_t i = 0; i < far.PixelCount(); ++i) ASSERT_EQ(far.Bits()[i], 0u);
+  EXPECT_TRUE(
+      canvas.TransformImageQuadContinued(picture, 0, 0, 40, 40, steep, {{9, 9, 61, 44, 61, 56, 9, 91}}));
+}
+
 TEST(Agg2D, TransformImageQuadStoresUniformAlphaAsInstalledAggRoundsIt) {
   struct Case {
     TColor32 source;
@@ -290,6 +334,65 @@ TEST(Agg2D, TransformImageQuadStoresUniformAlphaAsInstalledAggRoundsIt) {
     canvas.Attach(bmp);
     canvas.TransformImageQuad(picture, 0, 0, 50, 50, {5, 5, 55, 5, 55, 55, 5, 55});
     EXPECT_EQ(bmp.PixelAt(30, 30), c.stored) << std::hex << c.source;
+  }
+}
+
+// A window of the target at an origin gets the very pixels the whole target gets there, and nothing
+// falls outside it: random pictures (colours above the alpha too) onto random convex quads from
+// strong reduction to strong enlargement, partly off the target, sometimes over a part of the
+// picture's rectangle; and a uniform picture drawn as its colour alone gives what the picture gives.
+TEST(Agg2D, WindowAndColourDrawingMatchTheWholePicture) {
+  std::mt19937 rng(12);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int round = 0; round < 120; ++round) {
+    SCOPED_TRACE(round);
+    TBitmap32 picture(pick(1, 400), pick(1, 400));
+    for (size_t i = 0; i < picture.PixelCount(); ++i) picture.Bits()[i] = static_cast<TColor32>(rng());
+    const bool uniform = pick(0, 3) == 0;
+    const TColor32 colour = Color32(pick(0, 255), pick(0, 255), pick(0, 255), pick(0, 255));
+    if (uniform) picture.Clear(colour);
+    // A rectangle of size 2w x 2h around a centre, its corners moved a little: convex, either winding.
+    const double cx = pick(-10, 90), cy = pick(-10, 90), w = pick(1, 60), h = pick(1, 60);
+    std::array<double, 8> quad = {cx - w, cy - h, cx + w, cy - h, cx + w, cy + h, cx - w, cy + h};
+    for (double& q : quad) q += pick(-100, 100) / 400.0 * std::min(w, h);
+    if (pick(0, 1) == 1) {
+      std::swap(quad[2], quad[6]);
+      std::swap(quad[3], quad[7]);
+    }
+    const bool part = !uniform && pick(0, 3) == 0;
+    const double x2 = part ? picture.Width() / 2.0 + 0.5 : picture.Width();
+    const double y2 = part ? picture.Height() / 3.0 : picture.Height();
+
+    TBitmap32 reference(80, 80);
+    TAgg2D canvas;
+    canvas.Attach(reference);
+    const bool drawn = canvas.TransformImageQuad(picture, 0, 0, x2, y2, quad);
+    // A window holding all the quad may cover (and some margin), within the target: the drawing is
+    // cut only where the target itself ends.
+    double minX = quad[0], maxX = quad[0], minY = quad[1], maxY = quad[1];
+    for (int i = 1; i < 4; ++i) {
+      minX = std::min(minX, quad[2 * i]);
+      maxX = std::max(maxX, quad[2 * i]);
+      minY = std::min(minY, quad[2 * i + 1]);
+      maxY = std::max(maxY, quad[2 * i + 1]);
+    }
+    const int margin = pick(1, 6);
+    const auto ox = std::clamp(static_cast<int32_t>(std::floor(minX)) - margin, 0, 79);
+    const auto oy = std::clamp(static_cast<int32_t>(std::floor(minY)) - margin, 0, 79);
+    const auto right = std::clamp(static_cast<int32_t>(std::ceil(maxX)) + margin, ox + 1, 80);
+    const auto bottom = std::clamp(static_cast<int32_t>(std::ceil(maxY)) + margin, oy + 1, 80);
+    TBitmap32 window(right - ox, bottom - oy);
+    canvas.Attach(window, ox, oy);
+    if (uniform)
+      EXPECT_EQ(canvas.TransformColourQuad(colour, picture.Width(), picture.Height(), quad), drawn);
+    else
+      EXPECT_EQ(canvas.TransformImageQuad(picture, 0, 0, x2, y2, quad), drawn);
+    size_t wrong = 0;
+    for (int32_t y = 0; y < window.Height(); ++y)
+      for (int32_t x = 0; x < window.Width(); ++x)
+        wrong += window.PixelAt(x, y) != reference.PixelAt(ox + x, oy + y);
+    EXPECT_EQ(wrong, 0u) << (uniform ? "colour" : "picture") << " " << picture.Width() << "x"
+                         << picture.Height();
   }
 }
 

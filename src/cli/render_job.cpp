@@ -1,0 +1,60 @@
+// Rendering and saving one shot of the command-line tool.
+#include "cli/render_job.h"
+
+#include <vector>
+
+#include "compose/layer_stack.h"
+#include "picture/picture_writer.h"
+#include "raster/error.h"
+#include "templates/render_template.h"
+#include "templates/template_catalogue.h"
+
+namespace mirelane {
+
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+}  // namespace
+
+int32_t PositionOfName(const std::filesystem::path& root, const std::string& name,
+                       const std::filesystem::path& userData) {
+  std::vector<std::string> files;
+  for (const CatalogueEntry& entry : ListCatalogue(root, userData)) files.push_back(entry.FileName);
+  for (size_t i = 0; i < files.size(); ++i)
+    if (TemplateName(files[i]) == name || files[i] == name) return static_cast<int32_t>(i + 1);
+  for (size_t i = 0; i < files.size(); ++i)
+    if (Lower(TemplateName(files[i])) == Lower(name) || Lower(files[i]) == Lower(name))
+      return static_cast<int32_t>(i + 1);
+  throw Error("No template named \"" + name + "\" in " + (root / "Templates").string());
+}
+
+std::filesystem::path TemplateFileOf(const CliOptions& options, const std::filesystem::path& root) {
+  const int32_t position = options.TemplateName.empty()
+                               ? options.State.TemplateIndex
+                               : PositionOfName(root, options.TemplateName, options.UserData);
+  return CatalogueEntryAt(root, options.UserData, position).TemplateFile;
+}
+
+void RenderShot(const CliOptions& options, const std::filesystem::path& root, const PictureLoader& loader,
+                unsigned workers) {
+  SaveFormatFor(options.Output);  // a name no writer takes fails before any work
+  EditingState state = options.State;
+  if (!options.TemplateName.empty())
+    state.TemplateIndex = PositionOfName(root, options.TemplateName, options.UserData);
+  TImgView32 view;
+  RenderContext context{state, options.Sources, root, loader, workers};
+  context.UserData = options.UserData;
+  RenderTemplate(view, state.OutputWidth, state.OutputHeight, context);
+  const TBitmap32& base = view.Bitmap();
+  TBitmap32 picture(base.Width(), base.Height());
+  view.Flatten(picture);
+  if (state.FlipWhenSaved) picture.FlipHorizontal();
+  SavePicture(picture, options.Output, state.OutputDpi, SaveQualityOf(options));
+}
+
+}  // namespace mirelane

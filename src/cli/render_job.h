@@ -1,0 +1,28 @@
+// One shot from parsed options to a saved file: the single render and every batch row run this.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "cli/cli_options.h"
+#include "compose/slot_pictures.h"
+
+namespace mirelane {
+
+// The 1-based position of a template named by --template NAME: exact first, then ignoring case.
+// Throws Error when the listing has no such name.
+// The user's templates (userData / "Templates") follow the shipped ones.
+int32_t PositionOfName(const std::filesystem::path& root, const std::string& name,
+                       const std::filesystem::path& userData = {});
+
+// The template file a render of these options would read (a name resolved against the listing).
+std::filesystem::path TemplateFileOf(const CliOptions& options, const std::filesystem::path& root);
+
+// Renders the options' template and saves the flattened picture at Output, mirrored when asked.
+// loader: decodes the slot pictures (empty: read each from its file); workers: cores for the layers
+// (0: all). Throws Error, leaving no file behind, when anything fails.
+void RenderShot(const CliOptions& options, const std::filesystem::path& root,
+                const PictureLoader& loader = {}, unsigned workers = 0);
+
+}  // namespace mirelane
