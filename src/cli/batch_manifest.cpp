@@ -14,6 +14,7 @@
 #include "picture/regular_file.h"
 #include "raster/error.h"
 #include "templates/render_template.h"
+#include "templates/template_catalogue.h"
 
 namespace mirelane {
 
@@ -135,7 +136,8 @@ class ManifestReader {
     if (name == "shape")
       throw UsageError(
           Where() +
-          "the column shape needs the shot designer, which this build lacks; name a template instead");
+          "the column shape is not taken: design the shot with --shape and --save-template into your "
+          "templates, then name that template");
     throw UsageError(
         Where() + "unknown column " + name +
         " (the columns are output, template, quality, the nine slots such as front or disc2, and "
@@ -185,23 +187,23 @@ class ManifestReader {
   fs::path TemplateOf(CliOptions& o) {
     if (!o.TemplateName.empty()) {
       auto [at, added] = positions_.try_emplace(o.TemplateName, 0);
-      if (added) at->second = PositionOfName(root_, o.TemplateName);
+      if (added) at->second = PositionOfName(root_, o.TemplateName, o.UserData);
       o.State.TemplateIndex = at->second;
       o.TemplateName.clear();
     }
-    if (listing_.empty()) listing_ = ListFiles(root_ / "Templates");
+    if (listing_.empty()) listing_ = ListCatalogue(root_, o.UserData);
     const size_t position = static_cast<size_t>(o.State.TemplateIndex);
     if (position > listing_.size())
       throw Error("position " + std::to_string(position) + " is past the " + std::to_string(listing_.size()) +
                   " templates in " + (root_ / "Templates").string());
-    return root_ / "Templates" / listing_[position - 1];
+    return listing_[position - 1].TemplateFile;
   }
 
   fs::path file_;
   fs::path folder_;
   fs::path root_;
   std::map<std::string, int32_t> positions_;
-  std::vector<std::string> listing_;
+  std::vector<CatalogueEntry> listing_;  // the shipped templates, then the user's
 };
 
 }  // namespace

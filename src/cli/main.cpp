@@ -84,7 +84,9 @@ int Run(const CliOptions& options, const char* argv0) {
   const std::filesystem::path root = o.Root.empty()
                                          ? FindDataRoot(ExecutableFolder(argv0) / "mirelane-render")
                                          : std::filesystem::path(o.Root);
-  const std::filesystem::path userData = UserDataFolderFromEnvironment();
+  // The user's own templates follow the shipped ones wherever a template is chosen.
+  o.UserData = UserDataFolderFromEnvironment();
+  const std::filesystem::path& userData = o.UserData;
   switch (o.Action) {
     case CliAction::Help:
       std::cout << CliUsage() << DesignUsage();
@@ -111,7 +113,6 @@ int Run(const CliOptions& options, const char* argv0) {
       break;
   }
   if (o.Design.Shape) return RenderDesigned(o, root);
-  o.UserData = userData;
   RenderShot(o, root);
   return 0;
 }

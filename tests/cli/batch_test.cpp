@@ -247,7 +247,7 @@ TEST_F(BatchTest, BadManifestsAreRefusedNamingRowAndColumn) {
       {"output,Output\na.png,b.png\n", "the column output appears twice"},
       {"template\n1\n", "no output column"},
       {"", "no header row"},
-      {"output,shape\na.png,box\n", "the column shape needs the shot designer"},
+      {"output,shape\na.png,box\n", "the column shape is not taken: design the shot with --shape"},
       {"output,shadow-blur\na.png,1\nb.png,101\n",
        "row 2, column shadow-blur: shadow-blur takes a whole number from 0 to 100 (got \"101\")"},
       {"output,width\na.png,31\n", "row 1, column width: width takes a whole number from 32 to 4096"},
