@@ -18,6 +18,7 @@
 #include "raster/shade_maps.h"
 #include "raster/tonal.h"
 #include "support/layer_kinds.h"
+#include "support/layer_plans.h"
 #include "support/png_dump.h"
 
 namespace mirelane {
@@ -25,18 +26,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Quad {
-  int ax, ay, bx, by, cx, cy, dx, dy;
-};
-
-LayerPlan Layer(const std::string& type, const std::string& source, const Quad& q) {
-  LayerPlan layer = ResolveLayerPlan(type, source);
-  layer.A = {q.ax, q.ay};
-  layer.B = {q.bx, q.by};
-  layer.C = {q.cx, q.cy};
-  layer.D = {q.dx, q.dy};
-  return layer;
-}
+using testing::Layer;
+using testing::Quad;
 
 // An axis-parallel face (100, 100)-(300, 250) of the 800 x 600 canvas: (50, 50)-(150, 125) at 400 x 300.
 constexpr Quad kFace{100, 100, 300, 100, 300, 250, 100, 250};

@@ -10,23 +10,14 @@
 
 #include "compose/scene_builder.h"
 #include "compose/shared_edges.h"
+#include "support/layer_plans.h"
 #include "support/png_dump.h"
 
 namespace mirelane {
 namespace {
 
-struct Quad {
-  int ax, ay, bx, by, cx, cy, dx, dy;
-};
-
-LayerPlan Layer(const std::string& type, const std::string& source, const Quad& q) {
-  LayerPlan layer = ResolveLayerPlan(type, source);
-  layer.A = {q.ax, q.ay};
-  layer.B = {q.bx, q.by};
-  layer.C = {q.cx, q.cy};
-  layer.D = {q.dx, q.dy};
-  return layer;
-}
+using testing::Layer;
+using testing::Quad;
 
 constexpr Quad kLeft{100, 100, 300, 120, 300, 400, 100, 380};
 constexpr Quad kRight{300, 120, 500, 100, 500, 380, 300, 400};  // its D-A is kLeft's B-C
