@@ -32,7 +32,7 @@ QPlainTextEdit* AddMemo(QWidget* page, int left, int top, int width, int height,
 TForm2::TForm2(Shell& shell, QWidget* parent) : QDialog(parent), shell_(shell) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setWindowTitle(QString());
-  // The design's pages, and a row below them for the Close button.
+  // The two pages, and a row below them for the Close button.
   setFixedSize(309, 226 + 34);
   const QFont tahoma = WindowFont(11);
   setFont(tahoma);

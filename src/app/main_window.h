@@ -50,7 +50,7 @@ class TForm1 : public QWidget {
   using Renderer =
       std::function<void(TImgView32& view, int32_t width, int32_t height, RenderContext& context)>;
 
-  // The design size: the smallest that shows every control. The window may grow from it.
+  // The base size: the smallest that shows every control. The window may grow from it.
   static constexpr int kClientWidth = 633;
   static constexpr int kClientHeight = 523;
 
@@ -179,7 +179,7 @@ class TForm1 : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  // Where a control sits at the design size, and how it follows a larger window: the preview
+  // Where a control sits at the base size, and how it follows a larger window: the preview
   // grows, what lies right of it or below it moves along.
   struct Placement {
     QWidget* widget;

@@ -323,7 +323,7 @@ TEST(Agg2D, TransformImageQuadStoresUniformAlphaAsInstalledAggRoundsIt) {
     TColor32 source;
     TColor32 stored;
   };
-  // Colour channels are clamped to the alpha; the design's arithmetic gives 170 for 169, the
+  // Colour channels are clamped to the alpha; a rounding product would give 170 for 169, the
   // installed AGG rounds its products exactly and keeps 169.
   const Case cases[] = {{0xA9FFFFFFu, 0xA9A9A9A9u}, {0xA9102030u, 0xA9102030u}, {0xFF336699u, 0xFF336699u}};
   for (const Case& c : cases) {
