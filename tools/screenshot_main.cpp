@@ -1,7 +1,7 @@
 // Grabs pictures of the application's windows for tools/screenshot.sh: the main window at its
-// smallest (once with the Reflection page) and enlarged to 1200 x 900, showing the first template rendered with the sample
-// artwork as a first start does, and the About window. Not installed.
-// Usage: mirelane-creator-screenshot OUTPUT.png EXAMPLES_FOLDER
+// smallest (once with the Reflection page) and enlarged to 1200 x 900, showing the first template rendered
+// with the sample artwork as a first start does, and the About window. Not installed. Usage:
+// mirelane-creator-screenshot OUTPUT.png EXAMPLES_FOLDER
 #include <QApplication>
 #include <QPixmap>
 #include <QSettings>
