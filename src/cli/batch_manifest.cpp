@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/csv_records.h"
+#include "cli/design_options.h"
 #include "cli/render_job.h"
 #include "compose/editing_settings.h"
 #include "picture/picture_writer.h"
@@ -133,15 +134,24 @@ class ManifestReader {
       return [setting, name](CliOptions& o, const std::string& cell) {
         ApplySettingText(o.State, *setting, name, Trimmed(cell));
       };
-    if (name == "shape")
-      throw UsageError(
-          Where() +
-          "the column shape is not taken: design the shot with --shape and --save-template into your "
-          "templates, then name that template");
+    if (name == "lying")
+      return [](CliOptions& o, const std::string& cell) {
+        const std::optional<bool> given = ParseFlagText(Trimmed(cell));
+        if (!given)
+          throw UsageError("lying takes yes or no (also 1 or 0, true or false, on or off) (got \"" + cell +
+                           "\")");
+        o.Design.Lying = *given;
+      };
+    if (name == "shape" || name == "turn" || name == "tilt" || name == "perspective" || name == "proportions")
+      return [name](CliOptions& o, const std::string& cell) {
+        const std::string value = Trimmed(cell);
+        ParseDesignOption(
+            "--" + name, [&]() -> const std::string& { return value; }, o.Design);
+      };
     throw UsageError(
         Where() + "unknown column " + name +
-        " (the columns are output, template, quality, the nine slots such as front or disc2, and "
-        "the settings of --help without the dashes)");
+        " (the columns are output, template or shape with turn, tilt, perspective, proportions and lying, "
+        "quality, the nine slots such as front or disc2, and the settings of --help without the dashes)");
   }
 
   BatchRow ReadRow(const CsvRecord& record, size_t number, const std::vector<Column>& columns,
@@ -154,6 +164,15 @@ class ManifestReader {
     row.Number = number;
     row.Options = defaults;
     row.Options.Output.clear();
+    bool templateCell = false, shapeCell = false;
+    for (size_t c = 0; c < columns.size(); ++c) {
+      templateCell |= columns[c].Name == "template" && !record.Fields[c].empty();
+      shapeCell |= columns[c].Name == "shape" && !record.Fields[c].empty();
+    }
+    if (templateCell && shapeCell)
+      throw UsageError(Where(number, "shape") + "a row names a template or a shape, not both");
+    // A row's own template stands over a shape (and its camera) given on the command line.
+    if (templateCell) row.Options.Design = DesignRequest{};
     for (size_t c = 0; c < columns.size(); ++c) {
       const std::string& cell = record.Fields[c];
       if (cell.empty()) continue;
@@ -164,6 +183,11 @@ class ManifestReader {
       }
     }
     CliOptions& o = row.Options;
+    try {
+      CheckDesignRequest(o.Design);
+    } catch (const std::exception& e) {
+      throw UsageError(Where(number, "shape") + e.what());
+    }
     if (o.Output.empty()) throw UsageError(Where(number, "output") + "empty: the row needs a file to write");
     try {
       SaveFormatFor(o.Output);
@@ -173,11 +197,11 @@ class ManifestReader {
     }
     try {
       ValidateEditingState(o.State);
-      row.Template = TemplateOf(o);
+      if (!o.Design.Shape) row.Template = TemplateOf(o);
     } catch (const std::exception& e) {
       throw UsageError(Where(number, "template") + e.what());
     }
-    row.Inputs.push_back(row.Template);
+    if (!row.Template.empty()) row.Inputs.push_back(row.Template);
     for (SourceIndex slot = 1; slot <= kSourceCount; ++slot)
       if (!o.Sources[slot].UseColor) row.Inputs.emplace_back(o.Sources[slot].PicturePath);
     return row;

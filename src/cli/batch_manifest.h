@@ -1,7 +1,8 @@
 // A batch manifest: a CSV file whose rows are shots. Columns: output (required), template (a
-// position or a name), the nine slots by keyword (a picture file or a colour) and every editing
-// setting by its command-line name without the dashes, plus quality. An empty cell keeps the
-// command line's value. Everything is checked before anything is rendered.
+// position or a name) or shape (a designed shot, with turn, tilt, perspective, proportions, lying), the nine
+// slots by keyword (a picture file or a colour) and every editing setting by its command-line name without
+// the dashes, plus quality. An empty cell keeps the command line's value. Everything is checked before
+// anything is rendered.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +16,7 @@ namespace mirelane {
 struct BatchRow {
   size_t Number = 0;   // from 1: the first row under the header
   CliOptions Options;  // ready to render: Output, slots and settings filled, the template resolved
-  std::filesystem::path Template;  // the template file the row renders
+  std::filesystem::path Template;  // the template file the row renders; empty for a designed shot
   // The files the shot is made of: its template and the pictures of the slots its template may use.
   std::vector<std::filesystem::path> Inputs;
 };

@@ -18,6 +18,7 @@
 #include "compose/scene_limits.h"
 #include "picture/picture_reader.h"
 #include "raster/error.h"
+#include "templates/shot_designer.h"
 #include "templates/template.h"
 
 namespace mirelane {
@@ -112,17 +113,30 @@ std::vector<std::string> PicturesOf(const BatchRow& row) {
   return files;
 }
 
-// The layer count of each template the rows use, read once; an unreadable one counts as none (its
-// rows then fail with the reader's message).
-std::map<fs::path, size_t> LayerCounts(const std::vector<const BatchRow*>& rows) {
-  std::map<fs::path, size_t> counts;
+// The layers of a designed shot: its camera decides which faces show, whatever its proportions.
+size_t DesignedLayerCount(const DesignRequest& d) {
+  const ShotProportions size = d.Proportions ? *d.Proportions : ProportionsFromArtwork(*d.Shape, {}, {});
+  return DesignShot(SingleObjectDesign(*d.Shape, size, d.Camera, d.Lying)).Layers.size();
+}
+
+// The layer count of each row, each template read once; an unreadable template or design counts as
+// none (its rows then fail with the reader's message).
+std::vector<size_t> LayerCounts(const std::vector<const BatchRow*>& rows) {
+  std::map<fs::path, size_t> templates;
+  std::vector<size_t> counts;
   for (const BatchRow* row : rows) {
-    auto [at, added] = counts.try_emplace(row->Template, 0);
-    if (!added) continue;
+    size_t count = 0;
     try {
-      at->second = ReadTemplate(row->Template).Layers.size();
+      if (row->Options.Design.Shape) {
+        count = DesignedLayerCount(row->Options.Design);
+      } else {
+        auto [at, added] = templates.try_emplace(row->Template, 0);
+        if (added) at->second = ReadTemplate(row->Template).Layers.size();
+        count = at->second;
+      }
     } catch (const std::exception&) {
     }
+    counts.push_back(count);
   }
   return counts;
 }
@@ -180,7 +194,7 @@ BatchSummary RunBatch(const CliOptions& options, const fs::path& root, std::ostr
       static_cast<unsigned>(std::min<size_t>(options.Jobs == 0 ? DefaultJobs() : options.Jobs, todo.size())));
   // Rows side by side use the cores; a row alone builds its layers on all of them.
   const unsigned layerWorkers = std::max(1u, DefaultJobs() / jobs);
-  const std::map<fs::path, size_t> layerCounts = LayerCounts(todo);
+  const std::vector<size_t> layerCounts = LayerCounts(todo);
 
   BatchPictures pictures([](TBitmap32& target, const std::string& file) { LoadFromFile(target, file); });
   for (const BatchRow* row : todo) pictures.Expect(PicturesOf(*row));
@@ -192,7 +206,7 @@ BatchSummary RunBatch(const CliOptions& options, const fs::path& root, std::ostr
   auto work = [&] {
     for (size_t i = next++; i < todo.size(); i = next++) {
       const BatchRow& row = *todo[i];
-      const double bytes = EstimateRowBytes(row, layerCounts.at(row.Template), layerWorkers);
+      const double bytes = EstimateRowBytes(row, layerCounts[i], layerWorkers);
       gate.Acquire(bytes);
       std::string failure;
       try {

@@ -195,8 +195,9 @@ Options:
                              a picture file, or a colour: #RRGGBB or a colour name ("red", "clRed")
   --quality N                1..100: a lossy .webp at this quality (without it WebP keeps every pixel);
                              also the .jpg quality (default 90)
-  --batch FILE.csv           one shot per row; columns: output, template, the nine slots and the settings
-                             below without the dashes; paths are relative to the manifest's folder; the
+  --batch FILE.csv           one shot per row; columns: output, template or shape (with turn, tilt,
+                             perspective, proportions, lying), the nine slots and the settings below
+                             without the dashes; paths are relative to the manifest's folder; the
                              options given here are the defaults that a row's non-empty cell overrides
   --jobs N                   rows rendered at once (default: the number of cores)
   --skip-existing            leave rows whose output is newer than the manifest and every file it names
@@ -296,9 +297,11 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (sawList && sawConvert) throw UsageError("--list and --convert cannot be used together");
   CheckDesignRequest(o.Design);
-  if (o.Design.Shape && (sawList || sawConvert || sawTemplate || !o.BatchFile.empty()))
-    throw UsageError(
-        "--shape designs its own shot: it cannot be used with --list, --convert, --template or --batch");
+  if (o.Design.Shape && (sawList || sawConvert || sawTemplate))
+    throw UsageError("--shape designs its own shot: it cannot be used with --list, --convert or --template");
+  // With --batch, --shape and its camera are the rows' defaults; one template file cannot hold them all.
+  if (!o.Design.SaveTemplate.empty() && !o.BatchFile.empty())
+    throw UsageError("--save-template cannot be used with --batch");
   if (!o.BatchFile.empty()) {
     if (sawList || sawConvert) throw UsageError("--batch cannot be used with --list or --convert");
     if (!o.Output.empty())

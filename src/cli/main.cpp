@@ -63,14 +63,7 @@ std::unique_ptr<TBitmap32> RenderText(CliOptions& o, const std::filesystem::path
 int RenderDesigned(CliOptions& o, const std::filesystem::path& root) {
   if (!o.Output.empty()) SaveFormatFor(o.Output);  // a name no writer takes fails before any work
   const DesignRequest& d = o.Design;
-  ShotRequest request;
-  request.Shape = *d.Shape;
-  request.Camera = d.Camera;
-  request.Size = d.Proportions ? *d.Proportions : ProportionsFromSlots(*d.Shape, o.Sources);
-  request.Lying = d.Lying;
-  request.OutputWidth = o.State.OutputWidth;
-  request.OutputHeight = o.State.OutputHeight;
-  const std::string text = DesignedShotText(request);
+  const std::string text = DesignedShotText(DesignedShotRequest(o));
   std::unique_ptr<TBitmap32> picture;
   if (!o.Output.empty()) picture = RenderText(o, root, text);
   if (!d.SaveTemplate.empty()) WriteTemplateFile(d.SaveTemplate, text);

@@ -40,6 +40,28 @@ std::filesystem::path TemplateFileOf(const CliOptions& options, const std::files
   return CatalogueEntryAt(root, options.UserData, position).TemplateFile;
 }
 
+ShotRequest DesignedShotRequest(const CliOptions& options, const PictureLoader& loader) {
+  const DesignRequest& d = options.Design;
+  ShotRequest request;
+  request.Shape = *d.Shape;
+  request.Camera = d.Camera;
+  request.Lying = d.Lying;
+  request.OutputWidth = options.State.OutputWidth;
+  request.OutputHeight = options.State.OutputHeight;
+  if (d.Proportions) {
+    request.Size = *d.Proportions;
+  } else if (loader) {
+    request.Size = ProportionsFromSlots(*d.Shape, options.Sources, [&](const std::string& file) {
+      TBitmap32 picture;
+      loader(picture, file);
+      return ArtworkSize{picture.Width(), picture.Height()};
+    });
+  } else {
+    request.Size = ProportionsFromSlots(*d.Shape, options.Sources);
+  }
+  return request;
+}
+
 void RenderShot(const CliOptions& options, const std::filesystem::path& root, const PictureLoader& loader,
                 unsigned workers) {
   SaveFormatFor(options.Output);  // a name no writer takes fails before any work
@@ -49,7 +71,11 @@ void RenderShot(const CliOptions& options, const std::filesystem::path& root, co
   TImgView32 view;
   RenderContext context{state, options.Sources, root, loader, workers};
   context.UserData = options.UserData;
-  RenderTemplate(view, state.OutputWidth, state.OutputHeight, context);
+  if (options.Design.Shape)
+    RenderTemplateText(view, state.OutputWidth, state.OutputHeight, context,
+                       DesignedShotText(DesignedShotRequest(options, loader)), "designed shot");
+  else
+    RenderTemplate(view, state.OutputWidth, state.OutputHeight, context);
   const TBitmap32& base = view.Bitmap();
   TBitmap32 picture(base.Width(), base.Height());
   view.Flatten(picture);

@@ -7,6 +7,7 @@
 
 #include "cli/cli_options.h"
 #include "compose/slot_pictures.h"
+#include "templates/template_writer.h"
 
 namespace mirelane {
 
@@ -19,9 +20,13 @@ int32_t PositionOfName(const std::filesystem::path& root, const std::string& nam
 // The template file a render of these options would read (a name resolved against the listing).
 std::filesystem::path TemplateFileOf(const CliOptions& options, const std::filesystem::path& root);
 
-// Renders the options' template and saves the flattened picture at Output, mirrored when asked.
-// loader: decodes the slot pictures (empty: read each from its file); workers: cores for the layers
-// (0: all). Throws Error, leaving no file behind, when anything fails.
+// The request of a designed shot (options with --shape): the camera and proportions given, or the
+// proportions of the artwork in the slots (read through loader when one is given), at the output size.
+ShotRequest DesignedShotRequest(const CliOptions& options, const PictureLoader& loader = {});
+
+// Renders the options' template (or their designed shot) and saves the flattened picture at Output, mirrored
+// when asked. loader: decodes the slot pictures (empty: read each from its file); workers: cores for the
+// layers (0: all). Throws Error, leaving no file behind, when anything fails.
 void RenderShot(const CliOptions& options, const std::filesystem::path& root,
                 const PictureLoader& loader = {}, unsigned workers = 0);
 

@@ -545,11 +545,21 @@ ShotProportions ProportionsFromArtwork(ShotShape shape, std::optional<ArtworkSiz
 }
 
 ShotProportions ProportionsFromSlots(ShotShape shape, const LayerSources& sources, bool secondSlots) {
+  return ProportionsFromSlots(
+      shape, sources,
+      [](const std::string& file) {
+        const TDecodedPicture picture = ReadPicture(file);
+        return ArtworkSize{picture.Width, picture.Height};
+      },
+      secondSlots);
+}
+
+ShotProportions ProportionsFromSlots(ShotShape shape, const LayerSources& sources,
+                                     const ArtworkSizeOf& sizeOfFile, bool secondSlots) {
   auto sizeOf = [&](std::string_view keyword) -> std::optional<ArtworkSize> {
     const LayerSource& slot = sources[SourceIndexOf(keyword)];
     if (slot.UseColor || slot.PicturePath.empty()) return std::nullopt;
-    const TDecodedPicture picture = ReadPicture(slot.PicturePath);
-    return ArtworkSize{picture.Width, picture.Height};
+    return sizeOfFile(slot.PicturePath);
   };
   if (shape == ShotShape::Disc) return ProportionsFromArtwork(shape, std::nullopt, std::nullopt);
   const Slots slots = SlotsOf(secondSlots);

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,6 +65,10 @@ ShotProportions ProportionsFromArtwork(ShotShape shape, std::optional<ArtworkSiz
 // The same from the slots that feed the shape's front and side (FRONT and SIDE, or FRONT2 and SIDE2):
 // pictures are read for their size; colours have none.
 ShotProportions ProportionsFromSlots(ShotShape shape, const LayerSources& sources, bool secondSlots = false);
+// The same with the pictures' sizes taken from sizeOfFile, for a caller that holds them decoded.
+using ArtworkSizeOf = std::function<ArtworkSize(const std::string& file)>;
+ShotProportions ProportionsFromSlots(ShotShape shape, const LayerSources& sources,
+                                     const ArtworkSizeOf& sizeOfFile, bool secondSlots = false);
 
 // One object of a shot, placed on the floor.
 struct ShotObject {

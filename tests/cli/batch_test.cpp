@@ -19,6 +19,7 @@
 #include "cli/csv_records.h"
 #include "picture/picture_writer.h"
 #include "raster/error.h"
+#include "templates/shot_designer.h"
 
 namespace mirelane {
 namespace {
@@ -247,7 +248,14 @@ TEST_F(BatchTest, BadManifestsAreRefusedNamingRowAndColumn) {
       {"output,Output\na.png,b.png\n", "the column output appears twice"},
       {"template\n1\n", "no output column"},
       {"", "no header row"},
-      {"output,shape\na.png,box\n", "the column shape is not taken: design the shot with --shape"},
+      {"output,template,shape\na.png,1,box\n",
+       "row 1, column shape: a row names a template or a shape, not both"},
+      {"output,shape\na.png,cube\n", "row 1, column shape: --shape takes one of box|"},
+      {"output,shape,turn\na.png,box,81\n", "row 1, column turn: --turn takes a number from -80 to 80"},
+      {"output,turn\na.png,20\n",
+       "row 1, column shape: --turn, --tilt, --perspective, --proportions and --lying"},
+      {"output,shape,lying\na.png,disc,maybe\n", "row 1, column lying: lying takes yes or no"},
+      {"output,shape,lying\na.png,box,yes\n", "row 1, column shape: --lying suits only --shape disc or card"},
       {"output,shadow-blur\na.png,1\nb.png,101\n",
        "row 2, column shadow-blur: shadow-blur takes a whole number from 0 to 100 (got \"101\")"},
       {"output,width\na.png,31\n", "row 1, column width: width takes a whole number from 32 to 4096"},
@@ -268,6 +276,47 @@ TEST_F(BatchTest, BadManifestsAreRefusedNamingRowAndColumn) {
     const std::string message = ReadError(c.text);
     EXPECT_EQ(message.rfind(prefix + c.message, 0), 0u) << message;
   }
+}
+
+// A shape on the command line is every row's default; a row's template or shape stands over it.
+TEST_F(BatchTest, RowsChooseATemplateOrADesignedShape) {
+  const fs::path manifest = Manifest(
+      "output,template,shape,tilt\n"
+      "a.png,,,\n"
+      "b.png,1,,\n"
+      "c.png,,disc,40\n");
+  const std::vector<BatchRow> rows = Read(manifest, {"--shape", "card", "--turn", "-20"});
+  ASSERT_EQ(rows.size(), 3u);
+  ASSERT_TRUE(rows[0].Options.Design.Shape);
+  EXPECT_EQ(*rows[0].Options.Design.Shape, ShotShape::Card);
+  EXPECT_TRUE(rows[0].Template.empty());
+  EXPECT_FALSE(rows[1].Options.Design.Shape);
+  EXPECT_EQ(rows[1].Template, dir_ / "root" / "Templates" / "A face.ini");
+  ASSERT_TRUE(rows[2].Options.Design.Shape);
+  EXPECT_EQ(*rows[2].Options.Design.Shape, ShotShape::Disc);
+  EXPECT_EQ(rows[2].Options.Design.Camera.Turn, -20);
+  EXPECT_EQ(rows[2].Options.Design.Camera.Tilt, 40);
+}
+
+// A designed row is the same shot as mirelane-render --shape with the same sources, to the byte.
+TEST_F(BatchTest, ADesignedRowMatchesASingleDesignedRender) {
+  const fs::path job = dir_ / "job";
+  const fs::path manifest = Manifest(
+      "output,shape,turn,perspective,front,side\n"
+      "designed.png,box,-30,70,art/green.png,#3050A0\n");
+  const Result batch = Run({"--batch", manifest.string(), "--width", "160", "--height", "120"});
+  ASSERT_EQ(batch.exitCode, 0) << batch.err;
+  const Result single = Run({"--shape", "box", "--turn", "-30", "--perspective", "70", "--front",
+                             (job / "art" / "green.png").string(), "--side", "#3050A0", "--width", "160",
+                             "--height", "120", "-o", (job / "single.png").string()});
+  ASSERT_EQ(single.exitCode, 0) << single.err;
+  auto bytes = [](const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string designed = bytes(job / "designed.png");
+  EXPECT_FALSE(designed.empty());
+  EXPECT_EQ(designed, bytes(job / "single.png"));
 }
 
 TEST_F(BatchTest, AFailingRowLeavesTheOthersAndNoFile) {

@@ -521,7 +521,9 @@ TEST_F(CliTest, BadDesignValuesExitTwoNamingTheOptionAndRange) {
       {{"--turn", "20", "-o", out}, "need --shape"},
       {{"--save-template", ini, "-o", out}, "--save-template needs --shape"},
       {{"--shape", "box", "--template", "1", "-o", out},
-       "cannot be used with --list, --convert, --template or --batch"},
+       "cannot be used with --list, --convert or --template"},
+      {{"--shape", "box", "--save-template", ini, "--batch", "m.csv"},
+       "--save-template cannot be used with --batch"},
       {{"--shape", "box"}, "-o FILE is missing"},
   };
   for (const Case& c : cases) {
