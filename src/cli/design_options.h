@@ -19,19 +19,19 @@ struct DesignRequest {
   bool CameraGiven = false;  // some camera or proportion option was used
 };
 
-// Takes arg when it is one of the design options, reading its value through value(); false for any
+// Takes arg when it is one of the shot designer's options, reading its value through value(); false for any
 // other option. Throws UsageError naming the option and its range for a value it cannot use.
 bool ParseDesignOption(const std::string& arg, const std::function<const std::string&()>& value,
                        DesignRequest& request);
 
-// Checks the options together once the command line is read: the design options need --shape, and
+// Checks the options together once the command line is read: the designer's options need --shape, and
 // lying flat only suits a disc or a card.
 void CheckDesignRequest(const DesignRequest& request);
 
 // "box|book|dvd-case|jewel-case|disc|card".
 std::string ShotShapeList();
 
-// The usage lines of the design options.
+// The usage lines of the shot designer's options.
 const char* DesignUsage();
 
 }  // namespace mirelane
