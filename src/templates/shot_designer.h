@@ -121,8 +121,8 @@ struct DesignedTemplate {
   std::vector<DesignedLayer> Layers;  // drawn first to last
 };
 
-// Projects the objects through the camera. Throws Error for a camera or size out of range, a shape that cannot lie, or a
-// shot with nothing to see.
+// Projects the objects through the camera. Throws Error for a camera or size out of range, a shape that
+// cannot lie, or a shot with nothing to see.
 DesignedTemplate DesignShot(const ShotDesign& design);
 
 }  // namespace mirelane
