@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -270,6 +271,23 @@ bool IsStrictlyConvex(const std::array<double, 8>& q) {
   return positive == 4 || negative == 4;
 }
 
+// The quad-to-rectangle transform of a rectangle mapped onto the quad, when it can be drawn. A
+// rectangle seen in perspective is a strictly convex quadrilateral; for any other shape AGG's solution
+// sends part of the picture through infinity, and its integer interpolators overflow. AGG's own
+// validity test rejects exact quarter turns (its scale terms vanish there), so the transform is
+// judged by whether it could be solved and inverted instead.
+std::optional<agg::trans_perspective> SolvedPerspectiveInverse(double x1, double y1, double x2, double y2,
+                                                               const std::array<double, 8>& quad) {
+  if (!IsStrictlyConvex(quad)) return std::nullopt;
+  agg::trans_perspective direct;
+  if (x2 == x1 || y2 == y1 || !direct.rect_to_quad(x1, y1, x2, y2, quad.data())) return std::nullopt;
+  const double det = direct.determinant();
+  if (!std::isfinite(det) || std::fabs(det) < 1e-12) return std::nullopt;
+  agg::trans_perspective inverse = direct;
+  if (!inverse.invert()) return std::nullopt;
+  return inverse;
+}
+
 agg::trans_affine ToAgg(const TAggAffine& m) {
   return agg::trans_affine(m.Sx, m.Shy, m.Shx, m.Sy, m.Tx, m.Ty);
 }
@@ -491,17 +509,7 @@ bool TAgg2D::TransformQuad(double x1, double y1, double x2, double y2, const std
   d.rasterizer.line_to_d(quad[6], quad[7]);
   d.rasterizer.close_polygon();
 
-  // A rectangle seen in perspective is a strictly convex quadrilateral. For any other shape AGG's
-  // solution sends part of the picture through infinity, and its integer interpolators overflow.
-  if (!IsStrictlyConvex(quad)) return false;
-  // AGG's own validity test rejects exact quarter turns (its scale terms vanish there), so the
-  // transform is judged by whether it could be solved and inverted instead.
-  agg::trans_perspective direct;
-  if (x2 == x1 || y2 == y1 || !direct.rect_to_quad(x1, y1, x2, y2, quad.data())) return false;
-  const double det = direct.determinant();
-  if (!std::isfinite(det) || std::fabs(det) < 1e-12) return false;
-  agg::trans_perspective inverse = direct;
-  if (!inverse.invert()) return false;
+  if (!SolvedPerspectiveInverse(x1, y1, x2, y2, quad)) return false;
 
   // The interpolator walks destination pixels, so it is built in the quad-to-rectangle direction.
   QuadInterpolator interpolator(quad.data(), x1, y1, x2, y2);
@@ -588,14 +596,8 @@ bool TAgg2D::TransformImageQuadContinued(const TBitmap32& picture, double x1, do
                                          const std::array<double, 8>& quad,
                                          const std::vector<std::vector<double>>& area) {
   if (target_ == nullptr || target_->Empty() || picture.Empty()) return false;
-  if (!IsStrictlyConvex(quad)) return false;
-  agg::trans_perspective direct;
-  if (x2 == x1 || y2 == y1 || !direct.rect_to_quad(x1, y1, x2, y2, quad.data())) return false;
-  const double det = direct.determinant();
-  if (!std::isfinite(det) || std::fabs(det) < 1e-12) return false;
-  agg::trans_perspective inverse = direct;
-  if (!inverse.invert()) return false;
-  if (!AreaMapsNearPicture(inverse, quad, area, x1, y1, x2, y2)) return false;
+  const std::optional<agg::trans_perspective> inverse = SolvedPerspectiveInverse(x1, y1, x2, y2, quad);
+  if (!inverse || !AreaMapsNearPicture(*inverse, quad, area, x1, y1, x2, y2)) return false;
 
   Impl& d = *impl_;
   d.rasterizer.reset();
