@@ -34,7 +34,7 @@ std::shared_ptr<BatchPictures::Entry> BatchPictures::EntryOf(const std::string& 
   return entry;
 }
 
-void BatchPictures::Load(TBitmap32& target, const std::string& file) {
+std::shared_ptr<const TBitmap32> BatchPictures::Shared(const std::string& file) {
   const std::shared_ptr<Entry> entry = EntryOf(file);
   std::shared_ptr<const TBitmap32> picture;
   {
@@ -60,6 +60,11 @@ void BatchPictures::Load(TBitmap32& target, const std::string& file) {
     }
     picture = entry->Picture;
   }
+  return picture;
+}
+
+void BatchPictures::Load(TBitmap32& target, const std::string& file) {
+  const std::shared_ptr<const TBitmap32> picture = Shared(file);
   // Each render owns its copy; copying is far cheaper than decoding again.
   target.SetSize(picture->Width(), picture->Height());
   picture->CopyMapTo(target);
@@ -67,6 +72,13 @@ void BatchPictures::Load(TBitmap32& target, const std::string& file) {
 
 PictureLoader BatchPictures::Loader() {
   return [this](TBitmap32& target, const std::string& file) { Load(target, file); };
+}
+
+ArtworkSizeOf BatchPictures::SizeOf() {
+  return [this](const std::string& file) {
+    const std::shared_ptr<const TBitmap32> picture = Shared(file);
+    return ArtworkSize{picture->Width(), picture->Height()};
+  };
 }
 
 size_t BatchPictures::Decodes() const {

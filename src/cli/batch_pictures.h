@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "compose/slot_pictures.h"
+#include "templates/shot_designer.h"
 
 namespace mirelane {
 
@@ -31,6 +32,9 @@ class BatchPictures {
   // decoding it on first use. A file that could not be read fails the same way for every row.
   PictureLoader Loader();
 
+  // The size of a picture from the same shared decode, without a copy (a designed shot's proportions).
+  ArtworkSizeOf SizeOf();
+
   // How many decodes ran (for the tests and the summary).
   size_t Decodes() const;
 
@@ -42,6 +46,7 @@ class BatchPictures {
     size_t Users = 0;
   };
   std::shared_ptr<Entry> EntryOf(const std::string& file);
+  std::shared_ptr<const TBitmap32> Shared(const std::string& file);
   void Load(TBitmap32& target, const std::string& file);
 
   PictureLoader decode_;

@@ -210,7 +210,7 @@ BatchSummary RunBatch(const CliOptions& options, const fs::path& root, std::ostr
       gate.Acquire(bytes);
       std::string failure;
       try {
-        RenderShot(row.Options, root, pictures.Loader(), layerWorkers);
+        RenderShot(row.Options, root, pictures.Loader(), layerWorkers, pictures.SizeOf());
       } catch (const std::exception& e) {
         failure = e.what();
         if (failure.empty()) failure = "failed without a reason";

@@ -40,7 +40,7 @@ std::filesystem::path TemplateFileOf(const CliOptions& options, const std::files
   return CatalogueEntryAt(root, options.UserData, position).TemplateFile;
 }
 
-ShotRequest DesignedShotRequest(const CliOptions& options, const PictureLoader& loader) {
+ShotRequest DesignedShotRequest(const CliOptions& options, const ArtworkSizeOf& sizeOf) {
   const DesignRequest& d = options.Design;
   ShotRequest request;
   request.Shape = *d.Shape;
@@ -50,12 +50,8 @@ ShotRequest DesignedShotRequest(const CliOptions& options, const PictureLoader& 
   request.OutputHeight = options.State.OutputHeight;
   if (d.Proportions) {
     request.Size = *d.Proportions;
-  } else if (loader) {
-    request.Size = ProportionsFromSlots(*d.Shape, options.Sources, [&](const std::string& file) {
-      TBitmap32 picture;
-      loader(picture, file);
-      return ArtworkSize{picture.Width(), picture.Height()};
-    });
+  } else if (sizeOf) {
+    request.Size = ProportionsFromSlots(*d.Shape, options.Sources, sizeOf);
   } else {
     request.Size = ProportionsFromSlots(*d.Shape, options.Sources);
   }
@@ -63,7 +59,7 @@ ShotRequest DesignedShotRequest(const CliOptions& options, const PictureLoader& 
 }
 
 void RenderShot(const CliOptions& options, const std::filesystem::path& root, const PictureLoader& loader,
-                unsigned workers) {
+                unsigned workers, const ArtworkSizeOf& sizeOf) {
   SaveFormatFor(options.Output);  // a name no writer takes fails before any work
   EditingState state = options.State;
   if (!options.TemplateName.empty())
@@ -73,7 +69,7 @@ void RenderShot(const CliOptions& options, const std::filesystem::path& root, co
   context.UserData = options.UserData;
   if (options.Design.Shape)
     RenderTemplateText(view, state.OutputWidth, state.OutputHeight, context,
-                       DesignedShotText(DesignedShotRequest(options, loader)), "designed shot");
+                       DesignedShotText(DesignedShotRequest(options, sizeOf)), "designed shot");
   else
     RenderTemplate(view, state.OutputWidth, state.OutputHeight, context);
   const TBitmap32& base = view.Bitmap();

@@ -21,13 +21,15 @@ int32_t PositionOfName(const std::filesystem::path& root, const std::string& nam
 std::filesystem::path TemplateFileOf(const CliOptions& options, const std::filesystem::path& root);
 
 // The request of a designed shot (options with --shape): the camera and proportions given, or the
-// proportions of the artwork in the slots (read through loader when one is given), at the output size.
-ShotRequest DesignedShotRequest(const CliOptions& options, const PictureLoader& loader = {});
+// proportions of the artwork in the slots (sized by sizeOf when one is given, otherwise read), at the
+// output size.
+ShotRequest DesignedShotRequest(const CliOptions& options, const ArtworkSizeOf& sizeOf = {});
 
 // Renders the options' template (or their designed shot) and saves the flattened picture at Output, mirrored
 // when asked. loader: decodes the slot pictures (empty: read each from its file); workers: cores for the
-// layers (0: all). Throws Error, leaving no file behind, when anything fails.
+// layers (0: all); sizeOf: the slot pictures' sizes for a designed shot (empty: read from the files).
+// Throws Error, leaving no file behind, when anything fails.
 void RenderShot(const CliOptions& options, const std::filesystem::path& root,
-                const PictureLoader& loader = {}, unsigned workers = 0);
+                const PictureLoader& loader = {}, unsigned workers = 0, const ArtworkSizeOf& sizeOf = {});
 
 }  // namespace mirelane
