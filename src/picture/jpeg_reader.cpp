@@ -1,7 +1,8 @@
 // JPEG reading through libjpeg: full size, accurate inverse transform, smooth upsampling, always opaque;
-// RGB, grey, and the CMYK and YCCK files of print work.
+// RGB, grey, and the CMYK and YCCK files of print work (handed on as inks), with the embedded profile.
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jerror.h>
@@ -62,29 +63,13 @@ struct JpegSize {
   bool tooShort;
 };
 
-// CMYK (and YCCK, which libjpeg turns into CMYK) samples decoded into a row of TColor32 in place, made RGB
-// by the plain multiplicative rule. Files with an Adobe marker store the inks inverted, as Photoshop
-// writes them.
-void CmykRowToBgra(TColor32* row, size_t width, bool inverted) {
-  auto* bytes = reinterpret_cast<uint8_t*>(row);
-  for (size_t x = 0; x < width; ++x) {
-    const uint8_t* s = bytes + 4 * x;
-    uint32_t c = s[0], m = s[1], y = s[2], k = s[3];
-    if (!inverted) {
-      c = 255 - c;
-      m = 255 - m;
-      y = 255 - y;
-      k = 255 - k;
-    }
-    // Now each is the share of light the ink lets through: red = (1 - C)(1 - K), rounded.
-    row[x] = Color32((c * k + 127) / 255, (m * k + 127) / 255, (y * k + 127) / 255);
-  }
-}
-
 bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const uint8_t* data, size_t size,
-                     JpegSize* jpegSize, std::vector<TColor32>* pixels) {
+                     JpegSize* jpegSize, TDecodedPicture* picture) {
   if (setjmp(failure->jump)) return false;
+  std::vector<TColor32>* pixels = &picture->Pixels;
   jpeg_mem_src(info, data, static_cast<unsigned long>(size));
+  // A profile comes in numbered APP2 pieces; libjpeg joins them in order.
+  jpeg_save_markers(info, JPEG_APP0 + 2, 0xFFFF);
   jpeg_read_header(info, TRUE);
   jpegSize->width = info->image_width;
   jpegSize->height = info->image_height;
@@ -100,8 +85,14 @@ bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const u
     return false;
   }
   const bool cmyk = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK;
-  const bool inverted = cmyk && info->saw_Adobe_marker;
-  // TColor32's byte order with alpha 255; four CMYK bytes fill the same room and are converted per row.
+  // TColor32's byte order with alpha 255; four CMYK bytes fill the same room until the colour step.
+  if (cmyk) picture->Samples = info->saw_Adobe_marker ? TSampleSpace::InvertedInks : TSampleSpace::Inks;
+  JOCTET* profile = nullptr;
+  unsigned int profileLength = 0;
+  if (jpeg_read_icc_profile(info, &profile, &profileLength)) {
+    picture->IccProfile.assign(profile, profile + profileLength);
+    std::free(profile);
+  }
   info->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
   info->dct_method = JDCT_ISLOW;
   info->do_fancy_upsampling = TRUE;
@@ -115,7 +106,7 @@ bool DecodeJpegFrame(jpeg_decompress_struct* info, JpegFailure* failure, const u
     pixels->resize((info->output_scanline + size_t{1}) * width);
     TColor32* target = pixels->data() + info->output_scanline * width;
     JSAMPROW row = reinterpret_cast<JSAMPROW>(target);
-    if (jpeg_read_scanlines(info, &row, 1) == 1 && cmyk) CmykRowToBgra(target, width, inverted);
+    jpeg_read_scanlines(info, &row, 1);
   }
   jpeg_finish_decompress(info);
   return height > 0;
@@ -139,7 +130,7 @@ TDecodedPicture DecodeJpeg(std::span<const uint8_t> bytes) {
   JpegSize size{};
   TDecodedPicture picture;
   if (bytes.empty()) throw Error("JPEG image is not valid. The file is empty.");
-  if (!DecodeJpegFrame(&handle.info, &failure, bytes.data(), bytes.size(), &size, &picture.Pixels)) {
+  if (!DecodeJpegFrame(&handle.info, &failure, bytes.data(), bytes.size(), &size, &picture)) {
     if (size.tooLarge) CheckPictureSize("JPEG", size.width, size.height);
     if (size.tooShort) throw Error("JPEG image is not valid. The picture data is too short for its size.");
     if (failure.tooManyScans) throw Error("JPEG image is not valid: too many scans.");

@@ -93,16 +93,28 @@ const TPictureFormat& PictureFormatFor(const std::string& extension) {
   throw Error("Unknown picture file extension (." + extension + ")");
 }
 
-TDecodedPicture ReadPictureFromMemory(const std::string& extension, std::span<const uint8_t> bytes) {
+namespace {
+
+// The colour step every reader's picture passes through once.
+TDecodedPicture InSrgb(TDecodedPicture picture, const std::string& fileName, TColourNote* note) {
+  TColourNote colour = ConvertToSrgb(picture, fileName);
+  if (note != nullptr) *note = std::move(colour);
+  return picture;
+}
+
+}  // namespace
+
+TDecodedPicture ReadPictureFromMemory(const std::string& extension, std::span<const uint8_t> bytes,
+                                      TColourNote* note) {
   const TPictureFormat& format = PictureFormatFor(extension);
   try {
-    return format.Reader(bytes);
+    return InSrgb(format.Reader(bytes), "the ." + extension + " picture", note);
   } catch (const std::bad_alloc&) {
     throw Error("There is not enough memory to load the picture.");
   }
 }
 
-TDecodedPicture ReadPicture(const std::string& fileName) {
+TDecodedPicture ReadPicture(const std::string& fileName, TColourNote* note) {
   const TPictureFormat& format = PictureFormatFor(FileExtension(fileName));
   // The reader's own reason, behind the name of the file it concerns.
   auto cannotRead = [&fileName](const std::string& reason) {
@@ -116,7 +128,7 @@ TDecodedPicture ReadPicture(const std::string& fileName) {
       throw CannotOpen(fileName, e.what());
     }
     try {
-      return format.Reader(bytes);
+      return InSrgb(format.Reader(bytes), fileName, note);
     } catch (const Error& e) {
       throw cannotRead(e.what());
     }
@@ -125,8 +137,10 @@ TDecodedPicture ReadPicture(const std::string& fileName) {
   }
 }
 
-void LoadFromFile(TBitmap32& bitmap, const std::string& fileName) {
-  bitmap.Assign(ReadPicture(fileName));
+TColourNote LoadFromFile(TBitmap32& bitmap, const std::string& fileName) {
+  TColourNote note;
+  bitmap.Assign(ReadPicture(fileName, &note));
+  return note;
 }
 
 std::string PictureFileFilter() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "picture/colour_management.h"
 #include "raster/decoded_picture.h"
 
 namespace mirelane {
@@ -32,14 +33,16 @@ std::string FileExtension(const std::string& fileName);
 // Fails with "Unknown picture file extension (.%s)".
 const TPictureFormat& PictureFormatFor(const std::string& extension);
 
-// Decodes the named file by its extension. Nothing is changed on failure.
-TDecodedPicture ReadPicture(const std::string& fileName);
+// Decodes the named file by its extension and brings its colours to sRGB; note, when given, learns
+// which profile they came through. Nothing is changed on failure.
+TDecodedPicture ReadPicture(const std::string& fileName, TColourNote* note = nullptr);
 
-// Decodes a file image held in memory with the reader registered for the extension.
-TDecodedPicture ReadPictureFromMemory(const std::string& extension, std::span<const uint8_t> bytes);
+// Decodes a file image held in memory with the reader registered for the extension, colours in sRGB.
+TDecodedPicture ReadPictureFromMemory(const std::string& extension, std::span<const uint8_t> bytes,
+                                      TColourNote* note = nullptr);
 
 // ReadPicture followed by TBitmap32::Assign; the surface keeps its content when reading fails.
-void LoadFromFile(TBitmap32& bitmap, const std::string& fileName);
+TColourNote LoadFromFile(TBitmap32& bitmap, const std::string& fileName);
 
 // "All (...)|...|Description (*.ext)|*.ext|..." from the whole registry, last entry first.
 std::string PictureFileFilter();

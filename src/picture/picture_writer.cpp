@@ -4,6 +4,7 @@
 
 #include <libdeflate.h>
 #include <webp/encode.h>
+#include <webp/mux.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -23,6 +24,7 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include "picture/colour_management.h"
 #include "picture/file_replacement.h"
 #include "picture/picture_reader.h"
 #include "raster/bitmap32.h"
@@ -209,6 +211,8 @@ bool EncodeJpegFrame(JpegCompressHandle* handle, JpegWriteFailure* failure, cons
   info->X_density = static_cast<UINT16>(dpi & 0xFFFF);
   info->Y_density = static_cast<UINT16>(dpi & 0xFFFF);
   jpeg_start_compress(info, TRUE);
+  const std::vector<uint8_t>& srgb = SrgbIccProfile();
+  jpeg_write_icc_profile(info, srgb.data(), static_cast<unsigned int>(srgb.size()));
   while (info->next_scanline < info->image_height) {
     // libjpeg's row type is not const, but it only reads the rows it is given.
     JSAMPROW row = reinterpret_cast<JSAMPROW>(
@@ -217,6 +221,28 @@ bool EncodeJpegFrame(JpegCompressHandle* handle, JpegWriteFailure* failure, cons
   }
   jpeg_finish_compress(info);
   return true;
+}
+
+struct MuxHandle {
+  WebPMux* mux = nullptr;
+  WebPData assembled{};
+  ~MuxHandle() {
+    WebPMuxDelete(mux);
+    WebPDataClear(&assembled);
+  }
+};
+
+// The encoded WebP with the sRGB profile in an ICCP chunk, so that browsers show what was previewed.
+std::vector<uint8_t> TaggedSrgb(const uint8_t* encoded, size_t size) {
+  const WebPData image{encoded, size};
+  MuxHandle handle;
+  handle.mux = WebPMuxCreate(&image, 0);
+  const std::vector<uint8_t>& srgb = SrgbIccProfile();
+  const WebPData profile{srgb.data(), srgb.size()};
+  if (handle.mux == nullptr || WebPMuxSetChunk(handle.mux, "ICCP", &profile, 0) != WEBP_MUX_OK ||
+      WebPMuxAssemble(handle.mux, &handle.assembled) != WEBP_MUX_OK)
+    throw std::bad_alloc();  // the muxer fails only for want of memory on a picture it has just encoded
+  return std::vector<uint8_t>(handle.assembled.bytes, handle.assembled.bytes + handle.assembled.size);
 }
 
 void CheckQuality(const char* format, int quality) {
@@ -281,6 +307,8 @@ std::vector<uint8_t> EncodePng(const TBitmap32& picture, int dpi) {
   header[8] = 8;  // bit depth
   header[9] = 6;  // RGB with alpha
   PutChunk(out, "IHDR", header, sizeof header);
+  const uint8_t perceptual = 0;  // sRGB, rendering intent perceptual
+  PutChunk(out, "sRGB", &perceptual, 1);
 
   const uint32_t ppm = static_cast<uint32_t>(DpiToPixelsPerMetre(dpi));
   uint8_t physical[9] = {};
@@ -398,7 +426,7 @@ std::vector<uint8_t> EncodeWebp(const TBitmap32& picture, const TWebpOptions& op
       throw std::bad_alloc();
     throw Error(WebpEncodeFailure(pic.error_code));
   }
-  return std::vector<uint8_t>(handles.writer.mem, handles.writer.mem + handles.writer.size);
+  return TaggedSrgb(handles.writer.mem, handles.writer.size);
 }
 
 void SavePng(const TBitmap32& picture, const std::string& fileName, int dpi) {

@@ -29,7 +29,8 @@ struct TSaveQuality {
 int32_t DpiToPixelsPerMetre(int dpi);
 
 // The complete file images, built in memory.
-// PNG: IHDR, pHYs, IDAT pieces of 65535 bytes, IEND; 8-bit RGBA. Each row is Sub or Up filtered,
+// Every file says its colours are sRGB: PNG by an sRGB chunk, JPEG and WebP by an embedded profile.
+// PNG: IHDR, sRGB, pHYs, IDAT pieces of 65535 bytes, IEND; 8-bit RGBA. Each row is Sub or Up filtered,
 // whichever leaves the smaller differences (Sub on a tie), and the rows are one zlib stream deflated
 // by libdeflate at level 6.
 std::vector<uint8_t> EncodePng(const TBitmap32& picture, int dpi);

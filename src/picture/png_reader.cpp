@@ -1,12 +1,15 @@
 // PNG reading through libpng: every colour type to 32-bit BGRA, keeping alpha wherever the file has it.
 #include <png.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "picture/byte_reader.h"
+#include "picture/colour_management.h"
 #include "picture/picture_decoders.h"
 #include "raster/error.h"
 
@@ -57,6 +60,9 @@ struct PngLayout {
   bool tooLarge;
   bool tooShort;
   png_fixed_point gamma;  // 0 without a gAMA chunk
+  bool srgb;              // an sRGB chunk says the colours are sRGB
+  bool hasChromaticities;
+  double chromaticities[8];  // cHRM: white, red, green, blue as x, y
 };
 
 // The part that libpng may longjmp out of: no object with a destructor lives in this frame.
@@ -89,6 +95,10 @@ bool DecodePngFrame(png_structp png, png_infop info, size_t fileSize, PngLayout*
   }
   png_fixed_point gamma = 0;
   if (png_get_gAMA_fixed(png, info, &gamma) != 0) layout->gamma = gamma;
+  layout->srgb = png_get_valid(png, info, PNG_INFO_sRGB) != 0;
+  double* xy = layout->chromaticities;
+  layout->hasChromaticities =
+      png_get_cHRM(png, info, &xy[0], &xy[1], &xy[2], &xy[3], &xy[4], &xy[5], &xy[6], &xy[7]) != 0;
 
   const int colorType = layout->colorType;
   layout->hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
@@ -125,6 +135,28 @@ bool DecodePngFrame(png_structp png, png_infop info, size_t fileSize, PngLayout*
 }
 
 // libpng's texts turned into the messages users see for the common faults.
+// A zlib stream inflated, or nothing when it is broken or would exceed what any profile needs.
+std::vector<uint8_t> InflateBounded(std::span<const uint8_t> packed) {
+  constexpr size_t kLimit = size_t{16} << 20;
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return {};
+  std::vector<uint8_t> out;
+  uint8_t piece[16384];
+  stream.next_in = const_cast<Bytef*>(packed.data());
+  stream.avail_in = static_cast<uInt>(packed.size());
+  int status = Z_OK;
+  while (status == Z_OK) {
+    stream.next_out = piece;
+    stream.avail_out = sizeof piece;
+    status = inflate(&stream, Z_NO_FLUSH);
+    out.insert(out.end(), piece, piece + (sizeof piece - stream.avail_out));
+    if (out.size() > kLimit || (status == Z_BUF_ERROR && stream.avail_in == 0)) break;
+  }
+  inflateEnd(&stream);
+  if (status != Z_STREAM_END) return {};
+  return out;
+}
+
 std::string PngMessage(const std::string& error, const std::string& warning) {
   const std::string& text =
       error.find("Invalid IHDR data") != std::string::npos && !warning.empty() ? warning : error;
@@ -156,6 +188,30 @@ void ApplyFileGamma(png_fixed_point gamma, std::vector<TColor32>& pixels) {
         (uint32_t{table[(p >> 8) & 0xFF]} << 8) | table[p & 0xFF];
 }
 
+// The profile of the iCCP chunk, inflated; empty without one. One that cannot be inflated is handed on
+// as stored, so that the colour step reports it as damaged. Chunks are walked here rather than through
+// libpng so that the profile is bounded by what a real one needs.
+std::vector<uint8_t> EmbeddedProfile(std::span<const uint8_t> bytes) {
+  const TByteReader in(bytes);
+  for (size_t pos = 8; in.Has(pos, 8);) {
+    uint32_t length = 0;
+    in.U32Be(pos, length);
+    const std::span<const uint8_t> type = bytes.subspan(pos + 4, 4);
+    if (!in.Has(pos + 8, size_t{length}) || std::memcmp(type.data(), "IDAT", 4) == 0) return {};
+    if (std::memcmp(type.data(), "iCCP", 4) == 0) {
+      const std::span<const uint8_t> data = bytes.subspan(pos + 8, length);
+      const auto nameEnd = std::find(data.begin(), data.end(), uint8_t{0});
+      const size_t at = static_cast<size_t>(nameEnd - data.begin()) + 2;  // the name's end and the method
+      if (at > data.size() || data[at - 1] != 0) return {};
+      std::vector<uint8_t> profile = InflateBounded(data.subspan(at));
+      if (profile.empty()) profile.assign(data.begin() + static_cast<long>(at), data.end());
+      return profile;
+    }
+    pos += size_t{12} + length;
+  }
+  return {};
+}
+
 }  // namespace
 
 TDecodedPicture DecodePng(std::span<const uint8_t> bytes) {
@@ -182,7 +238,12 @@ TDecodedPicture DecodePng(std::span<const uint8_t> bytes) {
     if (layout.tooShort) throw Error("LZ77 decompression error.");
     throw Error(PngMessage(source.message, source.warning));
   }
-  if (layout.gamma > 0) ApplyFileGamma(layout.gamma, picture.Pixels);
+  // The colours' own description, strongest first: a profile, the sRGB mark, then chromaticities with
+  // a gamma; a gamma alone keeps the plain gamma rule.
+  picture.IccProfile = EmbeddedProfile(bytes);
+  if (picture.IccProfile.empty() && !layout.srgb && layout.hasChromaticities && layout.gamma > 0)
+    picture.IccProfile = IccProfileFromChromaticities(layout.chromaticities, layout.gamma / 100000.0);
+  if (picture.IccProfile.empty() && layout.gamma > 0) ApplyFileGamma(layout.gamma, picture.Pixels);
   picture.Kind = TPictureKind::Bitmap;
   picture.Width = static_cast<int32_t>(layout.width);
   picture.Height = static_cast<int32_t>(layout.height);

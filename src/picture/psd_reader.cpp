@@ -1,5 +1,5 @@
 // Photoshop pictures (psd, pdd): the merged image of grey, indexed or RGB files with 8 or 16 bits,
-// raw or PackBits coded, with its alpha channel.
+// raw or PackBits coded, with its alpha channel and its ICC profile.
 #include <algorithm>
 #include <string>
 
@@ -54,6 +54,26 @@ uint32_t RemoveWhiteMatte(uint32_t stored, uint32_t alpha) {
   return static_cast<uint32_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
 }
 
+// Image resource 1039 holds the ICC profile. Each resource: "8BIM", its id, a Pascal name padded to an
+// even length, and its data padded likewise; a malformed list simply has no profile.
+std::vector<uint8_t> EmbeddedProfile(std::span<const uint8_t> resources) {
+  const TByteReader in(resources);
+  size_t pos = 0;
+  while (in.Has(pos, 8) && std::equal(resources.begin() + static_cast<long>(pos),
+                                      resources.begin() + static_cast<long>(pos) + 4, "8BIM")) {
+    uint32_t id = 0, nameLength = 0, length = 0;
+    in.U16Be(pos + 4, id);
+    in.U8(pos + 6, nameLength);
+    const size_t lengthAt = pos + 6 + ((nameLength + 2) & ~size_t{1});
+    if (!in.U32Be(lengthAt, length) || !in.Has(lengthAt + 4, length)) return {};
+    if (id == 1039)
+      return std::vector<uint8_t>(resources.begin() + static_cast<long>(lengthAt) + 4,
+                                  resources.begin() + static_cast<long>(lengthAt + 4 + length));
+    pos = lengthAt + 4 + ((size_t{length} + 1) & ~size_t{1});
+  }
+  return {};
+}
+
 }  // namespace
 
 TDecodedPicture DecodePsd(std::span<const uint8_t> bytes) {
@@ -77,7 +97,8 @@ TDecodedPicture DecodePsd(std::span<const uint8_t> bytes) {
 
   std::span<const uint8_t> colourData;
   size_t pos = SkipSection(in, 26, &colourData);
-  pos = SkipSection(in, pos);  // image resources
+  std::span<const uint8_t> resources;
+  pos = SkipSection(in, pos, &resources);
   pos = SkipSection(in, pos);  // layers and masks
   uint32_t compression = 0;
   if (!in.U16Be(pos, compression)) PsdFail("The picture data is missing");
@@ -108,6 +129,7 @@ TDecodedPicture DecodePsd(std::span<const uint8_t> bytes) {
     PsdFail("The compression is not supported");
   }
   TDecodedPicture picture;
+  picture.IccProfile = EmbeddedProfile(resources);
   picture.Kind = TPictureKind::Bitmap;
   picture.Width = static_cast<int32_t>(width);
   picture.Height = static_cast<int32_t>(height);

@@ -124,13 +124,15 @@ TColor32 Unpremultiply(uint32_t abgr) {
 struct TStraightLayout {
   bool readable = false;
   bool grey = false;
+  bool inks = false;  // four CMYK samples, kept as inks for the colour step
   bool alpha = false;
   uint16_t samples = 0;
 };
 
 TStraightLayout StraightLayoutOf(TIFF* tiff) {
-  uint16_t bits = 0, samples = 0, planar = 0, photometric = 0, orientation = 0, extraCount = 0;
+  uint16_t bits = 0, samples = 0, planar = 0, photometric = 0, orientation = 0, extraCount = 0, inkSet = 0;
   uint16_t* extra = nullptr;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_INKSET, &inkSet);
   TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
   TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
   TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
@@ -139,12 +141,14 @@ TStraightLayout StraightLayoutOf(TIFF* tiff) {
   if (TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) != 1) return {};
   TStraightLayout layout;
   layout.grey = photometric == PHOTOMETRIC_MINISBLACK;
-  const uint16_t colours = layout.grey ? 1 : 3;
+  layout.inks = photometric == PHOTOMETRIC_SEPARATED && inkSet == INKSET_CMYK;
+  const uint16_t colours = layout.grey ? 1 : (layout.inks ? 4 : 3);
   layout.alpha = extraCount == 1 && extra != nullptr && extra[0] == EXTRASAMPLE_UNASSALPHA;
   layout.samples = samples;
   layout.readable = bits == 8 && planar == PLANARCONFIG_CONTIG && orientation == ORIENTATION_TOPLEFT &&
-                    !TIFFIsTiled(tiff) && (layout.grey || photometric == PHOTOMETRIC_RGB) &&
-                    samples == colours + (layout.alpha ? 1 : 0) && (extraCount == 0 || layout.alpha);
+                    !TIFFIsTiled(tiff) && (layout.grey || layout.inks || photometric == PHOTOMETRIC_RGB) &&
+                    samples == colours + (layout.alpha ? 1 : 0) && (extraCount == 0 || layout.alpha) &&
+                    !(layout.inks && layout.alpha);
   return layout;
 }
 
@@ -162,10 +166,20 @@ bool ReadStraightRows(TIFF* tiff, const TStraightLayout& layout, uint32_t width,
     const uint8_t* s = row.data();
     for (uint32_t x = 0; x < width; ++x, s += layout.samples) {
       const uint32_t a = layout.alpha ? s[layout.samples - 1] : 255;
-      out[x] = layout.grey ? Color32(s[0], s[0], s[0], a) : Color32(s[0], s[1], s[2], a);
+      // Inks keep their byte order: C, M, Y, K in blue, green, red, alpha.
+      out[x] = layout.inks   ? Color32(s[2], s[1], s[0], s[3])
+               : layout.grey ? Color32(s[0], s[0], s[0], a)
+                             : Color32(s[0], s[1], s[2], a);
     }
   }
   return true;
+}
+
+std::vector<uint8_t> EmbeddedProfile(TIFF* tiff) {
+  uint32_t length = 0;
+  const uint8_t* data = nullptr;
+  if (TIFFGetField(tiff, TIFFTAG_ICCPROFILE, &length, &data) != 1 || data == nullptr) return {};
+  return std::vector<uint8_t>(data, data + length);
 }
 
 }  // namespace
@@ -199,6 +213,8 @@ TDecodedPicture DecodeTiff(std::span<const uint8_t> bytes) {
     picture.Width = static_cast<int32_t>(width);
     picture.Height = static_cast<int32_t>(height);
     picture.BitsPerPixel = straight.alpha ? 32 : 24;
+    if (straight.inks) picture.Samples = TSampleSpace::Inks;
+    picture.IccProfile = EmbeddedProfile(handle.tiff);
     return picture;
   }
 
@@ -228,6 +244,8 @@ TDecodedPicture DecodeTiff(std::span<const uint8_t> bytes) {
   picture.Width = static_cast<int32_t>(width);
   picture.Height = static_cast<int32_t>(height);
   picture.BitsPerPixel = hasAlpha ? 32 : 24;
+  // libtiff mixes other ink layouts into RGB by itself, so their press profile no longer applies.
+  if (rgba.image.photometric != PHOTOMETRIC_SEPARATED) picture.IccProfile = EmbeddedProfile(handle.tiff);
   return picture;
 }
 

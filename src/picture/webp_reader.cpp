@@ -1,4 +1,5 @@
-// WebP reading through libwebp: still pictures and the first frame of an animation, alpha kept.
+// WebP reading through libwebp: still pictures and the first frame of an animation, alpha kept, with the
+// ICCP colour profile.
 #include <webp/decode.h>
 #include <webp/demux.h>
 
@@ -112,6 +113,10 @@ TDecodedPicture DecodeWebp(std::span<const uint8_t> bytes) {
   WebPFreeDecBuffer(&config.output);  // frees nothing of ours: the memory is external
   if (status == VP8_STATUS_OUT_OF_MEMORY) throw std::bad_alloc();
   if (status != VP8_STATUS_OK) WebpFail(StatusText(status));
+  WebPChunkIterator profile{};
+  if (WebPDemuxGetChunk(handle.demux, "ICCP", 1, &profile) != 0)
+    picture.IccProfile.assign(profile.chunk.bytes, profile.chunk.bytes + profile.chunk.size);
+  WebPDemuxReleaseChunkIterator(&profile);
   return picture;
 }
 

@@ -14,6 +14,11 @@ namespace mirelane {
 
 enum class TPictureKind { Bitmap, IconOrMetafile, Other };
 
+// What the bytes of Pixels hold until the reader's colour step has run: colours, or four ink
+// amounts (cyan, magenta, yellow, black in the bytes of blue, green, red and alpha), either as
+// printed (0 is no ink) or inverted as Photoshop stores them in JPEG (255 is no ink).
+enum class TSampleSpace { Colour, Inks, InvertedInks };
+
 struct TDecodedPicture {
   TPictureKind Kind = TPictureKind::Bitmap;
   int32_t Width = 0;
@@ -25,6 +30,9 @@ struct TDecodedPicture {
   // Width x Height pixels, rows top to bottom, in TColor32 layout. For an icon the
   // alpha byte is the icon's own straight alpha, used when it is rendered.
   std::vector<TColor32> Pixels;
+  TSampleSpace Samples = TSampleSpace::Colour;
+  // The ICC profile the file embeds, as stored; empty when it has none.
+  std::vector<uint8_t> IccProfile;
 };
 
 }  // namespace mirelane

@@ -312,6 +312,27 @@ inline Bytes ProgressiveJpeg(uint32_t width, uint32_t height) {
   return JpegOfRepeatedRow(width, height, std::move(row), 3, JCS_RGB, true);
 }
 
+// The image chunk of a WebP file in a simple container of its own: saved files carry a profile in
+// an extended container, and tests that edit the bitstream or build animations want the bare frame.
+inline Bytes UntaggedWebp(const Bytes& webp) {
+  for (size_t pos = 12; pos + 8 <= webp.size();) {
+    const std::string type(webp.begin() + static_cast<long>(pos), webp.begin() + static_cast<long>(pos) + 4);
+    const uint32_t length =
+        webp[pos + 4] | webp[pos + 5] << 8 | webp[pos + 6] << 16 | uint32_t{webp[pos + 7]} << 24;
+    const size_t padded = length + (length & 1);
+    if (type == "VP8L" || type == "VP8 ") {
+      Bytes out = {'R', 'I', 'F', 'F'};
+      Le32(out, static_cast<uint32_t>(padded + 12));
+      out.insert(out.end(), {'W', 'E', 'B', 'P'});
+      out.insert(out.end(), webp.begin() + static_cast<long>(pos),
+                 webp.begin() + static_cast<long>(pos + 8 + padded));
+      return out;
+    }
+    pos += 8 + padded;
+  }
+  return {};
+}
+
 // ---- Temporary folder ---------------------------------------------------------------------
 
 class TempFolder {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <random>
 
+#include "picture/colour_management.h"
 #include "picture/decode_checks.h"
 #include "picture/picture_fixtures.h"
 #include "picture/picture_reader.h"
@@ -80,9 +81,9 @@ TEST(EncodePng, PhysicalChunkCarriesTheResolution) {
   };
   for (const auto& [dpi, expected] : cases) {
     const auto chunks = ParseChunks(EncodePng(picture, dpi));
-    ASSERT_GE(chunks.size(), 2u);
-    EXPECT_EQ(chunks[1].type, "pHYs");
-    EXPECT_EQ(chunks[1].data, expected) << dpi;
+    ASSERT_GE(chunks.size(), 3u);
+    EXPECT_EQ(chunks[2].type, "pHYs");
+    EXPECT_EQ(chunks[2].data, expected) << dpi;
   }
 }
 
@@ -119,11 +120,13 @@ TEST(EncodePng, LargePictureIsSplitIntoFullIdatPieces) {
   const auto chunks = ParseChunks(EncodePng(*NoisePicture(512, 512, 7), 96));
   ASSERT_GE(chunks.size(), 5u);
   EXPECT_EQ(chunks[0].type, "IHDR");
-  EXPECT_EQ(chunks[1].type, "pHYs");
+  EXPECT_EQ(chunks[1].type, "sRGB");
+  EXPECT_EQ(chunks[1].data, Bytes{0});  // perceptual
+  EXPECT_EQ(chunks[2].type, "pHYs");
   EXPECT_EQ(chunks.back().type, "IEND");
   EXPECT_TRUE(chunks.back().data.empty());
   size_t idats = 0;
-  for (size_t i = 2; i + 1 < chunks.size(); ++i) {
+  for (size_t i = 3; i + 1 < chunks.size(); ++i) {
     ASSERT_EQ(chunks[i].type, "IDAT");
     ++idats;
     if (i + 2 < chunks.size())
@@ -402,12 +405,29 @@ TEST(Encoders, RefuseAQualityOutsideOneToHundred) {
 }
 
 // The RIFF container's first chunk tells how the picture was coded.
+// The picture's chunk types ("ALPH+VP8 " for lossy alpha) after the extended header and the sRGB profile
+// that every saved file carries.
 std::string FirstWebpChunk(const Bytes& webp) {
   EXPECT_GE(webp.size(), 16u);
   EXPECT_EQ(std::string(webp.begin(), webp.begin() + 4), "RIFF");
   EXPECT_EQ(std::string(webp.begin() + 8, webp.begin() + 12), "WEBP");
   EXPECT_EQ(ReadLe32(webp.data() + 4), webp.size() - 8);
-  return std::string(webp.begin() + 12, webp.begin() + 16);
+  std::vector<std::string> types;
+  for (size_t pos = 12; pos + 8 <= webp.size();) {
+    types.emplace_back(webp.begin() + static_cast<long>(pos), webp.begin() + static_cast<long>(pos) + 4);
+    const uint32_t length = ReadLe32(webp.data() + pos + 4);
+    if (types.back() == "ICCP") {
+      EXPECT_EQ(Bytes(webp.begin() + long(pos) + 8, webp.begin() + long(pos + 8 + length)), SrgbIccProfile());
+    }
+    pos += 8 + length + (length & 1);
+  }
+  EXPECT_GE(types.size(), 3u);
+  if (types.size() < 3) return {};
+  EXPECT_EQ(types[0], "VP8X");
+  EXPECT_EQ(types[1], "ICCP");
+  std::string picture = types[2];
+  for (size_t i = 3; i < types.size(); ++i) picture += "+" + types[i];
+  return picture;
 }
 
 TEST(EncodeWebp, LosslessKeepsEveryByteAlphaAndHiddenColoursIncluded) {
@@ -442,8 +462,10 @@ TEST(EncodeWebp, LossyKeepsAlphaExactAndColoursCloseAtItsQuality) {
     bool alpha;
     std::string chunk;
     int tolerance;
-  } cases[] = {
-      {90, true, "VP8X", 12}, {90, false, "VP8 ", 12}, {100, true, "VP8X", 8}, {20, false, "VP8 ", 40}};
+  } cases[] = {{90, true, "ALPH+VP8 ", 12},
+               {90, false, "VP8 ", 12},
+               {100, true, "ALPH+VP8 ", 8},
+               {20, false, "VP8 ", 40}};
   for (const auto& c : cases) {
     const auto original = SmoothPicture(c.alpha);
     const Bytes webp = EncodeWebp(*original, {false, c.quality});

@@ -51,7 +51,7 @@ Bytes Animation(int canvasWidth, int canvasHeight, const std::vector<Frame>& fra
   for (const Frame& f : frames) {
     TBitmap32 picture(f.width, f.height);
     picture.Clear(f.colour);
-    const Bytes still = EncodeWebp(picture);
+    const Bytes still = fixtures::UntaggedWebp(EncodeWebp(picture));
     Bytes frame;
     Le24(frame, static_cast<uint32_t>(f.x / 2));
     Le24(frame, static_cast<uint32_t>(f.y / 2));
@@ -104,7 +104,7 @@ TEST(DecodeWebp, AlphaReachesTheSurfaceAndOpaquePicturesLoadOpaque) {
 TEST(DecodeWebp, RefusesBrokenFilesWithAMessage) {
   TBitmap32 noise(40, 30);
   for (size_t i = 0; i < noise.PixelCount(); ++i) noise.Bits()[i] = static_cast<TColor32>(i * 2654435761u);
-  const Bytes good = EncodeWebp(noise);
+  const Bytes good = fixtures::UntaggedWebp(EncodeWebp(noise));
   const Bytes truncated(good.begin(), good.begin() + static_cast<long>(good.size() / 2));
   Bytes scrambled = good;
   for (size_t i = 25; i < scrambled.size(); i += 3) scrambled[i] ^= 0x5A;

@@ -601,7 +601,7 @@ TEST(Bitmap32, AssignRejectsInconsistentPicture) {
   TBitmap32 b(2, 2);
   b.Clear(0xFFFFFFFFu);
   EXPECT_NE(ErrorMessageOf([&] {
-              b.Assign(TDecodedPicture{TPictureKind::Bitmap, 3, 3, 32, {}, {1, 2}});
+              b.Assign(TDecodedPicture{TPictureKind::Bitmap, 3, 3, 32, {}, {1, 2}, TSampleSpace::Colour, {}});
             }),
             "");
   EXPECT_EQ(b.Width(), 2);
