@@ -1,4 +1,5 @@
-// Shared body of the picture reader fuzz targets: decode, check the result's shape, load it.
+// Shared body of the picture reader fuzz targets: decode, bring the colours to sRGB through whatever
+// profile the file carries, check the result's shape, load it.
 #pragma once
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <span>
 #include <utility>
 
+#include "picture/colour_management.h"
 #include "raster/bitmap32.h"
 #include "raster/decoded_picture.h"
 #include "raster/error.h"
@@ -20,7 +22,9 @@ constexpr size_t kFuzzAssignLimit = size_t{1} << 22;
 template <typename Decoder>
 void FuzzDecoder(Decoder decode, std::span<const uint8_t> bytes) {
   try {
-    const TDecodedPicture picture = decode(bytes);
+    TDecodedPicture picture = decode(bytes);
+    ConvertToSrgb(picture, "fuzzed");
+    if (picture.Samples != TSampleSpace::Colour) std::abort();
     const size_t expected = static_cast<size_t>(picture.Width) * static_cast<size_t>(picture.Height);
     // A reader that returns a picture whose pixels do not match its size is a bug, not bad input.
     if (picture.Width <= 0 || picture.Height <= 0 || picture.Pixels.size() != expected) std::abort();

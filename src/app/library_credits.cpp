@@ -2,6 +2,7 @@
 #include "app/library_credits.h"
 
 #include <gif_lib.h>
+#include <lcms2.h>
 #include <libdeflate.h>
 #include <png.h>
 #include <tiffvers.h>
@@ -55,6 +56,12 @@ std::string WebpVersion() {
   const int version = WebPGetDecoderVersion();
   return std::to_string((version >> 16) & 0xFF) + "." + std::to_string((version >> 8) & 0xFF) + "." +
          std::to_string(version & 0xFF);
+}
+
+// "2.14" from the linked library's 2140.
+std::string LcmsVersion() {
+  const int version = cmsGetEncodedCMMversion();
+  return std::to_string(version / 1000) + "." + std::to_string(version / 10 % 100);
 }
 
 }  // namespace
@@ -117,6 +124,11 @@ std::string UsedLibrariesText() {
       "Licence: the BSD 3-Clause licence, with Google's additional patent grant.\n"
       "Copyright (C) 2010 Google Inc. and the WebP contributors, https://developers.google.com/speed/webp, "
       "webp-discuss@googlegroups.com.\n";
+  text += separator;
+  text += "Little CMS " + LcmsVersion() +
+          "\n"
+          "Licence: the MIT licence.\n"
+          "Copyright (C) 1998-2022 Marti Maria Saguer, https://www.littlecms.com, info@littlecms.com.\n";
   text += separator;
   text += "stb_image " MIRELANE_STB_IMAGE_VERSION
           "\n"

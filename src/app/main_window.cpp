@@ -42,6 +42,9 @@ namespace mirelane {
 
 namespace {
 
+const QString kSlotPictureTip = QStringLiteral(
+    "Click, press Enter or Space, or drop a picture file here to give this slot a picture (Ctrl+O)");
+
 // The size fields' bounds are the settings table's (width and height share them).
 const int kMinimumSize = SettingOfField("OutputWidth").Range.Min;
 const int kMaximumSize = SettingOfField("OutputWidth").Range.Max;
@@ -205,9 +208,7 @@ void TForm1::CreateControls() {
   LayerSourceImg = new TPictureBox(LayerSourcePanel);
   LayerSourceImg->setGeometry(16, 64, 121, 113);
   LayerSourceImg->setCursor(Qt::PointingHandCursor);
-  LayerSourceImg->setToolTip(
-      QStringLiteral("Click, press Enter or Space, or drop a picture file here to give this slot a picture "
-                     "(Ctrl+O)"));
+  LayerSourceImg->setToolTip(kSlotPictureTip);
   LayerSourceImg->SetAcceptsFiles(true);
   // Reachable by Tab like any other control; Enter or Space opens the chooser.
   LayerSourceImg->setFocusPolicy(Qt::StrongFocus);
@@ -830,6 +831,7 @@ void TForm1::ShowCurrentSlot() {
   // Read first: a picture that cannot be read leaves the panel as it was.
   if (slot.UseColor || slot.PicturePath.empty()) {
     LayerSourceImg->ClearPicture();
+    LayerSourceImg->setToolTip(kSlotPictureTip);
   } else {
     LayerSourceImg->SetPicture(ReadSlotThumbnail(slot.PicturePath));
   }
@@ -841,18 +843,22 @@ QImage TForm1::ReadSlotThumbnail(const std::string& file) {
   // The panel shows a small picture; what a large one would keep in memory is given back at once.
   constexpr int kThumbnailSide = 512;
   QImage picture;
+  TColourNote colour;
+  lastColourWarning_.clear();
   // A large picture takes seconds to decode: the window shows that it is busy meanwhile.
   NamingFile(file, [&] {
     RunBusy(
         this, QStringLiteral("Loading %1...").arg(QStringFromPath(std::filesystem::path(file).filename())),
         [&] {
-          picture = ReadPictureImage(file);
+          picture = ReadPictureImage(file, &colour);
           if (picture.width() > kThumbnailSide || picture.height() > kThumbnailSide) {
             picture =
                 picture.scaled(kThumbnailSide, kThumbnailSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
           }
         });
   });
+  LayerSourceImg->setToolTip(kSlotPictureTip + QStringLiteral("\n\n") + ColourNoteText(colour));
+  lastColourWarning_ = QString::fromStdString(colour.Warning);
   return picture;
 }
 
@@ -876,6 +882,9 @@ void TForm1::LoadSlotPicture(const QString& fileName) {
     slot.UseColor = false;
     Rerender();
   });
+  // A profile passed over is said once, when the picture is chosen; the tooltip keeps saying it.
+  if (!lastColourWarning_.isEmpty())
+    shell_.dialogs.ShowError(this, QString::fromStdString(shell_.title), lastColourWarning_);
   Commit();
 }
 

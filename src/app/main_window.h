@@ -250,6 +250,8 @@ class TForm1 : public QWidget {
   // The file this run last saved, for Ctrl+S; empty before the first save.
   QString lastSavedFile_;
   QString lastOpenFolder_;
+  // Why the last slot picture read kept its colours as they were stored; empty when nothing went wrong.
+  QString lastColourWarning_;
   EditHistory history_;
   std::vector<Placement> placements_;
   std::vector<TSliderValue*> valueBoxes_;

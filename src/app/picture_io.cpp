@@ -18,10 +18,17 @@ QImage ImageFromBitmap(const TBitmap32& bitmap) {
   return image;
 }
 
-QImage ReadPictureImage(const std::filesystem::path& file) {
+QImage ReadPictureImage(const std::filesystem::path& file, TColourNote* note) {
   TBitmap32 bitmap;
-  LoadFromFile(bitmap, file.string());
+  const TColourNote colour = LoadFromFile(bitmap, file.string());
+  if (note != nullptr) *note = colour;
   return ImageFromBitmap(bitmap);
+}
+
+QString ColourNoteText(const TColourNote& note) {
+  if (!note.Warning.empty()) return QString::fromStdString(note.Warning);
+  if (note.Profile.empty()) return QStringLiteral("Colours: sRGB (the picture names no colour profile)");
+  return QStringLiteral("Colours: converted to sRGB from \"%1\"").arg(QString::fromStdString(note.Profile));
 }
 
 QString PictureOpenFilter() {

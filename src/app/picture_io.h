@@ -6,6 +6,7 @@
 #include <QString>
 #include <filesystem>
 
+#include "picture/colour_management.h"
 #include "picture/picture_writer.h"
 #include "raster/bitmap32.h"
 
@@ -14,8 +15,12 @@ namespace mirelane {
 // A copy of a surface as a QImage (straight alpha, the surface's own byte order).
 QImage ImageFromBitmap(const TBitmap32& bitmap);
 
-// Reads a picture file with the engine's readers; fails with the reader's message.
-QImage ReadPictureImage(const std::filesystem::path& file);
+// Reads a picture file with the engine's readers, its colours in sRGB; fails with the reader's
+// message. note, when given, learns which colour profile the colours came through.
+QImage ReadPictureImage(const std::filesystem::path& file, TColourNote* note = nullptr);
+
+// The slot picture's tooltip line about its colours: the profile they came through, or why none was used.
+QString ColourNoteText(const TColourNote& note);
 
 // The open dialog's filter for every picture format the readers accept, in Qt's form.
 QString PictureOpenFilter();

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "cli/batch_pictures.h"
+#include "cli/picture_warnings.h"
 #include "cli/render_job.h"
 #include "compose/scene_limits.h"
 #include "picture/picture_reader.h"
@@ -196,7 +197,7 @@ BatchSummary RunBatch(const CliOptions& options, const fs::path& root, std::ostr
   const unsigned layerWorkers = std::max(1u, DefaultJobs() / jobs);
   const std::vector<size_t> layerCounts = LayerCounts(todo);
 
-  BatchPictures pictures([](TBitmap32& target, const std::string& file) { LoadFromFile(target, file); });
+  BatchPictures pictures(WarningLoader(progress));
   for (const BatchRow* row : todo) pictures.Expect(PicturesOf(*row));
 
   MemoryGate gate(kSceneMemoryBudget);

@@ -11,6 +11,7 @@
 
 #include "cli/batch_run.h"
 #include "cli/cli_options.h"
+#include "cli/picture_warnings.h"
 #include "cli/render_job.h"
 #include "compose/layer_stack.h"
 #include "picture/picture_reader.h"
@@ -50,7 +51,7 @@ void Save(TBitmap32& picture, const CliOptions& o) {
 std::unique_ptr<TBitmap32> RenderText(CliOptions& o, const std::filesystem::path& root,
                                       const std::string& text) {
   TImgView32 view;
-  RenderContext context{o.State, o.Sources, root};
+  RenderContext context{o.State, o.Sources, root, WarningLoader(std::cerr)};
   RenderTemplateText(view, o.State.OutputWidth, o.State.OutputHeight, context, text, "designed shot");
   const TBitmap32& base = view.Bitmap();
   auto picture = std::make_unique<TBitmap32>(base.Width(), base.Height());
@@ -96,7 +97,7 @@ int Run(const CliOptions& options, const char* argv0) {
     case CliAction::Convert: {
       SaveFormatFor(o.Output);  // a name no writer takes fails before any work
       TBitmap32 picture;
-      LoadFromFile(picture, o.ConvertInput);
+      WarningLoader(std::cerr)(picture, o.ConvertInput);
       Save(picture, o);
       return 0;
     }
@@ -106,7 +107,7 @@ int Run(const CliOptions& options, const char* argv0) {
       break;
   }
   if (o.Design.Shape) return RenderDesigned(o, root);
-  RenderShot(o, root);
+  RenderShot(o, root, WarningLoader(std::cerr));
   return 0;
 }
 

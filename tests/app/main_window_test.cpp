@@ -1,5 +1,6 @@
 // The main window on the offscreen platform: start-up state, stepping, effect controls, the
 // show toggles, the size fields, the layer source panel and error reports.
+#include <zlib.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QWheelEvent>
+#include <fstream>
 #include <functional>
 #include <map>
 
@@ -20,6 +22,8 @@
 #include "app/img_view_widget.h"
 #include "app/picture_io.h"
 #include "app_fixture.h"
+#include "picture/colour_management.h"
+#include "picture/picture_writer.h"
 #include "raster/error.h"
 #include "support/layer_kinds.h"
 
@@ -828,6 +832,58 @@ TEST_F(MainWindowTest, Preview_RepaintsTheStackOnlyAfterItChanged) {
   base.Changed();
   paint();
   EXPECT_NE(form_->ImgView->ScreenImage().pixel(4, 40), before) << "the change reached the screen";
+}
+
+// A PNG of the picture with an iCCP chunk holding profile, right after its header.
+void WritePngWithProfile(const std::filesystem::path& file, const std::vector<uint8_t>& profile) {
+  std::vector<uint8_t> png = EncodePng(*HalfAndHalf(20, 20), 96);
+  std::vector<uint8_t> body = {'i', 'C', 'C', 'P', 'P', 0, 0};
+  uLongf packedSize = compressBound(static_cast<uLong>(profile.size()));
+  std::vector<uint8_t> packed(packedSize);
+  compress(packed.data(), &packedSize, profile.data(), static_cast<uLong>(profile.size()));
+  body.insert(body.end(), packed.begin(), packed.begin() + static_cast<long>(packedSize));
+  std::vector<uint8_t> chunk;
+  const auto be32 = [&chunk](uint32_t v) {
+    for (int i = 3; i >= 0; --i) chunk.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  be32(static_cast<uint32_t>(body.size() - 4));
+  chunk.insert(chunk.end(), body.begin(), body.end());
+  be32(static_cast<uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
+  png.insert(png.begin() + 33, chunk.begin(), chunk.end());  // signature and IHDR come first
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+}
+
+TEST_F(MainWindowTest, LayerSourcePicture_TooltipNamesTheColourProfile_AndAPassedOverOneIsSaidOnce) {
+  MakeStandardData();
+  std::vector<uint8_t> damaged = PressIccProfile();
+  damaged.resize(100);
+  WritePngWithProfile(root_ / "press.png", PressIccProfile());  // a CMYK profile on RGB colours
+  WritePngWithProfile(root_ / "damaged.png", damaged);
+  WriteTestPicture(root_ / "plain.png", *HalfAndHalf(20, 20));
+  CreateWindow();
+  const struct {
+    const char* file;
+    const char* tip;
+    size_t errors;
+  } cases[] = {
+      {"plain.png", "Colours: sRGB (the picture names no colour profile)", 0},
+      {"press.png", "(it describes CMYK inks, but the picture holds RGB colours)", 1},
+      {"damaged.png", "(the profile is damaged); its colours are taken as sRGB.", 1},
+  };
+  for (const auto& c : cases) {
+    dialogs_.errors.clear();
+    dialogs_.openAnswers.push_back(QString::fromStdString((root_ / c.file).string()));
+    form_->LayerSourceImg->Click();
+    EXPECT_NE(form_->LayerSourceImg->toolTip().indexOf(QString::fromUtf8(c.tip)), -1)
+        << c.file << ": " << form_->LayerSourceImg->toolTip().toStdString();
+    EXPECT_EQ(dialogs_.errors.size(), c.errors) << c.file;
+    // Paging away and back shows the note again without saying it again.
+    form_->LayerSourceUpDown->Step(+1);
+    form_->LayerSourceUpDown->Step(-1);
+    EXPECT_NE(form_->LayerSourceImg->toolTip().indexOf(QString::fromUtf8(c.tip)), -1) << c.file;
+    EXPECT_EQ(dialogs_.errors.size(), c.errors) << c.file;
+  }
 }
 
 }  // namespace
