@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build test run bench test-asan fuzz format clean
+.PHONY: all deps configure build test run bench test-asan fuzz format clean deb check-deb
 
 all: build
 
@@ -33,6 +33,17 @@ fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz -j $(JOBS)
 	@bash tools/run-fuzzers.sh build/fuzz $(FUZZ_SECONDS)
+
+# The Debian package, from the release build (CPack packages under /usr).
+deb: build
+	@cd build/release && cpack -G DEB >/dev/null
+	@ls build/release/mirelane-creator_*.deb
+
+# lintian, the desktop entry and AppStream validators, and an install of the package into a
+# throw-away root; installs only the tools these need.
+check-deb: deb
+	@bash tools/install-deps.sh package-check-packages.txt
+	@bash tools/check-deb.sh build/release
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in tools/debian-packages.txt that are missing.
+# Installs the Debian packages listed in tools/debian-packages.txt (or the list named as the argument,
+# relative to tools/) that are missing.
 # Nothing is installed (and apt is not touched) when all of them are present.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -10,7 +11,7 @@ while read -r pkg; do
   [ -n "$pkg" ] || continue
   status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
   [ "$status" = "install ok installed" ] || missing+=("$pkg")
-done < "$here/debian-packages.txt"
+done < "$here/${1:-debian-packages.txt}"
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi

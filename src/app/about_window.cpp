@@ -69,7 +69,10 @@ void TForm2::FormCreate() {
     const std::filesystem::path data = shell_.dataRoot / "Data";
     const std::vector<std::string> about = ReadTextLines(data / "About.dat");
     QStringList lines;
-    for (const std::string& line : about) lines << QString::fromStdString(line);
+    // "%VERSION%" in the text stands for the program's version, kept in one place.
+    for (const std::string& line : about)
+      lines << QString::fromStdString(line).replace(QStringLiteral("%VERSION%"),
+                                                    QStringLiteral(MIRELANE_VERSION));
     sMemo2->setPlainText(lines.join(QLatin1Char('\n')));
     const std::vector<std::string> link = ReadTextLines(data / "LinkAdr.dat");
     if (link.empty()) throw Error("List index out of bounds (0)");

@@ -9,8 +9,9 @@
 
 namespace mirelane {
 
-// The title the program starts with, shown until start-up derives one from the executable's name.
-inline constexpr std::string_view kDesignTitle = "Mirelane Creator 1.0";
+// The title the program starts with, shown until start-up derives one from the executable's name; the
+// version is the project's one, as --version, the package and About give it.
+inline constexpr std::string_view kDesignTitle = "Mirelane Creator " MIRELANE_VERSION;
 
 // "Shots.exe" gives "Shots" (a trailing ".exe", in any letter case, is dropped and the rest kept
 // as it is). A name without that extension is read as words separated by "-" and "_", each

@@ -1,6 +1,8 @@
 // Parsing of mirelane-render's command line; every bad value names its option and range.
 #include "cli/cli_options.h"
 
+#include "cli/option_list.h"
+
 #include <charconv>
 #include <filesystem>
 #include <system_error>
@@ -143,73 +145,10 @@ std::optional<TColor> ParseCliColor(const std::string& text) {
 
 namespace {
 
-// "black", "white" or #RRGGBB: how the help text shows a colour's default.
-std::string ColorText(TColor color) {
-  if (color == 0x000000) return "black";
-  if (color == 0xFFFFFF) return "white";
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string text = "#";
-  for (int channel = 0; channel < 3; ++channel) {
-    const int value = (color >> (8 * channel)) & 0xFF;
-    text += kHex[value >> 4];
-    text += kHex[value & 15];
-  }
-  return text;
-}
-
-// "  --reflection-opacity N     0..255, default 255: opacity of the reflections"
-std::string UsageLine(const EditingSetting& setting) {
-  std::string head = "  --" + std::string(setting.Option);
-  std::string text;
-  switch (setting.Kind) {
-    case SettingKind::Number:
-      head += " N";
-      text = std::to_string(setting.Range.Min) + ".." + std::to_string(setting.Range.Max) + ", default " +
-             std::to_string(setting.Default) + ": ";
-      break;
-    case SettingKind::Colour:
-      head += " C";
-      text = "default " + ColorText(setting.Default) + ": ";
-      break;
-    case SettingKind::Flag:
-      break;
-  }
-  text += setting.Help;
-  constexpr size_t kTextColumn = 29;
-  head += head.size() < kTextColumn ? std::string(kTextColumn - head.size(), ' ') : std::string(" ");
-  return head + text + "\n";
-}
-
 std::string BuildUsage() {
-  std::string usage = R"(Usage:
-  mirelane-render [options] -o FILE          render a template and save it; FILE ends in .png, .jpg, .jpeg, .bmp
-                                             or .webp
-  mirelane-render --list                     print the templates, one "POSITION<TAB>NAME" line each
-  mirelane-render --convert PICTURE -o FILE  read a picture as the composer reads it and write it out
-  mirelane-render --batch FILE.csv [options] render one shot per row of a CSV manifest
-
-Options:
-  --root DIR                 folder that holds Templates, Pics, custom and Data (default: beside the executable)
-  --template N|NAME          position in the listing (from 1) or template name; default 1
-  --background, --front, --side, --top, --disc, --front2, --side2, --top2, --disc2  FILE|COLOUR
-                             a picture file, or a colour: #RRGGBB or a colour name ("red", "clRed")
-  --quality N                1..100: a lossy .webp at this quality (without it WebP keeps every pixel);
-                             also the .jpg quality (default 90)
-  --batch FILE.csv           one shot per row; columns: output, template or shape (with turn, tilt,
-                             perspective, proportions, lying), the nine slots and the settings below
-                             without the dashes; paths are relative to the manifest's folder; the
-                             options given here are the defaults that a row's non-empty cell overrides
-  --jobs N                   rows rendered at once (default: the number of cores)
-  --skip-existing            leave rows whose output is newer than the manifest and every file it names
-  --shard K/N                render only the rows whose position (from 0) modulo N is K - 1
-  -h, --help                 this text
-  --version                  the program's version
-
-Settings (C: a colour, #RRGGBB or a colour name):
-)";
-  for (const EditingSetting& setting : EditingSettings())
-    if (!setting.Option.empty()) usage += UsageLine(setting);
-  return usage;
+  const std::vector<OptionGroup>& groups = OptionGroups();
+  // The designer's options follow the settings in main's --help.
+  return UsageHelp() + "\n" + GroupHelp(groups[0]) + "\n" + GroupHelp(groups[1]);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/option_list.h"
 
 namespace mirelane {
 
@@ -58,12 +59,7 @@ ShotProportions ParseProportions(const std::string& option, const std::string& v
 }  // namespace
 
 std::string ShotShapeList() {
-  std::string list;
-  for (ShotShape shape : AllShotShapes()) {
-    if (!list.empty()) list += '|';
-    list += ShotShapeKeyword(shape);
-  }
-  return list;
+  return ShapeChoices();
 }
 
 bool ParseDesignOption(const std::string& arg, const std::function<const std::string&()>& value,
@@ -109,13 +105,8 @@ void CheckDesignRequest(const DesignRequest& request) {
 }
 
 const char* DesignUsage() {
-  return R"(Designed shots (instead of --template):
-  --shape box|book|dvd-case|jewel-case|disc|card
-  --turn DEG (-80..80, 30)   positive shows the right-hand side    --tilt DEG (0..60, 15)  more shows the top
-  --perspective N (0..100, 40)  0 nearly parallel, 100 strong       --lying  a disc or card flat on the floor
-  --proportions W:H:D        width, height and depth (default: from the front and side pictures)
-  --save-template FILE.ini   write the designed template (with or without -o)
-)";
+  static const std::string usage = GroupHelp(OptionGroups()[2]);
+  return usage.c_str();
 }
 
 }  // namespace mirelane

@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, StartUp_EmptyTemplatesFolder_ReportsOnceAndKeepsDesignTit
   ASSERT_EQ(dialogs_.errors.size(), 1u);
   EXPECT_EQ(dialogs_.errors[0].first, "Mirelane Creator 1.0");
   EXPECT_EQ(dialogs_.errors[0].second, "List index out of bounds (0)");
-  EXPECT_EQ(form_->windowTitle(), "Mirelane Creator 1.0");
+  EXPECT_EQ(form_->windowTitle(), "Mirelane Creator " MIRELANE_VERSION);
   EXPECT_EQ(form_->TemplateCaption->text(), "BOX1");
 }
 

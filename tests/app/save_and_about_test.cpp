@@ -286,9 +286,10 @@ TEST_F(AboutTest, AboutButton_ShowsTheWindowModallyCentredOnTheMainWindow) {
 
 TEST_F(AboutTest, AllFilesPresent_ShowsTextLogoAndOpensTheLink) {
   MakeStandardData();
+  WriteText(root_ / "Data" / "About.dat", "Mirelane Creator %VERSION%\r\nline two\r\n");
   auto about = CreateAbout();
   EXPECT_TRUE(dialogs_.errors.empty());
-  EXPECT_EQ(about->sMemo2->toPlainText(), "Mirelane Creator\nline two");
+  EXPECT_EQ(about->sMemo2->toPlainText(), "Mirelane Creator " MIRELANE_VERSION "\nline two");
   EXPECT_FALSE(about->LogoImage->Picture().isNull());
   EXPECT_EQ(about->LinkAddress(), "https://example.org/mirelane");
   EXPECT_EQ(about->AboutPageControl->tabText(0), "About");
@@ -305,9 +306,9 @@ TEST_F(AboutTest, CreditsNameEveryLibraryWithVersionLicenceAndAddress) {
   auto about = CreateAbout();
   const QString credits = about->sMemo1->toPlainText();
   EXPECT_TRUE(about->sMemo1->isReadOnly());
-  const std::vector<const char*> linked = {
-      "Anti-Grain Geometry", "Qt " QT_VERSION_STR, "libpng", "zlib", "libdeflate 1.", "libjpeg-turbo",
-      "libtiff", "giflib", "libwebp 1.", "Little CMS 2.", "stb_image"};
+  const std::vector<const char*> linked = {"Anti-Grain Geometry", "Qt " QT_VERSION_STR, "libpng",   "zlib",
+                                           "libdeflate 1.",       "libjpeg-turbo",      "libtiff",  "giflib",
+                                           "libwebp 1.",          "Little CMS 2.",      "stb_image"};
   for (const char* name : linked) EXPECT_NE(credits.indexOf(name), -1) << name;
   EXPECT_TRUE(credits.startsWith("Anti-Grain Geometry"));
   // One entry each, and nothing credited that is not linked.
