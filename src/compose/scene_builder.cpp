@@ -447,7 +447,16 @@ std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolde
       relative.has_root_directory() || climbs) {
     throw Error("The custom picture \"" + source + "\" must name a file inside the custom folder");
   }
-  return customFolder / relative;
+  // A symbolic link may lead anywhere: where the name resolves to must still lie in the folder.
+  const std::filesystem::path file = customFolder / relative;
+  std::error_code ec;
+  const std::filesystem::path folder = std::filesystem::weakly_canonical(customFolder, ec);
+  const std::filesystem::path target = std::filesystem::weakly_canonical(file, ec);
+  const auto [end, rest] = std::mismatch(folder.begin(), folder.end(), target.begin(), target.end());
+  if (ec || end != folder.end() || rest == target.end())
+    throw Error("The custom picture \"" + source + "\" leads outside the custom folder \"" +
+                customFolder.string() + "\"");
+  return file;
 }
 
 void BuildScene(const Scene& scene, TImgView32& view, const SceneInputs& inputs) {

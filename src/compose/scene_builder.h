@@ -68,7 +68,7 @@ void BlurLayerSurface(TBitmap32& surface, int32_t radius);
 
 // The file a "customfile" source names inside the custom folder ("\" is a folder separator, and one
 // leading "\" is the custom folder's own); absolute names, drive letters, network names and names
-// that climb out with ".." are refused.
+// that climb out with ".." are refused, and so are names whose symbolic links lead outside the folder.
 std::filesystem::path CustomPicturePath(const std::filesystem::path& customFolder, const std::string& source);
 
 }  // namespace mirelane

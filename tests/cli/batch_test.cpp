@@ -340,6 +340,12 @@ TEST_F(BatchTest, AFailingRowLeavesTheOthersAndNoFile) {
     EXPECT_NE(entry.path().filename().string().rfind(".ml", 0), 0u) << entry.path();
 }
 
+TEST_F(BatchTest, AHeaderAloneIsSaidToHoldNoRowsAndSucceeds) {
+  const Result r = Run({"--batch", Manifest("output,front\n").string()});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.err.find("the manifest holds no rows, only its header"), std::string::npos) << r.err;
+}
+
 TEST_F(BatchTest, AManifestErrorWritesNothing) {
   const fs::path manifest = Manifest("output,reflection-opacity\na.png,1\nb.png,256\n");
   const Result r = Run({"--batch", manifest.string()});

@@ -1,5 +1,9 @@
 // Template units to canvas pixels: the scale, the centring offsets and half-to-even rounding.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include <cstdint>
 
@@ -74,6 +78,38 @@ TEST(CustomPicturePath, BackslashesAreFoldersAndEscapesAreRefused) {
   for (const char* bad : {"../secret.png", "sub\\..\\..\\x.png", "\\..\\x.png", "/etc/passwd", "//etc/passwd",
                           "\\\\server\\share\\x.png", "C:\\pics\\x.png", "c:x.png", "\\", ""})
     EXPECT_THROW(CustomPicturePath("/data/custom", bad), Error) << bad;
+}
+
+TEST(CustomPicturePath, LinksMustStayInsideTheFolder) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("mirelane_links_" + std::to_string(::getpid()));
+  fs::create_directories(root / "custom" / "sub");
+  std::ofstream(root / "custom" / "inside.png") << "x";
+  std::ofstream(root / "outside.png") << "x";
+  fs::create_symlink(root / "custom" / "inside.png", root / "custom" / "alias.png");
+  fs::create_symlink("../inside.png", root / "custom" / "sub" / "up.png");
+  fs::create_symlink(root / "outside.png", root / "custom" / "escape.png");
+  fs::create_symlink("/etc/hostname", root / "custom" / "system.png");
+  fs::create_directory_symlink(root, root / "custom" / "parent");
+  const struct {
+    const char* source;
+    bool allowed;
+  } cases[] = {{"alias.png", true},   {"sub\\up.png", true},        {"escape.png", false},
+               {"system.png", false}, {"parent\\outside.png", false}, {"missing.png", true}};
+  for (const auto& c : cases) {
+    std::string message;
+    try {
+      CustomPicturePath(root / "custom", c.source);
+    } catch (const Error& e) {
+      message = e.what();
+    }
+    if (c.allowed)
+      EXPECT_EQ(message, "") << c.source;
+    else
+      EXPECT_EQ(message, "The custom picture \"" + std::string(c.source) + "\" leads outside the custom folder \"" +
+                             (root / "custom").string() + "\"");
+  }
+  fs::remove_all(root);
 }
 
 }  // namespace
