@@ -179,7 +179,8 @@ BatchSummary RunBatch(const CliOptions& options, const fs::path& root, std::ostr
   const std::vector<BatchRow> rows = ReadBatchManifest(manifest, options, root);
   // A header alone is a manifest with nothing to do: said, but not a failure (a job made of an empty
   // export still succeeds, as before).
-  if (rows.empty()) progress << "batch " << manifest.string() << ": the manifest holds no rows, only its header\n";
+  if (rows.empty())
+    progress << "batch " << manifest.string() << ": the manifest holds no rows, only its header\n";
 
   BatchSummary summary;
   std::vector<const BatchRow*> todo;

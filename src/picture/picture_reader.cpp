@@ -1,6 +1,7 @@
 // The picture registry and ReadPicture: choose the reader by extension, read the file, decode it.
 #include "picture/picture_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -95,6 +96,82 @@ const TPictureFormat& PictureFormatFor(const std::string& extension) {
 
 namespace {
 
+// Formats whose files say what they are in their first bytes, by the extension of their reader. Targa
+// has no signature: its files, and those that match none here, are read by their extension.
+struct TSignature {
+  std::string_view Magic;
+  size_t Offset;
+  const char* Extension;
+};
+constexpr TSignature kSignatures[] = {
+    {"\x89PNG\r\n\x1a\n", 0, "png"},
+    {"\xFF\xD8\xFF", 0, "jpg"},
+    {"GIF87a", 0, "gif"},
+    {"GIF89a", 0, "gif"},
+    {"BM", 0, "bmp"},
+    {std::string_view("II*\0", 4), 0, "tif"},
+    {std::string_view("MM\0*", 4), 0, "tif"},
+    {"WEBP", 8, "webp"},
+    {std::string_view("\0\0\1\0", 4), 0, "ico"},
+    {"8BPS", 0, "psd"},
+    {"\x01\xDA", 0, "sgi"},
+    {"\xC5\xD0\xD3\xC6", 0, "eps"},
+};
+
+bool StartsWith(std::span<const uint8_t> bytes, size_t offset, std::string_view magic) {
+  return bytes.size() >= offset + magic.size() &&
+         std::equal(magic.begin(), magic.end(), bytes.begin() + static_cast<long>(offset),
+                    [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; });
+}
+
+// The reader the content names; null when it names none.
+const TPictureFormat* FormatBySignature(std::span<const uint8_t> bytes) {
+  for (const TSignature& s : kSignatures)
+    if (StartsWith(bytes, s.Offset, s.Magic) && (s.Offset == 0 || StartsWith(bytes, 0, "RIFF")))
+      return &PictureFormatFor(s.Extension);
+  // "P1" to "P6" and a blank: the portable maps.
+  if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '6' &&
+      (bytes[2] == ' ' || bytes[2] == '\n' || bytes[2] == '\r' || bytes[2] == '\t'))
+    return &PictureFormatFor("ppm");
+  // PCX: the manufacturer byte 10, a known version, run-length coding, a known bit depth.
+  if (bytes.size() >= 4 && bytes[0] == 0x0A && (bytes[1] <= 5 && bytes[1] != 1) && bytes[2] == 1 &&
+      (bytes[3] == 1 || bytes[3] == 2 || bytes[3] == 4 || bytes[3] == 8))
+    return &PictureFormatFor("pcx");
+  return nullptr;
+}
+
+const TPictureFormat* FormatByExtension(const std::string& extension) {
+  try {
+    return &PictureFormatFor(extension);
+  } catch (const Error&) {
+    return nullptr;
+  }
+}
+
+// What a file starts with, for a message: up to eight bytes in hexadecimal and as text.
+std::string Beginning(std::span<const uint8_t> bytes) {
+  if (bytes.empty()) return "it is empty";
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string hex, text;
+  for (size_t i = 0; i < bytes.size() && i < 8; ++i) {
+    hex += (i > 0 ? " " : "");
+    hex += kHex[bytes[i] >> 4];
+    hex += kHex[bytes[i] & 15];
+    text += bytes[i] >= 0x20 && bytes[i] < 0x7F ? static_cast<char>(bytes[i]) : '.';
+  }
+  return "it starts with " + hex + " (\"" + text + "\")";
+}
+
+// The reader for a file: the one its content names, else the one its extension names.
+const TPictureFormat& ChooseFormat(const std::string& extension, std::span<const uint8_t> bytes) {
+  if (const TPictureFormat* format = FormatBySignature(bytes)) return *format;
+  if (const TPictureFormat* format = FormatByExtension(extension)) return *format;
+  throw Error("Unknown picture file extension (." + extension +
+              "), and the content is no picture this program "
+              "reads: " +
+              Beginning(bytes) + ".");
+}
+
 // The colour step every reader's picture passes through once.
 TDecodedPicture InSrgb(TDecodedPicture picture, const std::string& fileName, TColourNote* note) {
   TColourNote colour = ConvertToSrgb(picture, fileName);
@@ -106,16 +183,14 @@ TDecodedPicture InSrgb(TDecodedPicture picture, const std::string& fileName, TCo
 
 TDecodedPicture ReadPictureFromMemory(const std::string& extension, std::span<const uint8_t> bytes,
                                       TColourNote* note) {
-  const TPictureFormat& format = PictureFormatFor(extension);
   try {
-    return InSrgb(format.Reader(bytes), "the ." + extension + " picture", note);
+    return InSrgb(ChooseFormat(extension, bytes).Reader(bytes), "the ." + extension + " picture", note);
   } catch (const std::bad_alloc&) {
     throw Error("There is not enough memory to load the picture.");
   }
 }
 
 TDecodedPicture ReadPicture(const std::string& fileName, TColourNote* note) {
-  const TPictureFormat& format = PictureFormatFor(FileExtension(fileName));
   // The reader's own reason, behind the name of the file it concerns.
   auto cannotRead = [&fileName](const std::string& reason) {
     return Error("Cannot read file \"" + fileName + "\". " + reason);
@@ -128,7 +203,7 @@ TDecodedPicture ReadPicture(const std::string& fileName, TColourNote* note) {
       throw CannotOpen(fileName, e.what());
     }
     try {
-      return InSrgb(format.Reader(bytes), fileName, note);
+      return InSrgb(ChooseFormat(FileExtension(fileName), bytes).Reader(bytes), fileName, note);
     } catch (const Error& e) {
       throw cannotRead(e.what());
     }

@@ -1,5 +1,5 @@
-// Reading source pictures: the registry of readable extensions, the one entry point
-// ReadPicture, and the filter of the picture-open dialog built from the registry.
+// Reading source pictures: the registry of readable extensions, the one entry point ReadPicture
+// (which tells a picture by its content), and the filter of the picture-open dialog.
 #pragma once
 
 #include <cstdint>
@@ -33,11 +33,12 @@ std::string FileExtension(const std::string& fileName);
 // Fails with "Unknown picture file extension (.%s)".
 const TPictureFormat& PictureFormatFor(const std::string& extension);
 
-// Decodes the named file by its extension and brings its colours to sRGB; note, when given, learns
+// Decodes the named file with the reader its content names (its extension decides only for content
+// without a signature, such as Targa) and brings its colours to sRGB; note, when given, learns
 // which profile they came through. Nothing is changed on failure.
 TDecodedPicture ReadPicture(const std::string& fileName, TColourNote* note = nullptr);
 
-// Decodes a file image held in memory with the reader registered for the extension, colours in sRGB.
+// Decodes a file image held in memory, the reader chosen as ReadPicture chooses it; colours in sRGB.
 TDecodedPicture ReadPictureFromMemory(const std::string& extension, std::span<const uint8_t> bytes,
                                       TColourNote* note = nullptr);
 

@@ -27,8 +27,9 @@ Template ReadTemplate(const std::filesystem::path& file) {
   if (!lostLayers.empty()) {
     throw Error("The template " + quoted + " has more sections than its section list of " +
                 std::to_string(kIniSectionListBytes) + " bytes holds: " + std::to_string(lostLayers.size()) +
-                (lostLayers.size() == 1 ? " layer, \"" + lostLayers.front() + "\", would be left out"
-                                        : " layers, from \"" + lostLayers.front() + "\" on, would be left out"));
+                (lostLayers.size() == 1
+                     ? " layer, \"" + lostLayers.front() + "\", would be left out"
+                     : " layers, from \"" + lostLayers.front() + "\" on, would be left out"));
   }
   Template tmpl = ReadTemplate(ini);
   if (tmpl.Layers.empty()) {

@@ -94,7 +94,7 @@ TEST(CustomPicturePath, LinksMustStayInsideTheFolder) {
   const struct {
     const char* source;
     bool allowed;
-  } cases[] = {{"alias.png", true},   {"sub\\up.png", true},        {"escape.png", false},
+  } cases[] = {{"alias.png", true},   {"sub\\up.png", true},          {"escape.png", false},
                {"system.png", false}, {"parent\\outside.png", false}, {"missing.png", true}};
   for (const auto& c : cases) {
     std::string message;
@@ -106,8 +106,8 @@ TEST(CustomPicturePath, LinksMustStayInsideTheFolder) {
     if (c.allowed)
       EXPECT_EQ(message, "") << c.source;
     else
-      EXPECT_EQ(message, "The custom picture \"" + std::string(c.source) + "\" leads outside the custom folder \"" +
-                             (root / "custom").string() + "\"");
+      EXPECT_EQ(message, "The custom picture \"" + std::string(c.source) +
+                             "\" leads outside the custom folder \"" + (root / "custom").string() + "\"");
   }
   fs::remove_all(root);
 }

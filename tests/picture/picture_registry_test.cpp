@@ -89,12 +89,21 @@ TEST(PictureFileFilter, AllPatternsFirstThenOnePairPerEntryFromTheLast) {
             static_cast<long>(2 * PictureFormatRegistry().size() + 1));
 }
 
-TEST(ReadPicture, LooksUpTheExtensionBeforeOpeningTheFile) {
+TEST(ReadPicture, ContentWithoutASignatureNeedsAKnownExtension) {
   fixtures::TempFolder folder;
-  EXPECT_EQ(MessageOf([&] { ReadPicture(folder.File("notes.txt")); }),
-            "Unknown picture file extension (.txt)");
-  EXPECT_EQ(MessageOf([&] { ReadPicture(folder.File("noextension")); }),
-            "Unknown picture file extension (.)");
+  const std::string notes = folder.File("notes.txt"), bare = folder.File("noextension");
+  fixtures::WriteBytes(notes, {'h', 'e', 'l', 'l', 'o', '\n'});
+  fixtures::WriteBytes(bare, {});
+  EXPECT_EQ(
+      MessageOf([&] { ReadPicture(notes); }),
+      "Cannot read file \"" + notes +
+          "\". Unknown picture file extension (.txt), and the content is no picture this program reads: "
+          "it starts with 68 65 6C 6C 6F 0A (\"hello.\").");
+  EXPECT_EQ(
+      MessageOf([&] { ReadPicture(bare); }),
+      "Cannot read file \"" + bare +
+          "\". Unknown picture file extension (.), and the content is no picture this program reads: it "
+          "is empty.");
   const std::string missing = folder.File("missing.png");
   EXPECT_EQ(MessageOf([&] { ReadPicture(missing); }),
             "Cannot open file \"" + missing + "\". No such file or directory");
@@ -138,16 +147,36 @@ TEST(ReadPicture, UpperAndLowerCaseExtensionsReadTheSame) {
   EXPECT_EQ(upper.Pixels, lower.Pixels);
 }
 
-TEST(ReadPicture, ContentIsReadByTheExtensionsReaderWithoutSniffing) {
+TEST(ReadPicture, TheContentChoosesTheReaderWhateverTheName) {
   fixtures::TempFolder folder;
-  const std::string path = folder.File("really_a_jpeg.png");
-  fixtures::WriteBytes(path, EncodeJpg(TBitmap32(2, 2), 96));
-  EXPECT_EQ(MessageOf([&] { ReadPicture(path); }),
-            "Cannot read file \"" + path + "\". Cannot load image. Invalid or unexpected PNG image format.");
-  // Without a file there is no name to give: the reader's reason alone.
-  const Bytes jpg = EncodeJpg(TBitmap32(2, 2), 96);
-  EXPECT_EQ(MessageOf([&] { ReadPictureFromMemory("png", jpg); }),
-            "Cannot load image. Invalid or unexpected PNG image format.");
+  TBitmap32 picture(3, 2);
+  const std::string ppm = "P6 3 2 255\n" + std::string(18, '\x7F');
+  const struct {
+    const char* name;
+    Bytes bytes;
+  } cases[] = {
+      {"jpeg.png", EncodeJpg(picture, 96)},
+      {"png.jpg", EncodePng(picture, 96)},
+      {"bmp", EncodeBmp(picture, 96)},
+      {"webp.gif", EncodeWebp(picture)},
+      {"gif.dat", fixtures::GifFile(3, 2, {{0, 0, 0}, {255, 255, 255}}, {{3, 2, {0, 1, 0, 1, 0, 1}}})},
+      {"tiff.jpg", fixtures::TiffFile(3, 2, 3, false, Bytes(18, 9))},
+      {"map.tga", Bytes(ppm.begin(), ppm.end())},
+  };
+  for (const auto& c : cases) {
+    const std::string path = folder.File(c.name);
+    fixtures::WriteBytes(path, c.bytes);
+    TDecodedPicture decoded;
+    EXPECT_EQ(MessageOf([&] { decoded = ReadPicture(path); }), "(no error)") << c.name;
+    EXPECT_EQ(decoded.Width, 3) << c.name;
+    EXPECT_EQ(decoded.Height, 2) << c.name;
+  }
+  // Content with no signature goes to the extension's reader, whose reason the message gives.
+  const std::string broken = folder.File("broken.png");
+  fixtures::WriteBytes(broken, {'n', 'o', 't', ' ', 'a', ' ', 'P', 'N', 'G'});
+  EXPECT_EQ(
+      MessageOf([&] { ReadPicture(broken); }),
+      "Cannot read file \"" + broken + "\". Cannot load image. Invalid or unexpected PNG image format.");
 }
 
 TEST(LoadFromFile, KeepsThePreviousPictureWhenReadingFails) {
