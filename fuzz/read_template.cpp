@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "compose/scene_builder.h"
 #include "raster/color_names.h"
 #include "raster/error.h"
 #include "templates/template.h"
@@ -25,7 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)ShadeMapFor(layer.Direction());
     const SourceIndex slot = layer.Slot();
     if (slot != -1 && (slot < 1 || slot > kSourceCount)) std::abort();
-    (void)CustomFilePath("/app", layer.Source);
+    // The rule a render applies to a custom picture's name: a path inside the folder, or a refusal.
+    try {
+      const std::filesystem::path file = CustomPicturePath("/app/custom", layer.Source);
+      const std::filesystem::path inside = file.lexically_normal().lexically_relative("/app/custom");
+      if (inside.empty() || *inside.begin() == "..") std::abort();
+    } catch (const Error&) {
+    }
     try {
       (void)ColorToColor32(layer.Color());
     } catch (const Error&) {

@@ -87,12 +87,4 @@ void CheckTemplateCanvas(const Template& tmpl) {
                 " x " + std::to_string(tmpl.Height));
 }
 
-std::filesystem::path CustomFilePath(const std::filesystem::path& executableFolder, std::string_view source) {
-  std::string relative(source);
-  for (char& c : relative)
-    if (c == '\\') c = '/';
-  // Appending as text keeps "/x" or "C:/x" inside the custom folder, as appending to a folder name does.
-  return std::filesystem::path((executableFolder / "custom").string() + "/" + relative).lexically_normal();
-}
-
 }  // namespace mirelane

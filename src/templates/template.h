@@ -54,9 +54,4 @@ Scene ReadScene(const std::filesystem::path& file);
 // A template canvas must be positive both ways before it can be scaled; throws Error otherwise.
 void CheckTemplateCanvas(const Template& tmpl);
 
-// The picture of a "customfile" layer: the source text appended to the folder "custom" beside the
-// executable. Backslashes count as folder separators, and the text is appended, never taken as an
-// absolute path of its own.
-std::filesystem::path CustomFilePath(const std::filesystem::path& executableFolder, std::string_view source);
-
 }  // namespace mirelane

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "compose/scene_builder.h"
 #include "raster/error.h"
 #include "templates/template.h"
 
@@ -108,7 +109,7 @@ TEST(ReadTemplate, WindowsFileOnDiskReadsLikeLinuxFile) {
   EXPECT_EQ(w.Layers[0].A.X, 31);
   EXPECT_EQ(w.Layers[1].Kind(), LayerType::CustomColor);
   EXPECT_EQ(w.Layers[1].Color(), 0xF0CAA6);
-  EXPECT_EQ(CustomFilePath("/opt/mirelane", w.Layers[0].Source),
+  EXPECT_EQ(CustomPicturePath("/opt/mirelane/custom", w.Layers[0].Source),
             std::filesystem::path("/opt/mirelane/custom/boxes/front.png"));
 }
 
@@ -162,22 +163,6 @@ TEST(ReadScene, TypesEveryLayerOfTheFileOnce) {
   EXPECT_EQ(scene.Layers[0].A, (TemplatePoint{5, 0}));
   EXPECT_EQ(scene.Layers[0].D, (TemplatePoint{0, -7}));
   EXPECT_EQ(scene.Layers[6].Keyword, "Shade");
-}
-
-TEST(CustomFilePath, AppendsToTheCustomFolder) {
-  struct Case {
-    const char* source;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"disc.png", "/app/custom/disc.png"},
-      {"sub\\disc.png", "/app/custom/sub/disc.png"},
-      {"sub/deeper\\disc.png", "/app/custom/sub/deeper/disc.png"},
-      {"\\disc.png", "/app/custom/disc.png"},         // not the root folder
-      {"/etc/disc.png", "/app/custom/etc/disc.png"},  // not an absolute path
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(CustomFilePath("/app", c.source), std::filesystem::path(c.expected)) << c.source;
 }
 
 TEST(CheckTemplateCanvas, RefusesEmptyOrNegativeCanvas) {
