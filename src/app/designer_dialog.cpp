@@ -19,6 +19,7 @@
 #include "app/controls.h"
 #include "app/picture_io.h"
 #include "compose/layer_stack.h"
+#include "templates/finished_shot.h"
 #include "templates/render_template.h"
 #include "templates/template_catalogue.h"
 
@@ -57,9 +58,7 @@ std::unique_ptr<TBitmap32> RenderText(const std::string& text, const EditingStat
   RenderContext context{sized, sources, shell.dataRoot};
   context.UserData = shell.userData;
   RenderTemplateText(view, width, height, context, text, "designed shot");
-  auto picture = std::make_unique<TBitmap32>(width, height);
-  view.Flatten(*picture);
-  return picture;
+  return FlattenedShot(view);
 }
 
 }  // namespace

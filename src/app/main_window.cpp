@@ -37,6 +37,7 @@
 #include "compose/editing_settings.h"
 #include "compose/resampler_selection.h"
 #include "raster/error.h"
+#include "templates/finished_shot.h"
 
 namespace mirelane {
 
@@ -1004,13 +1005,8 @@ void TForm1::KernelClassNamesListChange() {
 // Tool bar.
 
 std::unique_ptr<TBitmap32> TForm1::ShotPicture() {
-  const TImgView32& view = View();
-  auto picture = std::make_unique<TBitmap32>(view.Bitmap().Width(), view.Bitmap().Height());
-  picture->Clear(0);
-  view.Flatten(*picture);
   state_.FlipWhenSaved = FlipCheckBox->isChecked();
-  if (state_.FlipWhenSaved) picture->FlipHorizontal();
-  return picture;
+  return FinishedShot(View(), state_);
 }
 
 namespace {
@@ -1104,7 +1100,7 @@ void TForm1::SaveShot(bool askName) {
     }
     state_.OutputDpi = std::clamp(ReadNumberField(DpiSpinEdit->text().toStdString(), 60), 60, 600);
     RunBusy(this, QStringLiteral("Saving %1...").arg(QFileInfo(*file).fileName()),
-            [&] { WritePicture(*picture, path, state_.OutputDpi, quality); });
+            [&] { mirelane::SaveShot(*picture, path.string(), state_, quality); });
     lastSavedFile_ = *file;
   });
 }

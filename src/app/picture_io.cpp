@@ -1,4 +1,4 @@
-// Picture files for the windows, through the engine's readers and writer.
+// Picture files for the windows, through the engine's readers.
 #include "app/picture_io.h"
 
 #include <cstring>
@@ -33,11 +33,6 @@ QString ColourNoteText(const TColourNote& note) {
 
 QString PictureOpenFilter() {
   return QString::fromStdString(QtFilterFromPipeFilter(PictureFileFilter()));
-}
-
-void WritePicture(const TBitmap32& picture, const std::filesystem::path& file, int32_t dpi,
-                  const TSaveQuality& quality) {
-  SavePicture(picture, file.string(), dpi, quality);
 }
 
 }  // namespace mirelane

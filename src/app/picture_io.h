@@ -1,5 +1,5 @@
 // The application's side of the picture files: reading a picture for showing it in a picture
-// control, the open dialog's filter, and writing the composed picture.
+// control and the open dialog's filter.
 #pragma once
 
 #include <QImage>
@@ -24,10 +24,5 @@ QString ColourNoteText(const TColourNote& note);
 
 // The open dialog's filter for every picture format the readers accept, in Qt's form.
 QString PictureOpenFilter();
-
-// Writes the picture as PNG, JPEG, BMP or WebP by the file name's extension, with the resolution
-// (WebP has none) and the quality settings.
-void WritePicture(const TBitmap32& picture, const std::filesystem::path& file, int32_t dpi,
-                  const TSaveQuality& quality = {});
 
 }  // namespace mirelane

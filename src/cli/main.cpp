@@ -18,6 +18,7 @@
 #include "picture/picture_writer.h"
 #include "raster/error.h"
 #include "templates/data_root.h"
+#include "templates/finished_shot.h"
 #include "templates/render_template.h"
 #include "templates/shot_designer.h"
 #include "templates/template_catalogue.h"
@@ -42,33 +43,15 @@ std::string MissingTemplatesMessage(const std::filesystem::path& folder) {
   return "No templates: the folder \"" + folder.string() + "\" holds no template files";
 }
 
-void Save(TBitmap32& picture, const CliOptions& o) {
-  if (o.State.FlipWhenSaved) picture.FlipHorizontal();
-  SavePicture(picture, o.Output, o.State.OutputDpi, SaveQualityOf(o));
-}
-
-// The flattened picture of template text at the output size.
-std::unique_ptr<TBitmap32> RenderText(CliOptions& o, const std::filesystem::path& root,
-                                      const std::string& text) {
-  TImgView32 view;
-  RenderContext context{o.State, o.Sources, root, WarningLoader(std::cerr)};
-  RenderTemplateText(view, o.State.OutputWidth, o.State.OutputHeight, context, text, "designed shot");
-  const TBitmap32& base = view.Bitmap();
-  auto picture = std::make_unique<TBitmap32>(base.Width(), base.Height());
-  view.Flatten(*picture);
-  return picture;
-}
-
 // --shape: the designed template is rendered from its own text by the template reader, so that a
 // template saved alongside renders the same pixels. The picture is made before anything is written.
 int RenderDesigned(CliOptions& o, const std::filesystem::path& root) {
   if (!o.Output.empty()) SaveFormatFor(o.Output);  // a name no writer takes fails before any work
   const DesignRequest& d = o.Design;
-  const std::string text = DesignedShotText(DesignedShotRequest(o));
   std::unique_ptr<TBitmap32> picture;
-  if (!o.Output.empty()) picture = RenderText(o, root, text);
-  if (!d.SaveTemplate.empty()) WriteTemplateFile(d.SaveTemplate, text);
-  if (picture) Save(*picture, o);
+  if (!o.Output.empty()) picture = RenderShotPicture(o, root, WarningLoader(std::cerr));
+  if (!d.SaveTemplate.empty()) WriteTemplateFile(d.SaveTemplate, DesignedShotText(DesignedShotRequest(o)));
+  if (picture) SaveShot(*picture, o.Output, o.State, SaveQualityOf(o));
   return 0;
 }
 
@@ -98,7 +81,8 @@ int Run(const CliOptions& options, const char* argv0) {
       SaveFormatFor(o.Output);  // a name no writer takes fails before any work
       TBitmap32 picture;
       WarningLoader(std::cerr)(picture, o.ConvertInput);
-      Save(picture, o);
+      MirrorAsSaved(picture, o.State);
+      SaveShot(picture, o.Output, o.State, SaveQualityOf(o));
       return 0;
     }
     case CliAction::Batch:

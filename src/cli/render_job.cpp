@@ -6,6 +6,7 @@
 #include "compose/layer_stack.h"
 #include "picture/picture_writer.h"
 #include "raster/error.h"
+#include "templates/finished_shot.h"
 #include "templates/render_template.h"
 #include "templates/template_catalogue.h"
 
@@ -58,9 +59,9 @@ ShotRequest DesignedShotRequest(const CliOptions& options, const ArtworkSizeOf& 
   return request;
 }
 
-void RenderShot(const CliOptions& options, const std::filesystem::path& root, const PictureLoader& loader,
-                unsigned workers, const ArtworkSizeOf& sizeOf) {
-  SaveFormatFor(options.Output);  // a name no writer takes fails before any work
+std::unique_ptr<TBitmap32> RenderShotPicture(const CliOptions& options, const std::filesystem::path& root,
+                                             const PictureLoader& loader, unsigned workers,
+                                             const ArtworkSizeOf& sizeOf) {
   EditingState state = options.State;
   if (!options.TemplateName.empty())
     state.TemplateIndex = PositionOfName(root, options.TemplateName, options.UserData);
@@ -72,11 +73,14 @@ void RenderShot(const CliOptions& options, const std::filesystem::path& root, co
                        DesignedShotText(DesignedShotRequest(options, sizeOf)), "designed shot");
   else
     RenderTemplate(view, state.OutputWidth, state.OutputHeight, context);
-  const TBitmap32& base = view.Bitmap();
-  TBitmap32 picture(base.Width(), base.Height());
-  view.Flatten(picture);
-  if (state.FlipWhenSaved) picture.FlipHorizontal();
-  SavePicture(picture, options.Output, state.OutputDpi, SaveQualityOf(options));
+  return FinishedShot(view, state);
+}
+
+void RenderShot(const CliOptions& options, const std::filesystem::path& root, const PictureLoader& loader,
+                unsigned workers, const ArtworkSizeOf& sizeOf) {
+  SaveFormatFor(options.Output);  // a name no writer takes fails before any work
+  SaveShot(*RenderShotPicture(options, root, loader, workers, sizeOf), options.Output, options.State,
+           SaveQualityOf(options));
 }
 
 }  // namespace mirelane

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "cli/cli_options.h"
@@ -24,6 +25,12 @@ std::filesystem::path TemplateFileOf(const CliOptions& options, const std::files
 // proportions of the artwork in the slots (sized by sizeOf when one is given, otherwise read), at the
 // output size.
 ShotRequest DesignedShotRequest(const CliOptions& options, const ArtworkSizeOf& sizeOf = {});
+
+// The options' template (or their designed shot) rendered and finished as it is saved (flattened, mirrored
+// when asked); loader, workers and sizeOf as for RenderShot.
+std::unique_ptr<TBitmap32> RenderShotPicture(const CliOptions& options, const std::filesystem::path& root,
+                                             const PictureLoader& loader = {}, unsigned workers = 0,
+                                             const ArtworkSizeOf& sizeOf = {});
 
 // Renders the options' template (or their designed shot) and saves the flattened picture at Output, mirrored
 // when asked. loader: decodes the slot pictures (empty: read each from its file); workers: cores for the
