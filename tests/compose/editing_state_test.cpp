@@ -12,30 +12,11 @@
 namespace mirelane {
 namespace {
 
-TEST(EditingState, StartsWithTheInitialValues) {
+TEST(EditingState, StartsWithEachSettingsDefault) {
   const EditingState s;
-  EXPECT_EQ(s.CurrentSource, 1);
-  EXPECT_EQ(s.TemplateIndex, 1);
-  EXPECT_TRUE(s.ShowReflection);
-  EXPECT_TRUE(s.ReflectionFade);
-  EXPECT_EQ(s.ReflectionOpacity, 255);
-  EXPECT_EQ(s.ReflectionBlur, 15);
-  EXPECT_EQ(s.ReflectionBrightness, 0);
-  EXPECT_EQ(s.ReflectionLength, 50);
-  EXPECT_EQ(s.ShadowDensity, 255);
-  EXPECT_EQ(s.ShadowColor, 0x000000);
-  EXPECT_EQ(s.ShadowBlur, 25);
-  EXPECT_TRUE(s.ShowShadow);
-  EXPECT_EQ(s.ObjectShading, 255);
-  EXPECT_EQ(s.ObjectHighlight, 255);
-  EXPECT_EQ(s.ShadingColor, 0x000000);
-  EXPECT_EQ(s.HighlightColor, 0xFFFFFF);
-  EXPECT_FALSE(s.TransparentBackground);
-  EXPECT_FALSE(s.LargeDiscArea);
-  EXPECT_EQ(s.OutputWidth, 400);
-  EXPECT_EQ(s.OutputHeight, 300);
-  EXPECT_EQ(s.OutputDpi, 96);
-  EXPECT_FALSE(s.FlipWhenSaved);
+  for (const EditingSetting& setting : EditingSettings())
+    EXPECT_EQ(setting.Get(s), setting.Default) << setting.Range.Name;
+  // The colours start as the toolkit's black and white, in TColor32 form too.
   EXPECT_EQ(ColorToColor32(s.HighlightColor), kColor32White);
   EXPECT_EQ(ColorToColor32(s.ShadowColor), kColor32Black);
 }
@@ -95,27 +76,15 @@ TEST(EditingState, DefaultStateIsValid) {
 }
 
 TEST(CheckSetting, AcceptsTheBoundsAndRefusesOneBeyond) {
-  struct Case {
-    const char* name;
-    int32_t min, max;
-  };
-  const Case cases[] = {
-      {"OutputWidth", 32, 4096},     {"OutputHeight", 32, 4096},        {"OutputDpi", 60, 600},
-      {"ReflectionOpacity", 0, 255}, {"ShadowDensity", 0, 255},         {"ObjectShading", 0, 255},
-      {"ObjectHighlight", 0, 255},   {"ReflectionBlur", 0, 100},        {"ShadowBlur", 0, 100},
-      {"ReflectionLength", 1, 100},  {"ReflectionBrightness", -50, 50}, {"CurrentSource", 1, 9},
-      {"TemplateIndex", 1, 1000000},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_NO_THROW(CheckSetting(c.name, c.min));
-    EXPECT_NO_THROW(CheckSetting(c.name, c.max));
-    EXPECT_THROW(CheckSetting(c.name, int64_t{c.min} - 1), Error);
-    EXPECT_THROW(CheckSetting(c.name, int64_t{c.max} + 1), Error);
-    const SettingRange* range = FindSettingRange(c.name);
-    ASSERT_NE(range, nullptr);
-    EXPECT_EQ(range->Min, c.min);
-    EXPECT_EQ(range->Max, c.max);
+  for (const EditingSetting& setting : EditingSettings()) {
+    if (setting.Kind != SettingKind::Number) continue;
+    const SettingRange& r = setting.Range;
+    SCOPED_TRACE(r.Name);
+    EXPECT_NO_THROW(CheckSetting(r.Name, r.Min));
+    EXPECT_NO_THROW(CheckSetting(r.Name, r.Max));
+    EXPECT_THROW(CheckSetting(r.Name, int64_t{r.Min} - 1), Error);
+    EXPECT_THROW(CheckSetting(r.Name, int64_t{r.Max} + 1), Error);
+    EXPECT_EQ(FindSettingRange(r.Name), &r);
   }
 }
 

@@ -99,16 +99,20 @@ TEST(ShippedTemplates, RenderExactlyAsTheirGoldenPictures) {
     ASSERT_TRUE(fs::exists(golden)) << golden;
     TBitmap32 expected;
     LoadFromFile(expected, golden.string());
-    bool same = expected.Width() == picture.Width() && expected.Height() == picture.Height();
+    const bool sameSize = expected.Width() == picture.Width() && expected.Height() == picture.Height();
     size_t differing = 0;
-    for (size_t p = 0; same && p < picture.PixelCount(); ++p)
+    for (size_t p = 0; sameSize && p < picture.PixelCount(); ++p)
       differing += picture.Bits()[p] != expected.Bits()[p];
-    if (!same || differing != 0) {
+    if (!sameSize || differing != 0) {
       fs::create_directories(outFolder);
       const fs::path actual = outFolder / (name + ".png");
       testing::DumpPng(picture, actual.string());
-      ADD_FAILURE() << name << ": " << differing << " pixels differ from " << golden << "; the render is in "
-                    << actual;
+      const std::string what = sameSize ? std::to_string(differing) + " pixels differ from "
+                                        : "the render is " + std::to_string(picture.Width()) + " x " +
+                                              std::to_string(picture.Height()) + ", but " +
+                                              std::to_string(expected.Width()) + " x " +
+                                              std::to_string(expected.Height()) + " is ";
+      ADD_FAILURE() << name << ": " << what << golden << "; the render is in " << actual;
     }
   }
 }
