@@ -35,7 +35,6 @@ bool TCustomMap::SetSize(int32_t width, int32_t height) {
   if (width == width_ && height == height_) return false;
   ChangeSize(width_, height_, width, height);
   Changed();
-  Resized();
   return true;
 }
 
@@ -52,10 +51,6 @@ void TCustomMap::SetSizeFrom(const TNotifiablePersistent* source) {
 void TCustomMap::ChangeSize(int32_t& width, int32_t& height, int32_t newWidth, int32_t newHeight) {
   width = newWidth;
   height = newHeight;
-}
-
-void TCustomMap::Resized() {
-  if (OnResize) OnResize(*this);
 }
 
 // ---- TBitmap32: lifetime, size, properties ----------------------------------------------
@@ -93,16 +88,12 @@ bool TBitmap32::SetSize(int32_t width, int32_t height) {
   } catch (...) {
     // The old store is gone and the surface is empty: tell whoever holds its pixels or size.
     if (hadSize) {
-      HandleChanged();
       Changed();
-      Resized();
     }
     throw;
   }
   clipRect_ = BoundsRect();
-  HandleChanged();
   Changed();
-  Resized();
   return true;
 }
 
@@ -125,17 +116,8 @@ void TBitmap32::ChangeSize(int32_t& width, int32_t& height, int32_t newWidth, in
   height = newHeight;
 }
 
-void TBitmap32::HandleChanged() {
-  if (OnHandleChanged) OnHandleChanged(*this);
-}
-
 void TBitmap32::Changed() {
-  Changed(BoundsRect());
-}
-
-void TBitmap32::Changed(const TRect& area) {
   if (updateCount_ != 0) return;
-  if (OnAreaChanged) OnAreaChanged(*this, area);
   if (OnChange) OnChange(*this);
 }
 
@@ -148,12 +130,6 @@ void TBitmap32::SetDrawMode(TDrawMode mode) {
 void TBitmap32::SetCombineMode(TCombineMode mode) {
   if (mode == combineMode_) return;
   combineMode_ = mode;
-  Changed();
-}
-
-void TBitmap32::SetWrapMode(TWrapMode mode) {
-  if (mode == wrapMode_) return;
-  wrapMode_ = mode;
   Changed();
 }
 
@@ -199,7 +175,7 @@ void TBitmap32::FillRectClipped(int32_t x1, int32_t y1, int32_t x2, int32_t y2, 
     r = IntersectRect(r, clipRect_);
     for (int32_t y = r.Top; y < r.Bottom; ++y) std::fill_n(ScanLine(y) + r.Left, r.Width(), color);
   }
-  Changed(r);
+  Changed();
 }
 
 void TBitmap32::FrameRectClipped(const TRect& rect, TColor32 color) {
@@ -219,7 +195,7 @@ void TBitmap32::FrameRectClipped(const TRect& rect, TColor32 color) {
       if (right > rect.Left) put(right, y);
     }
   }
-  Changed(rect);
+  Changed();
 }
 
 // ---- Transfers -----------------------------------------------------------------------------
@@ -227,12 +203,7 @@ void TBitmap32::FrameRectClipped(const TRect& rect, TColor32 color) {
 TTransferCombiner::TTransferCombiner(const TBitmap32& src) : TTransferCombiner(src, src.CombineMode()) {}
 
 TTransferCombiner::TTransferCombiner(const TBitmap32& src, TCombineMode combine)
-    : mode_(src.DrawMode()),
-      combine_(combine),
-      master_(src.MasterAlpha()),
-      outer_(src.OuterColor()),
-      custom_(src.OnPixelCombine ? &src.OnPixelCombine : nullptr) {
-  if (mode_ == dmCustom && custom_ == nullptr) mode_ = dmOpaque;
+    : mode_(src.DrawMode()), combine_(combine), master_(src.MasterAlpha()), outer_(src.OuterColor()) {
   // The weight rules assume a master alpha of at most 255; a larger stored value counts as 255
   // instead of pushing a weight past 256.
   pixelMaster_ = std::min<uint32_t>(master_, 255);
@@ -275,9 +246,6 @@ void TTransferCombiner::CombineOtherModes(const TColor32* src, TColor32* dst, in
       for (int i = 0; i < n; ++i) dst[i] = src[i] != outer ? src[i] : dst[i];
       break;
     }
-    case dmCustom:
-      for (int i = 0; i < n; ++i) (*custom_)(src[i], dst[i], master_);
-      break;
     case dmBlend:  // handled by the callers
       break;
   }
@@ -305,7 +273,6 @@ void TransferRect(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, co
     // Drawing a surface onto itself: read from a copy, or rows written early would feed later ones.
     TBitmap32 copy;
     copy.Assign(src);
-    copy.OnPixelCombine = src->OnPixelCombine;
     TransferRect(dst, dstRect, dstClip, &copy, srcRect, combine);
     return;
   }
@@ -320,7 +287,7 @@ void TransferRect(TBitmap32* dst, const TRect& dstRect, const TRect& dstClip, co
   } else {
     src->Resampler()->ResampleRect(*dst, dstRect, clip, *src, srcRect, combiner);
   }
-  dst->Changed(dstRect);
+  dst->Changed();
 }
 
 void TBitmap32::Draw(const TRect& dstRect, const TRect& srcRect, const TBitmap32* src) {
@@ -451,9 +418,7 @@ void TBitmap32::AdoptStore(int32_t width, int32_t height, std::vector<TColor32>&
   height_ = height;
   clipRect_ = BoundsRect();
   if (!resized) return;
-  HandleChanged();
   Changed();
-  Resized();
 }
 
 void TBitmap32::AssignToPicture(TDecodedPicture& picture) const {
@@ -475,7 +440,6 @@ void TBitmap32::CopyMapTo(TBitmap32& dst) const {
 void TBitmap32::CopyPropertiesTo(TBitmap32& dst) const {
   dst.SetDrawMode(drawMode_);
   dst.SetCombineMode(combineMode_);
-  dst.SetWrapMode(wrapMode_);
   dst.SetMasterAlpha(masterAlpha_);
   dst.SetOuterColor(outerColor_);
   dst.SetResampler(resampler_->CloneFor(dst));
@@ -552,9 +516,7 @@ void TBitmap32::Rotate(TBitmap32* dst, Turn turn) {
     width_ = rw;
     height_ = rh;
     clipRect_ = BoundsRect();
-    HandleChanged();
     Changed();
-    Resized();
     return;
   }
   dst->SetSize(rw, rh);
@@ -570,65 +532,6 @@ void TBitmap32::Rotate180(TBitmap32* dst) {
 }
 void TBitmap32::Rotate270(TBitmap32* dst) {
   Rotate(dst, Turn::ThreeQuarters);
-}
-
-// ---- Stream form ---------------------------------------------------------------------------
-
-namespace {
-
-uint32_t ReadU32(std::istream& in) {
-  unsigned char b[4];
-  if (!in.read(reinterpret_cast<char*>(b), 4)) throw Error("Stream read error");
-  return uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) | (uint32_t{b[3]} << 24);
-}
-
-void WriteU32(std::ostream& out, uint32_t v) {
-  const char b[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
-                     static_cast<char>((v >> 16) & 0xFF), static_cast<char>((v >> 24) & 0xFF)};
-  out.write(b, 4);
-}
-
-}  // namespace
-
-void TBitmap32::ReadData(std::istream& in) {
-  const auto w = static_cast<int32_t>(ReadU32(in));
-  const auto h = static_cast<int32_t>(ReadU32(in));
-  if (w < 0 || h < 0 || static_cast<uint64_t>(w) * static_cast<uint64_t>(h) > kMaxPixels)
-    throw Error("Stream read error");
-  // Read everything before touching the surface, so a short stream leaves it as it was.
-  // Grown chunk by chunk, so a lying header cannot make us allocate what the stream lacks.
-  const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
-  constexpr size_t kChunk = size_t{1} << 16;
-  std::vector<TColor32> pixels;
-  std::vector<unsigned char> bytes(std::min(count, kChunk) * 4);
-  while (pixels.size() < count) {
-    const size_t take = std::min(count - pixels.size(), kChunk);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(take * 4)))
-      throw Error("Stream read error");
-    for (size_t i = 0; i < take; ++i) {
-      const unsigned char* b = bytes.data() + i * 4;
-      pixels.push_back(uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) |
-                       (uint32_t{b[3]} << 24));
-    }
-  }
-  SetSize(w, h);
-  bits_ = std::move(pixels);
-  Changed();
-}
-
-void TBitmap32::WriteData(std::ostream& out) const {
-  WriteU32(out, static_cast<uint32_t>(width_));
-  WriteU32(out, static_cast<uint32_t>(height_));
-  std::vector<char> bytes;
-  bytes.reserve(std::min(bits_.size(), size_t{1} << 16) * 4);
-  for (size_t i = 0; i < bits_.size(); ++i) {
-    const TColor32 p = bits_[i];
-    for (int k = 0; k < 4; ++k) bytes.push_back(static_cast<char>((p >> (8 * k)) & 0xFF));
-    if (bytes.size() >= (size_t{1} << 18) || i + 1 == bits_.size()) {
-      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-      bytes.clear();
-    }
-  }
 }
 
 }  // namespace mirelane

@@ -4,9 +4,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <iosfwd>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -16,18 +14,14 @@
 
 namespace mirelane {
 
-enum TDrawMode { dmOpaque = 0, dmBlend = 1, dmCustom = 2, dmTransparent = 3 };
+enum TDrawMode { dmOpaque = 0, dmBlend = 1, dmTransparent = 3 };
 enum TCombineMode { cmBlend = 0, cmMerge = 1 };
-enum TWrapMode { wmClamp = 0, wmRepeat = 1, wmMirror = 2 };
 
 class TNotifiablePersistent;
 class TBitmap32;
 class TCustomResampler;
 
 using TNotifyEvent = std::function<void(TNotifiablePersistent& sender)>;
-using TAreaChangedEvent = std::function<void(TBitmap32& sender, const TRect& area)>;
-// dmCustom's per-pixel rule: foreground, background (in and out), master alpha.
-using TPixelCombineEvent = std::function<void(TColor32 f, TColor32& b, uint32_t master)>;
 
 // The change notification with a nestable update count.
 class TNotifiablePersistent {
@@ -52,19 +46,8 @@ class TNotifiablePersistent {
   int updateCount_ = 0;
 };
 
-// Adds a lock; surfaces live on one thread, so it is never contended.
-class TThreadPersistent : public TNotifiablePersistent {
- public:
-  const char* ClassName() const override { return "TThreadPersistent"; }
-  void Lock() { lock_.lock(); }
-  void Unlock() { lock_.unlock(); }
-
- private:
-  std::recursive_mutex lock_;
-};
-
 // A map with a size and the resize protocol.
-class TCustomMap : public TThreadPersistent {
+class TCustomMap : public TNotifiablePersistent {
  public:
   const char* ClassName() const override { return "TCustomMap"; }
 
@@ -79,11 +62,8 @@ class TCustomMap : public TThreadPersistent {
   // Gives the source's size; an absent source means 0 x 0, a source without a size fails.
   void SetSizeFrom(const TNotifiablePersistent* source);
 
-  TNotifyEvent OnResize;
-
  protected:
   virtual void ChangeSize(int32_t& width, int32_t& height, int32_t newWidth, int32_t newHeight);
-  virtual void Resized();
 
   int32_t width_ = 0;
   int32_t height_ = 0;
@@ -119,8 +99,6 @@ class TBitmap32 : public TCustomMap {
   void SetDrawMode(TDrawMode mode);
   TCombineMode CombineMode() const { return combineMode_; }
   void SetCombineMode(TCombineMode mode);
-  TWrapMode WrapMode() const { return wrapMode_; }
-  void SetWrapMode(TWrapMode mode);
   uint32_t MasterAlpha() const { return masterAlpha_; }
   void SetMasterAlpha(uint32_t alpha);
   TColor32 OuterColor() const { return outerColor_; }
@@ -166,20 +144,10 @@ class TBitmap32 : public TCustomMap {
   void Rotate180(TBitmap32* dst = nullptr);
   void Rotate270(TBitmap32* dst = nullptr);
 
-  // The stream form: int32 width, int32 height, then the pixels, all little-endian.
-  void ReadData(std::istream& in);
-  void WriteData(std::ostream& out) const;
-
   void Changed() override;
-  void Changed(const TRect& area);
-
-  TAreaChangedEvent OnAreaChanged;
-  TNotifyEvent OnHandleChanged;
-  TPixelCombineEvent OnPixelCombine;
 
  protected:
   void ChangeSize(int32_t& width, int32_t& height, int32_t newWidth, int32_t newHeight) override;
-  void HandleChanged();
 
  private:
   enum class Turn { Quarter, Half, ThreeQuarters };
@@ -192,7 +160,6 @@ class TBitmap32 : public TCustomMap {
   std::vector<TColor32> bits_;
   TDrawMode drawMode_ = dmOpaque;
   TCombineMode combineMode_ = cmBlend;
-  TWrapMode wrapMode_ = wmClamp;
   uint32_t masterAlpha_ = 255;
   TColor32 outerColor_ = 0;
   TRect clipRect_{};
@@ -227,7 +194,6 @@ class TTransferCombiner {
   uint32_t master_;
   uint32_t pixelMaster_;
   TColor32 outer_;
-  const TPixelCombineEvent* custom_;
 };
 
 }  // namespace mirelane
