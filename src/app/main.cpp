@@ -6,6 +6,7 @@
 #include "app/application_start.h"
 #include "app/controls.h"
 #include "app/dialogs.h"
+#include "app/main_window.h"
 #include "app/shell.h"
 
 int main(int argc, char** argv) {
@@ -17,7 +18,13 @@ int main(int argc, char** argv) {
   QSettings settings;
   mirelane::QtDialogs dialogs;
   const std::filesystem::path executable = mirelane::PathFromQString(QCoreApplication::applicationFilePath());
+  // A picture named on the command line (the desktop's "Open with") goes into the FRONT slot.
+  const QStringList arguments = QCoreApplication::arguments();
+  const QString artwork = arguments.size() > 1 ? arguments.at(1) : QString();
   return mirelane::RunApplication(
       dialogs, executable, &settings,
-      [](mirelane::TForm1&, mirelane::TForm2&, mirelane::LayerSources&) { return QApplication::exec(); });
+      [&artwork](mirelane::TForm1& window, mirelane::TForm2&, mirelane::LayerSources&) {
+        if (!artwork.isEmpty()) window.OpenArtwork(artwork);
+        return QApplication::exec();
+      });
 }

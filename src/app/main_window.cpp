@@ -827,6 +827,13 @@ void TForm1::LayerSourceUpDownClick() {
   });
 }
 
+void TForm1::OpenArtwork(const QString& fileName) {
+  constexpr SourceIndex kFront = 2;
+  LayerSourceUpDown->SetPosition(kFront);
+  LayerSourceUpDownClick();
+  LoadSlotPicture(fileName);
+}
+
 void TForm1::ShowCurrentSlot() {
   const LayerSource& slot = sources_[state_.CurrentSource];
   // Read first: a picture that cannot be read leaves the panel as it was.

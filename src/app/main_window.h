@@ -65,6 +65,9 @@ class TForm1 : public QWidget {
   // since) or, on a first start, gives the slots the sample artwork; then renders the shot.
   // Without remembered settings or sample artwork nothing is rendered.
   void ShowFirstShot();
+  // A picture given when the program was started (as "Open with" does): the FRONT slot takes it,
+  // as if it had been chosen there, and the panel shows that slot.
+  void OpenArtwork(const QString& fileName);
   // The window's size and place of the last run; before the window is shown.
   void RestoreWindowGeometry();
   // Writes the settings, folders and window geometry to the shell's settings, if it has any.

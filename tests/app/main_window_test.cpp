@@ -731,6 +731,19 @@ TEST_F(MainWindowTest, LayerSourcePicture_CancelledDialogs_ChangeNothing) {
   EXPECT_EQ(sources_[1].Color, 0xFFFFFF);
 }
 
+TEST_F(MainWindowTest, OpenArtwork_PutsAStartupPictureIntoTheFrontSlot) {
+  MakeStandardData();
+  WriteTestPicture(root_ / "cover.png", *HalfAndHalf(20, 20));
+  CreateWindow();
+  form_->OpenArtwork(QString::fromStdString((root_ / "cover.png").string()));
+  EXPECT_EQ(state_.CurrentSource, 2);
+  EXPECT_EQ(form_->LayerSourceCaption->text(), "FRONT");
+  EXPECT_EQ(sources_[2].PicturePath, (root_ / "cover.png").string());
+  EXPECT_FALSE(sources_[2].UseColor);
+  EXPECT_EQ(renders_, 1);
+  EXPECT_TRUE(dialogs_.errors.empty());
+}
+
 TEST_F(MainWindowTest, LayerSourcePicture_Unreadable_KeepsNameButNotUseColorAndDoesNotRender) {
   MakeStandardData();
   WriteText(root_ / "broken.png", "not a picture");
