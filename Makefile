@@ -36,6 +36,7 @@ fuzz: deps
 
 # The Debian package, from the release build (CPack packages under /usr).
 deb: build
+	@bash tools/install-deps.sh deb-packages.txt
 	@cd build/release && cpack -G DEB >/dev/null
 	@ls build/release/mirelane-creator_*.deb
 

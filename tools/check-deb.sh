@@ -13,6 +13,6 @@ dpkg-deb -x "$deb" "$root"
 desktop-file-validate "$root/usr/share/applications/mirelane-creator.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.mirelane.creator.metainfo.xml"
 listing=$("$root/usr/bin/mirelane-render" --list)
-echo "$listing" | head -n 3
-[ "$(echo "$listing" | wc -l)" -ge 1 ]
+printf '%s\n' "$listing" | sed -n 1,3p
+[ -n "$listing" ]
 echo "check-deb: $deb passed"
