@@ -52,17 +52,19 @@ std::string Description(cmsHPROFILE profile) {
   return description;
 }
 
-const char* SpaceWords(cmsColorSpaceSignature space) {
-  switch (space) {
-    case cmsSigRgbData:
-      return "RGB colours";
-    case cmsSigGrayData:
-      return "grey levels";
-    case cmsSigCmykData:
-      return "CMYK inks";
-    default:
-      return "a colour space this program does not read";
-  }
+// A profile's colour space as the number it holds: a damaged profile may hold one that names no
+// member of Little CMS's enumeration.
+uint32_t SpaceOf(cmsHPROFILE profile) {
+  return static_cast<uint32_t>(cmsGetColorSpace(profile));
+}
+
+constexpr uint32_t kRgb = cmsSigRgbData, kGrey = cmsSigGrayData, kCmyk = cmsSigCmykData;
+
+const char* SpaceWords(uint32_t space) {
+  if (space == kRgb) return "RGB colours";
+  if (space == kGrey) return "grey levels";
+  if (space == kCmyk) return "CMYK inks";
+  return "a colour space this program does not read";
 }
 
 // One profile's way to sRGB, or why there is none.
@@ -118,17 +120,16 @@ std::unique_ptr<Conversion> BuildConversion(std::span<const uint8_t> bytes, TSam
   }
   conversion->description = Description(source.profile);
   const ProfileHandle srgb(cmsCreate_sRGBProfile());
-  const cmsColorSpaceSignature space = cmsGetColorSpace(source.profile);
+  const uint32_t space = SpaceOf(source.profile);
   const bool inks = samples != TSampleSpace::Colour;
-  const cmsColorSpaceSignature expected = inks ? cmsSigCmykData : space;
-  if (space != expected || (space != cmsSigRgbData && space != cmsSigGrayData && space != cmsSigCmykData) ||
-      (!inks && space == cmsSigCmykData)) {
+  const uint32_t expected = inks ? kCmyk : space;
+  if (space != expected || (space != kRgb && space != kGrey && space != kCmyk) || (!inks && space == kCmyk)) {
     conversion->failure = std::string("it describes ") + SpaceWords(space) + ", but the picture holds " +
                           (inks ? "CMYK inks" : "RGB colours");
     return conversion;
   }
   const cmsUInt32Number intent = IntentFor(source.profile);
-  if (space == cmsSigGrayData) {
+  if (space == kGrey) {
     const ProfileHandle rgb(cmsCreate_sRGBProfile());
     cmsHTRANSFORM table =
         cmsCreateTransform(source.profile, TYPE_GRAY_8, rgb.profile, TYPE_BGRA_8, intent, kTransformFlags);
