@@ -1,5 +1,5 @@
-// Photoshop pictures (psd, pdd): the merged image of grey, indexed or RGB files with 8 or 16 bits,
-// raw or PackBits coded, with its alpha channel and its ICC profile.
+// Photoshop pictures (psd, pdd): the merged image of grey, indexed, RGB or CMYK files with 8 or 16
+// bits, raw or PackBits coded, with its alpha channel (not for CMYK) and its ICC profile.
 #include <algorithm>
 #include <string>
 
@@ -15,7 +15,7 @@ namespace {
   throw Error(std::string("Photoshop image is not valid. ") + why + ".");
 }
 
-constexpr uint32_t kModeGrey = 1, kModeIndexed = 2, kModeRgb = 3;
+constexpr uint32_t kModeGrey = 1, kModeIndexed = 2, kModeRgb = 3, kModeCmyk = 4;
 
 // Skips one section that starts with its 32-bit length; returns the offset after it.
 size_t SkipSection(const TByteReader& in, size_t pos, std::span<const uint8_t>* content = nullptr) {
@@ -89,9 +89,9 @@ TDecodedPicture DecodePsd(std::span<const uint8_t> bytes) {
   in.U16Be(24, mode);
   if (version != 1) PsdFail("Only version 1 files are supported");
   if (depth != 8 && depth != 16) PsdFail("The channel depth is not supported");
-  const uint32_t colourChannels = mode == kModeRgb ? 3 : 1;
-  if ((mode != kModeGrey && mode != kModeIndexed && mode != kModeRgb) || channels < colourChannels ||
-      channels > 56)
+  const uint32_t colourChannels = mode == kModeRgb ? 3 : (mode == kModeCmyk ? 4 : 1);
+  if ((mode != kModeGrey && mode != kModeIndexed && mode != kModeRgb && mode != kModeCmyk) ||
+      channels < colourChannels || channels > 56)
     PsdFail("The colour mode is not supported");
   CheckPictureSize("Photoshop", width, height);
 
@@ -105,8 +105,11 @@ TDecodedPicture DecodePsd(std::span<const uint8_t> bytes) {
   pos += 2;
   if (mode == kModeIndexed && colourData.size() < 768) PsdFail("The colour table is missing");
 
-  // Only the colour channels and the one alpha channel after them are needed.
-  const bool hasAlpha = channels > colourChannels && mode != kModeIndexed;
+  // Only the colour channels and the one alpha channel after them are needed. The inks of a CMYK
+  // file fill all four bytes of a pixel until the colour step, so its extra channels (in print
+  // files mostly saved selections and spot colours) are left out and the white matte stays.
+  const bool cmyk = mode == kModeCmyk;
+  const bool hasAlpha = channels > colourChannels && mode != kModeIndexed && !cmyk;
   const uint32_t used = colourChannels + (hasAlpha ? 1 : 0);
   const size_t sampleBytes = depth / 8;
   const size_t rowBytes = size_t{width} * sampleBytes;
@@ -140,7 +143,7 @@ TDecodedPicture DecodePsd(std::span<const uint8_t> bytes) {
   std::vector<uint8_t> row(rowBytes);
   size_t dataPos = compression == 1 ? pos + size_t{height} * channels * 2 : pos;
   for (uint32_t c = 0; c < used; ++c) {
-    const uint32_t shift = hasAlpha && c == used - 1 ? 24 : 16 - 8 * c;
+    const uint32_t shift = cmyk ? 8 * c : (hasAlpha && c == used - 1 ? 24 : 16 - 8 * c);
     const uint32_t keep = ~(0xFFu << shift);
     for (uint32_t y = 0; y < height; ++y) {
       const uint8_t* source = nullptr;
@@ -159,6 +162,10 @@ TDecodedPicture DecodePsd(std::span<const uint8_t> bytes) {
       for (size_t x = 0; x < width; ++x)
         out[x] = (out[x] & keep) | (uint32_t{source[x * sampleBytes]} << shift);  // the high byte
     }
+  }
+  if (cmyk) {
+    picture.Samples = TSampleSpace::InvertedInks;  // Photoshop stores 255 for no ink
+    return picture;
   }
   for (TColor32& p : picture.Pixels) {
     const uint32_t a = AlphaOf(p);

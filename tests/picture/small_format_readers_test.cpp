@@ -4,6 +4,7 @@
 #include "picture/decode_checks.h"
 #include "picture/picture_decoders.h"
 #include "picture/picture_fixtures.h"
+#include "picture/picture_reader.h"
 #include "raster/bitmap32.h"
 #include "raster/error.h"
 
@@ -110,6 +111,22 @@ TEST(DecodePsd, AlphaIsKeptAndTheWhiteMatteRemoved) {
   // The second pixel is red 255, green 0, blue 130 at alpha 51, stored composited over white.
   EXPECT_EQ(Load(DecodePsd(PsdFile(2, 1, 4, {10, 255, 30, 204, 50, 230, 0, 51}))),
             (Pixels{0x000A1E32u, 0x33FF0082u}));
+}
+
+TEST(DecodePsd, CmykPlanesAreInksForTheColourStep) {
+  // Two pixels: no ink at all, and full black; Photoshop stores the inks inverted.
+  Bytes cmyk = PsdFile(2, 1, 4, {255, 255, 255, 255, 255, 255, 255, 0});
+  cmyk[25] = 4;
+  const TDecodedPicture inks = DecodePsd(cmyk);
+  EXPECT_EQ(inks.Samples, TSampleSpace::InvertedInks);
+  EXPECT_EQ(inks.Pixels, (Pixels{0xFFFFFFFFu, 0x00FFFFFFu}));
+  const TDecodedPicture colours = ReadPictureFromMemory("psd", cmyk);
+  EXPECT_EQ(colours.Samples, TSampleSpace::Colour);
+  for (int shift : {0, 8, 16}) {
+    EXPECT_GE(int(colours.Pixels[0] >> shift & 0xFF), 250) << "paper is white";
+    EXPECT_LE(int(colours.Pixels[1] >> shift & 0xFF), 60) << "black ink is dark";
+  }
+  EXPECT_EQ(AlphaOf(colours.Pixels[1]), 255u);
 }
 
 TEST(DecodePsd, GreyAndIndexedPlanes) {
