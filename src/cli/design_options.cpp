@@ -58,16 +58,12 @@ ShotProportions ParseProportions(const std::string& option, const std::string& v
 
 }  // namespace
 
-std::string ShotShapeList() {
-  return ShapeChoices();
-}
-
 bool ParseDesignOption(const std::string& arg, const std::function<const std::string&()>& value,
                        DesignRequest& request) {
   if (arg == "--shape") {
     const std::string& v = value();
     request.Shape = ShotShapeOf(v);
-    if (!request.Shape) throw UsageError("--shape takes one of " + ShotShapeList() + " (got \"" + v + "\")");
+    if (!request.Shape) throw UsageError("--shape takes one of " + ShapeChoices() + " (got \"" + v + "\")");
   } else if (arg == "--turn") {
     request.Camera.Turn = ParseNumber(arg, value(), kMinTurn, kMaxTurn);
   } else if (arg == "--tilt") {
@@ -93,8 +89,8 @@ void CheckDesignRequest(const DesignRequest& request) {
   if (!request.Shape) {
     if (request.CameraGiven || request.Lying)
       throw UsageError("--turn, --tilt, --perspective, --proportions and --lying need --shape " +
-                       ShotShapeList());
-    if (!request.SaveTemplate.empty()) throw UsageError("--save-template needs --shape " + ShotShapeList());
+                       ShapeChoices());
+    if (!request.SaveTemplate.empty()) throw UsageError("--save-template needs --shape " + ShapeChoices());
     return;
   }
   if (request.Lying && request.Camera.Tilt <= 0)

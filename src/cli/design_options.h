@@ -28,9 +28,6 @@ bool ParseDesignOption(const std::string& arg, const std::function<const std::st
 // lying flat only suits a disc or a card.
 void CheckDesignRequest(const DesignRequest& request);
 
-// "box|book|dvd-case|jewel-case|disc|card".
-std::string ShotShapeList();
-
 // The usage lines of the shot designer's options.
 const char* DesignUsage();
 

@@ -6,14 +6,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <span>
 #include <thread>
 #include <tuple>
+
+#include "picture/regular_file.h"
 
 namespace mirelane {
 
@@ -244,11 +244,11 @@ bool AllGrey(const std::vector<TColor32>& pixels) {
 }
 
 std::vector<uint8_t> ReadProfileFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.size() > kMaxProfileBytes) return {};
-  return bytes;
+  try {
+    return ReadRegularFile(path, kMaxProfileBytes);
+  } catch (const FileReadError&) {
+    return {};  // not installed: the inks are mixed by the plain rule
+  }
 }
 
 }  // namespace

@@ -86,11 +86,21 @@ std::string FileExtension(const std::string& fileName) {
   return fileName.substr(dot + 1);
 }
 
-const TPictureFormat& PictureFormatFor(const std::string& extension) {
+namespace {
+
+// The last registration for the extension (case ignored); null when none.
+const TPictureFormat* FormatByExtension(const std::string& extension) {
   const std::string wanted = Lower(extension);
   const auto& registry = PictureFormatRegistry();
   for (auto it = registry.rbegin(); it != registry.rend(); ++it)
-    if (!wanted.empty() && it->Extension == wanted) return *it;
+    if (!wanted.empty() && it->Extension == wanted) return &*it;
+  return nullptr;
+}
+
+}  // namespace
+
+const TPictureFormat& PictureFormatFor(const std::string& extension) {
+  if (const TPictureFormat* format = FormatByExtension(extension)) return *format;
   throw Error("Unknown picture file extension (." + extension + ")");
 }
 
@@ -138,14 +148,6 @@ const TPictureFormat* FormatBySignature(std::span<const uint8_t> bytes) {
       (bytes[3] == 1 || bytes[3] == 2 || bytes[3] == 4 || bytes[3] == 8))
     return &PictureFormatFor("pcx");
   return nullptr;
-}
-
-const TPictureFormat* FormatByExtension(const std::string& extension) {
-  try {
-    return &PictureFormatFor(extension);
-  } catch (const Error&) {
-    return nullptr;
-  }
 }
 
 // What a file starts with, for a message: up to eight bytes in hexadecimal and as text.
