@@ -21,10 +21,9 @@ void ExpectConsistentOrRefused(const char* extension, const Bytes& bytes, const 
   try {
     TColourNote note;
     const TDecodedPicture picture = ReadPictureFromMemory(extension, bytes, &note);
-    EXPECT_GT(picture.Width, 0) << what;
-    EXPECT_GT(picture.Height, 0) << what;
-    EXPECT_EQ(picture.Pixels.size(), size_t(picture.Width) * size_t(picture.Height)) << what;
-    EXPECT_EQ(picture.Samples, TSampleSpace::Colour) << what;
+    EXPECT_TRUE(picture.Width > 0 && picture.Height > 0 && picture.Samples == TSampleSpace::Colour &&
+                picture.Pixels.size() == size_t(picture.Width) * size_t(picture.Height))
+        << what;
   } catch (const Error& e) {
     EXPECT_NE(std::string(e.what()), "") << what;
   }
@@ -49,20 +48,17 @@ TEST(HostilePictures, CutOrCorruptedFilesAreConsistentPicturesOrRefusals) {
       {"jpg", fixtures::CmykJpeg(8, 8, {10, 200, 30, 40}, JCS_CMYK, true)},
       {"ppm", Bytes(ppm.begin(), ppm.end())},
   };
+  // Each trial cuts the file short at random or changes one to four of its bytes.
   std::mt19937 random(20261210);
-  for (const auto& file : files) {
-    const Bytes& good = file.bytes;
-    for (size_t cut = 0; cut < good.size(); cut += 1 + good.size() / 41)
-      ExpectConsistentOrRefused(file.extension, Bytes(good.begin(), good.begin() + long(cut)),
-                                std::string(file.extension) + " cut at " + std::to_string(cut));
-    for (int trial = 0; trial < 150; ++trial) {
-      Bytes bent = good;
-      for (int flips = 1 + int(random() % 4); flips > 0; --flips)
+  for (const auto& file : files)
+    for (int trial = 0; trial < 200; ++trial) {
+      Bytes bent = file.bytes;
+      if (trial % 4 == 0) bent.resize(random() % bent.size());
+      for (int flips = trial % 4 == 0 ? 0 : 1 + int(random() % 4); flips > 0; --flips)
         bent[random() % bent.size()] ^= static_cast<uint8_t>(1 + random() % 255);
       ExpectConsistentOrRefused(file.extension, bent,
                                 std::string(file.extension) + " trial " + std::to_string(trial));
     }
-  }
 }
 
 }  // namespace

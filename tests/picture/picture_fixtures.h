@@ -182,8 +182,10 @@ inline Bytes ReadFileBytes(const std::string& path) {
 }
 
 // An 8-bit contiguous TIFF; with extraAlpha the last sample of each pixel is alpha of the given kind.
+// photometric 0 takes RGB or grey by the sample count; an ICC profile is embedded when given.
 inline Bytes TiffFile(uint32_t width, uint32_t height, int samples, bool extraAlpha, const Bytes& data,
-                      uint16_t compression = COMPRESSION_NONE, uint16_t alphaKind = EXTRASAMPLE_UNASSALPHA) {
+                      uint16_t compression = COMPRESSION_NONE, uint16_t alphaKind = EXTRASAMPLE_UNASSALPHA,
+                      uint16_t photometric = 0, const Bytes& profile = {}) {
   char name[] = "/tmp/mirelane_tiff_XXXXXX";
   const int fd = mkstemp(name);
   close(fd);
@@ -193,7 +195,10 @@ inline Bytes TiffFile(uint32_t width, uint32_t height, int samples, bool extraAl
   TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
   TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
+  if (photometric == 0) photometric = samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
+  if (!profile.empty())
+    TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(profile.size()), profile.data());
   TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
   TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, height);
   TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);

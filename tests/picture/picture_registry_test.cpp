@@ -91,19 +91,22 @@ TEST(PictureFileFilter, AllPatternsFirstThenOnePairPerEntryFromTheLast) {
 
 TEST(ReadPicture, ContentWithoutASignatureNeedsAKnownExtension) {
   fixtures::TempFolder folder;
-  const std::string notes = folder.File("notes.txt"), bare = folder.File("noextension");
-  fixtures::WriteBytes(notes, {'h', 'e', 'l', 'l', 'o', '\n'});
-  fixtures::WriteBytes(bare, {});
-  EXPECT_EQ(
-      MessageOf([&] { ReadPicture(notes); }),
-      "Cannot read file \"" + notes +
-          "\". Unknown picture file extension (.txt), and the content is no picture this program reads: "
-          "it starts with 68 65 6C 6C 6F 0A (\"hello.\").");
-  EXPECT_EQ(
-      MessageOf([&] { ReadPicture(bare); }),
-      "Cannot read file \"" + bare +
-          "\". Unknown picture file extension (.), and the content is no picture this program reads: it "
-          "is empty.");
+  const struct {
+    const char* name;
+    std::string content;
+    const char* reason;
+  } cases[] = {
+      {"notes.txt", "hello\n",
+       "(.txt), and the content is no picture this program reads: it starts with 68 65 6C 6C 6F 0A "
+       "(\"hello.\")."},
+      {"noextension", "", "(.), and the content is no picture this program reads: it is empty."},
+  };
+  for (const auto& c : cases) {
+    const std::string file = folder.File(c.name);
+    fixtures::WriteBytes(file, Bytes(c.content.begin(), c.content.end()));
+    EXPECT_EQ(MessageOf([&] { ReadPicture(file); }),
+              "Cannot read file \"" + file + "\". Unknown picture file extension " + c.reason);
+  }
   const std::string missing = folder.File("missing.png");
   EXPECT_EQ(MessageOf([&] { ReadPicture(missing); }),
             "Cannot open file \"" + missing + "\". No such file or directory");
