@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <sstream>
 #include <vector>
 
 #include "cli/cli_options.h"
@@ -14,19 +13,13 @@ namespace mirelane {
 
 namespace {
 
-std::string Trimmed(double v) {
-  std::ostringstream text;
-  text << v;
-  return text.str();
-}
-
 double ParseNumber(const std::string& option, const std::string& value, double lo, double hi) {
   double v = 0;
   const char* last = value.data() + value.size();
   const auto [end, ec] = std::from_chars(value.data(), last, v);
   if (value.empty() || ec != std::errc() || end != last || !std::isfinite(v) || v < lo || v > hi) {
-    throw UsageError(option + " takes a number from " + Trimmed(lo) + " to " + Trimmed(hi) + " (got \"" +
-                     value + "\")");
+    throw UsageError(option + " takes a number from " + NumberText(lo) + " to " + NumberText(hi) +
+                     " (got \"" + value + "\")");
   }
   return v;
 }

@@ -14,12 +14,6 @@ namespace {
 constexpr size_t kHelpColumn = 29;
 constexpr size_t kUsageColumn = 45;
 
-std::string Trimmed(double v) {
-  std::ostringstream text;
-  text << v;
-  return text.str();
-}
-
 // "black", "white" or #RRGGBB: how the help text shows a colour's default.
 std::string ColourText(int32_t color) {
   if (color == 0x000000) return "black";
@@ -133,7 +127,7 @@ std::vector<OptionGroup> BuildGroups() {
   groups.push_back(std::move(settings));
   const ShotCamera camera;
   auto range = [](double lo, double hi, double start) {
-    return Trimmed(lo) + ".." + Trimmed(hi) + ", default " + Trimmed(start) + ": ";
+    return NumberText(lo) + ".." + NumberText(hi) + ", default " + NumberText(start) + ": ";
   };
   groups.push_back(
       {"Designed shots (instead of --template)",
@@ -165,6 +159,12 @@ std::vector<OptionGroup> BuildGroups() {
 }
 
 }  // namespace
+
+std::string NumberText(double v) {
+  std::ostringstream text;
+  text << v;
+  return text.str();
+}
 
 const std::vector<std::pair<std::string, std::string>>& UsageForms() {
   static const std::vector<std::pair<std::string, std::string>> forms = {

@@ -47,6 +47,9 @@ std::string UsageHelp();
 // The group as --help lists it: a title line, then each option with its help from column 30.
 std::string GroupHelp(const OptionGroup& group);
 
+// A number as --help and the messages write it: 30, -80, 0.5.
+std::string NumberText(double v);
+
 // "box|book|dvd-case|jewel-case|disc|card".
 std::string ShapeChoices();
 

@@ -30,6 +30,11 @@ std::string Roff(std::string_view text) {
   return out;
 }
 
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  return text;
+}
+
 // Help text as one paragraph: --help's line breaks are only where its column ran out.
 std::string Paragraph(const std::string& help) {
   std::string out;
@@ -75,8 +80,7 @@ std::string ManifestColumns() {
 std::string ExtensionPattern(const std::vector<std::string>& extensions) {
   std::string pattern;
   for (const std::string& e : extensions) {
-    std::string upper = e;
-    for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    const std::string upper = Upper(e);
     pattern += (pattern.empty() ? "" : "|") + e + "|" + upper;
   }
   return "@(" + pattern + ")";
@@ -106,9 +110,7 @@ std::string RenderManPage(std::string_view version) {
   for (const auto& [arguments, what] : UsageForms())
     page += ".TP\n\\fBmirelane-render " + Roff(arguments) + "\\fR\n" + Roff(Paragraph(what)) + "\n";
   for (const OptionGroup& group : OptionGroups()) {
-    std::string title = group.Title;
-    for (char& c : title) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    page += ".SH " + Roff(title) + "\n";
+    page += ".SH " + Roff(Upper(group.Title)) + "\n";
     for (const OptionHelp& option : group.Options) page += OptionItem(option);
   }
   page +=
