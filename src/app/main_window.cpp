@@ -32,10 +32,11 @@
 #include "app/img_view_widget.h"
 #include "app/picture_io.h"
 #include "app/remembered_settings.h"
+#include "app/resampler_lists.h"
+#include "app/setting_controls.h"
 #include "app/shell.h"
 #include "app/shell_text.h"
 #include "compose/editing_settings.h"
-#include "compose/resampler_selection.h"
 #include "raster/error.h"
 #include "templates/finished_shot.h"
 
@@ -46,9 +47,6 @@ namespace {
 const QString kSlotPictureTip = QStringLiteral(
     "Click, press Enter or Space, or drop a picture file here to give this slot a picture (Ctrl+O)");
 
-// The size fields' bounds are the settings table's (width and height share them).
-const int kMinimumSize = SettingOfField("OutputWidth").Range.Min;
-const int kMaximumSize = SettingOfField("OutputWidth").Range.Max;
 constexpr int kSettingsTop = 416;
 
 QFont PixelFont(const QFont& base, int pixelSize) {
@@ -57,67 +55,11 @@ QFont PixelFont(const QFont& base, int pixelSize) {
   return font;
 }
 
-// A slider over the named setting's range from the settings table.
-TTrackBar* AddTrackBar(QWidget* page, int left, int top, int width, int height, std::string_view field,
-                       int position) {
-  const SettingRange& range = SettingOfField(field).Range;
-  auto* bar = new TTrackBar(range.Min, range.Max, position, page);
-  bar->setGeometry(left, top, width, height);
-  return bar;
-}
-
-QCheckBox* AddCheckBox(QWidget* parent, const QString& text, int left, int top, bool checked) {
-  auto* box = new QCheckBox(text, parent);
-  box->setChecked(checked);
-  box->adjustSize();
-  box->move(left, top);
-  return box;
-}
-
-TSpinEdit* AddSpinEdit(QWidget* parent, int left, int top, std::string_view setting, int value) {
-  const SettingRange& range = SettingOfField(setting).Range;
-  auto* field = new TSpinEdit(range.Min, range.Max, value, parent);
-  field->setGeometry(left, top, 49, 21);
-  return field;
-}
-
-// Lays the boxes one under the other in equal rows filling top to bottom (exclusive).
-void StackBoxes(std::initializer_list<QCheckBox*> boxes, int top, int bottom) {
-  const int row = (bottom - top) / static_cast<int>(boxes.size());
-  for (QCheckBox* box : boxes) {
-    box->setGeometry(box->x(), top, box->width(), row);
-    top += row;
-  }
-}
-
 QFrame* AddRaisedFrame(QWidget* parent, int left, int top, int width, int height) {
   auto* frame = new QFrame(parent);
   frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
   frame->setGeometry(left, top, width, height);
   return frame;
-}
-
-// The settings table's help line of a setting, for its controls' tooltip, with the range of a
-// number.
-QString SettingToolTip(std::string_view field) {
-  const EditingSetting& setting = SettingOfField(field);
-  // These options switch their field off and their help says what that does; the box beside its
-  // caption sets the field on.
-  static const std::map<std::string_view, const char*> kOnHelp = {
-      {"ShowReflection", "Show the reflections; cleared, they are left out"},
-      {"ReflectionFade", "Reflections fade out towards their end; cleared, they keep their strength"},
-      {"ShowShadow", "Show the shadow; cleared, it is left out"},
-  };
-  if (setting.Kind == SettingKind::Flag && !setting.FlagValue) {
-    const auto help = kOnHelp.find(field);
-    if (help != kOnHelp.end()) return QString::fromUtf8(help->second);
-  }
-  QString text = QString::fromUtf8(setting.Help.data(), static_cast<qsizetype>(setting.Help.size()));
-  if (!text.isEmpty()) text[0] = text[0].toUpper();
-  if (setting.Kind == SettingKind::Number) {
-    text += QStringLiteral(" (%1 to %2)").arg(setting.Range.Min).arg(setting.Range.Max);
-  }
-  return text;
 }
 
 }  // namespace
@@ -132,7 +74,6 @@ TForm1::TForm1(Shell& shell, EditingState& state, LayerSources& sources, QWidget
   move(312, 222);
   setFont(WindowFont(11));
   CreateControls();
-  AttachValueBoxes();
   SetToolTips();
   WireEvents();
   SetTabOrder();
@@ -227,26 +168,9 @@ void TForm1::CreateControls() {
   sPanel2 = new QFrame(this);
   sPanel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
   sPanel2->setGeometry(168, 360, 297, 57);
-  AddLabel(sPanel2, QStringLiteral("Width:"), 8, 19);
-  WidthSpinEdit = AddSpinEdit(sPanel2, 48, 16, "OutputWidth", state_.OutputWidth);
-  AddLabel(sPanel2, QStringLiteral("Height:"), 104, 19);
-  HeightSpinEdit = AddSpinEdit(sPanel2, 144, 16, "OutputHeight", state_.OutputHeight);
-  AddLabel(sPanel2, QStringLiteral("DPI:"), 208, 19);
-  DpiSpinEdit = AddSpinEdit(sPanel2, 232, 16, "OutputDpi", state_.OutputDpi);
-
-  TrBckCheckBox =
-      AddCheckBox(this, QStringLiteral("Transparent background"), 480, 360, state_.TransparentBackground);
-  LarDiAreaCheckBox = AddCheckBox(this, QStringLiteral("Large disc area"), 480, 384, state_.LargeDiscArea);
-  FlipCheckBox = AddCheckBox(this, QStringLiteral("Flip when saved"), 480, 408, state_.FlipWhenSaved);
+  OptionsPanel = new QWidget(this);
   // The effect pages start right below the boxes and would take the clicks of whatever overlaps them.
-  StackBoxes({TrBckCheckBox, LarDiAreaCheckBox, FlipCheckBox}, 357, kSettingsTop);
-
-  ResamplerClassNamesList = new QComboBox(this);
-  ResamplerClassNamesList->setGeometry(0, 360, 145, 21);
-  ResamplerClassNamesList->hide();
-  KernelClassNamesList = new QComboBox(this);
-  KernelClassNamesList->setGeometry(0, 384, 145, 21);
-  KernelClassNamesList->hide();
+  OptionsPanel->setGeometry(480, 357, 145, kSettingsTop - 357);
 
   SettingsPageControl = new QTabWidget(this);
   SettingsPageControl->setGeometry(0, kSettingsTop, kClientWidth, 105);
@@ -258,45 +182,19 @@ void TForm1::CreateControls() {
   SettingsPageControl->addTab(ObjectPage, QStringLiteral("Object"));
   SettingsPageControl->setCurrentWidget(ObjectPage);
 
-  ShowReflectionCheckBox = AddCheckBox(ReflectionPage, QStringLiteral("Show"), 8, 8, state_.ShowReflection);
-  FadeReflectionCheckBox = AddCheckBox(ReflectionPage, QStringLiteral("Fade"), 8, 40, state_.ReflectionFade);
-  AddLabel(ReflectionPage, QStringLiteral("Opacity"), 112, 8);
-  OpacityReflectionTrackBar =
-      AddTrackBar(ReflectionPage, 160, 4, 150, 25, "ReflectionOpacity", state_.ReflectionOpacity);
-  AddLabel(ReflectionPage, QStringLiteral("Length"), 112, 40);
-  ReflectionLengthTrackBar =
-      AddTrackBar(ReflectionPage, 160, 35, 150, 25, "ReflectionLength", state_.ReflectionLength);
-  AddLabel(ReflectionPage, QStringLiteral("Brightness"), 360, 8);
-  ReflectionBrightnessTrackBar =
-      AddTrackBar(ReflectionPage, 424, 5, 150, 25, "ReflectionBrightness", state_.ReflectionBrightness);
-  AddLabel(ReflectionPage, QStringLiteral("Blur reflections"), 339, 40);
-  BlurReflectionTrackBar =
-      AddTrackBar(ReflectionPage, 424, 35, 150, 25, "ReflectionBlur", state_.ReflectionBlur);
-
-  ShowShadowCheckBox = AddCheckBox(ShadowPage, QStringLiteral("Show"), 8, 32, state_.ShowShadow);
-  AddLabel(ShadowPage, QStringLiteral("Density"), 238, 8);
-  ShadowDensityTrackBar = AddTrackBar(ShadowPage, 280, 4, 150, 28, "ShadowDensity", state_.ShadowDensity);
-  ShadowColorSelect = new TColorSelect(shell_.dialogs, 25, state_.ShadowColor, ShadowPage);
-  ShadowColorSelect->setGeometry(432, 0, 41, 33);
-  AddLabel(ShadowPage, QStringLiteral("Blur shadow"), 214, 53);
-  BlurShadowTrackBar = AddTrackBar(ShadowPage, 280, 49, 150, 25, "ShadowBlur", state_.ShadowBlur);
-
-  AddLabel(ObjectPage, QStringLiteral("Shading"), 40, 8);
-  ObjectShadingTrackBar = AddTrackBar(ObjectPage, 104, 8, 150, 25, "ObjectShading", state_.ObjectShading);
-  ObjectShadingColorSelect = new TColorSelect(shell_.dialogs, 25, state_.ShadingColor, ObjectPage);
-  ObjectShadingColorSelect->setGeometry(256, 0, 41, 33);
-  AddLabel(ObjectPage, QStringLiteral("Highlights"), 40, 48);
-  ObjectHighlightTrackBar =
-      AddTrackBar(ObjectPage, 104, 48, 150, 25, "ObjectHighlight", state_.ObjectHighlight);
-  ObjectHighlightColorSelect = new TColorSelect(shell_.dialogs, 25, state_.HighlightColor, ObjectPage);
-  ObjectHighlightColorSelect->setGeometry(256, 40, 41, 33);
+  controls_ = new SettingControls(shell_.dialogs, state_,
+                                  {sPanel2, OptionsPanel, ReflectionPage, ShadowPage, ObjectPage}, this);
+  connect(controls_, &SettingControls::Changed, this, &TForm1::SettingChanged);
+  auto* resamplerLists = new ResamplerListBoxes(this, View());
+  ResamplerClassNamesList = resamplerLists->Resamplers();
+  KernelClassNamesList = resamplerLists->Kernels();
 
   Place(sToolBar1, false, false, true, false);
   Place(ImgView, false, false, true, true);
   Place(LayerSourcePanel, true, false, false, false);
   Place(LayerSourceUpDown, true, false, false, false);
   Place(sPanel2, false, true, true, false);
-  for (QWidget* box : {TrBckCheckBox, LarDiAreaCheckBox, FlipCheckBox}) Place(box, true, true, false, false);
+  Place(OptionsPanel, true, true, false, false);
   Place(SettingsPageControl, false, true, true, false);
 }
 
@@ -333,54 +231,8 @@ void TForm1::CreateToolButtons() {
   AboutToolButton->setToolTip(QStringLiteral("About this program and the libraries it uses"));
 }
 
-void TForm1::AttachValueBoxes() {
-  constexpr int kBoxWidth = 38;
-  constexpr int kGap = 2;
-  for (TTrackBar* bar : {OpacityReflectionTrackBar, ReflectionLengthTrackBar, ReflectionBrightnessTrackBar,
-                         BlurReflectionTrackBar, ShadowDensityTrackBar, BlurShadowTrackBar,
-                         ObjectShadingTrackBar, ObjectHighlightTrackBar}) {
-    const QRect design = bar->geometry();
-    bar->setGeometry(design.adjusted(0, 0, -(kBoxWidth + kGap), 0));
-    auto* box = new TSliderValue(bar, bar->parentWidget());
-    box->setGeometry(design.right() + 1 - kBoxWidth, design.top() + (design.height() - 21) / 2, kBoxWidth,
-                     21);
-    valueBoxes_.push_back(box);
-    setTabOrder(bar, box);
-  }
-}
-
 void TForm1::SetToolTips() {
   const auto tip = [](QWidget* widget, const QString& text) { widget->setToolTip(text); };
-  // The setting controls explain their setting, the sliders and their numbers alike.
-  const struct {
-    QWidget* control;
-    std::string_view field;
-  } settings[] = {
-      {WidthSpinEdit, "OutputWidth"},
-      {HeightSpinEdit, "OutputHeight"},
-      {DpiSpinEdit, "OutputDpi"},
-      {TrBckCheckBox, "TransparentBackground"},
-      {LarDiAreaCheckBox, "LargeDiscArea"},
-      {FlipCheckBox, "FlipWhenSaved"},
-      {ShowReflectionCheckBox, "ShowReflection"},
-      {FadeReflectionCheckBox, "ReflectionFade"},
-      {OpacityReflectionTrackBar, "ReflectionOpacity"},
-      {ReflectionLengthTrackBar, "ReflectionLength"},
-      {ReflectionBrightnessTrackBar, "ReflectionBrightness"},
-      {BlurReflectionTrackBar, "ReflectionBlur"},
-      {ShowShadowCheckBox, "ShowShadow"},
-      {ShadowDensityTrackBar, "ShadowDensity"},
-      {ShadowColorSelect, "ShadowColor"},
-      {BlurShadowTrackBar, "ShadowBlur"},
-      {ObjectShadingTrackBar, "ObjectShading"},
-      {ObjectShadingColorSelect, "ShadingColor"},
-      {ObjectHighlightTrackBar, "ObjectHighlight"},
-      {ObjectHighlightColorSelect, "HighlightColor"},
-  };
-  for (const auto& setting : settings) tip(setting.control, SettingToolTip(setting.field));
-  for (TSliderValue* box : valueBoxes_) {
-    box->setToolTip(box->Bar()->toolTip() + QStringLiteral("; type a number and press Enter"));
-  }
   tip(TemplateImage, QStringLiteral("Preview of the template shown"));
   tip(ApplyTempButton, QStringLiteral("Render the shot with this template"));
   tip(TemplateUpDown->PreviousButton(), QStringLiteral("Previous template; the shot follows at once"));
@@ -389,13 +241,6 @@ void TForm1::SetToolTips() {
   tip(LayerSourceColorSelect, QStringLiteral("Give this slot a solid colour instead of a picture"));
   tip(LayerSourceUpDown->PreviousButton(), QStringLiteral("Previous layer source slot"));
   tip(LayerSourceUpDown->NextButton(), QStringLiteral("Next layer source slot"));
-}
-
-TSliderValue* TForm1::ValueBoxOf(const TTrackBar* bar) const {
-  for (TSliderValue* box : valueBoxes_) {
-    if (box->Bar() == bar) return box;
-  }
-  return nullptr;
 }
 
 void TForm1::Place(QWidget* widget, bool followRight, bool followBottom, bool growWidth, bool growHeight) {
@@ -423,20 +268,18 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 void TForm1::SetTabOrder() {
   // Top left to bottom right: the template panel, the layer source panel, the size fields and
   // boxes, then the effect pages.
-  const std::vector<QWidget*> order = {ApplyTempButton,
-                                       TemplateUpDown->PreviousButton(),
-                                       TemplateUpDown->NextButton(),
-                                       LayerSourceImg,
-                                       LayerSourceColorSelect,
-                                       LayerSourceUpDown->PreviousButton(),
-                                       LayerSourceUpDown->NextButton(),
-                                       WidthSpinEdit,
-                                       HeightSpinEdit,
-                                       DpiSpinEdit,
-                                       TrBckCheckBox,
-                                       LarDiAreaCheckBox,
-                                       FlipCheckBox,
-                                       SettingsPageControl};
+  std::vector<QWidget*> order = {ApplyTempButton,
+                                 TemplateUpDown->PreviousButton(),
+                                 TemplateUpDown->NextButton(),
+                                 LayerSourceImg,
+                                 LayerSourceColorSelect,
+                                 LayerSourceUpDown->PreviousButton(),
+                                 LayerSourceUpDown->NextButton()};
+  for (SettingPlace place : {SettingPlace::OutputSize, SettingPlace::Options}) {
+    const std::vector<QWidget*> controls = controls_->TabOrder(place);
+    order.insert(order.end(), controls.begin(), controls.end());
+  }
+  order.push_back(SettingsPageControl);
   for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -453,18 +296,6 @@ void TForm1::ShowUndoState() {
 }
 
 void TForm1::WireEvents() {
-  // A drag follows the handle with drafts at the preview's size and renders in full once, at the
-  // release; each key press or wheel turn stores and renders in full at once.
-  const auto connectSlider = [this](TTrackBar* bar, void (TForm1::*mouseUp)(),
-                                    std::function<void(EditingState&, int)> store) {
-    connect(bar, &TTrackBar::MouseUp, this, mouseUp);
-    connect(bar, &TTrackBar::KeyOrWheelMove, this, mouseUp);
-    connect(bar, &QSlider::valueChanged, this, [this, bar, store](int value) {
-      if (!bar->isSliderDown()) return;
-      store(state_, value);
-      RenderDraft();
-    });
-  };
   connect(SaveButton, &QToolButton::clicked, this, &TForm1::SaveButtonClick);
   connect(AboutToolButton, &QToolButton::clicked, this, &TForm1::AboutToolButtonClick);
   connect(UndoButton, &QToolButton::clicked, this, &TForm1::UndoClick);
@@ -479,13 +310,6 @@ void TForm1::WireEvents() {
   connect(LayerSourceImg, &TPictureBox::Click, this, &TForm1::LayerSourceImgClick);
   connect(LayerSourceImg, &TPictureBox::FileDropped, this, &TForm1::LayerSourceImgFileDropped);
   connect(LayerSourceColorSelect, &TColorSelect::Change, this, &TForm1::LayerSourceColorSelectChange);
-  connect(WidthSpinEdit, &TSpinEdit::Change, this, &TForm1::WidthSpinEditChange);
-  connect(HeightSpinEdit, &TSpinEdit::Change, this, &TForm1::HeightSpinEditChange);
-  connect(DpiSpinEdit, &TSpinEdit::Change, this, [this] { Commit("dpi"); });
-  connect(FlipCheckBox, &QCheckBox::clicked, this, [this] {
-    state_.FlipWhenSaved = FlipCheckBox->isChecked();
-    Commit();
-  });
   const auto addShortcut = [this](QKeySequence keys, void (TForm1::*operation)()) {
     auto* shortcut = new QShortcut(keys, this);
     connect(shortcut, &QShortcut::activated, this, operation);
@@ -499,63 +323,21 @@ void TForm1::WireEvents() {
   addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), &TForm1::RedoClick);
   addShortcut(QKeySequence(Qt::CTRL | Qt::Key_0), &TForm1::FitClick);
   addShortcut(QKeySequence(Qt::CTRL | Qt::Key_1), &TForm1::ActualSizeClick);
-  connect(ShowReflectionCheckBox, &QCheckBox::clicked, this, &TForm1::ShowReflectionCheckBoxClick);
-  connect(FadeReflectionCheckBox, &QCheckBox::clicked, this, &TForm1::FadeReflectionCheckBoxClick);
-  connectSlider(OpacityReflectionTrackBar, &TForm1::OpacityReflectionTrackBarMouseUp,
-                [](EditingState& s, int v) { s.ReflectionOpacity = static_cast<uint8_t>(v); });
-  connectSlider(BlurReflectionTrackBar, &TForm1::BlurReflectionTrackBarMouseUp,
-                [](EditingState& s, int v) { s.ReflectionBlur = static_cast<uint8_t>(v); });
-  connectSlider(ReflectionBrightnessTrackBar, &TForm1::ReflectionBrightnessTrackBarMouseUp,
-                [](EditingState& s, int v) { s.ReflectionBrightness = v; });
-  connectSlider(ReflectionLengthTrackBar, &TForm1::ReflectionLengthTrackBarMouseUp,
-                [](EditingState& s, int v) { s.ReflectionLength = static_cast<uint8_t>(v); });
-  connectSlider(ShadowDensityTrackBar, &TForm1::ShadowDensityTrackBarMouseUp,
-                [](EditingState& s, int v) { s.ShadowDensity = static_cast<uint8_t>(v); });
-  connect(ShadowColorSelect, &TColorSelect::Change, this, &TForm1::ShadowColorSelectChange);
-  connectSlider(BlurShadowTrackBar, &TForm1::BlurShadowTrackBarMouseUp,
-                [](EditingState& s, int v) { s.ShadowBlur = static_cast<uint8_t>(v); });
-  connect(ShowShadowCheckBox, &QCheckBox::clicked, this, &TForm1::ShowShadowCheckBoxClick);
-  connectSlider(ObjectShadingTrackBar, &TForm1::ObjectShadingTrackBarMouseUp,
-                [](EditingState& s, int v) { s.ObjectShading = static_cast<uint8_t>(v); });
-  connectSlider(ObjectHighlightTrackBar, &TForm1::ObjectHighlightTrackBarMouseUp,
-                [](EditingState& s, int v) { s.ObjectHighlight = static_cast<uint8_t>(v); });
-  connect(ObjectShadingColorSelect, &TColorSelect::Change, this, &TForm1::ObjectShadingColorSelectChange);
-  connect(ObjectHighlightColorSelect, &TColorSelect::Change, this, &TForm1::ObjectHighlightColorSelectChange);
-  connect(TrBckCheckBox, &QCheckBox::clicked, this, &TForm1::TrBckCheckBoxClick);
-  connect(LarDiAreaCheckBox, &QCheckBox::clicked, this, &TForm1::LarDiAreaCheckBoxClick);
-  connect(ResamplerClassNamesList, &QComboBox::activated, this, &TForm1::ResamplerClassNamesListChange);
-  connect(KernelClassNamesList, &QComboBox::activated, this, &TForm1::KernelClassNamesListChange);
 }
 
 void TForm1::FormCreate() {
   RunReported(shell_, this, [this] {
-    // a. An empty, transparent base of the view's visible size and no layers.
+    // An empty, transparent base of the view's visible size and no layers.
     TImgView32& view = View();
     view.SetViewSize(ImgView->width(), ImgView->height());
     view.PrepareBase(view.ViewWidth(), view.ViewHeight());
     view.Layers().Clear();
-    // b. The hidden resampler and kernel lists; selecting from the program runs no handler.
-    resamplerLists_ = FillResamplerLists();
-    {
-      const QSignalBlocker blockResamplers(ResamplerClassNamesList);
-      const QSignalBlocker blockKernels(KernelClassNamesList);
-      ResamplerClassNamesList->clear();
-      for (const std::string& name : resamplerLists_.ResamplerNames)
-        ResamplerClassNamesList->addItem(QString::fromStdString(name));
-      KernelClassNamesList->clear();
-      for (const std::string& name : resamplerLists_.KernelNames)
-        KernelClassNamesList->addItem(QString::fromStdString(name));
-      ResamplerClassNamesList->setCurrentIndex(resamplerLists_.ResamplerIndex);
-      KernelClassNamesList->setCurrentIndex(resamplerLists_.KernelIndex);
-    }
-    // c. No scene layers yet: the stack was just cleared.
-    // d. The template panel shows the first template; it throws on an empty listing.
+    // The template panel shows the first template; it throws on an empty listing.
     TemplateIndexStep();
-    // e. The title from the executable's name.
+    // The title from the executable's name.
     const std::string title = TitleFromExecutableName(shell_.executablePath.filename().string());
     shell_.title = title;
     setWindowTitle(QString::fromStdString(title));
-    // f. The skinned look is not part of this build: Qt's own style is the look.
   });
 }
 
@@ -619,15 +401,6 @@ void TForm1::StoreRemembered() {
 
 // Undo and redo.
 
-SettingsSnapshot TForm1::CurrentSettings() const {
-  SettingsSnapshot now{state_, sources_};
-  now.State.OutputWidth = RenderSize(WidthSpinEdit);
-  now.State.OutputHeight = RenderSize(HeightSpinEdit);
-  now.State.OutputDpi = std::clamp(ReadNumberField(DpiSpinEdit->text().toStdString(), 60), 60, 600);
-  now.State.FlipWhenSaved = FlipCheckBox->isChecked();
-  return now;
-}
-
 void TForm1::Commit(std::string_view mergeKey) {
   history_.Record(CurrentSettings(), mergeKey);
   ShowUndoState();
@@ -655,65 +428,25 @@ void TForm1::ApplySettings(const SettingsSnapshot& snapshot) {
 }
 
 void TForm1::ShowSettings() {
-  const auto setSlider = [](TTrackBar* bar, int value) {
-    const QSignalBlocker block(bar);
-    bar->setValue(value);
-  };
-  setSlider(OpacityReflectionTrackBar, state_.ReflectionOpacity);
-  setSlider(ReflectionLengthTrackBar, state_.ReflectionLength);
-  setSlider(ReflectionBrightnessTrackBar, state_.ReflectionBrightness);
-  setSlider(BlurReflectionTrackBar, state_.ReflectionBlur);
-  setSlider(ShadowDensityTrackBar, state_.ShadowDensity);
-  setSlider(BlurShadowTrackBar, state_.ShadowBlur);
-  setSlider(ObjectShadingTrackBar, state_.ObjectShading);
-  setSlider(ObjectHighlightTrackBar, state_.ObjectHighlight);
-  for (TSliderValue* box : valueBoxes_) box->ShowPosition();
-  const auto setBox = [](QCheckBox* box, bool checked) {
-    const QSignalBlocker block(box);
-    box->setChecked(checked);
-  };
-  setBox(ShowReflectionCheckBox, state_.ShowReflection);
-  setBox(FadeReflectionCheckBox, state_.ReflectionFade);
-  setBox(ShowShadowCheckBox, state_.ShowShadow);
-  setBox(TrBckCheckBox, state_.TransparentBackground);
-  setBox(LarDiAreaCheckBox, state_.LargeDiscArea);
-  setBox(FlipCheckBox, state_.FlipWhenSaved);
-  ShadowColorSelect->SetColorValue(state_.ShadowColor);
-  ObjectShadingColorSelect->SetColorValue(state_.ShadingColor);
-  ObjectHighlightColorSelect->SetColorValue(state_.HighlightColor);
-  const auto setField = [](TSpinEdit* field, int value) {
-    const QSignalBlocker block(field);
-    field->setValue(value);
-  };
-  setField(WidthSpinEdit, state_.OutputWidth);
-  setField(HeightSpinEdit, state_.OutputHeight);
-  setField(DpiSpinEdit, state_.OutputDpi);
+  controls_->Show(state_);
   // Each panel that cannot show its file says so; the others and the render still go on.
   RunReported(shell_, this, [this] { ShowTemplatePanel(); });
   RunReported(shell_, this, [this] { ShowCurrentSlot(); });
 }
 
-int32_t TForm1::RenderSize(const QSpinBox* field) const {
-  return std::clamp(ReadNumberField(field->text().toStdString(), kMinimumSize), kMinimumSize, kMaximumSize);
-}
-
 void TForm1::Rerender() {
-  state_.OutputWidth = RenderSize(WidthSpinEdit);
-  state_.OutputHeight = RenderSize(HeightSpinEdit);
   ImgView->SetNominalSize(QSize());
   RenderAt(state_.OutputWidth, state_.OutputHeight, state_, true);
 }
 
 void TForm1::RenderDraft() {
-  const int32_t width = RenderSize(WidthSpinEdit);
-  const int32_t height = RenderSize(HeightSpinEdit);
+  const int32_t width = state_.OutputWidth;
+  const int32_t height = state_.OutputHeight;
   // The preview shows the shot at its zoom; a render at that size is all it can show.
   const double scale = std::min(1.0, ImgView->Zoom());
   const int32_t draftWidth = std::max(1, static_cast<int32_t>(std::lround(width * scale)));
   const int32_t draftHeight = std::max(1, static_cast<int32_t>(std::lround(height * scale)));
   EditingState draft = state_;
-  draft.OutputWidth = width;
-  draft.OutputHeight = height;
   // Blur radii are in pixels: scaled with the picture, the draft looks like the shot.
   draft.ReflectionBlur = static_cast<uint8_t>(std::lround(state_.ReflectionBlur * scale));
   draft.ShadowBlur = static_cast<uint8_t>(std::lround(state_.ShadowBlur * scale));
@@ -784,9 +517,7 @@ void TForm1::TemplateIndexStep() {
 }
 
 void TForm1::DesignButtonClick() {
-  // The designed canvas takes the proportions of the size fields as they stand.
-  state_.OutputWidth = RenderSize(WidthSpinEdit);
-  state_.OutputHeight = RenderSize(HeightSpinEdit);
+  // The designed canvas takes the proportions of the size fields.
   TDesignDialog dialog(shell_, state_, sources_, this);
   connect(&dialog, &TDesignDialog::TemplateSaved, this, &TForm1::ShowSavedTemplate);
   dialog.exec();
@@ -905,114 +636,35 @@ void TForm1::LayerSourceColorSelectChange() {
   });
 }
 
-// Size fields and option boxes.
+// Setting controls.
 
-void TForm1::WidthSpinEditChange() {
-  if (ReadNumberField(WidthSpinEdit->text().toStdString(), kMinimumSize) < kMinimumSize) return;
-  RunReported(shell_, this, [this] { Rerender(); });
-  Commit("width");
-}
-
-void TForm1::HeightSpinEditChange() {
-  if (ReadNumberField(HeightSpinEdit->text().toStdString(), kMinimumSize) < kMinimumSize) return;
-  RunReported(shell_, this, [this] { Rerender(); });
-  Commit("height");
-}
-
-void TForm1::TrBckCheckBoxClick() {
-  StoreAndRerender([this] { state_.TransparentBackground = TrBckCheckBox->isChecked(); });
-}
-
-void TForm1::LarDiAreaCheckBoxClick() {
-  StoreAndRerender([this] { state_.LargeDiscArea = LarDiAreaCheckBox->isChecked(); });
-}
-
-// Reflection page.
-
-void TForm1::ShowReflectionCheckBoxClick() {
-  state_.ShowReflection = ShowReflectionCheckBox->isChecked();
-  ToggleLayers(LayerGroup::Reflection, state_.ShowReflection);
-  Commit();
-}
-
-void TForm1::FadeReflectionCheckBoxClick() {
-  StoreAndRerender([this] { state_.ReflectionFade = FadeReflectionCheckBox->isChecked(); });
-}
-
-void TForm1::OpacityReflectionTrackBarMouseUp() {
-  StoreAndRerender(
-      [this] { state_.ReflectionOpacity = static_cast<uint8_t>(OpacityReflectionTrackBar->value()); });
-}
-
-void TForm1::BlurReflectionTrackBarMouseUp() {
-  StoreAndRerender([this] { state_.ReflectionBlur = static_cast<uint8_t>(BlurReflectionTrackBar->value()); });
-}
-
-void TForm1::ReflectionBrightnessTrackBarMouseUp() {
-  StoreAndRerender([this] { state_.ReflectionBrightness = ReflectionBrightnessTrackBar->value(); });
-}
-
-void TForm1::ReflectionLengthTrackBarMouseUp() {
-  StoreAndRerender(
-      [this] { state_.ReflectionLength = static_cast<uint8_t>(ReflectionLengthTrackBar->value()); });
-}
-
-// Shadow page.
-
-void TForm1::ShadowDensityTrackBarMouseUp() {
-  StoreAndRerender([this] { state_.ShadowDensity = static_cast<uint8_t>(ShadowDensityTrackBar->value()); });
-}
-
-void TForm1::ShadowColorSelectChange() {
-  StoreAndRerender([this] { state_.ShadowColor = ShadowColorSelect->ColorValue(); });
-}
-
-void TForm1::BlurShadowTrackBarMouseUp() {
-  StoreAndRerender([this] { state_.ShadowBlur = static_cast<uint8_t>(BlurShadowTrackBar->value()); });
-}
-
-void TForm1::ShowShadowCheckBoxClick() {
-  state_.ShowShadow = ShowShadowCheckBox->isChecked();
-  ToggleLayers(LayerGroup::Shadow, state_.ShowShadow);
-  Commit();
-}
-
-// Object page.
-
-void TForm1::ObjectShadingTrackBarMouseUp() {
-  StoreAndRerender([this] { state_.ObjectShading = static_cast<uint8_t>(ObjectShadingTrackBar->value()); });
-}
-
-void TForm1::ObjectHighlightTrackBarMouseUp() {
-  StoreAndRerender(
-      [this] { state_.ObjectHighlight = static_cast<uint8_t>(ObjectHighlightTrackBar->value()); });
-}
-
-void TForm1::ObjectShadingColorSelectChange() {
-  StoreAndRerender([this] { state_.ShadingColor = ObjectShadingColorSelect->ColorValue(); });
-}
-
-void TForm1::ObjectHighlightColorSelectChange() {
-  StoreAndRerender([this] { state_.HighlightColor = ObjectHighlightColorSelect->ColorValue(); });
-}
-
-// Hidden resampler lists.
-
-void TForm1::ResamplerClassNamesListChange() {
-  resamplerLists_.ResamplerIndex = ResamplerClassNamesList->currentIndex();
-  mirelane::ResamplerClassNamesListChange(View().Layers(), resamplerLists_);
-  KernelClassNamesList->setVisible(resamplerLists_.KernelListVisible);
-}
-
-void TForm1::KernelClassNamesListChange() {
-  resamplerLists_.KernelIndex = KernelClassNamesList->currentIndex();
-  mirelane::KernelClassNamesListChange(View().Layers(), resamplerLists_);
+void TForm1::SettingChanged(const EditingSetting* setting, int64_t value, bool finished) {
+  setting->Set(state_, value);
+  if (!finished) {
+    // While a slider is dragged: drafts at the preview's size; the release renders in full.
+    RenderDraft();
+    return;
+  }
+  switch (setting->Effect) {
+    case SettingEffect::Render:
+      RunReported(shell_, this, [this] { Rerender(); });
+      break;
+    case SettingEffect::SaveOnly:
+      break;
+    case SettingEffect::ShowReflections:
+      ToggleLayers(LayerGroup::Reflection, value != 0);
+      break;
+    case SettingEffect::ShowShadow:
+      ToggleLayers(LayerGroup::Shadow, value != 0);
+      break;
+  }
+  // Typing into a number field is one step of undo, not one per digit.
+  Commit(setting->Place == SettingPlace::OutputSize ? setting->Range.Name : std::string_view());
 }
 
 // Tool bar.
 
 std::unique_ptr<TBitmap32> TForm1::ShotPicture() {
-  state_.FlipWhenSaved = FlipCheckBox->isChecked();
   return FinishedShot(View(), state_);
 }
 
@@ -1105,7 +757,6 @@ void TForm1::SaveShot(bool askName) {
       }
       quality.Webp = webpOptions_;
     }
-    state_.OutputDpi = std::clamp(ReadNumberField(DpiSpinEdit->text().toStdString(), 60), 60, 600);
     RunBusy(this, QStringLiteral("Saving %1...").arg(QFileInfo(*file).fileName()),
             [&] { mirelane::SaveShot(*picture, path.string(), state_, quality); });
     lastSavedFile_ = *file;

@@ -1,5 +1,5 @@
-// The main window: the template panel, the preview, the layer source panel, the size fields,
-// the option boxes and the three settings pages, each control wired to its event operation.
+// The main window: the template panel, the preview, the layer source panel, and the controls of
+// the settings table (the size fields, the option boxes and the three effect pages).
 #pragma once
 
 #include <QImage>
@@ -12,20 +12,17 @@
 #include <vector>
 
 #include "app/edit_history.h"
-#include "compose/editing_state.h"
+#include "compose/editing_settings.h"
 #include "compose/layer_source.h"
 #include "compose/layer_stack.h"
-#include "compose/resampler_selection.h"
 #include "picture/picture_writer.h"
 #include "templates/render_template.h"
 #include "templates/template_catalogue.h"
 
-class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QPushButton;
-class QSpinBox;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
@@ -38,10 +35,8 @@ class TCaptionPanel;
 class THorizontalUpDown;
 class TImgViewWidget;
 class TPictureBox;
-class TTrackBar;
-class TSliderValue;
-class TSpinEdit;
 class TForm2;
+class SettingControls;
 
 class TForm1 : public QWidget {
   Q_OBJECT
@@ -85,30 +80,9 @@ class TForm1 : public QWidget {
   void LayerSourceImgClick();
   void LayerSourceImgFileDropped(const QString& fileName);
   void LayerSourceColorSelectChange();
-  void WidthSpinEditChange();
-  void HeightSpinEditChange();
-  void ShowReflectionCheckBoxClick();
-  void FadeReflectionCheckBoxClick();
-  void OpacityReflectionTrackBarChange() {}
-  void OpacityReflectionTrackBarMouseUp();
-  void BlurReflectionTrackBarMouseUp();
-  void ReflectionBrightnessTrackBarMouseUp();
-  void ReflectionLengthTrackBarMouseUp();
-  void ShadowDensityTrackBarChange() {}
-  void ShadowDensityTrackBarMouseUp();
-  void ShadowColorSelectChange();
-  void BlurShadowTrackBarMouseUp();
-  void ShowShadowCheckBoxClick();
-  void ObjectShadingTrackBarChange() {}
-  void ObjectShadingTrackBarMouseUp();
-  void ObjectHighlightTrackBarChange() {}
-  void ObjectHighlightTrackBarMouseUp();
-  void ObjectShadingColorSelectChange();
-  void ObjectHighlightColorSelectChange();
-  void TrBckCheckBoxClick();
-  void LarDiAreaCheckBoxClick();
-  void ResamplerClassNamesListChange();
-  void KernelClassNamesListChange();
+  // Every setting control reports here: the value is stored through the settings table and the
+  // shot follows as the setting's row says.
+  void SettingChanged(const EditingSetting* setting, int64_t value, bool finished);
   void UndoClick();
   void RedoClick();
   // Ctrl+C: the shot as a save would write it, alpha included, onto the clipboard.
@@ -117,8 +91,8 @@ class TForm1 : public QWidget {
   void SaveAgainClick();
   void FitClick();
   void ActualSizeClick();
-  // The editable number beside a slider.
-  TSliderValue* ValueBoxOf(const TTrackBar* bar) const;
+  // The controls of the settings table, by field name.
+  const SettingControls& Controls() const { return *controls_; }
   bool CanUndo() const { return history_.CanUndo(); }
   bool CanRedo() const { return history_.CanRedo(); }
 
@@ -149,33 +123,15 @@ class TForm1 : public QWidget {
   TPictureBox* LayerSourceImg;
   TColorSelect* LayerSourceColorSelect;
   THorizontalUpDown* LayerSourceUpDown;
-  QFrame* sPanel2;
-  TSpinEdit* WidthSpinEdit;
-  TSpinEdit* HeightSpinEdit;
-  TSpinEdit* DpiSpinEdit;
-  QCheckBox* TrBckCheckBox;
-  QCheckBox* LarDiAreaCheckBox;
-  QCheckBox* FlipCheckBox;
+  QFrame* sPanel2;        // the size fields
+  QWidget* OptionsPanel;  // the option boxes right of them
+  // Hidden: the registries' resampler and kernel names, the linear resampler chosen.
   QComboBox* ResamplerClassNamesList;
   QComboBox* KernelClassNamesList;
   QTabWidget* SettingsPageControl;
   QWidget* ReflectionPage;
   QWidget* ShadowPage;
   QWidget* ObjectPage;
-  QCheckBox* ShowReflectionCheckBox;
-  QCheckBox* FadeReflectionCheckBox;
-  TTrackBar* OpacityReflectionTrackBar;
-  TTrackBar* ReflectionLengthTrackBar;
-  TTrackBar* ReflectionBrightnessTrackBar;
-  TTrackBar* BlurReflectionTrackBar;
-  QCheckBox* ShowShadowCheckBox;
-  TTrackBar* ShadowDensityTrackBar;
-  TColorSelect* ShadowColorSelect;
-  TTrackBar* BlurShadowTrackBar;
-  TTrackBar* ObjectShadingTrackBar;
-  TColorSelect* ObjectShadingColorSelect;
-  TTrackBar* ObjectHighlightTrackBar;
-  TColorSelect* ObjectHighlightColorSelect;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -196,9 +152,7 @@ class TForm1 : public QWidget {
   void CreateToolButtons();
   void WireEvents();
   void SetTabOrder();
-  // A number beside each slider, in room the slider gives up at its right end.
-  void AttachValueBoxes();
-  // A tooltip on every control.
+  // A tooltip on every control but the settings', which carry their own.
   void SetToolTips();
   void Place(QWidget* widget, bool followRight, bool followBottom, bool growWidth, bool growHeight);
   void LayOut();
@@ -210,8 +164,7 @@ class TForm1 : public QWidget {
   void RenderDraft();
   // Renders at width x height from state; busy: on a worker thread with a busy indicator.
   void RenderAt(int32_t width, int32_t height, const EditingState& state, bool busy);
-  // The settings in force, with the size, DPI and flip fields as they stand.
-  SettingsSnapshot CurrentSettings() const;
+  SettingsSnapshot CurrentSettings() const { return {state_, sources_}; }
   // Records a finished change for undo; see EditHistory::Record for mergeKey.
   void Commit(std::string_view mergeKey = {});
   // Undo and redo: the settings become those of the snapshot, the controls show them, the shot
@@ -238,14 +191,12 @@ class TForm1 : public QWidget {
   void ShowCurrentSlot();
   // Steps 1 to 5 of showing the template at the stepper's position; throws on failure.
   void TemplateIndexStep();
-  int32_t RenderSize(const QSpinBox* field) const;
 
   Shell& shell_;
   EditingState& state_;
   LayerSources& sources_;
   Renderer renderer_;
   TForm2* aboutWindow_ = nullptr;
-  ResamplerLists resamplerLists_;
   QString lastSaveFileName_;
   int lastSaveFilter_ = 0;
   // The WebP choice offered again at the next WebP save.
@@ -257,7 +208,7 @@ class TForm1 : public QWidget {
   QString lastColourWarning_;
   EditHistory history_;
   std::vector<Placement> placements_;
-  std::vector<TSliderValue*> valueBoxes_;
+  SettingControls* controls_ = nullptr;
 };
 
 }  // namespace mirelane

@@ -29,47 +29,67 @@ constexpr auto kNumber = SettingKind::Number;
 constexpr auto kColour = SettingKind::Colour;
 constexpr auto kFlag = SettingKind::Flag;
 
-#define ROW(option, field, kind, min, max, def, flagValue, help, caption)                             \
-  EditingSetting {                                                                                    \
-    option, {#field, min, max}, kind, def, flagValue, help, caption, &GetField<&EditingState::field>, \
-        &SetField<&EditingState::field>                                                               \
+constexpr auto kHidden = SettingPlace::Hidden;
+constexpr auto kSize = SettingPlace::OutputSize;
+constexpr auto kOptions = SettingPlace::Options;
+constexpr auto kReflection = SettingPlace::Reflection;
+constexpr auto kShadow = SettingPlace::Shadow;
+constexpr auto kObject = SettingPlace::Object;
+constexpr auto kRender = SettingEffect::Render;
+constexpr auto kSaveOnly = SettingEffect::SaveOnly;
+
+#define ROW(option, field, kind, min, max, def, flagValue, help, caption, place, effect) \
+  EditingSetting {                                                                       \
+    option, {#field, min, max}, kind, def, flagValue, help, caption, place, effect,      \
+        &GetField<&EditingState::field>, &SetField<&EditingState::field>                 \
   }
 
 constexpr std::array kSettings = {
-    ROW("width", OutputWidth, kNumber, 32, 4096, 400, false, "width of the picture in pixels", "Width:"),
-    ROW("height", OutputHeight, kNumber, 32, 4096, 300, false, "height of the picture in pixels", "Height:"),
-    ROW("dpi", OutputDpi, kNumber, 60, 600, 96, false, "resolution written into the saved picture", "DPI:"),
-    ROW("flip", FlipWhenSaved, kFlag, 0, 1, 0, true, "mirror the saved picture left to right",
-        "Flip when saved"),
+    ROW("width", OutputWidth, kNumber, 32, 4096, 400, false, "width of the picture in pixels",
+        "Width:", kSize, kRender),
+    ROW("height", OutputHeight, kNumber, 32, 4096, 300, false, "height of the picture in pixels",
+        "Height:", kSize, kRender),
+    ROW("dpi", OutputDpi, kNumber, 60, 600, 96, false, "resolution written into the saved picture",
+        "DPI:", kSize, kSaveOnly),
     ROW("transparent", TransparentBackground, kFlag, 0, 1, 0, true,
-        "no background: transparent where nothing is drawn", "Transparent background"),
+        "no background: transparent where nothing is drawn", "Transparent background", kOptions, kRender),
     ROW("large-disc", LargeDiscArea, kFlag, 0, 1, 0, true, "discs with a small hole and no centre detail",
-        "Large disc area"),
-    ROW("hide-reflection", ShowReflection, kFlag, 0, 1, 1, false, "leave the reflections out", "Show"),
+        "Large disc area", kOptions, kRender),
+    ROW("flip", FlipWhenSaved, kFlag, 0, 1, 0, true, "mirror the saved picture left to right",
+        "Flip when saved", kOptions, kSaveOnly),
+    ROW("hide-reflection", ShowReflection, kFlag, 0, 1, 1, false, "leave the reflections out", "Show",
+        kReflection, SettingEffect::ShowReflections),
     ROW("no-fade", ReflectionFade, kFlag, 0, 1, 1, false, "reflections keep their strength to the end",
-        "Fade"),
+        "Fade", kReflection, kRender),
     ROW("reflection-opacity", ReflectionOpacity, kNumber, 0, 255, 255, false, "opacity of the reflections",
-        "Opacity"),
+        "Opacity", kReflection, kRender),
     ROW("reflection-length", ReflectionLength, kNumber, 1, 100, 50, false,
-        "how far a faded reflection reaches, in percent", "Length"),
+        "how far a faded reflection reaches, in percent", "Length", kReflection, kRender),
     ROW("reflection-brightness", ReflectionBrightness, kNumber, -50, 50, 0, false,
-        "darker (below 0) or lighter reflections", "Brightness"),
+        "darker (below 0) or lighter reflections", "Brightness", kReflection, kRender),
     ROW("reflection-blur", ReflectionBlur, kNumber, 0, 100, 15, false, "blur radius of the reflections",
-        "Blur reflections"),
-    ROW("hide-shadow", ShowShadow, kFlag, 0, 1, 1, false, "leave the shadow out", "Show"),
-    ROW("shadow-density", ShadowDensity, kNumber, 0, 255, 255, false, "opacity of the shadow", "Density"),
-    ROW("shadow-color", ShadowColor, kColour, 0, 0, 0x000000, false, "colour of the shadow", ""),
-    ROW("shadow-blur", ShadowBlur, kNumber, 0, 100, 25, false, "blur radius of the shadow", "Blur shadow"),
+        "Blur reflections", kReflection, kRender),
+    ROW("hide-shadow", ShowShadow, kFlag, 0, 1, 1, false, "leave the shadow out", "Show", kShadow,
+        SettingEffect::ShowShadow),
+    ROW("shadow-density", ShadowDensity, kNumber, 0, 255, 255, false, "opacity of the shadow", "Density",
+        kShadow, kRender),
+    ROW("shadow-color", ShadowColor, kColour, 0, 0, 0x000000, false, "colour of the shadow", "", kShadow,
+        kRender),
+    ROW("shadow-blur", ShadowBlur, kNumber, 0, 100, 25, false, "blur radius of the shadow", "Blur shadow",
+        kShadow, kRender),
     ROW("shading", ObjectShading, kNumber, 0, 255, 255, false, "strength of the shading on the faces",
-        "Shading"),
-    ROW("shading-color", ShadingColor, kColour, 0, 0, 0x000000, false, "colour of the shading", ""),
+        "Shading", kObject, kRender),
+    ROW("shading-color", ShadingColor, kColour, 0, 0, 0x000000, false, "colour of the shading", "", kObject,
+        kRender),
     ROW("highlight", ObjectHighlight, kNumber, 0, 255, 255, false, "strength of the highlights on the faces",
-        "Highlights"),
-    ROW("highlight-color", HighlightColor, kColour, 0, 0, 0xFFFFFF, false, "colour of the highlights", ""),
+        "Highlights", kObject, kRender),
+    ROW("highlight-color", HighlightColor, kColour, 0, 0, 0xFFFFFF, false, "colour of the highlights", "",
+        kObject, kRender),
     // Window state: the slot under edit, and the template position (bounded above by the listing,
     // which the render checks; this bound only keeps it a sane number).
-    ROW("", CurrentSource, kNumber, 1, 9, 1, false, "the slot under edit", ""),
-    ROW("", TemplateIndex, kNumber, 1, 1000000, 1, false, "position of the template in the listing", ""),
+    ROW("", CurrentSource, kNumber, 1, 9, 1, false, "the slot under edit", "", kHidden, kRender),
+    ROW("", TemplateIndex, kNumber, 1, 1000000, 1, false, "position of the template in the listing", "",
+        kHidden, kRender),
 };
 
 #undef ROW

@@ -1,6 +1,7 @@
 // The one table of the editing settings: for each, its command-line name, the field it sets, its
 // kind, range, start value, help line and window caption. The command line, its help text, the
-// window's controls, the batch manifest's columns and the range checks all read this table.
+// window's controls (made by one loop over it), the batch manifest's columns and the range checks
+// all read this table.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,24 @@
 #include "compose/editing_state.h"
 
 namespace mirelane {
+
+// Where the window shows a setting's control; a colour sits beside the setting listed before it.
+enum class SettingPlace {
+  Hidden,      // window state without a control of its own
+  OutputSize,  // the number fields under the preview
+  Options,     // the boxes right of them
+  Reflection,  // the effect pages, in this order
+  Shadow,
+  Object,
+};
+
+// What a change of the setting asks of the shot in the window.
+enum class SettingEffect {
+  Render,           // the shot is rendered again
+  SaveOnly,         // read when the shot is saved or copied; the preview stays
+  ShowReflections,  // the reflection layers are shown or hidden; no render
+  ShowShadow,       // the shadow layers alike
+};
 
 enum class SettingKind {
   Number,  // a whole number within Range
@@ -25,6 +44,8 @@ struct EditingSetting {
   bool FlagValue;            // what giving a Flag option stores
   std::string_view Help;     // one line for --help, without the range and default
   std::string_view Caption;  // the window control's caption; empty when it has none
+  SettingPlace Place;
+  SettingEffect Effect;
   int64_t (*Get)(const EditingState&);
   // Stores a value as is; check it with CheckSetting first when it comes from outside.
   void (*Set)(EditingState&, int64_t);

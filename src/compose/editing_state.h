@@ -32,7 +32,7 @@ struct EditingState {
   TColor HighlightColor{};
   bool TransparentBackground{};
   bool LargeDiscArea{};
-  // Held by their controls in the application; plain fields here.
+  // The saved picture: its size, the resolution written into it, and whether it is mirrored.
   int32_t OutputWidth{};
   int32_t OutputHeight{};
   int32_t OutputDpi{};

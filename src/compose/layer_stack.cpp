@@ -15,7 +15,14 @@ void TCustomLayer::SetVisible(bool visible) {
 }
 
 TBitmapLayer::TBitmapLayer() : bitmap_(std::make_unique<TBitmap32>()) {
+  // The window's hidden resampler list never leaves its first choice, so every layer starts with it.
+  bitmap_->SetResampler(std::make_unique<TLinearResampler>(*bitmap_));
   bitmap_->OnChange = [this](TNotifiablePersistent&) { NotifyChanged(); };
+}
+
+void TBitmapLayer::TakeSurface(TBitmap32&& face) {
+  *bitmap_ = std::move(face);
+  bitmap_->SetResampler(std::make_unique<TLinearResampler>(*bitmap_));
 }
 
 TBitmapLayer& TLayerCollection::Add() {
@@ -46,11 +53,7 @@ void PaintViewFrame(TBitmap32& buffer, int32_t viewWidth, int32_t viewHeight) {
   buffer.FrameRectClipped(TRect{0, 0, viewWidth, viewHeight}, 0xFF000000u);
 }
 
-TImgView32::TImgView32()
-    : stages_{{TPaintStageKind::Custom, false, 1},
-              {TPaintStageKind::DrawBitmap, false, 0},
-              {TPaintStageKind::DrawLayers, true, 0},
-              {TPaintStageKind::Custom, false, 2}} {
+TImgView32::TImgView32() {
   base_.SetDrawMode(dmTransparent);
   base_.SetOuterColor(0);
   base_.OnChange = [this](TNotifiablePersistent&) { NotifyRepaint(); };
@@ -97,17 +100,10 @@ void TImgView32::PrepareBase(int32_t width, int32_t height) {
 
 void TImgView32::Paint(TBitmap32& screen) const {
   screen.SetSize(viewWidth_, viewHeight_);
-  // The screen shows the very picture that Flatten saves, composed over the checkerboard: the
-  // drawing stages run once, into that picture, where the first of them stands in the list.
-  bool composed = false;
-  for (const TPaintStage& stage : stages_) {
-    if (stage.Kind == TPaintStageKind::Custom) {
-      ImgViewPaintStage(&screen, stage.Parameter);
-    } else if (!composed) {
-      ComposeFlattened(screen);
-      composed = true;
-    }
-  }
+  // The screen shows the very picture that Flatten saves, between the checkerboard and the frame.
+  PaintCheckerboard(screen, viewWidth_, viewHeight_);
+  ComposeFlattened(screen);
+  PaintViewFrame(screen, viewWidth_, viewHeight_);
 }
 
 void TImgView32::ComposeFlattened(TBitmap32& screen) const {
@@ -117,40 +113,23 @@ void TImgView32::ComposeFlattened(TBitmap32& screen) const {
   Flatten(picture);
   picture.SetDrawMode(dmBlend);
   picture.SetCombineMode(cmMerge);
-  // Reduced to fit by the resampler the render gave the layers (all get the same one).
+  // Reduced to fit by the resampler the layers have (all get the same one).
   if ((shown.Width() != picture.Width() || shown.Height() != picture.Height()) && layers_.Count() > 0)
     picture.SetResampler(layers_[layers_.Count() - 1].Bitmap().Resampler()->CloneFor(picture));
   screen.Draw(shown, picture.BoundsRect(), &picture);
 }
 
 void TImgView32::Flatten(TBitmap32& target) const {
-  // The custom stages draw only on the screen, so neither checkerboard nor frame reaches the target.
-  for (const TPaintStage& stage : stages_) {
-    switch (stage.Kind) {
-      case TPaintStageKind::Custom:
-        break;
-      case TPaintStageKind::DrawBitmap:
-        if (!base_.Empty()) target.Draw(base_.BoundsRect(), base_.BoundsRect(), &base_);
-        break;
-      case TPaintStageKind::DrawLayers:
-        DrawLayers(target, stage.OnlyVisible);
-        break;
-    }
-  }
-}
-
-void TImgView32::ImgViewPaintStage(TBitmap32* screen, int parameter) const {
-  if (screen == nullptr) return;
-  if (parameter == 1) PaintCheckerboard(*screen, viewWidth_, viewHeight_);
-  if (parameter == 2) PaintViewFrame(*screen, viewWidth_, viewHeight_);
-}
-
-void TImgView32::DrawLayers(TBitmap32& target, bool onlyVisible) const {
   if (base_.Empty()) return;
+  target.Draw(base_.BoundsRect(), base_.BoundsRect(), &base_);
+  DrawVisibleLayers(target);
+}
+
+void TImgView32::DrawVisibleLayers(TBitmap32& target) const {
   auto whole = [](float v) { return static_cast<int32_t>(std::nearbyint(v)); };
   for (int i = 0; i < layers_.Count(); ++i) {
     const TBitmapLayer& layer = layers_[i];
-    if (onlyVisible && !layer.Visible()) continue;
+    if (!layer.Visible()) continue;
     const TBitmap32& bitmap = layer.Bitmap();
     if (bitmap.Empty()) continue;
     // Base-bitmap pixels are the target's: scaled or not, Location maps 1:1.

@@ -49,6 +49,9 @@ class TBitmapLayer : public TPositionedLayer {
   TBitmapLayer();
   TBitmap32& Bitmap() { return *bitmap_; }
   const TBitmap32& Bitmap() const { return *bitmap_; }
+  // The finished face becomes the surface, pixels and drawing properties, without a copy; the
+  // layer keeps its resampler.
+  void TakeSurface(TBitmap32&& face);
 
   // The kind of template layer it shows; empty for a layer of no template (the background).
   std::optional<LayerType> Kind;
@@ -73,20 +76,12 @@ class TLayerCollection {
   std::vector<std::unique_ptr<TBitmapLayer>> items_;
 };
 
-enum class TPaintStageKind { Custom, DrawBitmap, DrawLayers };
-
-struct TPaintStage {
-  TPaintStageKind Kind;
-  bool OnlyVisible;  // for DrawLayers: draw only visible layers
-  int Parameter;     // for Custom: 1 checkerboard, 2 view frame
-};
-
 // 8 x 8 tiles, grey where column and row are both even or both odd, white elsewhere.
 void PaintCheckerboard(TBitmap32& buffer, int32_t viewWidth, int32_t viewHeight);
 // A one-pixel opaque black outline of the visible area.
 void PaintViewFrame(TBitmap32& buffer, int32_t viewWidth, int32_t viewHeight);
 
-// The view: base bitmap, layers, paint stages and the fit-to-view (smOptimal, centred) mapping.
+// The view: base bitmap, layers and the fit-to-view (smOptimal, centred) mapping.
 class TImgView32 {
  public:
   TImgView32();
@@ -95,7 +90,6 @@ class TImgView32 {
   const TBitmap32& Bitmap() const { return base_; }
   TLayerCollection& Layers() { return layers_; }
   const TLayerCollection& Layers() const { return layers_; }
-  const std::vector<TPaintStage>& PaintStages() const { return stages_; }
 
   // The control's client area.
   void SetViewSize(int32_t width, int32_t height);
@@ -120,15 +114,13 @@ class TImgView32 {
 
  private:
   void ComposeFlattened(TBitmap32& screen) const;
-  void DrawLayers(TBitmap32& target, bool onlyVisible) const;
-  void ImgViewPaintStage(TBitmap32* screen, int parameter) const;
+  void DrawVisibleLayers(TBitmap32& target) const;
   void NotifyRepaint() const {
     if (OnRepaintNeeded) OnRepaintNeeded();
   }
 
   TBitmap32 base_;
   TLayerCollection layers_;
-  std::vector<TPaintStage> stages_;
   int32_t viewWidth_ = 0;
   int32_t viewHeight_ = 0;
 };

@@ -341,8 +341,7 @@ void AppendLayer(TImgView32& view, BuiltLayer& built) {
   const TRect& box = built.Box;
   layer.Location = TFloatRect{static_cast<float>(box.Left), static_cast<float>(box.Top),
                               static_cast<float>(box.Right), static_cast<float>(box.Bottom)};
-  // The finished face becomes the layer's surface, pixels and drawing properties, without a copy.
-  layer.Bitmap() = std::move(*built.Face);
+  layer.TakeSurface(std::move(*built.Face));
   built.Face.reset();
   layer.Kind = built.Kind;
   layer.SetVisible(built.Visible);

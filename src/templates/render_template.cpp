@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "compose/background_layer.h"
-#include "compose/resampler_selection.h"
 #include "compose/scene_builder.h"
 #include "compose/slot_pictures.h"
 #include "raster/error.h"
@@ -94,9 +93,6 @@ void RenderScene(TImgView32& view, int32_t width, int32_t height, RenderContext&
   inputs.Pictures = &*pictures;
   inputs.Workers = context.Workers;
   BuildScene(readScene(), view, inputs);
-  // The hidden lists never change their selection: every render ends with the bilinear resampler.
-  ResamplerLists lists = FillResamplerLists();
-  ResamplerClassNamesListChange(view.Layers(), lists);
 }
 
 }  // namespace

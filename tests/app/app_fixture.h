@@ -18,6 +18,7 @@
 #include "app/about_window.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "app/setting_controls.h"
 #include "app/shell.h"
 #include "compose/editing_state.h"
 #include "compose/layer_source.h"

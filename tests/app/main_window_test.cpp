@@ -19,7 +19,9 @@
 #include "app/controls.h"
 #include "app/img_view_widget.h"
 #include "app/picture_io.h"
+#include "app/setting_controls.h"
 #include "app_fixture.h"
+#include "compose/editing_settings.h"
 #include "picture/colour_management.h"
 #include "picture/picture_fixtures.h"
 #include "raster/error.h"
@@ -64,53 +66,56 @@ TEST_F(MainWindowTest, StartUp_ShowsFirstTemplateBackgroundSlotEmptyPreviewAndOb
   EXPECT_EQ(form_->KernelClassNamesList->currentText(), "TBoxKernel");
 }
 
-TEST_F(MainWindowTest, StartUp_ControlsCarryTheirCaptionsRangesAndValues) {
+// Each control is the settings table's row: its place, caption, range and start value, and a
+// user change stores the value and renders only when the row says so.
+TEST_F(MainWindowTest, EverySettingControl_ShowsItsRowAndStoresWhatTheUserSets) {
   MakeStandardData();
   CreateWindow();
-  struct Slider {
-    TTrackBar* bar;
-    int minimum, maximum, value;
-  };
-  const Slider sliders[] = {
-      {form_->OpacityReflectionTrackBar, 0, 255, 255},   {form_->ReflectionLengthTrackBar, 1, 100, 50},
-      {form_->ReflectionBrightnessTrackBar, -50, 50, 0}, {form_->BlurReflectionTrackBar, 0, 100, 15},
-      {form_->ShadowDensityTrackBar, 0, 255, 255},       {form_->BlurShadowTrackBar, 0, 100, 25},
-      {form_->ObjectShadingTrackBar, 0, 255, 255},       {form_->ObjectHighlightTrackBar, 0, 255, 255},
-  };
-  for (const Slider& s : sliders) {
-    EXPECT_EQ(s.bar->minimum(), s.minimum);
-    EXPECT_EQ(s.bar->maximum(), s.maximum);
-    EXPECT_EQ(s.bar->value(), s.value);
-    EXPECT_EQ(s.bar->tickPosition(), QSlider::NoTicks);
+  const std::map<SettingPlace, QWidget*> places = {{SettingPlace::OutputSize, form_->sPanel2},
+                                                   {SettingPlace::Options, form_->OptionsPanel},
+                                                   {SettingPlace::Reflection, form_->ReflectionPage},
+                                                   {SettingPlace::Shadow, form_->ShadowPage},
+                                                   {SettingPlace::Object, form_->ObjectPage}};
+  for (const EditingSetting& setting : EditingSettings()) {
+    if (setting.Place == SettingPlace::Hidden) continue;
+    SCOPED_TRACE(std::string(setting.Range.Name));
+    const SettingControls& controls = form_->Controls();
+    QWidget* control = controls.Control(setting.Range.Name);
+    EXPECT_TRUE(places.at(setting.Place)->isAncestorOf(control));
+    EXPECT_FALSE(control->toolTip().isEmpty());
+    const int rendersBefore = renders_;
+    int64_t set = 0;
+    if (TTrackBar* bar = controls.Slider(setting.Range.Name)) {
+      EXPECT_EQ(bar->minimum(), setting.Range.Min);
+      EXPECT_EQ(bar->maximum(), setting.Range.Max);
+      EXPECT_EQ(bar->value(), setting.Default);
+      EXPECT_EQ(bar->tickPosition(), QSlider::NoTicks);
+      set = setting.Range.Min + 1;
+      bar->SetPositionByUser(static_cast<int>(set));
+    } else if (TSpinEdit* field = controls.Field(setting.Range.Name)) {
+      EXPECT_EQ(field->minimum(), setting.Range.Min);
+      EXPECT_EQ(field->maximum(), setting.Range.Max);
+      EXPECT_EQ(field->value(), setting.Default);
+      set = setting.Range.Max;
+      field->setValue(static_cast<int>(set));
+    } else if (QCheckBox* box = controls.Box(setting.Range.Name)) {
+      EXPECT_EQ(box->text().toStdString(), setting.Caption);
+      EXPECT_EQ(box->isChecked(), setting.Default != 0);
+      set = setting.Default == 0;
+      box->click();
+    } else {
+      TColorSelect* swatch = controls.Swatch(setting.Range.Name);
+      ASSERT_NE(swatch, nullptr);
+      EXPECT_EQ(swatch->ColorValue(), static_cast<TColor>(setting.Default));
+      dialogs_.colorAnswers.push_back(QColor(10, 20, 30));
+      set = 0x1E140A;
+      swatch->click();
+    }
+    EXPECT_EQ(setting.Get(state_), set);
+    EXPECT_EQ(renders_ - rendersBefore, setting.Effect == SettingEffect::Render ? 1 : 0);
   }
-  struct Box {
-    QCheckBox* box;
-    const char* text;
-    bool checked;
-  };
-  const Box boxes[] = {
-      {form_->TrBckCheckBox, "Transparent background", false},
-      {form_->LarDiAreaCheckBox, "Large disc area", false},
-      {form_->FlipCheckBox, "Flip when saved", false},
-      {form_->ShowReflectionCheckBox, "Show", true},
-      {form_->FadeReflectionCheckBox, "Fade", true},
-      {form_->ShowShadowCheckBox, "Show", true},
-  };
-  for (const Box& b : boxes) {
-    EXPECT_EQ(b.box->text(), b.text);
-    EXPECT_EQ(b.box->isChecked(), b.checked) << b.text;
-  }
-  EXPECT_EQ(form_->WidthSpinEdit->value(), 400);
-  EXPECT_EQ(form_->HeightSpinEdit->value(), 300);
-  EXPECT_EQ(form_->DpiSpinEdit->value(), 96);
-  EXPECT_EQ(form_->DpiSpinEdit->minimum(), 60);
-  EXPECT_EQ(form_->DpiSpinEdit->maximum(), 600);
-  EXPECT_EQ(form_->WidthSpinEdit->maximum(), 4096);
   EXPECT_EQ(form_->TemplateUpDown->Maximum(), 3) << "one position per template listed";
   EXPECT_EQ(form_->LayerSourceUpDown->Maximum(), 9);
-  EXPECT_EQ(form_->ShadowColorSelect->ColorValue(), 0x000000);
-  EXPECT_EQ(form_->ObjectShadingColorSelect->ColorValue(), 0x000000);
-  EXPECT_EQ(form_->ObjectHighlightColorSelect->ColorValue(), 0xFFFFFF);
   EXPECT_EQ(form_->ApplyTempButton->text(), "APPLY >>");
   EXPECT_EQ(form_->ImgView->geometry(), QRect(168, 64, 297, 297));
 }
@@ -262,8 +267,8 @@ TEST_F(MainWindowTest, TemplateStepper_NextSliderRenderUsesTheShownTemplate) {
   form_->TemplateUpDown->Step(+1);
   EXPECT_EQ(testing::SceneKinds(form_->View()), (std::vector<LayerType>{LayerType::Normal}))
       << "stepping renders";
-  form_->ObjectHighlightTrackBar->setValue(100);
-  ClickMouseUp(form_->ObjectHighlightTrackBar);
+  form_->Controls().Slider("ObjectHighlight")->setValue(100);
+  ClickMouseUp(form_->Controls().Slider("ObjectHighlight"));
   EXPECT_EQ(testing::SceneKinds(form_->View()), (std::vector<LayerType>{LayerType::Normal}));
 }
 
@@ -300,67 +305,47 @@ TEST_F(MainWindowTest, LayerSourceStepper_ShowsCaptionAndSwatchWithoutRendering)
   EXPECT_EQ(renders_, 0);
 }
 
-// One slider: its control, the field it stores into, and the value to release it at.
-struct SliderCase {
-  const char* name;
-  std::function<TTrackBar*(TForm1&)> bar;
-  std::function<int(const EditingState&)> field;
-  int value;
-  int tab;
-};
-
 TEST_F(MainWindowTest, Sliders_StoreAndRenderOnceOnMouseRelease_AndAtEachKeyOrWheelMove) {
   MakeStandardData();
   CreateWindow();
-  const SliderCase cases[] = {
-      {"opacity", [](TForm1& f) { return f.OpacityReflectionTrackBar; },
-       [](const EditingState& s) { return int{s.ReflectionOpacity}; }, 100, 0},
-      {"length", [](TForm1& f) { return f.ReflectionLengthTrackBar; },
-       [](const EditingState& s) { return int{s.ReflectionLength}; }, 80, 0},
-      {"brightness", [](TForm1& f) { return f.ReflectionBrightnessTrackBar; },
-       [](const EditingState& s) { return s.ReflectionBrightness; }, -40, 0},
-      {"blur reflections", [](TForm1& f) { return f.BlurReflectionTrackBar; },
-       [](const EditingState& s) { return int{s.ReflectionBlur}; }, 3, 0},
-      {"density", [](TForm1& f) { return f.ShadowDensityTrackBar; },
-       [](const EditingState& s) { return int{s.ShadowDensity}; }, 12, 1},
-      {"blur shadow", [](TForm1& f) { return f.BlurShadowTrackBar; },
-       [](const EditingState& s) { return int{s.ShadowBlur}; }, 40, 1},
-      {"shading", [](TForm1& f) { return f.ObjectShadingTrackBar; },
-       [](const EditingState& s) { return int{s.ObjectShading}; }, 7, 2},
-      {"highlights", [](TForm1& f) { return f.ObjectHighlightTrackBar; },
-       [](const EditingState& s) { return int{s.ObjectHighlight}; }, 200, 2},
-  };
-  for (const SliderCase& c : cases) {
-    form_->SettingsPageControl->setCurrentIndex(c.tab);
-    TTrackBar* bar = c.bar(*form_);
-    const int before = c.field(state_);
+  for (const EditingSetting& setting : EditingSettings()) {
+    TTrackBar* bar = setting.Place >= SettingPlace::Reflection && setting.Kind == SettingKind::Number
+                         ? form_->Controls().Slider(setting.Range.Name)
+                         : nullptr;
+    if (bar == nullptr) continue;
+    const std::string name(setting.Range.Name);
+    const auto field = [&] { return static_cast<int>(setting.Get(state_)); };
+    const int value = setting.Range.Min + (setting.Range.Max - setting.Range.Min) / 3;
+    form_->SettingsPageControl->setCurrentIndex(static_cast<int>(setting.Place) -
+                                                static_cast<int>(SettingPlace::Reflection));
+    const int before = field();
     const int rendersBefore = renders_;
-    bar->setValue(c.value);  // as a drag would move it
-    EXPECT_EQ(c.field(state_), before) << c.name << ": stored before the release";
+    bar->setValue(value);  // as a drag would move it
+    EXPECT_EQ(field(), before) << name << ": stored before the release";
     ClickMouseUp(bar);
-    EXPECT_EQ(c.field(state_), c.value) << c.name;
-    EXPECT_EQ(renders_, rendersBefore + 1) << c.name;
-    EXPECT_TRUE(waitCursorDuringRender_) << c.name;
+    EXPECT_EQ(field(), value) << name;
+    EXPECT_EQ(renders_, rendersBefore + 1) << name;
+    EXPECT_TRUE(waitCursorDuringRender_) << name;
     // Each key press or wheel turn that moves the handle stores and renders at once, so the
     // preview never disagrees with what a save would write.
     bar->setFocus();
     QTest::keyClick(bar, Qt::Key_Left);
-    EXPECT_EQ(c.field(state_), bar->value()) << c.name << ": key";
-    EXPECT_NE(bar->value(), c.value) << c.name;
-    EXPECT_EQ(renders_, rendersBefore + 2) << c.name << ": key";
+    EXPECT_EQ(field(), bar->value()) << name << ": key";
+    EXPECT_NE(bar->value(), value) << name;
+    EXPECT_EQ(renders_, rendersBefore + 2) << name << ": key";
     QWheelEvent wheel(QPointF(bar->rect().center()), QPointF(bar->mapToGlobal(bar->rect().center())),
                       QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     const int beforeWheel = bar->value();
     QApplication::sendEvent(bar, &wheel);
-    EXPECT_NE(bar->value(), beforeWheel) << c.name << ": wheel";
-    EXPECT_EQ(c.field(state_), bar->value()) << c.name << ": wheel";
-    EXPECT_EQ(renders_, rendersBefore + 3) << c.name << ": wheel";
+    EXPECT_NE(bar->value(), beforeWheel) << name << ": wheel";
+    EXPECT_EQ(field(), bar->value()) << name << ": wheel";
+    EXPECT_EQ(renders_, rendersBefore + 3) << name << ": wheel";
     // A key that cannot move the handle further changes nothing and renders nothing.
     QTest::keyClick(bar, Qt::Key_End);
     const int rendersAtEnd = renders_;
     QTest::keyClick(bar, Qt::Key_End);
-    EXPECT_EQ(c.field(state_), bar->maximum()) << c.name << ": end";
-    EXPECT_EQ(renders_, rendersAtEnd) << c.name << ": end again";
+    EXPECT_EQ(field(), bar->maximum()) << name << ": end";
+    EXPECT_EQ(renders_, rendersAtEnd) << name << ": end again";
   }
   EXPECT_TRUE(dialogs_.errors.empty());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -370,7 +355,7 @@ TEST_F(MainWindowTest, Slider_DragReleasedPastItsEnd_StoresThePositionShown) {
   MakeStandardData();
   CreateWindow();
   form_->show();
-  TTrackBar* bar = form_->ObjectShadingTrackBar;
+  TTrackBar* bar = form_->Controls().Slider("ObjectShading");
   const QPoint handle = QPoint(bar->width() - 4, bar->height() / 2);
   QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, handle);
   bar->setValue(60);  // as the drag moves it
@@ -385,79 +370,36 @@ TEST_F(MainWindowTest, Slider_ClickOnGroove_StoresTheNewPosition) {
   CreateWindow();
   form_->SettingsPageControl->setCurrentWidget(form_->ShadowPage);
   form_->show();
-  TTrackBar* bar = form_->BlurShadowTrackBar;
+  TTrackBar* bar = form_->Controls().Slider("ShadowBlur");
   QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() - 3, bar->height() / 2));
   EXPECT_EQ(renders_, 1);
   EXPECT_EQ(int{state_.ShadowBlur}, bar->value());
   EXPECT_NE(bar->value(), 25);
 }
 
-// One colour swatch: its control and the field it stores into.
-struct SwatchCase {
-  const char* name;
-  std::function<TColorSelect*(TForm1&)> swatch;
-  std::function<TColor(const EditingState&)> field;
-};
-
 TEST_F(MainWindowTest, ColourSwatches_StoreConfirmedColourAndRenderEvenWhenUnchanged) {
   MakeStandardData();
   CreateWindow();
-  const SwatchCase cases[] = {
-      {"shadow", [](TForm1& f) { return f.ShadowColorSelect; },
-       [](const EditingState& s) { return s.ShadowColor; }},
-      {"shading", [](TForm1& f) { return f.ObjectShadingColorSelect; },
-       [](const EditingState& s) { return s.ShadingColor; }},
-      {"highlight", [](TForm1& f) { return f.ObjectHighlightColorSelect; },
-       [](const EditingState& s) { return s.HighlightColor; }},
-  };
-  for (const SwatchCase& c : cases) {
-    TColorSelect* swatch = c.swatch(*form_);
+  for (const EditingSetting& setting : EditingSettings()) {
+    if (setting.Kind != SettingKind::Colour) continue;
+    TColorSelect* swatch = form_->Controls().Swatch(setting.Range.Name);
+    const std::string name(setting.Range.Name);
+    const auto field = [&] { return setting.Get(state_); };
     const TColor before = swatch->ColorValue();
     const int rendersBefore = renders_;
     dialogs_.colorAnswers.push_back(QColor(10, 20, 30));
     swatch->click();
-    EXPECT_EQ(dialogs_.colorPresets.back(), QColorFromTColor(before)) << c.name;
-    EXPECT_EQ(c.field(state_), 0x1E140A) << c.name;  // red in the low byte
-    EXPECT_EQ(renders_, rendersBefore + 1) << c.name;
+    EXPECT_EQ(dialogs_.colorPresets.back(), QColorFromTColor(before)) << name;
+    EXPECT_EQ(field(), 0x1E140A) << name;  // red in the low byte
+    EXPECT_EQ(renders_, rendersBefore + 1) << name;
     dialogs_.colorAnswers.push_back(QColor(10, 20, 30));
     swatch->click();
-    EXPECT_EQ(renders_, rendersBefore + 2) << c.name << ": the same colour again";
+    EXPECT_EQ(renders_, rendersBefore + 2) << name << ": the same colour again";
     dialogs_.colorAnswers.push_back(std::nullopt);
     swatch->click();
-    EXPECT_EQ(renders_, rendersBefore + 2) << c.name << ": cancelled";
-    EXPECT_EQ(c.field(state_), 0x1E140A) << c.name;
+    EXPECT_EQ(renders_, rendersBefore + 2) << name << ": cancelled";
+    EXPECT_EQ(field(), 0x1E140A) << name;
   }
-}
-
-TEST_F(MainWindowTest, CheckBoxes_StoreAndRenderOnce) {
-  MakeStandardData();
-  CreateWindow();
-  const struct {
-    const char* name;
-    std::function<QCheckBox*(TForm1&)> box;
-    std::function<bool(const EditingState&)> field;
-    int tab;
-  } cases[] = {
-      {"transparent", [](TForm1& f) { return f.TrBckCheckBox; },
-       [](const EditingState& s) { return s.TransparentBackground; }, 2},
-      {"large disc", [](TForm1& f) { return f.LarDiAreaCheckBox; },
-       [](const EditingState& s) { return s.LargeDiscArea; }, 2},
-      {"fade", [](TForm1& f) { return f.FadeReflectionCheckBox; },
-       [](const EditingState& s) { return s.ReflectionFade; }, 0},
-  };
-  for (const auto& c : cases) {
-    form_->SettingsPageControl->setCurrentIndex(c.tab);
-    QCheckBox* box = c.box(*form_);
-    const bool before = c.field(state_);
-    const int rendersBefore = renders_;
-    box->click();
-    EXPECT_EQ(c.field(state_), !before) << c.name;
-    EXPECT_EQ(renders_, rendersBefore + 1) << c.name;
-  }
-  // The flip box only matters when saving.
-  const int rendersBefore = renders_;
-  form_->FlipCheckBox->click();
-  EXPECT_EQ(renders_, rendersBefore);
 }
 
 TEST_F(MainWindowTest, OptionBoxes_TakeClicksOverTheirWholeHeight) {
@@ -467,9 +409,9 @@ TEST_F(MainWindowTest, OptionBoxes_TakeClicksOverTheirWholeHeight) {
   const struct {
     const char* name;
     QCheckBox* box;
-  } cases[] = {{"transparent", form_->TrBckCheckBox},
-               {"large disc", form_->LarDiAreaCheckBox},
-               {"flip", form_->FlipCheckBox}};
+  } cases[] = {{"transparent", form_->Controls().Box("TransparentBackground")},
+               {"large disc", form_->Controls().Box("LargeDiscArea")},
+               {"flip", form_->Controls().Box("FlipWhenSaved")}};
   for (const auto& c : cases) {
     EXPECT_LE(c.box->geometry().bottom(), form_->SettingsPageControl->geometry().top()) << c.name;
     for (const double part : {0.25, 0.5, 0.85}) {
@@ -504,19 +446,19 @@ TEST_F(MainWindowTest, ShowToggles_HideExactlyTheirGroup_AndLaterRendersKeepThem
   };
   const int rendersBefore = renders_;
   form_->SettingsPageControl->setCurrentWidget(form_->ShadowPage);
-  form_->ShowShadowCheckBox->click();
+  form_->Controls().Box("ShowShadow")->click();
   EXPECT_FALSE(state_.ShowShadow);
   EXPECT_EQ(visibility(), (std::vector<bool>{true, false, true, true, true, true}));
-  form_->ShowShadowCheckBox->click();
+  form_->Controls().Box("ShowShadow")->click();
   EXPECT_EQ(visibility(), (std::vector<bool>{true, true, true, true, true, true}));
   form_->SettingsPageControl->setCurrentWidget(form_->ReflectionPage);
-  form_->ShowReflectionCheckBox->click();
+  form_->Controls().Box("ShowReflection")->click();
   EXPECT_FALSE(state_.ShowReflection);
   EXPECT_EQ(visibility(), (std::vector<bool>{true, true, false, false, true, true}));
   EXPECT_EQ(renders_, rendersBefore) << "the toggles do not render";
   // A slider change renders again; the reflection group is created hidden.
-  form_->BlurReflectionTrackBar->setValue(30);
-  ClickMouseUp(form_->BlurReflectionTrackBar);
+  form_->Controls().Slider("ReflectionBlur")->setValue(30);
+  ClickMouseUp(form_->Controls().Slider("ReflectionBlur"));
   EXPECT_EQ(renders_, rendersBefore + 1);
   EXPECT_EQ(visibility(), (std::vector<bool>{true, true, false, false, true, true}));
 }
@@ -527,7 +469,7 @@ TEST_F(MainWindowTest, ShowToggle_WithColourBackground_UsesSceneIndexAsStackInde
   form_->ApplyTempButton->click();
   const TLayerCollection& layers = form_->View().Layers();
   ASSERT_EQ(layers.Count(), 5);
-  form_->ShowShadowCheckBox->click();
+  form_->Controls().Box("ShowShadow")->click();
   EXPECT_FALSE(layers[0].Visible());
   for (int i = 1; i < 5; ++i) EXPECT_TRUE(layers[i].Visible()) << i;
 }
@@ -535,10 +477,10 @@ TEST_F(MainWindowTest, ShowToggle_WithColourBackground_UsesSceneIndexAsStackInde
 TEST_F(MainWindowTest, WidthField_Typing4Then40Then400_RendersAt40And400Only) {
   MakeStandardData();
   CreateWindow();
-  QLineEdit* edit = form_->WidthSpinEdit->Editor();
+  QLineEdit* edit = form_->Controls().Field("OutputWidth")->Editor();
   ASSERT_NE(edit, nullptr);
   form_->show();
-  form_->WidthSpinEdit->setFocus();
+  form_->Controls().Field("OutputWidth")->setFocus();
   edit->selectAll();
   QTest::keyClick(edit, Qt::Key_Delete);
   EXPECT_EQ(renders_, 1) << "an empty field reads as 32 and renders";
@@ -558,16 +500,16 @@ TEST_F(MainWindowTest, WidthField_Typing4Then40Then400_RendersAt40And400Only) {
 TEST_F(MainWindowTest, HeightField_BelowMinimumOnLeaving_BecomesMinimumAndRenders) {
   MakeStandardData();
   CreateWindow();
-  QLineEdit* edit = form_->HeightSpinEdit->Editor();
+  QLineEdit* edit = form_->Controls().Field("OutputHeight")->Editor();
   form_->show();
-  form_->HeightSpinEdit->setFocus();
+  form_->Controls().Field("OutputHeight")->setFocus();
   edit->selectAll();
   QTest::keyClick(edit, Qt::Key_3);
   EXPECT_EQ(renders_, 0);
-  form_->WidthSpinEdit->setFocus();
+  form_->Controls().Field("OutputWidth")->setFocus();
   QApplication::processEvents();
-  form_->HeightSpinEdit->interpretText();
-  EXPECT_EQ(form_->HeightSpinEdit->text(), "32");
+  form_->Controls().Field("OutputHeight")->interpretText();
+  EXPECT_EQ(form_->Controls().Field("OutputHeight")->text(), "32");
   EXPECT_EQ(renders_, 1);
   EXPECT_EQ(lastHeight_, 32);
 }
@@ -575,9 +517,9 @@ TEST_F(MainWindowTest, HeightField_BelowMinimumOnLeaving_BecomesMinimumAndRender
 TEST_F(MainWindowTest, SizeFields_NeverRenderOutsideTheRange) {
   MakeStandardData();
   CreateWindow();
-  QLineEdit* edit = form_->WidthSpinEdit->Editor();
+  QLineEdit* edit = form_->Controls().Field("OutputWidth")->Editor();
   form_->show();
-  form_->WidthSpinEdit->setFocus();
+  form_->Controls().Field("OutputWidth")->setFocus();
   edit->selectAll();
   for (Qt::Key key : {Qt::Key_9, Qt::Key_9, Qt::Key_9, Qt::Key_9}) QTest::keyClick(edit, key);
   EXPECT_GE(lastWidth_, 32);
@@ -607,8 +549,8 @@ TEST_F(MainWindowTest, FailingRender_UnreadableSlotPicture_KeepsStoredValueAndCu
   form_->ApplyTempButton->click();
   sources_[2].PicturePath = (root_ / "gone.png").string();
   sources_[2].UseColor = false;
-  form_->ObjectShadingTrackBar->setValue(9);
-  ClickMouseUp(form_->ObjectShadingTrackBar);
+  form_->Controls().Slider("ObjectShading")->setValue(9);
+  ClickMouseUp(form_->Controls().Slider("ObjectShading"));
   EXPECT_EQ(state_.ObjectShading, 9);
   ASSERT_EQ(dialogs_.errors.size(), 1u);
   EXPECT_NE(dialogs_.errors[0].second.indexOf("gone.png"), -1);
@@ -806,7 +748,7 @@ TEST_F(MainWindowTest, Preview_AfterRender_ShowsStackFittedWithItsOwnColourAroun
 TEST_F(MainWindowTest, Preview_TransparentPartsShowCheckerboardUnlikeTheSpaceAround) {
   MakeStandardData();
   CreateWindow();
-  form_->TrBckCheckBox->click();
+  form_->Controls().Box("TransparentBackground")->click();
   form_->ImgView->PaintNow();
   const QImage& screen = form_->ImgView->ScreenImage();
   const QRect picture = form_->ImgView->PictureRect();

@@ -33,7 +33,9 @@ class SaveTest : public AppTest {
   void RenderTransparentScene() {
     MakeStandardData();
     CreateWindow();
-    form_->TrBckCheckBox->click();  // renders: no background, so alpha shows what the scene covers
+    form_->Controls()
+        .Box("TransparentBackground")
+        ->click();  // renders: no background, so alpha shows what the scene covers
     ASSERT_EQ(renders_, 1);
   }
   std::unique_ptr<TBitmap32> Flattened() {
@@ -176,7 +178,7 @@ TEST_F(SaveTest, EachFormat_WritesTheFlattenedPictureAtTheRenderedSize) {
 
 TEST_F(SaveTest, DpiField_IsWrittenIntoTheFile) {
   RenderTransparentScene();
-  form_->DpiSpinEdit->setValue(300);
+  form_->Controls().Field("OutputDpi")->setValue(300);
   dialogs_.saveAnswers.push_back(Name("dpi.bmp"));
   form_->SaveButton->click();
   const std::vector<unsigned char> bmp = FileBytes(root_ / "dpi.bmp");
@@ -189,7 +191,7 @@ TEST_F(SaveTest, FlipWhenSaved_MirrorsTheFileButNotThePreview) {
   RenderTransparentScene();
   const auto beforePicture = Flattened();
   const TBitmap32& before = *beforePicture;
-  form_->FlipCheckBox->click();
+  form_->Controls().Box("FlipWhenSaved")->click();
   dialogs_.saveAnswers.push_back(Name("flipped.png"));
   form_->SaveButton->click();
   ASSERT_TRUE(dialogs_.errors.empty());

@@ -83,8 +83,7 @@ TEST_F(WindowTest, Resize_PreviewGrowsAndTheOtherControlsMoveAlongInTheirOrder) 
       {"effect pages", form_->SettingsPageControl, QRect(0, 416 + dy, 633 + dx, 105)},
   };
   for (const auto& c : cases) EXPECT_EQ(c.widget->geometry(), c.expected) << c.name;
-  EXPECT_EQ(form_->FlipCheckBox->x(), 480 + dx);
-  EXPECT_GE(form_->FlipCheckBox->y(), 357 + dy);
+  EXPECT_EQ(form_->OptionsPanel->geometry(), QRect(480 + dx, 357 + dy, 145, 59)) << "option boxes";
   // Back at the smallest size every control is where the layout puts it.
   form_->resize(633, 523);
   EXPECT_EQ(form_->ImgView->geometry(), QRect(168, 64, 297, 297));
@@ -164,7 +163,7 @@ TEST_F(WindowTest, LivePreview_DragRendersDraftsAtThePreviewsSize_ReleaseRenders
   form_->SettingsPageControl->setCurrentWidget(form_->ShadowPage);
   form_->ApplyTempButton->click();
   ASSERT_EQ(renders_, 1);
-  TTrackBar* bar = form_->ShadowDensityTrackBar;
+  TTrackBar* bar = form_->Controls().Slider("ShadowDensity");
   QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() - 4, bar->height() / 2));
   bar->setValue(120);
   EXPECT_EQ(renders_, 2);
@@ -197,7 +196,7 @@ TEST_F(WindowTest, LivePreview_ADraftThatFails_IsReportedOnceAtTheRelease) {
   form_->ApplyTempButton->click();
   fs::remove(root_ / "Templates" / "BOX1.ini");
   WriteText(root_ / "Templates" / "BOX1.ini", "");
-  TTrackBar* bar = form_->ObjectShadingTrackBar;
+  TTrackBar* bar = form_->Controls().Slider("ObjectShading");
   QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() - 4, bar->height() / 2));
   for (int value : {200, 150, 100}) bar->setValue(value);
   EXPECT_TRUE(dialogs_.errors.empty()) << "no message box in the middle of a drag";
@@ -214,15 +213,15 @@ TEST_F(WindowTest, RememberedSettings_ComeBackAtTheNextStartAndRender) {
   form_->ShowFirstShot();
   EXPECT_EQ(renders_, 0) << "nothing remembered and no sample artwork: nothing to show";
   form_->TemplateUpDown->Step(+1);
-  form_->OpacityReflectionTrackBar->setFocus();
-  form_->OpacityReflectionTrackBar->setValue(100);
-  ClickMouseUp(form_->OpacityReflectionTrackBar);
+  form_->Controls().Slider("ReflectionOpacity")->setFocus();
+  form_->Controls().Slider("ReflectionOpacity")->setValue(100);
+  ClickMouseUp(form_->Controls().Slider("ReflectionOpacity"));
   dialogs_.colorAnswers.push_back(QColor(10, 20, 30));
-  form_->ShadowColorSelect->click();
-  form_->FadeReflectionCheckBox->click();
-  form_->FlipCheckBox->click();
-  form_->WidthSpinEdit->setValue(640);
-  form_->DpiSpinEdit->setValue(300);
+  form_->Controls().Swatch("ShadowColor")->click();
+  form_->Controls().Box("ReflectionFade")->click();
+  form_->Controls().Box("FlipWhenSaved")->click();
+  form_->Controls().Field("OutputWidth")->setValue(640);
+  form_->Controls().Field("OutputDpi")->setValue(300);
   form_->LayerSourceUpDown->Step(+1);  // FRONT
   dialogs_.openAnswers.push_back(QString::fromStdString(front.string()));
   form_->LayerSourceImgClick();
@@ -236,13 +235,13 @@ TEST_F(WindowTest, RememberedSettings_ComeBackAtTheNextStartAndRender) {
   EXPECT_EQ(state_.TemplateIndex, 2);
   EXPECT_EQ(form_->TemplateCaption->text(), "BOX2");
   EXPECT_EQ(state_.ReflectionOpacity, 100);
-  EXPECT_EQ(form_->OpacityReflectionTrackBar->value(), 100);
+  EXPECT_EQ(form_->Controls().Slider("ReflectionOpacity")->value(), 100);
   EXPECT_EQ(state_.ShadowColor, 0x1E140A);
-  EXPECT_EQ(form_->ShadowColorSelect->ColorValue(), 0x1E140A);
-  EXPECT_FALSE(form_->FadeReflectionCheckBox->isChecked());
-  EXPECT_TRUE(form_->FlipCheckBox->isChecked());
-  EXPECT_EQ(form_->WidthSpinEdit->value(), 640);
-  EXPECT_EQ(form_->DpiSpinEdit->value(), 300);
+  EXPECT_EQ(form_->Controls().Swatch("ShadowColor")->ColorValue(), 0x1E140A);
+  EXPECT_FALSE(form_->Controls().Box("ReflectionFade")->isChecked());
+  EXPECT_TRUE(form_->Controls().Box("FlipWhenSaved")->isChecked());
+  EXPECT_EQ(form_->Controls().Field("OutputWidth")->value(), 640);
+  EXPECT_EQ(form_->Controls().Field("OutputDpi")->value(), 300);
   EXPECT_EQ(sources_[2].PicturePath, front.string());
   EXPECT_FALSE(sources_[2].UseColor);
   EXPECT_EQ(form_->size(), QSize(900, 700));
@@ -336,32 +335,34 @@ TEST_F(WindowTest, UndoRedo_StepThroughEverySettingAndSourceChange) {
   const std::vector<Step> steps = {
       {"slider",
        [&] {
-         form_->BlurShadowTrackBar->setValue(60);
-         ClickMouseUp(form_->BlurShadowTrackBar);
+         form_->Controls().Slider("ShadowBlur")->setValue(60);
+         ClickMouseUp(form_->Controls().Slider("ShadowBlur"));
        },
-       [&] { return state_.ShadowBlur == 60 && form_->BlurShadowTrackBar->value() == 60; }},
+       [&] { return state_.ShadowBlur == 60 && form_->Controls().Slider("ShadowBlur")->value() == 60; }},
       {"colour",
        [&] {
          dialogs_.colorAnswers.push_back(QColor(Qt::white));
-         form_->ObjectShadingColorSelect->click();
+         form_->Controls().Swatch("ShadingColor")->click();
        },
        [&] {
-         return state_.ShadingColor == 0xFFFFFF && form_->ObjectShadingColorSelect->ColorValue() == 0xFFFFFF;
+         return state_.ShadingColor == 0xFFFFFF &&
+                form_->Controls().Swatch("ShadingColor")->ColorValue() == 0xFFFFFF;
        }},
-      {"show toggle", [&] { form_->ShowShadowCheckBox->click(); },
-       [&] { return !state_.ShowShadow && !form_->ShowShadowCheckBox->isChecked(); }},
-      {"option box", [&] { form_->LarDiAreaCheckBox->click(); },
-       [&] { return state_.LargeDiscArea && form_->LarDiAreaCheckBox->isChecked(); }},
-      {"flip", [&] { form_->FlipCheckBox->click(); }, [&] { return form_->FlipCheckBox->isChecked(); }},
+      {"show toggle", [&] { form_->Controls().Box("ShowShadow")->click(); },
+       [&] { return !state_.ShowShadow && !form_->Controls().Box("ShowShadow")->isChecked(); }},
+      {"option box", [&] { form_->Controls().Box("LargeDiscArea")->click(); },
+       [&] { return state_.LargeDiscArea && form_->Controls().Box("LargeDiscArea")->isChecked(); }},
+      {"flip", [&] { form_->Controls().Box("FlipWhenSaved")->click(); },
+       [&] { return form_->Controls().Box("FlipWhenSaved")->isChecked(); }},
       {"template", [&] { form_->TemplateUpDown->Step(+1); },
        [&] { return state_.TemplateIndex == 2 && form_->TemplateCaption->text() == "BOX2"; }},
       {"typed width",
        [&] {
-         QLineEdit* editor = form_->WidthSpinEdit->Editor();
+         QLineEdit* editor = form_->Controls().Field("OutputWidth")->Editor();
          editor->selectAll();
          QTest::keyClicks(editor, "512");
        },
-       [&] { return form_->WidthSpinEdit->value() == 512 && lastWidth_ == 512; }},
+       [&] { return form_->Controls().Field("OutputWidth")->value() == 512 && lastWidth_ == 512; }},
       {"slot picture",
        [&] {
          dialogs_.openAnswers.push_back(QString::fromStdString(front.string()));
@@ -389,7 +390,7 @@ TEST_F(WindowTest, UndoRedo_StepThroughEverySettingAndSourceChange) {
   EXPECT_FALSE(form_->CanRedo());
   // A new change after an undo drops what could be redone.
   form_->UndoClick();
-  form_->LarDiAreaCheckBox->click();
+  form_->Controls().Box("LargeDiscArea")->click();
   EXPECT_FALSE(form_->CanRedo());
   EXPECT_TRUE(dialogs_.errors.empty());
 }
@@ -398,7 +399,7 @@ TEST_F(WindowTest, Shortcuts_UndoRedoOpenCopySaveAgainAndSaveAs) {
   MakeStandardData();
   CreateWindow();
   ShowAndActivate();
-  form_->TrBckCheckBox->click();
+  form_->Controls().Box("TransparentBackground")->click();
   QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_FALSE(state_.TransparentBackground) << "Ctrl+Z";
   QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
@@ -441,11 +442,16 @@ TEST_F(WindowTest, Keyboard_SlotPictureTakesFocus_EnterOrSpaceOpensTheChooser_Ta
     QTest::keyClick(form_->LayerSourceImg, key);
   EXPECT_EQ(dialogs_.openTitles.size(), 3u);
   // Tab goes top left to bottom right.
-  const std::vector<QWidget*> expected = {form_->ApplyTempButton,   form_->TemplateUpDown->NextButton(),
-                                          form_->LayerSourceImg,    form_->LayerSourceColorSelect,
-                                          form_->WidthSpinEdit,     form_->HeightSpinEdit,
-                                          form_->DpiSpinEdit,       form_->TrBckCheckBox,
-                                          form_->LarDiAreaCheckBox, form_->FlipCheckBox};
+  const std::vector<QWidget*> expected = {form_->ApplyTempButton,
+                                          form_->TemplateUpDown->NextButton(),
+                                          form_->LayerSourceImg,
+                                          form_->LayerSourceColorSelect,
+                                          form_->Controls().Field("OutputWidth"),
+                                          form_->Controls().Field("OutputHeight"),
+                                          form_->Controls().Field("OutputDpi"),
+                                          form_->Controls().Box("TransparentBackground"),
+                                          form_->Controls().Box("LargeDiscArea"),
+                                          form_->Controls().Box("FlipWhenSaved")};
   std::vector<QWidget*> reached;
   form_->ApplyTempButton->setFocus();
   for (int i = 0; i < 40; ++i) {
@@ -466,7 +472,7 @@ TEST_F(WindowTest, Keyboard_SlotPictureTakesFocus_EnterOrSpaceOpensTheChooser_Ta
 TEST_F(WindowTest, TransparentShotSavedAsJpegOrBmp_WarnsAndOffersPngOrWebp) {
   MakeStandardData();
   CreateWindow();
-  form_->TrBckCheckBox->click();
+  form_->Controls().Box("TransparentBackground")->click();
   const struct {
     const char* chosen;
     TransparentSaveChoice answer;
@@ -492,7 +498,7 @@ TEST_F(WindowTest, TransparentShotSavedAsJpegOrBmp_WarnsAndOffersPngOrWebp) {
   }
   EXPECT_EQ(dialogs_.saveRequests.back().selectedFilter, 1) << "the PNG choice is offered next";
   // An opaque shot saves as JPEG without a question.
-  form_->TrBckCheckBox->click();
+  form_->Controls().Box("TransparentBackground")->click();
   dialogs_.saveAnswers.push_back(Name("opaque.jpg"));
   form_->SaveButton->click();
   EXPECT_EQ(dialogs_.transparentWarnings.size(), 4u);
@@ -534,8 +540,8 @@ TEST_F(WindowTest, SliderValues_FollowTheSlider_AndATypedNumberMovesItStoresAndR
   CreateWindow();
   ShowAndActivate();
   form_->SettingsPageControl->setCurrentWidget(form_->ReflectionPage);
-  TTrackBar* bar = form_->ReflectionBrightnessTrackBar;
-  TSliderValue* box = form_->ValueBoxOf(bar);
+  TTrackBar* bar = form_->Controls().Slider("ReflectionBrightness");
+  TSliderValue* box = form_->Controls().ValueBox("ReflectionBrightness");
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->minimum(), -50);
   EXPECT_EQ(box->maximum(), 50);
@@ -587,12 +593,12 @@ TEST_F(WindowTest, EveryControlHasATooltip) {
   }
   EXPECT_GE(controls.size(), 40u) << "every page looked at";
   // The setting controls say what the settings table says of their setting, with its range.
-  EXPECT_EQ(form_->BlurShadowTrackBar->toolTip(), "Blur radius of the shadow (0 to 100)");
-  EXPECT_TRUE(
-      form_->ValueBoxOf(form_->BlurShadowTrackBar)->toolTip().startsWith("Blur radius of the shadow"));
-  EXPECT_EQ(form_->ShadowColorSelect->toolTip(), "Colour of the shadow");
-  EXPECT_EQ(form_->WidthSpinEdit->toolTip(), "Width of the picture in pixels (32 to 4096)");
-  EXPECT_TRUE(form_->ShowShadowCheckBox->toolTip().startsWith("Show the shadow")) << "the box's own sense";
+  EXPECT_EQ(form_->Controls().Slider("ShadowBlur")->toolTip(), "Blur radius of the shadow (0 to 100)");
+  EXPECT_TRUE(form_->Controls().ValueBox("ShadowBlur")->toolTip().startsWith("Blur radius of the shadow"));
+  EXPECT_EQ(form_->Controls().Swatch("ShadowColor")->toolTip(), "Colour of the shadow");
+  EXPECT_EQ(form_->Controls().Field("OutputWidth")->toolTip(), "Width of the picture in pixels (32 to 4096)");
+  EXPECT_EQ(form_->Controls().Box("ShowShadow")->toolTip(), "Cleared: leave the shadow out")
+      << "what clearing the box does";
 }
 
 TEST(RunBusy, RunsTheWorkOnAnotherThreadAndThrowsItsErrorHere) {

@@ -138,7 +138,7 @@ TEST_F(RenderTest, EveryLayerEndsWithTheLinearResamplerAndTheBaseKeepsNearest) {
   EXPECT_EQ(view_.Bitmap().ResamplerClassName(), "TNearestResampler");
 }
 
-TEST_F(RenderTest, FailingLayerSkipsTheResamplerStep) {
+TEST_F(RenderTest, FailingLayerKeepsTheLayersBeforeIt) {
   state_.TemplateIndex = 2;
   try {
     Render();
@@ -153,7 +153,8 @@ TEST_F(RenderTest, FailingLayerSkipsTheResamplerStep) {
   state_.TemplateIndex = 2;
   EXPECT_THROW(Render(), Error);
   ASSERT_EQ(view_.Layers().Count(), 2);
-  EXPECT_EQ(view_.Layers()[0].Bitmap().ResamplerClassName(), "TNearestResampler");
+  // Every layer is made with the resampler list's choice, so the layers before the failing one have it.
+  EXPECT_EQ(view_.Layers()[0].Bitmap().ResamplerClassName(), "TLinearResampler");
 }
 
 TEST_F(RenderTest, IndexBeyondTheListingLeavesAnEmptyBaseOfTheNewSize) {
@@ -196,9 +197,9 @@ TEST(ResamplerLists, KernelSelectionGivesKernelResamplersTheirKernel) {
   layers.Add().Bitmap().SetSize(4, 4);
   layers.Add().Bitmap().SetSize(4, 4);
   ResamplerLists lists = FillResamplerLists();
-  lists.ResamplerIndex = -1;  // no selection: nothing changes
+  lists.ResamplerIndex = -1;  // no selection: the layers keep the one they were made with
   ResamplerClassNamesListChange(layers, lists);
-  EXPECT_EQ(layers[0].Bitmap().ResamplerClassName(), "TNearestResampler");
+  EXPECT_EQ(layers[0].Bitmap().ResamplerClassName(), "TLinearResampler");
   lists.ResamplerIndex = 3;  // TKernelResampler
   lists.KernelIndex = 2;
   ResamplerClassNamesListChange(layers, lists);
