@@ -93,8 +93,37 @@ void TTrackBar::wheelEvent(QWheelEvent* event) {
   if (value() != before) emit KeyOrWheelMove();
 }
 
-TSliderValue::TSliderValue(TTrackBar* bar, QWidget* parent) : QSpinBox(parent), bar_(bar) {
+bool TClampingSpinBox::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool windowKey = key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+                           (key->modifiers() == Qt::ControlModifier && key->key() == Qt::Key_Y) ||
+                           (key->matches(QKeySequence::Copy) && !lineEdit()->hasSelectedText());
+    if (windowKey) {
+      event->ignore();
+      return false;
+    }
+  }
+  return QSpinBox::event(event);
+}
+
+QValidator::State TClampingSpinBox::validate(QString& text, int& pos) const {
+  const QValidator::State state = QSpinBox::validate(text, pos);
+  if (state != QValidator::Invalid) return state;
+  bool whole = false;
+  text.trimmed().toLongLong(&whole);
+  return whole ? QValidator::Intermediate : QValidator::Invalid;
+}
+
+void TClampingSpinBox::fixup(QString& text) const {
+  bool whole = false;
+  const qlonglong typed = text.trimmed().toLongLong(&whole);
+  if (whole) text = QString::number(std::clamp<qlonglong>(typed, minimum(), maximum()));
+}
+
+TSliderValue::TSliderValue(TTrackBar* bar, QWidget* parent) : TClampingSpinBox(parent), bar_(bar) {
   setRange(bar->minimum(), bar->maximum());
+  setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
   setButtonSymbols(QAbstractSpinBox::NoButtons);
   setAlignment(Qt::AlignRight);
   // A number is taken when it is complete, not at each digit typed.
@@ -111,7 +140,7 @@ void TSliderValue::ShowPosition() {
   setValue(bar_->value());
 }
 
-TSpinEdit::TSpinEdit(int minimum, int maximum, int value, QWidget* parent) : QSpinBox(parent) {
+TSpinEdit::TSpinEdit(int minimum, int maximum, int value, QWidget* parent) : TClampingSpinBox(parent) {
   setRange(minimum, maximum);
   setValue(value);
   // Leaving the field brings a typed value into the range instead of restoring the old one.

@@ -49,10 +49,24 @@ class TTrackBar : public QSlider {
   void wheelEvent(QWheelEvent* event) override;
 };
 
+// A spin box that takes any whole number typed, also one outside its range, and brings it into
+// the range on Enter or when the field is left; a plain spin box drops the digit that would leave
+// the range, so 100 typed into a -50 to 50 box reads 10. Undo and redo keys, and copy with nothing
+// selected, are left to the window: they undo settings and copy the shot.
+class TClampingSpinBox : public QSpinBox {
+ public:
+  using QSpinBox::QSpinBox;
+
+ protected:
+  bool event(QEvent* event) override;
+  QValidator::State validate(QString& text, int& pos) const override;
+  void fixup(QString& text) const override;
+};
+
 // The editable number beside a slider. It follows the slider as it moves; a number typed into it
 // (taken at Enter or when the field is left) or stepped with the arrow keys or wheel moves the
 // slider as a key press on the slider would.
-class TSliderValue : public QSpinBox {
+class TSliderValue : public TClampingSpinBox {
  public:
   TSliderValue(TTrackBar* bar, QWidget* parent);
   TTrackBar* Bar() const { return bar_; }
@@ -66,7 +80,7 @@ class TSliderValue : public QSpinBox {
 // A number field with arrows whose Change fires at every change of its text: each typed
 // character (also while the text is not yet a value in range), each step, and the correction
 // made when the field loses the focus.
-class TSpinEdit : public QSpinBox {
+class TSpinEdit : public TClampingSpinBox {
   Q_OBJECT
  public:
   TSpinEdit(int minimum, int maximum, int value, QWidget* parent);

@@ -430,6 +430,15 @@ TEST_F(WindowTest, Shortcuts_UndoRedoOpenCopySaveAgainAndSaveAs) {
   QTest::keyClick(form_.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(dialogs_.saveRequests.size(), 2u);
   EXPECT_TRUE(fs::exists(root_ / "other.png"));
+  // In a setting's number box the window's keys still undo and redo the settings.
+  TTrackBar* bar = form_->Controls().Slider("ShadowBlur");
+  bar->SetPositionByUser(60);
+  TSliderValue* box = form_->Controls().ValueBox("ShadowBlur");
+  box->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(state_.ShadowBlur, 25) << "Ctrl+Z in a number box";
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(state_.ShadowBlur, 60) << "Ctrl+Y in a number box";
 }
 
 TEST_F(WindowTest, Keyboard_SlotPictureTakesFocus_EnterOrSpaceOpensTheChooser_TabFollowsTheLayout) {
@@ -552,7 +561,7 @@ TEST_F(WindowTest, SliderValues_FollowTheSlider_AndATypedNumberMovesItStoresAndR
   const struct {
     const char* typed;
     int stored;
-  } cases[] = {{"35", 35}, {"-7", -7}, {"50", 50}};
+  } cases[] = {{"100", 50}, {"-99", -50}, {"35", 35}, {"-7", -7}, {"50", 50}};
   for (const auto& c : cases) {
     const int rendersBefore = renders_;
     box->setFocus();
@@ -567,6 +576,14 @@ TEST_F(WindowTest, SliderValues_FollowTheSlider_AndATypedNumberMovesItStoresAndR
   form_->UndoClick();
   EXPECT_EQ(bar->value(), -7);
   EXPECT_EQ(box->value(), -7) << "undo shows the number too";
+  // A size field alike: digits past its maximum are kept and the value brought into the range.
+  TSpinEdit* width = form_->Controls().Field("OutputWidth");
+  width->setFocus();
+  width->selectAll();
+  QTest::keyClicks(width, "99999");
+  QTest::keyClick(width, Qt::Key_Return);
+  EXPECT_EQ(width->value(), 4096);
+  EXPECT_EQ(state_.OutputWidth, 4096);
 }
 
 TEST_F(WindowTest, EveryControlHasATooltip) {
