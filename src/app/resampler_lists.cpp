@@ -26,12 +26,9 @@ ResamplerListBoxes::ResamplerListBoxes(QWidget* parent, TImgView32& view)
   connect(resamplers_, &QComboBox::activated, this, [this, &view](int index) {
     lists_.ResamplerIndex = index;
     ResamplerClassNamesListChange(view.Layers(), lists_);
-    kernels_->setVisible(lists_.KernelListVisible);
   });
-  connect(kernels_, &QComboBox::activated, this, [this, &view](int index) {
-    lists_.KernelIndex = index;
-    KernelClassNamesListChange(view.Layers(), lists_);
-  });
+  // No resampler here takes a kernel of its choice: the kernel list only keeps what is chosen.
+  connect(kernels_, &QComboBox::activated, this, [this](int index) { lists_.KernelIndex = index; });
 }
 
 }  // namespace mirelane

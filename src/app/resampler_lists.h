@@ -1,6 +1,6 @@
 // The two hidden drop-down lists of the registries' resampler and kernel names. Nothing shows
-// them, so their first choice stands (every layer is made with it); a choice made through them
-// re-equips the preview's layers as their change handlers do.
+// them, so their first choice stands (every layer is made with it); a resampler chosen through them
+// re-equips the preview's layers.
 #pragma once
 
 #include <QObject>

@@ -1,5 +1,5 @@
 // The choice of the layers' resampler, as the two hidden drop-down lists make it, without a toolkit:
-// the lists are plain values and their change handlers are operations over the layer stack.
+// the lists are plain values and the resampler list's change handler an operation over the stack.
 #pragma once
 
 #include <string>
@@ -14,16 +14,14 @@ struct ResamplerLists {
   int ResamplerIndex = -1;                  // selected entry, -1 for none
   std::vector<std::string> KernelNames;     // KernelClassNamesList, registry order
   int KernelIndex = -1;
-  bool KernelListVisible = false;
 };
 
-// Fills both lists from the registries and selects index 1 (TLinearResampler) and 0 (TBoxKernel).
+// Fills both lists from the registries and selects index 1 (TLinearResampler) and 0 (TBoxKernel):
+// the resampler every layer is made with.
 ResamplerLists FillResamplerLists();
 
-// Gives every layer's surface, background included, a fresh resampler of the selected class.
-void ResamplerClassNamesListChange(TLayerCollection& layers, ResamplerLists& lists);
-
-// Gives every kernel resampler of the stack a fresh kernel of the selected class.
-void KernelClassNamesListChange(TLayerCollection& layers, const ResamplerLists& lists);
+// Gives every layer's surface, background included, a fresh resampler of the selected class; a
+// name without a resampler here changes nothing.
+void ResamplerClassNamesListChange(TLayerCollection& layers, const ResamplerLists& lists);
 
 }  // namespace mirelane

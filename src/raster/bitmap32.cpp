@@ -151,7 +151,7 @@ std::string TBitmap32::ResamplerClassName() const {
 
 void TBitmap32::SetResamplerClassName(const std::string& name) {
   if (name == ResamplerClassName()) return;
-  if (const TResamplerClass* cls = FindResamplerClass(name)) SetResampler(cls->Create(*this));
+  SetResampler(CreateResampler(name, *this));
 }
 
 // ---- Fills ---------------------------------------------------------------------------------

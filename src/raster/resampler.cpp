@@ -34,11 +34,6 @@ std::vector<int32_t> NearestMap(int32_t dstLo, int32_t dstN, int32_t clipLo, int
   return map;
 }
 
-template <class T>
-std::unique_ptr<TCustomResampler> Make(TBitmap32& bitmap) {
-  return std::make_unique<T>(bitmap);
-}
-
 }  // namespace
 
 void NearestStretch(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
@@ -73,9 +68,7 @@ void TNearestResampler::ResampleRect(TBitmap32& dst, const TRect& dstRect, const
 }
 
 std::unique_ptr<TCustomResampler> TNearestResampler::CloneFor(TBitmap32& bitmap) const {
-  auto copy = std::make_unique<TNearestResampler>(bitmap);
-  CopySettingsTo(*copy);
-  return copy;
+  return std::make_unique<TNearestResampler>(bitmap);
 }
 
 // ---- Bilinear enlargement ---------------------------------------------------------------
@@ -221,7 +214,7 @@ void AccumulateRowPair(uint32_t* sums, const uint8_t* a, int32_t wa, const uint8
 }
 
 std::vector<TContributionList> ContributionTable(int32_t dstLo, int32_t dstHi, int32_t clipLo, int32_t clipHi,
-                                                 int32_t srcLo, int32_t srcHi, const TCustomKernel& kernel) {
+                                                 int32_t srcLo, int32_t srcHi, const TLinearKernel& kernel) {
   const int32_t srcN = srcHi - srcLo;
   const int32_t dstN = dstHi - dstLo;
   if (srcN <= 0 || dstN <= 0 || clipHi <= clipLo) return {};
@@ -272,12 +265,12 @@ std::vector<TContributionList> ContributionTable(int32_t dstLo, int32_t dstHi, i
 }
 
 void KernelResample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
-                    const TRect& srcRect, const TCustomKernel& kernel) {
+                    const TRect& srcRect, const TLinearKernel& kernel) {
   KernelResample(dst, dstRect, clip, src, srcRect, kernel, TTransferCombiner(src));
 }
 
 void KernelResample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
-                    const TRect& srcRect, const TCustomKernel& kernel, const TTransferCombiner& combiner) {
+                    const TRect& srcRect, const TLinearKernel& kernel, const TTransferCombiner& combiner) {
   const auto cx = ContributionTable(dstRect.Left, dstRect.Right, clip.Left, clip.Right, srcRect.Left,
                                     srcRect.Right, kernel);
   const auto cy = ContributionTable(dstRect.Top, dstRect.Bottom, clip.Top, clip.Bottom, srcRect.Top,
@@ -298,7 +291,6 @@ void KernelResample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, con
   std::vector<uint32_t> sums(span);
   const auto n = static_cast<size_t>(clip.Width());
   std::vector<TColor32> out(n);
-  const bool clamps = kernel.KernelClamps();
   for (int32_t y = clip.Top; y < clip.Bottom; ++y) {
     std::fill(sums.begin(), sums.end(), 0u);
     const TContributionList& rowList = cy[static_cast<size_t>(y - clip.Top)];
@@ -323,73 +315,7 @@ void KernelResample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, con
       TColor32 pixel = 0;
       for (int c = 0; c < 4; ++c) {
         auto value = static_cast<int32_t>(total[c]);
-        if (clamps) value = std::clamp(value, 0, 0xFF0000);
         pixel |= ((static_cast<uint32_t>(value) & 0xFF0000u) >> 16) << (8 * c);
-      }
-      out[i] = pixel;
-    }
-    combiner.CombinePixels(out.data(), dst.ScanLine(y) + clip.Left, static_cast<int>(n));
-  }
-}
-
-// ---- Box average -----------------------------------------------------------------------------
-
-namespace {
-
-// Source spans [First, Last) behind each destination index of the clip; never empty on a reduction.
-struct TSpan {
-  int32_t First, Last;
-};
-
-std::vector<TSpan> BoxSpans(int32_t dstLo, int32_t dstHi, int32_t clipLo, int32_t clipHi, int32_t srcLo,
-                            int32_t srcHi) {
-  const int64_t srcN = srcHi - srcLo, dstN = dstHi - dstLo;
-  std::vector<TSpan> spans;
-  spans.reserve(static_cast<size_t>(clipHi - clipLo));
-  for (int32_t x = clipLo; x < clipHi; ++x) {
-    const int64_t i = x - dstLo;
-    auto first = static_cast<int32_t>(srcLo + i * srcN / dstN);
-    auto last = static_cast<int32_t>(srcLo + (i + 1) * srcN / dstN);
-    spans.push_back({first, std::max(last, first + 1)});
-  }
-  return spans;
-}
-
-}  // namespace
-
-void BoxReduce(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
-               const TRect& srcRect) {
-  BoxReduce(dst, dstRect, clip, src, srcRect, TTransferCombiner(src));
-}
-
-void BoxReduce(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
-               const TRect& srcRect, const TTransferCombiner& combiner) {
-  if (srcRect.IsEmpty() || dstRect.IsEmpty() || clip.IsEmpty()) return;
-  const auto columns =
-      BoxSpans(dstRect.Left, dstRect.Right, clip.Left, clip.Right, srcRect.Left, srcRect.Right);
-  const auto rows = BoxSpans(dstRect.Top, dstRect.Bottom, clip.Top, clip.Bottom, srcRect.Top, srcRect.Bottom);
-  const int32_t lo = columns.front().First, hi = columns.back().Last;
-  const auto span = static_cast<size_t>(hi - lo) * 4;
-  std::vector<uint64_t> sums(span);
-  const auto n = static_cast<size_t>(clip.Width());
-  std::vector<TColor32> out(n);
-  for (int32_t y = clip.Top; y < clip.Bottom; ++y) {
-    const TSpan rowSpan = rows[static_cast<size_t>(y - clip.Top)];
-    std::fill(sums.begin(), sums.end(), uint64_t{0});
-    for (int32_t k = rowSpan.First; k < rowSpan.Last; ++k) {
-      const auto* bytes = reinterpret_cast<const uint8_t*>(src.ScanLine(k) + lo);
-      for (size_t i = 0; i < span; ++i) sums[i] += bytes[i];
-    }
-    const auto rowCount = static_cast<uint64_t>(rowSpan.Last - rowSpan.First);
-    for (size_t i = 0; i < n; ++i) {
-      const TSpan colSpan = columns[i];
-      const uint64_t count = rowCount * static_cast<uint64_t>(colSpan.Last - colSpan.First);
-      TColor32 pixel = 0;
-      for (int c = 0; c < 4; ++c) {
-        uint64_t total = 0;
-        for (int32_t k = colSpan.First; k < colSpan.Last; ++k)
-          total += sums[static_cast<size_t>(k - lo) * 4 + c];
-        pixel |= static_cast<TColor32>((total + count / 2) / count) << (8 * c);
       }
       out[i] = pixel;
     }
@@ -406,91 +332,22 @@ void TLinearResampler::ResampleRect(TBitmap32& dst, const TRect& dstRect, const 
   if (dstRect.Width() > srcW && dstRect.Height() > srcH && srcW > 1 && srcH > 1)
     BilinearStretch(dst, dstRect, clip, src, srcRect, combiner);
   else
-    KernelResample(dst, dstRect, clip, src, srcRect, kernel_, combiner);
+    KernelResample(dst, dstRect, clip, src, srcRect, TLinearKernel(), combiner);
 }
 
 std::unique_ptr<TCustomResampler> TLinearResampler::CloneFor(TBitmap32& bitmap) const {
-  auto copy = std::make_unique<TLinearResampler>(bitmap);
-  CopySettingsTo(*copy);
-  return copy;
+  return std::make_unique<TLinearResampler>(bitmap);
 }
 
-void TDraftResampler::ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip,
-                                   const TBitmap32& src, const TRect& srcRect,
-                                   const TTransferCombiner& combiner) const {
-  const int32_t srcW = srcRect.Width(), srcH = srcRect.Height();
-  if (dstRect.Width() > srcW || dstRect.Height() > srcH) {
-    if (srcW < 2 || srcH < 2)
-      KernelResample(dst, dstRect, clip, src, srcRect, Kernel(), combiner);
-    else
-      BilinearStretch(dst, dstRect, clip, src, srcRect, combiner);
-    return;
-  }
-  BoxReduce(dst, dstRect, clip, src, srcRect, combiner);
+const std::vector<std::string>& ResamplerClassNames() {
+  static const std::vector<std::string> names = {"TNearestResampler", "TLinearResampler", "TDraftResampler",
+                                                 "TKernelResampler"};
+  return names;
 }
 
-std::unique_ptr<TCustomResampler> TDraftResampler::CloneFor(TBitmap32& bitmap) const {
-  auto copy = std::make_unique<TDraftResampler>(bitmap);
-  CopySettingsTo(*copy);
-  return copy;
-}
-
-TKernelResampler::TKernelResampler(TBitmap32& bitmap)
-    : TBitmap32Resampler(bitmap), kernel_(std::make_unique<TBoxKernel>()) {}
-
-void TKernelResampler::ResampleRect(TBitmap32& dst, const TRect& dstRect, const TRect& clip,
-                                    const TBitmap32& src, const TRect& srcRect,
-                                    const TTransferCombiner& combiner) const {
-  KernelResample(dst, dstRect, clip, src, srcRect, *kernel_, combiner);
-}
-
-std::unique_ptr<TCustomResampler> TKernelResampler::CloneFor(TBitmap32& bitmap) const {
-  auto copy = std::make_unique<TKernelResampler>(bitmap);
-  CopySettingsTo(*copy);
-  copy->kernel_ = kernel_->Clone();
-  copy->kernelMode_ = kernelMode_;
-  copy->tableSize_ = tableSize_;
-  return copy;
-}
-
-void TKernelResampler::SetKernel(std::unique_ptr<TCustomKernel> kernel) {
-  if (!kernel || kernel.get() == kernel_.get()) return;
-  kernel_ = std::move(kernel);
-  Changed();
-}
-
-void TKernelResampler::SetKernelClassName(const std::string& name) {
-  if (name == KernelClassName()) return;
-  if (const TKernelClass* cls = FindKernelClass(name)) SetKernel(cls->Create());
-}
-
-void TKernelResampler::SetKernelMode(TKernelMode mode) {
-  if (mode == kernelMode_) return;
-  kernelMode_ = mode;
-  Changed();
-}
-
-void TKernelResampler::SetTableSize(int32_t size) {
-  size = std::max(size, 2);
-  if (size == tableSize_) return;
-  tableSize_ = size;
-  Changed();
-}
-
-const std::vector<TResamplerClass>& ResamplerRegistry() {
-  static const std::vector<TResamplerClass> registry = {
-      {"TNearestResampler", &Make<TNearestResampler>},
-      {"TLinearResampler", &Make<TLinearResampler>},
-      {"TDraftResampler", &Make<TDraftResampler>},
-      {"TKernelResampler", &Make<TKernelResampler>},
-  };
-  return registry;
-}
-
-const TResamplerClass* FindResamplerClass(const std::string& name) {
-  for (const auto& entry : ResamplerRegistry()) {
-    if (name == entry.Name) return &entry;
-  }
+std::unique_ptr<TCustomResampler> CreateResampler(const std::string& name, TBitmap32& bitmap) {
+  if (name == "TNearestResampler") return std::make_unique<TNearestResampler>(bitmap);
+  if (name == "TLinearResampler") return std::make_unique<TLinearResampler>(bitmap);
   return nullptr;
 }
 
