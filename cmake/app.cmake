@@ -20,10 +20,7 @@ endif()
 add_executable(mirelane-creator ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 target_compile_options(mirelane-creator PRIVATE ${MIRELANE_WARNINGS})
 target_link_libraries(mirelane-creator PRIVATE mirelane_app)
-mirelane_copy_data(mirelane-creator)
-# The sample artwork that a first start shows, found beside the build as in the installation.
-add_custom_command(TARGET mirelane-creator POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/examples $<TARGET_FILE_DIR:mirelane-creator>/examples)
+add_dependencies(mirelane-creator mirelane_data)
 
 # A window grabber for tools/screenshot.sh: the same windows, filled with sample artwork.
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/screenshot_main.cpp)
@@ -35,7 +32,9 @@ endif()
 # GUI tests on the offscreen platform.
 file(GLOB MIRELANE_APP_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/app/*.cpp)
 if(MIRELANE_APP_TEST_SOURCES AND NOT MIRELANE_FUZZ)
-  find_package(GTest REQUIRED)
+  find_package(GTest)
+endif()
+if(GTest_FOUND AND MIRELANE_APP_TEST_SOURCES AND NOT MIRELANE_FUZZ)
   include(GoogleTest)
   add_executable(test_app ${MIRELANE_APP_TEST_SOURCES})
   target_compile_options(test_app PRIVATE ${MIRELANE_WARNINGS})

@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in tools/debian-packages.txt (or the list named as the argument,
-# relative to tools/) that are missing.
-# Nothing is installed (and apt is not touched) when all of them are present.
+# Installs the Debian packages of tools/debian-packages.txt that the given purposes need (build,
+# test, fuzz, shots, deb, check, format) and that are missing. Nothing is installed, and apt is
+# not touched, when all of them are present.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+[ $# -gt 0 ] || { echo "usage: $0 PURPOSE..." >&2; exit 2; }
 missing=()
-while read -r pkg; do
+while read -r pkg purposes; do
   pkg=${pkg%%#*}
-  pkg=$(echo "$pkg" | tr -d '[:space:]')
   [ -n "$pkg" ] || continue
+  wanted=false
+  for purpose in "$@"; do
+    [[ " ${purposes//,/ } " == *" $purpose "* ]] && wanted=true
+  done
+  $wanted || continue
   status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
   [ "$status" = "install ok installed" ] || missing+=("$pkg")
-done < "$here/${1:-debian-packages.txt}"
+done < "$here/debian-packages.txt"
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi

@@ -9,10 +9,7 @@ render="$build/mirelane-render"
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] || [ "${QT_QPA_PLATFORM:-}" = "offscreen" ]; then
   if [ -x "$app" ]; then
-    # The build copies data/ beside the executable; refresh it in case data/ changed since.
-    for dir in Templates Pics custom Data; do
-      [ -d "$here/data/$dir" ] && cp -r "$here/data/$dir" "$build/"
-    done
+    # Every build copies the data folders beside the executable.
     exec "$app"
   fi
   echo "The desktop application is not built (is qt6-base-dev installed?). The engine and its tests are in $build."

@@ -14,6 +14,7 @@ if [ ! -x "$grabber" ]; then
   echo "$grabber is not built; run: cmake --build --preset release" >&2
   exit 1
 fi
+bash "$here/tools/install-deps.sh" shots
 mkdir -p "$(dirname "$output")"
 examples="$here/examples"
 [ -d "$examples" ] || examples="$here/data/examples"

@@ -1,18 +1,23 @@
 // The data-folder lookup shared by the desktop application and the command-line tool.
 #include "templates/data_root.h"
 
-#include <array>
+#include <algorithm>
+#include <string_view>
 #include <system_error>
 
 namespace mirelane {
 
 namespace {
 
+// The build's list of data folders, separated by '|'.
+constexpr std::string_view kDataFolders = MIRELANE_DATA_FOLDERS;
+
 bool HoldsData(const std::filesystem::path& folder) {
-  static constexpr std::array<const char*, 4> kDataFolders = {"Templates", "Pics", "custom", "Data"};
   std::error_code ec;
-  for (const char* name : kDataFolders) {
-    if (std::filesystem::is_directory(folder / name, ec)) return true;
+  for (size_t start = 0; start <= kDataFolders.size();) {
+    const size_t end = std::min(kDataFolders.find('|', start), kDataFolders.size());
+    if (std::filesystem::is_directory(folder / kDataFolders.substr(start, end - start), ec)) return true;
+    start = end + 1;
   }
   return false;
 }
