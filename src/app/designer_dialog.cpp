@@ -78,8 +78,8 @@ TDesignDialog::TDesignDialog(Shell& shell, const EditingState& state, const Laye
 
   ShapeBox = new QComboBox(this);
   for (ShotShape shape : AllShotShapes()) {
-    const std::string_view keyword = ShotShapeKeyword(shape);
-    ShapeBox->addItem(QString::fromUtf8(keyword.data(), static_cast<qsizetype>(keyword.size())));
+    const std::string_view name = ShotShapeName(shape);
+    ShapeBox->addItem(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
   }
   LyingCheck = new QCheckBox(QStringLiteral("Lying flat"), this);
   const ShotCamera defaults;
@@ -151,7 +151,7 @@ ShotRequest TDesignDialog::Request() const {
   r.Camera = {static_cast<double>(TurnSlider->value()), static_cast<double>(TiltSlider->value()),
               static_cast<double>(PerspectiveSlider->value())};
   r.Lying = LyingCheck->isChecked() && ShapeCanLie(r.Shape);
-  r.Size = TypedButton->isChecked()
+  r.Size = TypedButton->isChecked() && ShapeTakesArtworkProportions(r.Shape)
                ? ShotProportions{WidthEdit->value(), HeightEdit->value(), DepthEdit->value()}
                : ProportionsFromSlots(r.Shape, sources_);
   r.OutputWidth = state_.OutputWidth;
@@ -161,7 +161,7 @@ ShotRequest TDesignDialog::Request() const {
 
 // The typed fields show the artwork's proportions while they are not typed, as a starting point.
 void TDesignDialog::ShowArtworkProportions() {
-  if (TypedButton->isChecked()) return;
+  if (TypedButton->isChecked() && ShapeTakesArtworkProportions(Request().Shape)) return;
   const ShotProportions p = ProportionsFromSlots(Request().Shape, sources_);
   const double unit = std::max({p.Width, p.Height, p.Depth}) / 100;
   for (auto [edit, value] : {std::pair{WidthEdit, p.Width}, {HeightEdit, p.Height}, {DepthEdit, p.Depth}}) {
@@ -171,15 +171,18 @@ void TDesignDialog::ShowArtworkProportions() {
 }
 
 void TDesignDialog::UpdatePreview() {
-  const bool canLie =
-      ShapeCanLie(AllShotShapes().at(static_cast<size_t>(std::max(0, ShapeBox->currentIndex()))));
+  const ShotShape shape = AllShotShapes().at(static_cast<size_t>(std::max(0, ShapeBox->currentIndex())));
+  const bool canLie = ShapeCanLie(shape);
   LyingCheck->setEnabled(canLie);
   {
     // A flat object at eye level is seen edge on: lying needs some tilt.
     const QSignalBlocker quiet(TiltSlider);
     TiltSlider->setMinimum(canLie && LyingCheck->isChecked() ? 1 : static_cast<int>(kMinTilt));
   }
-  for (QDoubleSpinBox* edit : {WidthEdit, HeightEdit, DepthEdit}) edit->setEnabled(TypedButton->isChecked());
+  // A shape with proportions of its own (a round disc) takes none typed: the fields say so by greying out.
+  const bool typed = TypedButton->isChecked() && ShapeTakesArtworkProportions(shape);
+  for (QDoubleSpinBox* edit : {WidthEdit, HeightEdit, DepthEdit}) edit->setEnabled(typed);
+  TypedButton->setEnabled(ShapeTakesArtworkProportions(shape));
   TurnValue->setText(QString::number(TurnSlider->value()) + QChar(0x00B0));
   TiltValue->setText(QString::number(TiltSlider->value()) + QChar(0x00B0));
   PerspectiveValue->setText(QString::number(PerspectiveSlider->value()));

@@ -40,11 +40,8 @@ ShotProportions ParseProportions(const std::string& option, const std::string& v
     if (colon == std::string::npos) break;
     start = colon + 1;
   }
-  if (ok && parts.size() == 3) {
-    const ShotProportions p{parts[0], parts[1], parts[2]};
-    const double lo = std::min({p.Width, p.Height, p.Depth}), hi = std::max({p.Width, p.Height, p.Depth});
-    if (hi <= 1000 * lo) return p;
-  }
+  if (ok && parts.size() == 3 && ProportionsAllowed({parts[0], parts[1], parts[2]}))
+    return {parts[0], parts[1], parts[2]};
   throw UsageError(option + " takes W:H:D, three positive numbers none more than 1000 times another (got \"" +
                    value + "\")");
 }

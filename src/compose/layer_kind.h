@@ -34,6 +34,11 @@ std::string_view LayerTypeKeyword(LayerType type);
 enum class SourceKind { Slot, Direction, FileName, Color, Nothing };
 SourceKind SourceKindOf(LayerType type);
 
+// Whether a layer draws a face of the object: filling its quad (a picture or colour laid on it), or
+// shaped within it (a rounded panel, a disc).
+enum class FaceShape { None, Quad, Rounded };
+FaceShape FaceShapeOf(LayerType type);
+
 // The layers each show toggle switches together.
 enum class LayerGroup { None, Reflection, Shadow };
 LayerGroup GroupOf(LayerType type);

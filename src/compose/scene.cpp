@@ -16,24 +16,30 @@ struct TypeInfo {
   LayerType type;
   SourceKind source;
   LayerGroup group;
+  FaceShape face;
 };
 
+constexpr auto kQuad = FaceShape::Quad;
+constexpr auto kRounded = FaceShape::Rounded;
+constexpr auto kNoFace = FaceShape::None;
+
 constexpr std::array<TypeInfo, 15> kTypes = {{
-    {"normal", LayerType::Normal, SourceKind::Slot, LayerGroup::None},
-    {"reflection", LayerType::Reflection, SourceKind::Slot, LayerGroup::Reflection},
-    {"roundrect", LayerType::RoundRect, SourceKind::Slot, LayerGroup::None},
-    {"disc", LayerType::Disc, SourceKind::Slot, LayerGroup::None},
-    {"discreflection", LayerType::DiscReflection, SourceKind::Slot, LayerGroup::Reflection},
-    {"shadow", LayerType::Shadow, SourceKind::Nothing, LayerGroup::Shadow},
-    {"shade", LayerType::Shade, SourceKind::Direction, LayerGroup::None},
-    {"highlight", LayerType::Highlight, SourceKind::Direction, LayerGroup::None},
-    {"blurshade", LayerType::BlurShade, SourceKind::Direction, LayerGroup::Reflection},
-    {"blurhighlight", LayerType::BlurHighlight, SourceKind::Direction, LayerGroup::Reflection},
-    {"roundrectshade", LayerType::RoundRectShade, SourceKind::Direction, LayerGroup::None},
-    {"roundrecthighlight", LayerType::RoundRectHighlight, SourceKind::Direction, LayerGroup::None},
-    {"customfile", LayerType::CustomFile, SourceKind::FileName, LayerGroup::None},
-    {"customcolor", LayerType::CustomColor, SourceKind::Color, LayerGroup::None},
-    {"customcolorreflection", LayerType::CustomColorReflection, SourceKind::Color, LayerGroup::Reflection},
+    {"normal", LayerType::Normal, SourceKind::Slot, LayerGroup::None, kQuad},
+    {"reflection", LayerType::Reflection, SourceKind::Slot, LayerGroup::Reflection, kNoFace},
+    {"roundrect", LayerType::RoundRect, SourceKind::Slot, LayerGroup::None, kRounded},
+    {"disc", LayerType::Disc, SourceKind::Slot, LayerGroup::None, kRounded},
+    {"discreflection", LayerType::DiscReflection, SourceKind::Slot, LayerGroup::Reflection, kNoFace},
+    {"shadow", LayerType::Shadow, SourceKind::Nothing, LayerGroup::Shadow, kNoFace},
+    {"shade", LayerType::Shade, SourceKind::Direction, LayerGroup::None, kNoFace},
+    {"highlight", LayerType::Highlight, SourceKind::Direction, LayerGroup::None, kNoFace},
+    {"blurshade", LayerType::BlurShade, SourceKind::Direction, LayerGroup::Reflection, kNoFace},
+    {"blurhighlight", LayerType::BlurHighlight, SourceKind::Direction, LayerGroup::Reflection, kNoFace},
+    {"roundrectshade", LayerType::RoundRectShade, SourceKind::Direction, LayerGroup::None, kNoFace},
+    {"roundrecthighlight", LayerType::RoundRectHighlight, SourceKind::Direction, LayerGroup::None, kNoFace},
+    {"customfile", LayerType::CustomFile, SourceKind::FileName, LayerGroup::None, kQuad},
+    {"customcolor", LayerType::CustomColor, SourceKind::Color, LayerGroup::None, kQuad},
+    {"customcolorreflection", LayerType::CustomColorReflection, SourceKind::Color, LayerGroup::Reflection,
+     kNoFace},
 }};
 
 struct DirectionInfo {
@@ -81,6 +87,32 @@ SourceKind SourceKindOf(LayerType type) {
 LayerGroup GroupOf(LayerType type) {
   const TypeInfo* info = FindType(type);
   return info != nullptr ? info->group : LayerGroup::None;
+}
+
+FaceShape FaceShapeOf(LayerType type) {
+  const TypeInfo* info = FindType(type);
+  return info != nullptr ? info->face : FaceShape::None;
+}
+
+std::string_view ShadeDirectionKeyword(ShadeDirection direction) {
+  for (const DirectionInfo& info : kDirections)
+    if (info.direction == direction) return info.keyword;
+  return "down";
+}
+
+std::string SourceText(LayerType type, const SceneSource& source) {
+  switch (SourceKindOf(type)) {
+    case SourceKind::Slot:
+      return std::string(SourceKeyword(source.Slot));
+    case SourceKind::Direction:
+      return std::string(ShadeDirectionKeyword(source.Direction));
+    case SourceKind::Color:
+    case SourceKind::FileName:
+      return source.Text;
+    case SourceKind::Nothing:
+      break;
+  }
+  return "none";
 }
 
 ShadeDirection ShadeDirectionOf(std::string_view keyword) {

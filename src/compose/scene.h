@@ -27,6 +27,8 @@ enum class ShadeDirection {
   Bottom
 };
 ShadeDirection ShadeDirectionOf(std::string_view keyword);
+// The keyword written for a direction; Bottom, which every other word means, is written "down".
+std::string_view ShadeDirectionKeyword(ShadeDirection direction);
 
 // How a shade map is turned before it is mapped: Quarter is a quarter turn clockwise (Rotate90),
 // ThreeQuarters a quarter turn counter-clockwise (Rotate270).
@@ -65,6 +67,9 @@ struct LayerPlan {
 
 // A layer's type and source texts resolved by the template vocabulary: the one place that reads them.
 LayerPlan ResolveLayerPlan(std::string_view typeKeyword, std::string_view sourceText);
+// The source text a template holds for a layer of this type, the inverse of ResolveLayerPlan: a
+// slot's or direction's keyword, a colour's or file's text, "none" for a type that reads none.
+std::string SourceText(LayerType type, const SceneSource& source);
 
 constexpr int32_t kDefaultTemplateWidth = 800;
 constexpr int32_t kDefaultTemplateHeight = 600;

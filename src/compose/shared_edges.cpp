@@ -29,7 +29,7 @@ bool HasEdge(const std::array<TemplatePoint, 4>& corners, const TemplatePoint& p
 }  // namespace
 
 bool IsFaceKind(LayerType type) {
-  return type == LayerType::Normal || type == LayerType::CustomFile || type == LayerType::CustomColor;
+  return FaceShapeOf(type) == FaceShape::Quad;
 }
 
 std::vector<std::vector<SharedEdge>> FindSharedEdges(const std::vector<LayerPlan>& layers) {

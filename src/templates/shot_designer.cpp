@@ -62,7 +62,7 @@ enum class Fill {
 struct Face {
   std::array<Vec3, 4> c;
   Fill fill = Fill::Slot;
-  std::string source;
+  SceneSource source;
   bool reflects = true;
   bool recessed = false;  // lies back between other parts, so in their shade
 };
@@ -77,10 +77,13 @@ Face Quad(Vec3 a, Vec3 b, Vec3 c, Vec3 d) {
 using Part = std::vector<Face>;
 
 struct Slots {
-  std::string front, side, top, disc;
+  SourceIndex front, side, top, disc;
 };
 Slots SlotsOf(bool second) {
-  return second ? Slots{"FRONT2", "SIDE2", "TOP2", "DISC2"} : Slots{"FRONT", "SIDE", "TOP", "DISC"};
+  return second ? Slots{SourceIndexOf("FRONT2"), SourceIndexOf("SIDE2"), SourceIndexOf("TOP2"),
+                        SourceIndexOf("DISC2")}
+                : Slots{SourceIndexOf("FRONT"), SourceIndexOf("SIDE"), SourceIndexOf("TOP"),
+                        SourceIndexOf("DISC")};
 }
 
 // An axis-parallel block from x0..x1, y0..y1, z0..z1 (z1 the front).
@@ -92,9 +95,16 @@ struct Block {
   Face Top() const { return Quad({x0, y1, z0}, {x1, y1, z0}, {x1, y1, z1}, {x0, y1, z1}); }
 };
 
-Face Filled(Face face, Fill fill, std::string source, bool reflects = true) {
+// Filled from a slot (the slot fills), or with a colour or a custom picture named by text.
+Face Filled(Face face, Fill fill, SourceIndex slot, bool reflects = true) {
   face.fill = fill;
-  face.source = std::move(source);
+  face.source.Slot = slot;
+  face.reflects = reflects;
+  return face;
+}
+Face Filled(Face face, Fill fill, const char* text, bool reflects = true) {
+  face.fill = fill;
+  face.source.Text = text;
   face.reflects = reflects;
   return face;
 }
@@ -114,7 +124,8 @@ constexpr const char* kClearPlastic = "clSilver";
 constexpr const char* kHingePicture = "jewel case hinge.png";
 constexpr const char* kSleevePicture = "glare.png";
 
-std::vector<Part> BoxParts(const ShotProportions& s, const Slots& slots) {
+std::vector<Part> BoxParts(const ShotObject& o, const Slots& slots) {
+  const ShotProportions& s = o.Size;
   const Block b{-s.Width / 2, s.Width / 2, 0, s.Height, -s.Depth / 2, s.Depth / 2};
   return {{Filled(b.Front(), Fill::Slot, slots.front), Filled(b.Right(), Fill::Slot, slots.side),
            Filled(b.Left(), Fill::Slot, slots.side), Filled(b.Top(), Fill::Slot, slots.top)}};
@@ -127,9 +138,10 @@ Face Recessed(Face face) {
 
 // A hardcover: two boards and the spine around a page block that they overhang a little. A paperback:
 // the pages flush with the cover, which wraps round the spine.
-std::vector<Part> BookParts(const ShotProportions& s, const Slots& slots, bool softCover) {
+std::vector<Part> BookParts(const ShotObject& o, const Slots& slots) {
+  const ShotProportions& s = o.Size;
   const double w = s.Width / 2, d = s.Depth / 2, h = s.Height;
-  if (softCover) {
+  if (o.SoftCover) {
     const Block b{-w, w, 0, h, -d, d};
     return {{Filled(b.Front(), Fill::Slot, slots.front), Filled(b.Left(), Fill::Slot, slots.side),
              Filled(b.Right(), Fill::Color, kPageColor), Filled(b.Top(), Fill::Color, kPageColor)}};
@@ -151,7 +163,8 @@ std::vector<Part> BookParts(const ShotProportions& s, const Slots& slots, bool s
 }
 
 // A DVD case: the cover under the clear sleeve's sheen, the spine on the left, dark plastic elsewhere.
-std::vector<Part> DvdCaseParts(const ShotProportions& s, const Slots& slots) {
+std::vector<Part> DvdCaseParts(const ShotObject& o, const Slots& slots) {
+  const ShotProportions& s = o.Size;
   const Block b{-s.Width / 2, s.Width / 2, 0, s.Height, -s.Depth / 2, s.Depth / 2};
   const Face front = b.Front();
   return {{Filled(front, Fill::Slot, slots.front), Filled(front, Fill::File, kSleevePicture, false),
@@ -161,7 +174,8 @@ std::vector<Part> DvdCaseParts(const ShotProportions& s, const Slots& slots) {
 
 // A CD jewel case: the booklet behind the lid with its hinge along the left, the inlay's spines on
 // both sides, clear plastic on top.
-std::vector<Part> JewelCaseParts(const ShotProportions& s, const Slots& slots) {
+std::vector<Part> JewelCaseParts(const ShotObject& o, const Slots& slots) {
+  const ShotProportions& s = o.Size;
   const Block b{-s.Width / 2, s.Width / 2, 0, s.Height, -s.Depth / 2, s.Depth / 2};
   const Face front = b.Front();
   return {{Filled(front, Fill::Slot, slots.front),
@@ -186,55 +200,80 @@ Face FlatSquare(double width, double height, bool lying, double y) {
 constexpr double kDiscSink = 0.02;
 constexpr double kLyingThickness = 0.015;
 
-std::vector<Part> DiscParts(const ShotProportions& s, const Slots& slots, bool lying) {
-  const double side = s.Width;
+std::vector<Part> DiscParts(const ShotObject& o, const Slots& slots) {
+  const bool lying = o.Lying;
+  const double side = o.Size.Width;
   const double y = lying ? kLyingThickness * side : -kDiscSink * side;
   return {{Filled(FlatSquare(side, side, lying, y), Fill::Disc, slots.disc, !lying)}};
 }
 
-std::vector<Part> CardParts(const ShotProportions& s, const Slots& slots, bool lying) {
+std::vector<Part> CardParts(const ShotObject& o, const Slots& slots) {
+  const ShotProportions& s = o.Size;
+  const bool lying = o.Lying;
   const double y = lying ? kLyingThickness * std::min(s.Width, s.Height) : 0;
   return {{Filled(FlatSquare(s.Width, s.Height, lying, y), Fill::Panel, slots.front, !lying)}};
 }
 
-std::vector<Part> PartsOf(const ShotObject& object) {
-  const Slots slots = SlotsOf(object.SecondSlots);
-  switch (object.Shape) {
-    case ShotShape::Box:
-      return BoxParts(object.Size, slots);
-    case ShotShape::Book:
-      return BookParts(object.Size, slots, object.SoftCover);
-    case ShotShape::DvdCase:
-      return DvdCaseParts(object.Size, slots);
-    case ShotShape::JewelCase:
-      return JewelCaseParts(object.Size, slots);
-    case ShotShape::Disc:
-      return DiscParts(object.Size, slots, object.Lying);
-    case ShotShape::Card:
-      return CardParts(object.Size, slots, object.Lying);
-  }
-  return {};
-}
-
-// The floor rectangle under an object that casts its shadow, and how high it reaches. A disc casts
-// from a smaller, rounder core so that the blurred shadow has no square corners; flat objects cast as
-// if raised a little, which leaves a soft contact shadow round their edge.
+// The floor rectangle under an object that casts its shadow, and how high it reaches; a disc's is
+// smaller and rounder, so that the blurred shadow has no square corners.
 struct Caster {
   double x0, x1, z0, z1, height;
 };
 
+// A standing block casts from its footprint, a disc from a smaller, rounder core, a card from a thin strip.
+Caster BlockCaster(const ShotProportions& s) {
+  return {-s.Width / 2, s.Width / 2, -s.Depth / 2, s.Depth / 2, s.Height};
+}
+Caster DiscCaster(const ShotProportions& s) {
+  return {-0.3 * s.Width, 0.3 * s.Width, -0.04 * s.Width, 0.04 * s.Width, 0.8 * s.Width};
+}
+Caster CardCaster(const ShotProportions& s) {
+  return {-s.Width / 2, s.Width / 2, -0.01 * s.Width, 0.01 * s.Width, s.Height};
+}
+
+// Everything the designer knows of a shape, one row each.
+struct ShapeInfo {
+  ShotShape shape;
+  std::string_view keyword;  // on the command line
+  std::string_view name;     // as people say it, in the window
+  std::vector<Part> (*parts)(const ShotObject&, const Slots&);
+  Caster (*caster)(const ShotProportions&);
+  double aspect, depth;   // the usual width over height, and depth over width
+  bool canLie;            // flat on the floor, picture upwards
+  bool depthFromSide;     // the side picture's proportions give the depth
+  bool fixedProportions;  // always the usual ones, whatever the artwork (a disc is round)
+};
+
+constexpr std::array<ShapeInfo, 6> kShapes = {{
+    {ShotShape::Box, "box", "Box", &BoxParts, &BlockCaster, 0.78, 0.4, false, true, false},
+    {ShotShape::Book, "book", "Book", &BookParts, &BlockCaster, 0.7, 0.2, false, true, false},
+    {ShotShape::DvdCase, "dvd-case", "DVD case", &DvdCaseParts, &BlockCaster, 135.0 / 190, 14.0 / 135, false,
+     true, false},
+    {ShotShape::JewelCase, "jewel-case", "CD jewel case", &JewelCaseParts, &BlockCaster, 142.0 / 125,
+     10.0 / 142, false, true, false},
+    {ShotShape::Disc, "disc", "Disc", &DiscParts, &DiscCaster, 1, 0.012, true, false, true},
+    {ShotShape::Card, "card", "Card", &CardParts, &CardCaster, 0.8, 0.01, true, false, false},
+}};
+
+const ShapeInfo& InfoOf(ShotShape shape) {
+  for (const ShapeInfo& info : kShapes)
+    if (info.shape == shape) return info;
+  throw Error("Unknown shape");
+}
+
+std::vector<Part> PartsOf(const ShotObject& object) {
+  return InfoOf(object.Shape).parts(object, SlotsOf(object.SecondSlots));
+}
+
+// Flat objects cast as if raised a little, which leaves a soft contact shadow round their edge.
 Caster CasterOf(const ShotObject& o) {
   const ShotProportions& s = o.Size;
-  const bool disc = o.Shape == ShotShape::Disc;
   if (o.Lying) {
-    const double shrink = disc ? 0.6 : 0.95;
+    const double shrink = o.Shape == ShotShape::Disc ? 0.6 : 0.95;
     return {-s.Width / 2 * shrink, s.Width / 2 * shrink, -s.Height / 2 * shrink, s.Height / 2 * shrink,
             0.06 * std::min(s.Width, s.Height)};
   }
-  if (disc) return {-0.3 * s.Width, 0.3 * s.Width, -0.04 * s.Width, 0.04 * s.Width, 0.8 * s.Width};
-  if (o.Shape == ShotShape::Card)
-    return {-s.Width / 2, s.Width / 2, -0.01 * s.Width, 0.01 * s.Width, s.Height};
-  return {-s.Width / 2, s.Width / 2, -s.Depth / 2, s.Depth / 2, s.Height};
+  return InfoOf(o.Shape).caster(s);
 }
 
 double Radians(double degrees) {
@@ -299,12 +338,12 @@ Vec3 CentreOf(const Face& f) {
   return (f.c[0] + f.c[1] + f.c[2] + f.c[3]) * 0.25;
 }
 
-// The direction keyword of the side or corner that a 2-D direction in the face's picture points to
-// (x to the right, y downwards).
-std::string DirectionKeyword(double x, double y) {
-  if (std::hypot(x, y) < 1e-3) return "rightlefttopdown";
-  static const char* const kSectors[8] = {"right", "rightdown", "down", "leftdown",
-                                          "left",  "lefttop",   "top",  "righttop"};
+// The side or corner that a 2-D direction in the face's picture points to (x to the right, y downwards).
+ShadeDirection DirectionTowards(double x, double y) {
+  using enum ShadeDirection;
+  if (std::hypot(x, y) < 1e-3) return RightLeftTopDown;
+  static constexpr ShadeDirection kSectors[8] = {Right, RightDown, Bottom, LeftDown,
+                                                 Left,  LeftTop,   Top,    RightTop};
   double angle = std::atan2(y, x) / (std::numbers::pi / 4);
   int sector = static_cast<int>(std::lround(angle));
   sector = ((sector % 8) + 8) % 8;
@@ -313,7 +352,7 @@ std::string DirectionKeyword(double x, double y) {
 
 struct Shading {
   bool highlight = false, shade = false;
-  std::string towardsLight, awayFromLight;
+  ShadeDirection towardsLight = ShadeDirection::Bottom, awayFromLight = ShadeDirection::Bottom;
 };
 
 Shading ShadingOf(const Face& f, Vec3 light) {
@@ -323,8 +362,8 @@ Shading ShadingOf(const Face& f, Vec3 light) {
   const Vec3 u = Normalized(f.c[1] - f.c[0]), v = Normalized(f.c[3] - f.c[0]);
   const double lu = Dot(inPlane, u), lv = Dot(inPlane, v);
   Shading s;
-  s.towardsLight = DirectionKeyword(lu, lv);
-  s.awayFromLight = DirectionKeyword(-lu, -lv);
+  s.towardsLight = DirectionTowards(lu, lv);
+  s.awayFromLight = DirectionTowards(-lu, -lv);
   // A glossy panel always catches a sheen of the light.
   s.highlight = lambert >= kHighlightFrom || f.fill == Fill::Panel;
   s.shade = lambert < kShadeBelow;
@@ -344,40 +383,47 @@ Vec3 Place(Vec3 p, const ShotObject& o) {
 // Layers in scene coordinates before projection; fit decides how much of each counts.
 enum class FitShare { Whole, NearFloor };
 struct SceneLayer {
-  std::string type, source;
+  LayerType type;
+  SceneSource source;
   std::array<Vec3, 4> c;
   FitShare fit = FitShare::Whole;
 };
 
-std::string ReflectionType(Fill fill) {
+SceneSource Towards(ShadeDirection direction) {
+  SceneSource source;
+  source.Direction = direction;
+  return source;
+}
+
+LayerType ReflectionType(Fill fill) {
   switch (fill) {
     case Fill::Slot:
     case Fill::Panel:
-      return "reflection";
+      return LayerType::Reflection;
     case Fill::Color:
-      return "customcolorreflection";
+      return LayerType::CustomColorReflection;
     case Fill::Disc:
-      return "discreflection";
+      return LayerType::DiscReflection;
     case Fill::File:
       break;
   }
-  return {};
+  return LayerType::Other;
 }
 
-std::string FaceType(Fill fill) {
+LayerType FaceType(Fill fill) {
   switch (fill) {
     case Fill::Slot:
-      return "normal";
+      return LayerType::Normal;
     case Fill::Color:
-      return "customcolor";
+      return LayerType::CustomColor;
     case Fill::File:
-      return "customfile";
+      return LayerType::CustomFile;
     case Fill::Disc:
-      return "disc";
+      return LayerType::Disc;
     case Fill::Panel:
-      return "roundrect";
+      return LayerType::RoundRect;
   }
-  return {};
+  return LayerType::Other;
 }
 
 bool IsUpright(const Face& f) {
@@ -394,13 +440,18 @@ void AddShading(std::vector<SceneLayer>& out, const Face& face, const std::array
   // Upright faces take the panel kinds, whose falloff from the edge is steep and soft: the plain
   // gradients at full strength would wash out or blacken half of the artwork. A top keeps them.
   const bool soft = face.fill == Fill::Panel || IsUpright(face);
-  const std::string shade = reflection ? "blurshade" : soft ? "roundrectshade" : "shade";
-  const std::string highlight = reflection ? "blurhighlight" : soft ? "roundrecthighlight" : "highlight";
+  const LayerType shade = reflection ? LayerType::BlurShade
+                          : soft     ? LayerType::RoundRectShade
+                                     : LayerType::Shade;
+  const LayerType highlight = reflection ? LayerType::BlurHighlight
+                              : soft     ? LayerType::RoundRectHighlight
+                                         : LayerType::Highlight;
   const FitShare fit = reflection ? FitShare::NearFloor : FitShare::Whole;
   // A face between other parts darkens towards its top edge, where they overhang it.
-  if (face.recessed && !reflection) out.push_back({"shade", "top", quad, fit});
-  if (s.shade) out.push_back({shade, s.awayFromLight, quad, fit});
-  if (s.highlight) out.push_back({highlight, s.towardsLight, quad, fit});
+  if (face.recessed && !reflection)
+    out.push_back({LayerType::Shade, Towards(ShadeDirection::Top), quad, fit});
+  if (s.shade) out.push_back({shade, Towards(s.awayFromLight), quad, fit});
+  if (s.highlight) out.push_back({highlight, Towards(s.towardsLight), quad, fit});
 }
 
 // The mirror image of a face in the floor, as the quad of a reflection layer: the flipped picture's
@@ -449,37 +500,34 @@ int32_t RoundUnits(double v) {
 }  // namespace
 
 std::optional<ShotShape> ShotShapeOf(std::string_view keyword) {
-  for (ShotShape shape : AllShotShapes())
-    if (ShotShapeKeyword(shape) == keyword) return shape;
+  for (const ShapeInfo& info : kShapes)
+    if (info.keyword == keyword) return info.shape;
   return std::nullopt;
 }
 
 std::string_view ShotShapeKeyword(ShotShape shape) {
-  switch (shape) {
-    case ShotShape::Box:
-      return "box";
-    case ShotShape::Book:
-      return "book";
-    case ShotShape::DvdCase:
-      return "dvd-case";
-    case ShotShape::JewelCase:
-      return "jewel-case";
-    case ShotShape::Disc:
-      return "disc";
-    case ShotShape::Card:
-      return "card";
-  }
-  return {};
+  return InfoOf(shape).keyword;
+}
+
+std::string_view ShotShapeName(ShotShape shape) {
+  return InfoOf(shape).name;
 }
 
 const std::vector<ShotShape>& AllShotShapes() {
-  static const std::vector<ShotShape> kAll = {ShotShape::Box,       ShotShape::Book, ShotShape::DvdCase,
-                                              ShotShape::JewelCase, ShotShape::Disc, ShotShape::Card};
+  static const std::vector<ShotShape> kAll = [] {
+    std::vector<ShotShape> all;
+    for (const ShapeInfo& info : kShapes) all.push_back(info.shape);
+    return all;
+  }();
   return kAll;
 }
 
 bool ShapeCanLie(ShotShape shape) {
-  return shape == ShotShape::Disc || shape == ShotShape::Card;
+  return InfoOf(shape).canLie;
+}
+
+bool ShapeTakesArtworkProportions(ShotShape shape) {
+  return !InfoOf(shape).fixedProportions;
 }
 
 namespace {
@@ -499,48 +547,31 @@ void CheckShotCamera(const ShotCamera& camera) {
   CheckRange("perspective", camera.Perspective, kMinPerspective, kMaxPerspective, "");
 }
 
+bool ProportionsAllowed(const ShotProportions& p) {
+  for (double v : {p.Width, p.Height, p.Depth})
+    if (!std::isfinite(v) || v <= 0) return false;
+  return std::max({p.Width, p.Height, p.Depth}) <= 1000 * std::min({p.Width, p.Height, p.Depth});
+}
+
 void CheckShotProportions(const ShotProportions& p) {
-  const double values[] = {p.Width, p.Height, p.Depth};
-  for (double v : values) {
+  for (double v : {p.Width, p.Height, p.Depth}) {
     if (!std::isfinite(v) || v <= 0)
       throw Error("Width, height and depth must be positive numbers, not " + std::to_string(v));
   }
-  const double lo = std::min({p.Width, p.Height, p.Depth}), hi = std::max({p.Width, p.Height, p.Depth});
-  if (hi > 1000 * lo) throw Error("Width, height and depth may differ at most a thousandfold");
+  if (!ProportionsAllowed(p)) throw Error("Width, height and depth may differ at most a thousandfold");
 }
 
 ShotProportions ProportionsFromArtwork(ShotShape shape, std::optional<ArtworkSize> front,
                                        std::optional<ArtworkSize> side) {
-  // The usual shape of each object: width over height, and depth over width.
-  struct Usual {
-    double aspect, depth;
-  };
-  Usual usual{0.78, 0.4};
-  switch (shape) {
-    case ShotShape::Box:
-      break;
-    case ShotShape::Book:
-      usual = {0.7, 0.2};
-      break;
-    case ShotShape::DvdCase:
-      usual = {135.0 / 190, 14.0 / 135};
-      break;
-    case ShotShape::JewelCase:
-      usual = {142.0 / 125, 10.0 / 142};
-      break;
-    case ShotShape::Disc:
-      return {1, 1, 0.012};
-    case ShotShape::Card:
-      usual = {0.8, 0.01};
-      break;
-  }
+  const ShapeInfo& info = InfoOf(shape);
+  if (info.fixedProportions) front = side = std::nullopt;
+  if (!info.depthFromSide) side = std::nullopt;
   const bool hasFront = front && front->Width > 0 && front->Height > 0;
   const bool hasSide = side && side->Width > 0 && side->Height > 0;
   ShotProportions p;
   p.Height = hasFront ? front->Height : 1;
-  p.Width = hasFront ? front->Width : usual.aspect;
-  p.Depth = (hasSide && shape != ShotShape::Card) ? static_cast<double>(side->Width) * p.Height / side->Height
-                                                  : usual.depth * p.Width;
+  p.Width = hasFront ? front->Width : info.aspect;
+  p.Depth = hasSide ? static_cast<double>(side->Width) * p.Height / side->Height : info.depth * p.Width;
   return p;
 }
 
@@ -556,15 +587,16 @@ ShotProportions ProportionsFromSlots(ShotShape shape, const LayerSources& source
 
 ShotProportions ProportionsFromSlots(ShotShape shape, const LayerSources& sources,
                                      const ArtworkSizeOf& sizeOfFile, bool secondSlots) {
-  auto sizeOf = [&](std::string_view keyword) -> std::optional<ArtworkSize> {
-    const LayerSource& slot = sources[SourceIndexOf(keyword)];
+  auto sizeOf = [&](SourceIndex index) -> std::optional<ArtworkSize> {
+    const LayerSource& slot = sources[index];
     if (slot.UseColor || slot.PicturePath.empty()) return std::nullopt;
     return sizeOfFile(slot.PicturePath);
   };
-  if (shape == ShotShape::Disc) return ProportionsFromArtwork(shape, std::nullopt, std::nullopt);
+  const ShapeInfo& info = InfoOf(shape);
+  if (info.fixedProportions) return ProportionsFromArtwork(shape, std::nullopt, std::nullopt);
   const Slots slots = SlotsOf(secondSlots);
   const std::optional<ArtworkSize> front = sizeOf(slots.front);
-  const std::optional<ArtworkSize> side = shape == ShotShape::Card ? std::nullopt : sizeOf(slots.side);
+  const std::optional<ArtworkSize> side = info.depthFromSide ? sizeOf(slots.side) : std::nullopt;
   return ProportionsFromArtwork(shape, front, side);
 }
 
@@ -626,7 +658,8 @@ DesignedTemplate DesignShot(const ShotDesign& design) {
   std::vector<SceneLayer> layers;
   for (const PlacedObject& p : placed)
     if (p.object->Shadowed)
-      layers.push_back({"shadow", "none", ShadowQuad(*p.object, shadowLight), FitShare::Whole});
+      layers.push_back(
+          {LayerType::Shadow, SceneSource(), ShadowQuad(*p.object, shadowLight), FitShare::Whole});
   for (const PlacedObject& p : placed) {
     if (!p.object->Reflected) continue;
     for (const Part& part : p.parts)
@@ -652,7 +685,7 @@ DesignedTemplate DesignShot(const ShotDesign& design) {
     }
 
   const bool anyFace = std::any_of(layers.begin(), layers.end(), [](const SceneLayer& l) {
-    return l.type == "normal" || l.type == "roundrect" || l.type == "disc" || l.type == "customcolor";
+    return FaceShapeOf(l.type) != FaceShape::None;
   });
   if (!anyFace)
     throw Error("Nothing of the shot faces the camera: a flat object seen at eye level is edge on");

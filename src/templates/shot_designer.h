@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "compose/layer_source.h"
+#include "compose/scene.h"
 
 namespace mirelane {
 
@@ -20,10 +21,14 @@ enum class ShotShape { Box, Book, DvdCase, JewelCase, Disc, Card };
 // "box", "book", "dvd-case", "jewel-case", "disc", "card" (exact letter case); nothing otherwise.
 std::optional<ShotShape> ShotShapeOf(std::string_view keyword);
 std::string_view ShotShapeKeyword(ShotShape shape);
+// The shape's name as people say it ("DVD case"), for the window.
+std::string_view ShotShapeName(ShotShape shape);
 // Every shape, in the order above.
 const std::vector<ShotShape>& AllShotShapes();
 // Disc and card can lie flat on the floor; the others only stand.
 bool ShapeCanLie(ShotShape shape);
+// False for a shape whose proportions are always its own (a disc is round).
+bool ShapeTakesArtworkProportions(ShotShape shape);
 
 // The camera's ranges, in degrees and in a 0..100 strength.
 constexpr double kMinTurn = -80, kMaxTurn = 80;
@@ -46,7 +51,9 @@ struct ShotProportions {
   double Depth = 1;
 };
 
-// Throws Error unless all three are positive and finite and none is more than 1000 times another.
+// All three positive and finite, and none more than 1000 times another.
+bool ProportionsAllowed(const ShotProportions& proportions);
+// Throws Error naming what is wrong unless ProportionsAllowed.
 void CheckShotProportions(const ShotProportions& proportions);
 
 // A picture's size in pixels.
@@ -107,11 +114,12 @@ struct DesignedPoint {
   int32_t Y = 0;
 };
 
-// One layer of the designed template: a type keyword, its source, and corners A, B, C, D on the
-// nominal canvas (A takes the picture's top-left corner, B top-right, C bottom-right, D bottom-left).
+// One layer of the designed template: its kind, its source as that kind reads it, and corners A, B,
+// C, D on the nominal canvas (A takes the picture's top-left corner, B top-right, C bottom-right, D
+// bottom-left). The template writer turns kind and source into keywords through the one table.
 struct DesignedLayer {
-  std::string Type;
-  std::string Source;
+  LayerType Type = LayerType::Other;
+  SceneSource Source;
   std::array<DesignedPoint, 4> Corners;
 };
 

@@ -25,8 +25,8 @@ std::string TemplateText(const DesignedTemplate& tmpl, std::string_view note) {
     const DesignedLayer& layer = tmpl.Layers[i];
     line("");
     line("[Layer" + std::to_string(i + 1) + "]");
-    line("type=" + layer.Type);
-    line("source=" + layer.Source);
+    line("type=" + std::string(LayerTypeKeyword(layer.Type)));
+    line("source=" + SourceText(layer.Type, layer.Source));
     for (int k = 0; k < 4; ++k) {
       line(std::string(kCorners[k]) + ".X=" + std::to_string(layer.Corners[k].X));
       line(std::string(kCorners[k]) + ".Y=" + std::to_string(layer.Corners[k].Y));

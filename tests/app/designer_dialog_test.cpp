@@ -44,7 +44,7 @@ TEST_F(DesignerDialogTest, PreviewFollowsTheControls) {
       {"turn", [&] { dialog.TurnSlider->setValue(-60); }},
       {"tilt", [&] { dialog.TiltSlider->setValue(50); }},
       {"perspective", [&] { dialog.PerspectiveSlider->setValue(100); }},
-      {"shape", [&] { dialog.ShapeBox->setCurrentIndex(dialog.ShapeBox->findText("disc")); }},
+      {"shape", [&] { dialog.ShapeBox->setCurrentIndex(dialog.ShapeBox->findText("Disc")); }},
   };
   QImage before = first;
   for (const Step& step : steps) {
