@@ -47,14 +47,6 @@ std::vector<std::string> ListFiles(const std::filesystem::path& folder) {
   return names;
 }
 
-std::string TemplateFileAt(const std::filesystem::path& templatesFolder, int32_t templateIndex) {
-  const std::vector<std::string> names = ListFiles(templatesFolder);
-  const int64_t entry = static_cast<int64_t>(templateIndex) - 1;
-  if (entry < 0 || entry >= static_cast<int64_t>(names.size()))
-    throw Error("List index out of bounds (" + std::to_string(entry) + ")");
-  return names[static_cast<size_t>(entry)];
-}
-
 std::string TemplateName(const std::string& fileName) {
   return fileName.size() <= 4 ? std::string() : fileName.substr(0, fileName.size() - 4);
 }

@@ -32,9 +32,6 @@ struct RenderContext {
 // without regard to case; a missing folder gives an empty list.
 std::vector<std::string> ListFiles(const std::filesystem::path& folder);
 
-// Entry index - 1 of the listing; fails with "List index out of bounds (%d)".
-std::string TemplateFileAt(const std::filesystem::path& templatesFolder, int32_t templateIndex);
-
 // A template's name: its file name without the last four characters.
 std::string TemplateName(const std::string& fileName);
 
@@ -46,7 +43,7 @@ struct TemplateEntry {
 };
 
 // The template at a 1-based position of the catalogue (root / "Templates", then userData / "Templates");
-// fails like TemplateFileAt. This is what stepping the template stepper shows, without any widget.
+// fails like CatalogueEntryAt. This is what stepping the template stepper shows, without any widget.
 TemplateEntry TemplateAt(const std::filesystem::path& root, int32_t templateIndex,
                          const std::filesystem::path& userData = {});
 

@@ -42,11 +42,12 @@ TEST(ListFiles, MissingFolderGivesEmptyList) {
   EXPECT_TRUE(ListFiles("/nonexistent/mirelane/Templates").empty());
 }
 
-TEST(TemplateFileAt, PositionsFromOneAndOutOfBoundsMessage) {
+TEST(CatalogueEntryAt, PositionsFromOneAndOutOfBoundsMessage) {
   TempFolder dir;
-  for (const char* name : {"BOX1.ini", "BOX2.ini"}) dir.Touch(name);
-  EXPECT_EQ(TemplateFileAt(dir.Path(), 1), "BOX1.ini");
-  EXPECT_EQ(TemplateFileAt(dir.Path(), 2), "BOX2.ini");
+  fs::create_directory(dir.Path() / "Templates");
+  for (const char* name : {"BOX1.ini", "BOX2.ini"}) std::ofstream(dir.Path() / "Templates" / name) << "x";
+  EXPECT_EQ(CatalogueEntryAt(dir.Path(), {}, 1).FileName, "BOX1.ini");
+  EXPECT_EQ(CatalogueEntryAt(dir.Path(), {}, 2).FileName, "BOX2.ini");
   struct Case {
     int32_t index;
     const char* message;
@@ -54,7 +55,7 @@ TEST(TemplateFileAt, PositionsFromOneAndOutOfBoundsMessage) {
   for (const Case& c : {Case{3, "List index out of bounds (2)"}, Case{0, "List index out of bounds (-1)"},
                         Case{15, "List index out of bounds (14)"}}) {
     try {
-      TemplateFileAt(dir.Path(), c.index);
+      CatalogueEntryAt(dir.Path(), {}, c.index);
       ADD_FAILURE() << "no error for " << c.index;
     } catch (const Error& e) {
       EXPECT_STREQ(e.what(), c.message);
