@@ -455,50 +455,31 @@ namespace mirelane {
 namespace {
 
 // The rounded-panel kinds stretch the map onto the panel through two blending transfers over clear
-// pixels, so a map intensity of 128 becomes alpha 64 and then 16, while 255 stays 255; then the
-// panel's soft edge cuts the alpha like any other.
+// pixels, each of which turns an alpha a into a * a / 255; then the panel's soft edge cuts it.
 TEST(PrepareShadeSource, RoundRectKindsLoseAlphaAtEachTransfer) {
-  const auto twice = [](uint32_t alpha) { return AlphaOf(BlendPixel(BlendPixel(alpha << 24, 0), 0)); };
-  EXPECT_EQ(twice(128), 16u);
-  EXPECT_EQ(twice(255), 255u);
-  struct Case {
-    const char* type;
-    const char* direction;
-    int mapIndex;
-  };
-  const Case cases[] = {{"roundrectshade", "down", kShadeMapSide},
-                        {"roundrecthighlight", "leftdown", kShadeMapCorner},
-                        {"roundrectshade", "rightlefttopdown", kShadeMapUniform}};
-  int checked128 = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.type) + " " + c.direction);
+  const auto prepared = [](const char* type, const char* direction) {
     EditingState state;
     TBitmap32 source(400, 300), face(400, 300);
     source.SetDrawMode(dmBlend);
     face.SetDrawMode(dmBlend);
-    PrepareShadeSource(LayerTypeOf(c.type), ShadeDirectionOf(c.direction), state, source, face);
-    ASSERT_EQ(source.Width(), 326);
-    ASSERT_EQ(source.Height(), 257);
-    // The map stretched to the panel's size (nearest pixel), its alpha blended twice, then cut.
-    const TBitmap32& map = ShadeBitmap32List().Bitmap(c.mapIndex);
-    const TBitmap32& panel = ShadeBitmap32List().Bitmap(kShadeMapRoundRect);
-    const float sx = 300.0f / 326.0f, sy = 300.0f / 257.0f;
-    TBitmap32 expected(326, 257);
-    for (int32_t y = 0; y < 257; ++y) {
-      for (int32_t x = 0; x < 326; ++x) {
-        const auto mx = static_cast<int32_t>(x * static_cast<double>(sx));
-        const auto my = static_cast<int32_t>(y * static_cast<double>(sy));
-        const uint32_t intensity = IntensityOf(map.PixelAt(mx, my));
-        expected.PixelAt(x, y) = twice(intensity) << 24;
-        if (intensity == 128 && IntensityOf(panel.PixelAt(x, y)) == 255) ++checked128;
-      }
-    }
-    ModulateAlphaByMask(panel, expected);
-    for (int32_t y = 0; y < 257; ++y)
-      for (int32_t x = 0; x < 326; ++x)
-        ASSERT_EQ(AlphaOf(source.PixelAt(x, y)), AlphaOf(expected.PixelAt(x, y))) << x << "," << y;
-  }
-  EXPECT_GT(checked128, 0);
+    PrepareShadeSource(LayerTypeOf(type), ShadeDirectionOf(direction), state, source, face);
+    return source;
+  };
+  const auto alpha = [](const TBitmap32& b, int32_t x, int32_t y) { return AlphaOf(b.PixelAt(x, y)); };
+  // The uniform map's intensity 169 becomes 112, then 49, all over the panel and nothing outside it.
+  const TBitmap32 uniform = prepared("roundrectshade", "rightlefttopdown");
+  ASSERT_EQ(uniform.Width(), 326);
+  ASSERT_EQ(uniform.Height(), 257);
+  EXPECT_EQ(alpha(uniform, 163, 128), 49u);
+  EXPECT_EQ(alpha(uniform, 40, 200), 49u);
+  EXPECT_EQ(alpha(uniform, 0, 0), 0u);
+  EXPECT_EQ(alpha(uniform, 325, 256), 0u);
+  // The side map darkens towards the bottom, the corner map towards the bottom left.
+  const TBitmap32 down = prepared("roundrectshade", "down");
+  for (int32_t y = 30; y < 226; ++y) ASSERT_LE(alpha(down, 163, y), alpha(down, 163, y + 1)) << y;
+  EXPECT_GT(alpha(down, 163, 226), alpha(down, 163, 30));
+  const TBitmap32 corner = prepared("roundrecthighlight", "leftdown");
+  EXPECT_GT(alpha(corner, 30, 226), alpha(corner, 296, 30));
 }
 
 TEST(PrepareShadeSource, DirectionsTurnTheMapTowardsTheirSide) {
