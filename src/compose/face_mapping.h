@@ -5,20 +5,13 @@
 #include <array>
 #include <cstdint>
 
+#include "compose/face_growth.h"
+#include "compose/intensity_mask.h"
 #include "compose/polygon_fill.h"
 #include "raster/bitmap32.h"
 #include "raster/rect.h"
 
 namespace mirelane {
-
-// A face corner in canvas pixels: (x, y) is the top-left corner of pixel (x, y).
-struct TFacePoint {
-  int32_t X = 0;
-  int32_t Y = 0;
-};
-
-// The corners A, B, C, D that receive the picture's top-left, top-right, bottom-right, bottom-left.
-using TFaceQuad = std::array<TFacePoint, 4>;
 
 // The enlargement of the drawn quadrilateral about the corners' centroid, as a 32-bit float.
 constexpr float kFaceEnlargement = 1.08f;
@@ -28,30 +21,6 @@ constexpr float kFaceEnlargement = 1.08f;
 // of the face changes.
 void MapFace(const TBitmap32& source, const TRect& sourceRect, TFacePoint A, TFacePoint B, TFacePoint C,
              TFacePoint D, TBitmap32& face, bool enlarge);
-
-// How far a face reaches past an edge it shares with a face drawn over it: every pixel the edge
-// crosses is then wholly covered by the two (no point of such a pixel lies more than sqrt 2 from
-// the edge), so the later face's anti-aliased edge lies over this face's colour, not the background.
-constexpr double kSharedEdgeGrowth = 1.5;
-
-// The part of `quad` whose distance beyond the face's edge from corner `corner` to the next one
-// (0 is A to B, 3 is D back to A) lies between `from` and `to` pixels (negative distances lie inside
-// the face), in canvas points. Empty when nothing of the quad lies there.
-TFixedContour EdgeStrip(const TFaceQuad& face, int corner, const TFaceQuad& quad, double from, double to);
-
-// Where a face meets other faces along shared edges, as regions of the canvas.
-struct TFaceGrowth {
-  // Parts of faces drawn over this one, just beyond a shared edge: the face grows into them.
-  TFixedPolygon Beyond;
-  // Parts of the face itself along a shared edge, whose pixels must show the picture at full
-  // strength however thin the face is: the other face's colour meets it there.
-  TFixedPolygon Along;
-  bool Empty() const { return Beyond.empty() && Along.empty(); }
-};
-
-// Pictures of the mask's size that a grown face's cut holds at once: the mask, the grown coverage, the
-// pixels the regions touch and the continued picture (which a colour face does without).
-constexpr int64_t kGrownFaceMaskPictures = 4;
 
 // MapFace grown into `growth`: the pixels a region touches take the picture continued past the face's
 // edges (the drawn picture fades out within a pixel or two of its own edge, which on a thin face
@@ -91,13 +60,5 @@ TFixedPolygon FaceEdgeBand(const TFaceQuad& quad);
 // Fills the mask (already sized; its pixel (x, y) is canvas pixel (originX + x, originY + y)):
 // opaque black, then the face and its edge band in white.
 void BuildFaceMask(TBitmap32& mask, const TFaceQuad& quad, int32_t originX = 0, int32_t originY = 0);
-
-// The alpha cut of a face by its mask.
-int32_t MaxIntensity(const TBitmap32& surface);
-int32_t MaskedAlpha(TColor32 pixel, TColor32 maskPixel, int32_t max);
-// Same-sized target and mask (the caller's duty; ModulateAlphaByMask checks it).
-void ApplyIntensityMask(TBitmap32& target, const TBitmap32& mask);
-// Does nothing unless mask and target have the same size.
-void ModulateAlphaByMask(const TBitmap32& mask, TBitmap32& target);
 
 }  // namespace mirelane

@@ -21,6 +21,19 @@ using TFixedPolygon = std::vector<TFixedContour>;
 
 enum TPolyFillMode { pfEvenOdd = 0, pfNonZero = 1 };
 
+// Twice the signed area of a closed polygon of points with X and Y, in double precision.
+template <class Points>
+double TwiceSignedArea(const Points& points) {
+  double area = 0;
+  for (size_t i = 0; i < points.size(); ++i) {
+    const auto& a = points[i];
+    const auto& b = points[(i + 1) % points.size()];
+    area += static_cast<double>(a.X) * static_cast<double>(b.Y) -
+            static_cast<double>(b.X) * static_cast<double>(a.Y);
+  }
+  return area;
+}
+
 constexpr TFixedPoint FixedPoint(int32_t x, int32_t y) {
   return TFixedPoint{static_cast<int64_t>(x) * 65536, static_cast<int64_t>(y) * 65536};
 }

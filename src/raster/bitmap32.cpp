@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "raster/blend.h"
 #include "raster/error.h"
 #include "raster/resampler.h"
 
