@@ -37,9 +37,6 @@ int32_t RoundEven(long double v) {
 bool IsShadeKind(LayerType t) {
   return t == LayerType::Shade || t == LayerType::BlurShade || t == LayerType::RoundRectShade;
 }
-bool IsHighlightKind(LayerType t) {
-  return t == LayerType::Highlight || t == LayerType::BlurHighlight || t == LayerType::RoundRectHighlight;
-}
 void Turn(TBitmap32& surface, ShadeTurn turn) {
   switch (turn) {
     case ShadeTurn::None:
@@ -140,6 +137,24 @@ class LayerBuilder {
   }
   // The slot's shared picture; a picture that cannot be read fails naming the layer and the slot.
   const TBitmap32& SlotPicture(const LayerPlan& layer, size_t number) const;
+
+  // What the face of one layer is mapped from: the source surface, a slot's shared picture used
+  // unchanged, or a colour of the canvas's size (set colour) that no picture is made for.
+  struct FaceSource {
+    std::unique_ptr<TBitmap32> Surface;
+    std::unique_ptr<TBitmap32> Face;  // the layer's own surface, also a cleared working surface
+    const TBitmap32* Mapped = nullptr;
+    std::optional<TColor32> Colour;
+    uint32_t ColourAlpha = 255;
+  };
+  // Each kind's source, from its slot, direction, file or colour; one step per kind.
+  void SlotFace(const LayerPlan& layer, size_t number, FaceSource& f) const;
+  void SlotReflection(const LayerPlan& layer, size_t number, FaceSource& f) const;
+  void RoundRectFace(const LayerPlan& layer, size_t number, FaceSource& f) const;
+  void DiscFace(const LayerPlan& layer, size_t number, const CanvasQuad& quad, FaceSource& f) const;
+  void ShadeFace(const LayerPlan& layer, FaceSource& f) const;
+  // A slot's colour fills the working surface given; its picture is read in place.
+  const TBitmap32& SlotSurface(const LayerPlan& layer, size_t number, TBitmap32& colourSurface) const;
   // Runs a picture load, prefixing a failure with the layer and which of its pictures it was.
   template <typename Load>
   decltype(auto) NamingFailures(const LayerPlan& layer, size_t number, const std::string& picture,
@@ -192,6 +207,64 @@ void CopyFlipped(const TBitmap32& picture, TBitmap32& target) {
   target.Changed();
 }
 
+const TBitmap32& LayerBuilder::SlotSurface(const LayerPlan& layer, size_t number,
+                                           TBitmap32& colourSurface) const {
+  const SourceIndex slot = SlotOf(layer, number);
+  if (!in_.Sources[slot].UseColor) return SlotPicture(layer, number);
+  colourSurface.Clear(ColorToColor32(in_.Sources[slot].Color));
+  return colourSurface;
+}
+
+void LayerBuilder::SlotFace(const LayerPlan& layer, size_t number, FaceSource& f) const {
+  f.Mapped = &SlotSurface(layer, number, *f.Surface);
+}
+
+// Only the reflection changes its slot's picture, so it works on a flipped copy.
+void LayerBuilder::SlotReflection(const LayerPlan& layer, size_t number, FaceSource& f) const {
+  const TBitmap32& filled = SlotSurface(layer, number, *f.Surface);
+  if (&filled != f.Surface.get()) CopyFlipped(filled, *f.Surface);
+  Fade(*f.Surface);
+}
+
+void LayerBuilder::RoundRectFace(const LayerPlan& layer, size_t number, FaceSource& f) const {
+  const TBitmap32& panel = ShadeMap(kShadeMapRoundRect);
+  // A colour stretched by the nearest-pixel resampler gives the colour wherever it is read, so one
+  // pixel of it serves as well as a canvas of it.
+  TBitmap32 dot(1, 1);
+  PrepareSurface(dot);
+  const TBitmap32& filled = SlotSurface(layer, number, dot);
+  f.Surface->SetSizeFrom(&panel);
+  DrawOverClear(*f.Surface, filled);
+  AlphaFromMask(panel, *f.Surface);
+}
+
+void LayerBuilder::DiscFace(const LayerPlan& layer, size_t number, const CanvasQuad& quad,
+                            FaceSource& f) const {
+  // The disc samples its picture bilinearly up to the picture's edge, so a colour keeps its canvas size.
+  TBitmap32 colourCanvas;
+  if (layer.Source.Slot >= 1 && !SlotGivesPicture(layer)) colourCanvas.SetSize(width_, height_);
+  PrepareSurface(colourCanvas);
+  const TBitmap32& filled = SlotSurface(layer, number, colourCanvas);
+  // The scene's memory limit has already refused any disc too large to draw.
+  const LayerFootprint size = DiscSize(quad);
+  const int w = static_cast<int>(size.WorkWidth), h = static_cast<int>(size.WorkHeight);
+  std::unique_ptr<TBitmap32> disc =
+      in_.State.LargeDiscArea ? DrawLargeDiscAreaDisc(filled, w, h) : DrawDisc(filled, w, h);
+  colourCanvas.SetSize(0, 0);
+  // The disc picture becomes the source, taking the drawing properties every source surface has.
+  PrepareSurface(*disc);
+  *f.Surface = std::move(*disc);
+  disc.reset();
+  if (layer.Kind == LayerType::DiscReflection) {
+    f.Surface->FlipVertical();
+    Fade(*f.Surface);
+  }
+}
+
+void LayerBuilder::ShadeFace(const LayerPlan& layer, FaceSource& f) const {
+  PrepareShadeSource(layer.Kind, layer.Source.Direction, in_.State, *f.Surface, *f.Face);
+}
+
 BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number, const TFaceGrowth& growth) const {
   const EditingState& st = in_.State;
   const LayerType type = layer.Kind;
@@ -209,87 +282,64 @@ BuiltLayer LayerBuilder::Build(const LayerPlan& layer, size_t number, const TFac
                           layer.Source.Slot >= 1 && !SlotGivesPicture(layer);
   const bool canvasSource =
       (type == LayerType::Reflection && colourSlot) || type == LayerType::CustomColorReflection;
-  auto source = canvasSource ? std::make_unique<TBitmap32>(width_, height_) : std::make_unique<TBitmap32>();
-  auto face = std::make_unique<TBitmap32>(box.Width(), box.Height());
-  PrepareSurface(*source);
-  PrepareSurface(*face);
-
-  // What MapFace reads: the source surface, a slot's shared picture where it is used unchanged, or
-  // (colour set) a colour of the canvas's size.
-  const TBitmap32* mapped = source.get();
-  std::optional<TColor32> colour;
-  uint32_t colourAlpha = 255;
-  // A slot colour fills a working surface of the given size; its picture is read in place (only the
-  // reflection changes it, and so works on a flipped copy).
-  auto slotSurface = [&](TBitmap32& colourSurface) -> const TBitmap32& {
-    const SourceIndex slot = SlotOf(layer, number);
-    if (!in_.Sources[slot].UseColor) return SlotPicture(layer, number);
-    colourSurface.Clear(ColorToColor32(in_.Sources[slot].Color));
-    return colourSurface;
-  };
-
-  if (type == LayerType::Normal) {
-    if (colourSlot)
-      colour = ColorToColor32(in_.Sources[layer.Source.Slot].Color);
-    else
-      mapped = &slotSurface(*source);
-  } else if (type == LayerType::Reflection) {
-    const TBitmap32& filled = slotSurface(*source);
-    if (&filled != source.get()) CopyFlipped(filled, *source);
-    Fade(*source);
-  } else if (type == LayerType::RoundRect) {
-    const TBitmap32& panel = ShadeMap(kShadeMapRoundRect);
-    // A colour stretched by the nearest-pixel resampler gives the colour wherever it is read, so one
-    // pixel of it serves as well as a canvas of it.
-    TBitmap32 dot(1, 1);
-    PrepareSurface(dot);
-    const TBitmap32& filled = slotSurface(dot);
-    source->SetSizeFrom(&panel);
-    DrawOverClear(*source, filled);
-    AlphaFromMask(panel, *source);
-  } else if (IsDisc(type)) {
-    // The disc samples its picture bilinearly up to the picture's edge, so a colour keeps its canvas size.
-    TBitmap32 colourCanvas;
-    if (layer.Source.Slot >= 1 && !SlotGivesPicture(layer)) colourCanvas.SetSize(width_, height_);
-    PrepareSurface(colourCanvas);
-    const TBitmap32& filled = slotSurface(colourCanvas);
-    // The scene's memory limit has already refused any disc too large to draw.
-    const LayerFootprint size = DiscSize(quad);
-    const int w = static_cast<int>(size.WorkWidth), h = static_cast<int>(size.WorkHeight);
-    std::unique_ptr<TBitmap32> disc =
-        st.LargeDiscArea ? DrawLargeDiscAreaDisc(filled, w, h) : DrawDisc(filled, w, h);
-    colourCanvas.SetSize(0, 0);
-    // The disc picture becomes the source, taking the drawing properties every source surface has.
-    PrepareSurface(*disc);
-    *source = std::move(*disc);
-    disc.reset();
-    if (type == LayerType::DiscReflection) {
-      source->FlipVertical();
-      Fade(*source);
+  FaceSource f;
+  f.Surface = canvasSource ? std::make_unique<TBitmap32>(width_, height_) : std::make_unique<TBitmap32>();
+  f.Face = std::make_unique<TBitmap32>(box.Width(), box.Height());
+  PrepareSurface(*f.Surface);
+  PrepareSurface(*f.Face);
+  f.Mapped = f.Surface.get();
+  switch (type) {
+    case LayerType::Normal:
+      if (colourSlot)
+        f.Colour = ColorToColor32(in_.Sources[layer.Source.Slot].Color);
+      else
+        SlotFace(layer, number, f);
+      break;
+    case LayerType::Reflection:
+      SlotReflection(layer, number, f);
+      break;
+    case LayerType::RoundRect:
+      RoundRectFace(layer, number, f);
+      break;
+    case LayerType::Disc:
+    case LayerType::DiscReflection:
+      DiscFace(layer, number, quad, f);
+      break;
+    case LayerType::Shadow:
+      f.Colour = ColorToColor32(st.ShadowColor);
+      f.ColourAlpha = st.ShadowDensity;
+      break;
+    case LayerType::Shade:
+    case LayerType::Highlight:
+    case LayerType::BlurShade:
+    case LayerType::BlurHighlight:
+    case LayerType::RoundRectShade:
+    case LayerType::RoundRectHighlight:
+      ShadeFace(layer, f);
+      f.Face->SetSize(box.Width(), box.Height());  // the roundrect kinds used it as a cleared working surface
+      break;
+    case LayerType::CustomFile: {
+      const std::string file = CustomPicturePath(in_.CustomFolder, layer.Source.Text).string();
+      NamingFailures(layer, number, "custom picture", [&] { LoadFromFile(*f.Surface, file); });
+      break;
     }
-  } else if (type == LayerType::Shadow) {
-    colour = ColorToColor32(st.ShadowColor);
-    colourAlpha = st.ShadowDensity;
-  } else if (IsShadeKind(type) || IsHighlightKind(type)) {
-    PrepareShadeSource(type, layer.Source.Direction, st, *source, *face);
-    face->SetSize(box.Width(), box.Height());  // the roundrect kinds used it as a cleared working surface
-  } else if (type == LayerType::CustomFile) {
-    const std::string file = CustomPicturePath(in_.CustomFolder, layer.Source.Text).string();
-    NamingFailures(layer, number, "custom picture", [&] { LoadFromFile(*source, file); });
-  } else if (type == LayerType::CustomColor) {
-    colour = ColorToColor32(CustomColour(layer, number));
-  } else if (type == LayerType::CustomColorReflection) {
-    source->Clear(ColorToColor32(CustomColour(layer, number)));
-    Fade(*source);
-  } else {
-    colour = 0;  // an unknown keyword maps a transparent canvas
+    case LayerType::CustomColor:
+      f.Colour = ColorToColor32(CustomColour(layer, number));
+      break;
+    case LayerType::CustomColorReflection:
+      f.Surface->Clear(ColorToColor32(CustomColour(layer, number)));
+      Fade(*f.Surface);
+      break;
+    case LayerType::Other:
+      f.Colour = 0;  // an unknown keyword maps a transparent canvas
+      break;
   }
-
-  if (colour)
-    MapColourFaceAt(*colour, width_, height_, colourAlpha, faceQuad, enlarge, *face, origin, growth);
+  std::unique_ptr<TBitmap32> face = std::move(f.Face);
+  if (f.Colour)
+    MapColourFaceAt(*f.Colour, width_, height_, f.ColourAlpha, faceQuad, enlarge, *face, origin, growth);
   else
-    MapFaceAt(*mapped, faceQuad, enlarge, *face, origin, growth);
-  source.reset();
+    MapFaceAt(*f.Mapped, faceQuad, enlarge, *face, origin, growth);
+  f.Surface.reset();
 
   BuiltLayer built;
   built.Kind = type;
