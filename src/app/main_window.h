@@ -138,6 +138,8 @@ class TForm1 : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // The slot picture's tooltip, before what the picture's colours add to it.
+  static const QString kSlotPictureTip;
   // Where a control sits at the base size, and how it follows a larger window: the preview
   // grows, what lies right of it or below it moves along.
   struct Placement {

@@ -1,0 +1,264 @@
+// The main window's layout: its controls, where they sit at the base size, how they follow a larger
+// window, their tooltips and tab order.
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "app/about_window.h"
+#include "app/busy_work.h"
+#include "app/controls.h"
+#include "app/designer_dialog.h"
+#include "app/dialogs.h"
+#include "app/img_view_widget.h"
+#include "app/picture_io.h"
+#include "app/remembered_settings.h"
+#include "app/resampler_lists.h"
+#include "app/setting_controls.h"
+#include "app/shell.h"
+#include "app/shell_text.h"
+#include "compose/editing_settings.h"
+#include "raster/error.h"
+#include "templates/finished_shot.h"
+
+namespace mirelane {
+
+namespace {
+
+constexpr int kSettingsTop = 416;
+
+QFont PixelFont(const QFont& base, int pixelSize) {
+  QFont font = base;
+  font.setPixelSize(pixelSize);
+  return font;
+}
+
+QFrame* AddRaisedFrame(QWidget* parent, int left, int top, int width, int height) {
+  auto* frame = new QFrame(parent);
+  frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  frame->setGeometry(left, top, width, height);
+  return frame;
+}
+
+}  // namespace
+
+const QString TForm1::kSlotPictureTip = QStringLiteral(
+    "Click, press Enter or Space, or drop a picture file here to give this slot a picture (Ctrl+O)");
+
+QLabel* TForm1::AddLabel(QWidget* parent, const QString& text, int left, int top) {
+  auto* label = new QLabel(text, parent);
+  label->adjustSize();
+  label->move(left, top);
+  return label;
+}
+
+void TForm1::CreateControls() {
+  sToolBar1 = new QToolBar(this);
+  sToolBar1->setGeometry(0, 0, kClientWidth, 49);
+  sToolBar1->setMovable(false);
+  sToolBar1->setIconSize(QSize(16, 16));
+  sToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  SaveButton = new QToolButton(sToolBar1);
+  SaveButton->setText(QStringLiteral("Save picture"));
+  SaveButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  SaveButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  // 67 x 36 unless the caption needs more in the font at hand.
+  SaveButton->setFixedSize(std::max(67, SaveButton->fontMetrics().horizontalAdvance(SaveButton->text()) + 10),
+                           36);
+  sToolBar1->addWidget(SaveButton);
+  AboutToolButton = new QToolButton(sToolBar1);
+  AboutToolButton->setText(QStringLiteral("About..."));
+  AboutToolButton->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+  AboutToolButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  AboutToolButton->setFixedSize(67, 36);
+  sToolBar1->addWidget(AboutToolButton);
+  CreateToolButtons();
+
+  TemplatePanel = new QFrame(this);
+  TemplatePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  TemplatePanel->setGeometry(8, 64, 153, 249);
+  TemplateCaption = new QLabel(QStringLiteral("BOX1"), TemplatePanel);
+  TemplateCaption->setFont(PixelFont(font(), 19));
+  // Two lines of the full size fit above the bevel.
+  TemplateCaption->setGeometry(8, 4, 137, 48);
+  TemplateBevel = AddRaisedFrame(TemplatePanel, 8, 56, 137, 185);
+  TemplateImage = new TPictureBox(TemplatePanel);
+  TemplateImage->setGeometry(16, 104, 120, 90);
+  ApplyTempButton = new QPushButton(QStringLiteral("APPLY >>"), TemplatePanel);
+  ApplyTempButton->setGeometry(40, 208, 99, 25);
+  TemplateUpDown = new THorizontalUpDown(1, 1, 1, this);
+  TemplateUpDown->setGeometry(8, 320, 153, 33);
+  DesignButton = new QPushButton(QStringLiteral("Design") + QChar(0x2026), this);
+  DesignButton->setGeometry(8, 362, 153, 25);
+  DesignButton->setToolTip(
+      QStringLiteral("Design a shot of your own: a box, book, case, disc or card, turned and "
+                     "tilted, in your artwork's proportions"));
+
+  ImgView = new TImgViewWidget(this);
+  ImgView->setGeometry(168, 64, 297, 297);
+
+  LayerSourcePanel = new TCaptionPanel(QStringLiteral("Click to load image"), this);
+  LayerSourcePanel->setFont(PixelFont(font(), 15));
+  LayerSourcePanel->setGeometry(472, 64, 153, 249);
+  LayerSourceCaption = new QLabel(QStringLiteral("BACKGROUND"), LayerSourcePanel);
+  LayerSourceCaption->setFont(PixelFont(font(), 19));
+  LayerSourceCaption->setGeometry(8, 16, 137, 24);
+  LayerSourceBevel = AddRaisedFrame(LayerSourcePanel, 8, 56, 137, 129);
+  LayerSourceBevel->setAttribute(Qt::WA_TransparentForMouseEvents);
+  LayerSourceImg = new TPictureBox(LayerSourcePanel);
+  LayerSourceImg->setGeometry(16, 64, 121, 113);
+  LayerSourceImg->setCursor(Qt::PointingHandCursor);
+  LayerSourceImg->setToolTip(kSlotPictureTip);
+  LayerSourceImg->SetAcceptsFiles(true);
+  // Reachable by Tab like any other control; Enter or Space opens the chooser.
+  LayerSourceImg->setFocusPolicy(Qt::StrongFocus);
+  // The bevel is drawn first, so the picture area stays above it.
+  LayerSourceImg->raise();
+  LayerSourcePanel->SetCaptionArea(LayerSourceImg->geometry());
+  connect(LayerSourceImg, &TPictureBox::PictureChanged, this,
+          [this] { LayerSourcePanel->SetCaptionShown(LayerSourceImg->Picture().isNull()); });
+  LayerSourceColorSelect = new TColorSelect(shell_.dialogs, 40, sources_[1].Color, LayerSourcePanel);
+  LayerSourceColorSelect->setGeometry(48, 192, 57, 49);
+  LayerSourcePanel->SetCaptionFill(QColorFromTColor(sources_[1].Color));
+  LayerSourceUpDown = new THorizontalUpDown(1, kSourceCount, 1, this);
+  LayerSourceUpDown->setGeometry(472, 320, 153, 33);
+
+  sPanel2 = new QFrame(this);
+  sPanel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  sPanel2->setGeometry(168, 360, 297, 57);
+  OptionsPanel = new QWidget(this);
+  // The effect pages start right below the boxes and would take the clicks of whatever overlaps them.
+  OptionsPanel->setGeometry(480, 357, 145, kSettingsTop - 357);
+
+  SettingsPageControl = new QTabWidget(this);
+  SettingsPageControl->setGeometry(0, kSettingsTop, kClientWidth, 105);
+  ReflectionPage = new QWidget;
+  ShadowPage = new QWidget;
+  ObjectPage = new QWidget;
+  SettingsPageControl->addTab(ReflectionPage, QStringLiteral("Reflection"));
+  SettingsPageControl->addTab(ShadowPage, QStringLiteral("Shadow"));
+  SettingsPageControl->addTab(ObjectPage, QStringLiteral("Object"));
+  SettingsPageControl->setCurrentWidget(ObjectPage);
+
+  controls_ = new SettingControls(shell_.dialogs, state_,
+                                  {sPanel2, OptionsPanel, ReflectionPage, ShadowPage, ObjectPage}, this);
+  connect(controls_, &SettingControls::Changed, this, &TForm1::SettingChanged);
+  auto* resamplerLists = new ResamplerListBoxes(this, View());
+  ResamplerClassNamesList = resamplerLists->Resamplers();
+  KernelClassNamesList = resamplerLists->Kernels();
+
+  Place(sToolBar1, false, false, true, false);
+  Place(ImgView, false, false, true, true);
+  Place(LayerSourcePanel, true, false, false, false);
+  Place(LayerSourceUpDown, true, false, false, false);
+  Place(sPanel2, false, true, true, false);
+  Place(OptionsPanel, true, true, false, false);
+  Place(SettingsPageControl, false, true, true, false);
+}
+
+void TForm1::CreateToolButtons() {
+  const auto addButton = [this](const QString& text, QStyle::StandardPixmap icon, const QString& tip) {
+    auto* button = new QToolButton(sToolBar1);
+    button->setText(text);
+    button->setIcon(style()->standardIcon(icon));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setFixedSize(std::max(67, button->fontMetrics().horizontalAdvance(text) + 10), 36);
+    button->setToolTip(tip);
+    sToolBar1->addWidget(button);
+    return button;
+  };
+  sToolBar1->addSeparator();
+  UndoButton = addButton(QStringLiteral("Undo"), QStyle::SP_ArrowBack,
+                         QStringLiteral("Undo the last change (Ctrl+Z)"));
+  RedoButton = addButton(QStringLiteral("Redo"), QStyle::SP_ArrowForward,
+                         QStringLiteral("Redo the change undone (Ctrl+Shift+Z)"));
+  sToolBar1->addSeparator();
+  FitButton = addButton(QStringLiteral("Fit"), QStyle::SP_TitleBarMaxButton,
+                        QStringLiteral("Show the whole shot as large as the preview allows (Ctrl+0)"));
+  ActualSizeButton = addButton(QStringLiteral("100 %"), QStyle::SP_TitleBarNormalButton,
+                               QStringLiteral("Show the shot pixel for pixel (Ctrl+1); Ctrl+wheel zooms"));
+  FitButton->setCheckable(true);
+  ActualSizeButton->setCheckable(true);
+  ZoomLabel = new QLabel(sToolBar1);
+  ZoomLabel->setToolTip(QStringLiteral("The preview's zoom; Ctrl+wheel over the preview zooms in and out"));
+  ZoomLabel->setMinimumWidth(60);
+  ZoomLabel->setAlignment(Qt::AlignCenter);
+  sToolBar1->addWidget(ZoomLabel);
+  SaveButton->setToolTip(
+      QStringLiteral("Save the shot as a picture file (Ctrl+Shift+S; Ctrl+S saves again)"));
+  AboutToolButton->setToolTip(QStringLiteral("About this program and the libraries it uses"));
+}
+
+void TForm1::SetToolTips() {
+  const auto tip = [](QWidget* widget, const QString& text) { widget->setToolTip(text); };
+  tip(TemplateImage, QStringLiteral("Preview of the template shown"));
+  tip(ApplyTempButton, QStringLiteral("Render the shot with this template"));
+  tip(TemplateUpDown->PreviousButton(), QStringLiteral("Previous template; the shot follows at once"));
+  tip(TemplateUpDown->NextButton(), QStringLiteral("Next template; the shot follows at once"));
+  tip(ImgView, QStringLiteral("The shot; Ctrl+wheel zooms, Ctrl+0 fits it, Ctrl+1 shows it at 100 %"));
+  tip(LayerSourceColorSelect, QStringLiteral("Give this slot a solid colour instead of a picture"));
+  tip(LayerSourceUpDown->PreviousButton(), QStringLiteral("Previous layer source slot"));
+  tip(LayerSourceUpDown->NextButton(), QStringLiteral("Next layer source slot"));
+}
+
+void TForm1::Place(QWidget* widget, bool followRight, bool followBottom, bool growWidth, bool growHeight) {
+  placements_.push_back({widget, widget->geometry(), followRight, followBottom, growWidth, growHeight});
+}
+
+void TForm1::LayOut() {
+  const int extraWidth = std::max(0, width() - kClientWidth);
+  const int extraHeight = std::max(0, height() - kClientHeight);
+  for (const Placement& p : placements_) {
+    QRect r = p.design;
+    if (p.followRight) r.translate(extraWidth, 0);
+    if (p.followBottom) r.translate(0, extraHeight);
+    if (p.growWidth) r.setWidth(r.width() + extraWidth);
+    if (p.growHeight) r.setHeight(r.height() + extraHeight);
+    p.widget->setGeometry(r);
+  }
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  LayOut();
+}
+
+void TForm1::SetTabOrder() {
+  // Top left to bottom right: the template panel, the layer source panel, the size fields and
+  // boxes, then the effect pages.
+  std::vector<QWidget*> order = {ApplyTempButton,
+                                 TemplateUpDown->PreviousButton(),
+                                 TemplateUpDown->NextButton(),
+                                 LayerSourceImg,
+                                 LayerSourceColorSelect,
+                                 LayerSourceUpDown->PreviousButton(),
+                                 LayerSourceUpDown->NextButton()};
+  for (SettingPlace place : {SettingPlace::OutputSize, SettingPlace::Options}) {
+    const std::vector<QWidget*> controls = controls_->TabOrder(place);
+    order.insert(order.end(), controls.begin(), controls.end());
+  }
+  order.push_back(SettingsPageControl);
+  for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+}  // namespace mirelane

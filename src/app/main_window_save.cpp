@@ -1,0 +1,160 @@
+// The main window's save flow: the shot as saved, the save dialog and its warnings, Ctrl+S and Ctrl+C.
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "app/about_window.h"
+#include "app/busy_work.h"
+#include "app/controls.h"
+#include "app/designer_dialog.h"
+#include "app/dialogs.h"
+#include "app/img_view_widget.h"
+#include "app/picture_io.h"
+#include "app/remembered_settings.h"
+#include "app/resampler_lists.h"
+#include "app/setting_controls.h"
+#include "app/shell.h"
+#include "app/shell_text.h"
+#include "compose/editing_settings.h"
+#include "raster/error.h"
+#include "templates/finished_shot.h"
+
+namespace mirelane {
+
+std::unique_ptr<TBitmap32> TForm1::ShotPicture() {
+  return FinishedShot(View(), state_);
+}
+
+namespace {
+
+bool HasTransparentParts(const TBitmap32& picture) {
+  const TColor32* pixel = picture.Bits();
+  for (size_t i = 0; i < picture.PixelCount(); ++i) {
+    if (AlphaOf(pixel[i]) != 0xFF) return true;
+  }
+  return false;
+}
+
+// JPEG and BMP files, which the usual viewers show without their alpha.
+bool KeepsNoTransparency(const QString& fileName) {
+  try {
+    const TSaveFormat format = SaveFormatFor(PathFromQString(fileName).string());
+    return format == TSaveFormat::Jpeg || format == TSaveFormat::Bmp;
+  } catch (const std::exception&) {
+    return false;  // no writer takes the name; the save says so
+  }
+}
+
+QString WithSuffix(const QString& fileName, const QString& suffix) {
+  const QFileInfo file(fileName);
+  return file.dir().filePath(file.completeBaseName() + u'.' + suffix);
+}
+
+}  // namespace
+
+void TForm1::SaveButtonClick() {
+  RunReported(shell_, this, [this] { SaveShot(true); });
+}
+
+void TForm1::SaveAgainClick() {
+  RunReported(shell_, this, [this] { SaveShot(lastSavedFile_.isEmpty()); });
+}
+
+std::optional<QString> TForm1::AskSaveName(const TBitmap32& picture) {
+  const QStringList filters = {QStringLiteral("JPEG Image File (*.jpg)"),
+                               QStringLiteral("PNG Image File (*.png)"), QStringLiteral("Bitmaps (*.bmp)"),
+                               QStringLiteral("WebP Image File (*.webp)")};
+  constexpr int kPngFilter = 1;
+  constexpr int kWebpFilter = 3;
+  SaveDialogRequest request;
+  request.nameFilters = filters;
+  request.selectedFilter = std::clamp(lastSaveFilter_, 0, static_cast<int>(filters.size()) - 1);
+  request.defaultSuffix = FilterSuffix(filters[request.selectedFilter]);
+  request.proposedFileName = lastSaveFileName_;
+  const std::optional<SaveDialogAnswer> answer = shell_.dialogs.SavePicture(this, request);
+  if (!answer) return std::nullopt;
+  int filter = std::clamp(answer->selectedFilter, 0, static_cast<int>(filters.size()) - 1);
+  QString file = WithFilterSuffix(answer->fileName, filters[filter]);
+  // JPEG and BMP turn the transparent parts black: say so, and offer the formats that keep them.
+  if (KeepsNoTransparency(file) && HasTransparentParts(picture)) {
+    switch (shell_.dialogs.AskTransparentSave(this, file)) {
+      case TransparentSaveChoice::Cancel:
+        return std::nullopt;
+      case TransparentSaveChoice::KeepFormat:
+        break;
+      case TransparentSaveChoice::Png:
+        file = WithSuffix(file, QStringLiteral("png"));
+        filter = kPngFilter;
+        break;
+      case TransparentSaveChoice::Webp:
+        file = WithSuffix(file, QStringLiteral("webp"));
+        filter = kWebpFilter;
+        break;
+    }
+  }
+  // The next save starts in the same folder with the same format.
+  lastSaveFileName_ = file;
+  lastSaveFilter_ = filter;
+  return file;
+}
+
+void TForm1::SaveShot(bool askName) {
+  const std::unique_ptr<TBitmap32> picture = ShotPicture();
+  const std::optional<QString> file =
+      askName ? AskSaveName(*picture) : std::optional<QString>(lastSavedFile_);
+  if (!file) return;
+  const std::filesystem::path path = PathFromQString(*file);
+  NamingFile(path, [&] {
+    TSaveQuality quality;
+    if (SaveFormatFor(path.string()) == TSaveFormat::Webp) {
+      if (askName) {
+        const std::optional<TWebpOptions> choice = shell_.dialogs.ChooseWebpOptions(this, webpOptions_);
+        if (!choice) return;
+        webpOptions_ = *choice;
+      }
+      quality.Webp = webpOptions_;
+    }
+    RunBusy(this, QStringLiteral("Saving %1...").arg(QFileInfo(*file).fileName()),
+            [&] { mirelane::SaveShot(*picture, path.string(), state_, quality); });
+    lastSavedFile_ = *file;
+  });
+}
+
+void TForm1::CopyClick() {
+  RunReported(shell_, this, [this] {
+    const std::unique_ptr<TBitmap32> picture = ShotPicture();
+    const QImage image = ImageFromBitmap(*picture);
+    auto* data = new QMimeData;
+    data->setImageData(image);
+    // PNG keeps the alpha for every program that pastes it.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    data->setData(QStringLiteral("image/png"), png);
+    QGuiApplication::clipboard()->setMimeData(data);
+  });
+}
+
+}  // namespace mirelane
