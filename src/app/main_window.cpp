@@ -60,7 +60,11 @@ TForm1::TForm1(Shell& shell, EditingState& state, LayerSources& sources, QWidget
   ShowUndoState();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  // The children go after this body; a number field that loses the focus as it goes would still
+  // report a change, to a window that is no longer one.
+  QObject::disconnect(controls_, nullptr, this, nullptr);
+}
 
 TImgView32& TForm1::View() {
   return ImgView->View();
