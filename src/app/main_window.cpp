@@ -58,6 +58,8 @@ TForm1::TForm1(Shell& shell, EditingState& state, LayerSources& sources, QWidget
   SetTabOrder();
   history_.Reset(CurrentSettings());
   ShowUndoState();
+  // The first key press goes to the template panel, not to a button that opens a dialog.
+  ApplyTempButton->setFocus();
 }
 
 TForm1::~TForm1() {
@@ -143,7 +145,7 @@ void TForm1::ShowFirstShot() {
     QSettings& settings = *shell_.settings;
     restored = RestoreSettings(settings, state_, sources_);
     lastSaveFileName_ = settings.value(QStringLiteral("Folders/LastSaveFile")).toString();
-    lastSaveFilter_ = settings.value(QStringLiteral("Folders/LastSaveFilter"), 0).toInt();
+    lastSaveFilter_ = settings.value(QStringLiteral("Folders/LastSaveFilter"), lastSaveFilter_).toInt();
     lastOpenFolder_ = settings.value(QStringLiteral("Folders/LastOpenFolder")).toString();
     webpOptions_.Lossless =
         settings.value(QStringLiteral("Save/WebpLossless"), webpOptions_.Lossless).toBool();

@@ -180,7 +180,11 @@ class TForm1 : public QWidget {
   std::unique_ptr<TBitmap32> ShotPicture();
   // The save dialog, and the warning about transparent parts for formats that keep none; nothing
   // when the user cancelled either.
-  std::optional<QString> AskSaveName(const TBitmap32& picture);
+  struct SaveName {
+    QString File;
+    int Filter;  // the file type chosen in the dialog
+  };
+  std::optional<SaveName> AskSaveName(const TBitmap32& picture);
   void SaveShot(bool askName);
   // Stores a slider's position through store, then re-renders; errors are reported.
   void StoreAndRerender(const std::function<void()>& store);
@@ -200,7 +204,7 @@ class TForm1 : public QWidget {
   Renderer renderer_;
   TForm2* aboutWindow_ = nullptr;
   QString lastSaveFileName_;
-  int lastSaveFilter_ = 0;
+  int lastSaveFilter_ = 1;  // PNG first: it keeps a shot's transparent parts
   // The WebP choice offered again at the next WebP save.
   TWebpOptions webpOptions_;
   // The file this run last saved, for Ctrl+S; empty before the first save.

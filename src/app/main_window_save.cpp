@@ -81,7 +81,7 @@ void TForm1::SaveAgainClick() {
   RunReported(shell_, this, [this] { SaveShot(lastSavedFile_.isEmpty()); });
 }
 
-std::optional<QString> TForm1::AskSaveName(const TBitmap32& picture) {
+std::optional<TForm1::SaveName> TForm1::AskSaveName(const TBitmap32& picture) {
   const QStringList filters = {QStringLiteral("JPEG Image File (*.jpg)"),
                                QStringLiteral("PNG Image File (*.png)"), QStringLiteral("Bitmaps (*.bmp)"),
                                QStringLiteral("WebP Image File (*.webp)")};
@@ -113,17 +113,14 @@ std::optional<QString> TForm1::AskSaveName(const TBitmap32& picture) {
         break;
     }
   }
-  // The next save starts in the same folder with the same format.
-  lastSaveFileName_ = file;
-  lastSaveFilter_ = filter;
-  return file;
+  return SaveName{file, filter};
 }
 
 void TForm1::SaveShot(bool askName) {
   const std::unique_ptr<TBitmap32> picture = ShotPicture();
-  const std::optional<QString> file =
-      askName ? AskSaveName(*picture) : std::optional<QString>(lastSavedFile_);
-  if (!file) return;
+  const std::optional<SaveName> asked = askName ? AskSaveName(*picture) : std::nullopt;
+  if (askName && !asked) return;
+  const std::optional<QString> file = askName ? asked->File : lastSavedFile_;
   const std::filesystem::path path = PathFromQString(*file);
   NamingFile(path, [&] {
     TSaveQuality quality;
@@ -138,6 +135,12 @@ void TForm1::SaveShot(bool askName) {
     RunBusy(this, QStringLiteral("Saving %1...").arg(QFileInfo(*file).fileName()),
             [&] { mirelane::SaveShot(*picture, path.string(), state_, quality); });
     lastSavedFile_ = *file;
+    // The next save starts in the same folder with the same format; a save that failed is not
+    // offered again.
+    if (asked) {
+      lastSaveFileName_ = asked->File;
+      lastSaveFilter_ = asked->Filter;
+    }
   });
 }
 

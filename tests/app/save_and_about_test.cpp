@@ -48,28 +48,36 @@ class SaveTest : public AppTest {
   QString Name(const std::string& file) { return QString::fromStdString((root_ / file).string()); }
 };
 
-TEST_F(SaveTest, SaveDialog_OffersFourFiltersJpegFirst_ThenTheLastFilterAndName) {
+TEST_F(SaveTest, SaveDialog_OffersFourFiltersPngFirst_ThenTheLastFilterAndNameSaved) {
   RenderTransparentScene();
   form_->SaveButton->click();  // cancelled: nothing to remember
+  // A save that fails is not offered again.
+  dialogs_.saveAnswers.push_back(Name("no such folder/shot"));
+  dialogs_.saveFilterAnswers.push_back(3);  // WebP
+  dialogs_.webpAnswers.push_back(TWebpOptions{});
+  form_->SaveButton->click();
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  dialogs_.errors.clear();
   dialogs_.saveAnswers.push_back(Name("shot"));
   dialogs_.saveFilterAnswers.push_back(1);  // PNG
   form_->SaveButton->click();
   form_->SaveButton->click();  // cancelled
-  ASSERT_EQ(dialogs_.saveRequests.size(), 3u);
+  ASSERT_EQ(dialogs_.saveRequests.size(), 4u);
+  dialogs_.saveRequests.erase(dialogs_.saveRequests.begin() + 1);
   const SaveDialogRequest& first = dialogs_.saveRequests[0];
   EXPECT_EQ(first.nameFilters, (QStringList{"JPEG Image File (*.jpg)", "PNG Image File (*.png)",
                                             "Bitmaps (*.bmp)", "WebP Image File (*.webp)"}));
-  EXPECT_EQ(first.selectedFilter, 0);
-  EXPECT_EQ(first.defaultSuffix, "jpg");
+  EXPECT_EQ(first.selectedFilter, 1);
+  EXPECT_EQ(first.defaultSuffix, "png");
   EXPECT_TRUE(first.proposedFileName.isEmpty());
-  EXPECT_EQ(dialogs_.saveRequests[1].selectedFilter, 0) << "a cancelled dialog changes nothing";
+  EXPECT_EQ(dialogs_.saveRequests[1].selectedFilter, 1) << "a cancelled or failed save changes nothing";
+  EXPECT_TRUE(dialogs_.saveRequests[1].proposedFileName.isEmpty()) << "a failed save is not offered again";
   const SaveDialogRequest& third = dialogs_.saveRequests[2];
   EXPECT_EQ(third.selectedFilter, 1);
   EXPECT_EQ(third.defaultSuffix, "png");
   EXPECT_EQ(third.proposedFileName, Name("shot.png")) << "the folder and name of the last save";
   EXPECT_TRUE(fs::exists(root_ / "shot.png"));
   EXPECT_TRUE(dialogs_.errors.empty());
-  EXPECT_TRUE(dialogs_.webpPresets.empty()) << "only a WebP name asks how to write it";
 }
 
 TEST_F(SaveTest, NameWithoutExtension_TakesTheChosenFiltersFormat) {
@@ -240,9 +248,9 @@ TEST_F(SaveTest, NameNoWriterTakes_ReportsAndWritesNothing) {
   form_->SaveButton->click();
   ASSERT_EQ(dialogs_.errors.size(), 1u);
   EXPECT_FALSE(fs::exists(root_ / "shot.gif"));
-  // The chosen name is still proposed next time, so the user can correct it.
+  // A name that failed is not offered again; the last one that saved would be.
   form_->SaveButton->click();
-  EXPECT_EQ(dialogs_.saveRequests.back().proposedFileName, Name("shot.gif"));
+  EXPECT_TRUE(dialogs_.saveRequests.back().proposedFileName.isEmpty());
 }
 
 TEST_F(SaveTest, CtrlS_SavesToo) {

@@ -445,6 +445,7 @@ TEST_F(WindowTest, Keyboard_SlotPictureTakesFocus_EnterOrSpaceOpensTheChooser_Ta
   MakeStandardData();
   CreateWindow();
   ShowAndActivate();
+  EXPECT_EQ(QApplication::focusWidget(), form_->ApplyTempButton) << "focus starts in the template panel";
   form_->LayerSourceImg->setFocus();
   ASSERT_TRUE(form_->LayerSourceImg->hasFocus());
   for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
