@@ -27,8 +27,7 @@ ResamplerListBoxes::ResamplerListBoxes(QWidget* parent, TImgView32& view)
     lists_.ResamplerIndex = index;
     ResamplerClassNamesListChange(view.Layers(), lists_);
   });
-  // No resampler here takes a kernel of its choice: the kernel list only keeps what is chosen.
-  connect(kernels_, &QComboBox::activated, this, [this](int index) { lists_.KernelIndex = index; });
+  // No resampler here takes a kernel of its choice, so a kernel chosen changes nothing.
 }
 
 }  // namespace mirelane

@@ -127,27 +127,24 @@ void SettingControls::LayOut(const SettingPlaces& places) {
   auto* options = new QVBoxLayout(places.Options);
   options->setContentsMargins(0, 0, 0, 0);
   options->setSpacing(0);
+  // Caption, slider, number and swatch per column of a page; the sliders take the room.
   struct Page {
-    QGridLayout* grid;
-    int flags = 0;
+    QGridLayout* grid = nullptr;
+    int flags = 0;  // flags on the page, which stack in its first column and share its rows
+    int flagsLaid = 0;
     int sliders = 0;
   };
-  std::vector<std::pair<QWidget*, Page>> pages;
+  std::map<QWidget*, Page> pages;
   for (QWidget* widget : {places.Reflection, places.Shadow, places.Object}) {
     auto* grid = new QGridLayout(widget);
     grid->setContentsMargins(8, 4, 8, 4);
     grid->setHorizontalSpacing(4);
-    // Caption, slider, number and swatch per column; the sliders take the room.
     for (int column = 0; column < kPageColumns; ++column) grid->setColumnStretch(2 + 4 * column, 1);
-    pages.push_back({widget, Page{grid}});
+    pages[widget].grid = grid;
   }
-  const auto pageOf = [&](QWidget* widget) -> Page& {
-    return std::find_if(pages.begin(), pages.end(), [&](const auto& p) { return p.first == widget; })->second;
-  };
-  // Flags on a page stack in its first column and share its rows.
-  std::map<QWidget*, int> flagCount;
   for (const Entry& entry : entries_)
-    if (entry.Setting->Kind == SettingKind::Flag) ++flagCount[entry.Control->parentWidget()];
+    if (entry.Setting->Kind == SettingKind::Flag && pages.count(entry.Control->parentWidget()) != 0)
+      ++pages[entry.Control->parentWidget()].flags;
 
   for (const Entry& entry : entries_) {
     QWidget* parent = entry.Control->parentWidget();
@@ -161,11 +158,11 @@ void SettingControls::LayOut(const SettingPlaces& places) {
       options->addWidget(entry.Control);
       continue;
     }
-    Page& page = pageOf(parent);
+    Page& page = pages[parent];
     if (setting.Kind == SettingKind::Flag) {
-      const int span = kPageRows / std::max(1, flagCount[parent]);
-      page.grid->addWidget(entry.Control, page.flags * span, 0, span, 1);
-      ++page.flags;
+      const int span = kPageRows / page.flags;
+      page.grid->addWidget(entry.Control, page.flagsLaid * span, 0, span, 1);
+      ++page.flagsLaid;
     } else if (setting.Kind == SettingKind::Colour) {
       // Beside the slider placed last.
       const int last = page.sliders - 1;

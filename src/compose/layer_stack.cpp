@@ -15,14 +15,14 @@ void TCustomLayer::SetVisible(bool visible) {
 }
 
 TBitmapLayer::TBitmapLayer() : bitmap_(std::make_unique<TBitmap32>()) {
-  // The window's hidden resampler list never leaves its first choice, so every layer starts with it.
-  bitmap_->SetResampler(std::make_unique<TLinearResampler>(*bitmap_));
+  bitmap_->SetResampler(CreateResampler(kLayerResamplerClass, *bitmap_));
   bitmap_->OnChange = [this](TNotifiablePersistent&) { NotifyChanged(); };
 }
 
 void TBitmapLayer::TakeSurface(TBitmap32&& face) {
+  // The move hands over the face's drawing properties; its resampler becomes the layer's own first.
+  face.SetResampler(bitmap_->Resampler()->CloneFor(face));
   *bitmap_ = std::move(face);
-  bitmap_->SetResampler(std::make_unique<TLinearResampler>(*bitmap_));
 }
 
 TBitmapLayer& TLayerCollection::Add() {

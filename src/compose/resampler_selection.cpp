@@ -1,6 +1,8 @@
 // The hidden resampler and kernel lists and the resampler list's change handler.
 #include "compose/resampler_selection.h"
 
+#include <algorithm>
+
 #include "raster/kernels.h"
 #include "raster/resampler.h"
 
@@ -8,7 +10,10 @@ namespace mirelane {
 
 ResamplerLists FillResamplerLists() {
   ResamplerLists lists{ResamplerClassNames(), -1, KernelClassNames(), -1};
-  lists.ResamplerIndex = lists.ResamplerNames.size() > 1 ? 1 : -1;
+  const auto layers =
+      std::find(lists.ResamplerNames.begin(), lists.ResamplerNames.end(), kLayerResamplerClass);
+  lists.ResamplerIndex =
+      layers == lists.ResamplerNames.end() ? -1 : static_cast<int>(layers - lists.ResamplerNames.begin());
   lists.KernelIndex = lists.KernelNames.empty() ? -1 : 0;
   return lists;
 }

@@ -16,8 +16,8 @@ struct ResamplerLists {
   int KernelIndex = -1;
 };
 
-// Fills both lists from the registries and selects index 1 (TLinearResampler) and 0 (TBoxKernel):
-// the resampler every layer is made with.
+// Fills both lists from the registries and selects the resampler every layer is made with
+// (kLayerResamplerClass, index 1) and the first kernel (TBoxKernel).
 ResamplerLists FillResamplerLists();
 
 // Gives every layer's surface, background included, a fresh resampler of the selected class; a

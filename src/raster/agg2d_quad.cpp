@@ -177,10 +177,8 @@ bool TAgg2D::TransformImageQuad(const TBitmap32& picture, double x1, double y1, 
         // The resampling generator checks that a run of source pixels lies inside the picture, then may
         // step a few pixels past that run (its inverse step is truncated); the accessor keeps those reads
         // inside the row. AGG's buffer wants writable memory, but nothing here writes to the picture.
-        agg::rendering_buffer srcBuffer(
-            const_cast<agg::int8u*>(reinterpret_cast<const agg::int8u*>(picture.Bits())),
-            static_cast<unsigned>(picture.Width()), static_cast<unsigned>(picture.Height()),
-            picture.Width() * 4);
+        agg::rendering_buffer srcBuffer(BytesOf(picture), static_cast<unsigned>(picture.Width()),
+                                        static_cast<unsigned>(picture.Height()), picture.Width() * 4);
         const PixfmtPre srcPixfmt(srcBuffer);
         using Accessor = ImageAccessorOverreach<PixfmtPre>;
         // White with alpha 0, premultiplied: all four bytes 0.

@@ -88,6 +88,9 @@ void KernelResample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, con
                     const TRect& srcRect, const TLinearKernel& kernel);
 void KernelResample(TBitmap32& dst, const TRect& dstRect, const TRect& clip, const TBitmap32& src,
                     const TRect& srcRect, const TLinearKernel& kernel, const TTransferCombiner& combiner);
+// The class every layer is made with, which the hidden resampler list shows chosen.
+inline constexpr const char* kLayerResamplerClass = "TLinearResampler";
+
 // The registry's resampler class names in its fixed order, as the hidden resampler list shows
 // them. Only the nearest and the linear resampler sample here: no action in the program selects
 // another, so the others are names only.
