@@ -2,21 +2,9 @@
 // window, their tooltips and tab order.
 #include "app/main_window.h"
 
-#include <QApplication>
-#include <QBuffer>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QCloseEvent>
-#include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
-#include <QMimeData>
 #include <QPushButton>
-#include <QSettings>
-#include <QShortcut>
-#include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
