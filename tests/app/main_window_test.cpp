@@ -77,8 +77,11 @@ TEST_F(MainWindowTest, EverySettingControl_ShowsItsRowAndStoresWhatTheUserSets) 
                                                    {SettingPlace::Shadow, form_->ShadowPage},
                                                    {SettingPlace::Object, form_->ObjectPage}};
   for (const EditingSetting& setting : EditingSettings()) {
-    if (setting.Place == SettingPlace::Hidden) continue;
     SCOPED_TRACE(std::string(setting.Range.Name));
+    if (setting.Place == SettingPlace::Hidden) {
+      EXPECT_THROW(form_->Controls().Control(setting.Range.Name), Error) << "window state has no control";
+      continue;
+    }
     const SettingControls& controls = form_->Controls();
     QWidget* control = controls.Control(setting.Range.Name);
     EXPECT_TRUE(places.at(setting.Place)->isAncestorOf(control));

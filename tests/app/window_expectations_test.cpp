@@ -619,6 +619,19 @@ TEST_F(WindowTest, EveryControlHasATooltip) {
       << "what clearing the box does";
 }
 
+// A number typed past the range is kept while typing and brought into the range on Enter; what is no
+// number is refused as it is typed.
+TEST(TClampingSpinBox, TypedNumbersClampOnEnter) {
+  const std::pair<const char*, int> cases[] = {{"100", 50}, {"-99", -50}, {"7", 7}, {"4x2", 42}, {"abc", 0}};
+  for (const auto& [typed, value] : cases) {
+    TSpinEdit box(-50, 50, 0, nullptr);
+    box.Editor()->selectAll();
+    QTest::keyClicks(&box, typed);
+    QTest::keyClick(&box, Qt::Key_Return);
+    EXPECT_EQ(box.value(), value) << typed;
+  }
+}
+
 TEST(RunBusy, RunsTheWorkOnAnotherThreadAndThrowsItsErrorHere) {
   std::thread::id worker;
   try {

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "raster/shade_maps.h"
 
@@ -124,6 +125,42 @@ TEST(ResolveLayerPlan, EachKindReadsItsSourceAsWhatItHolds) {
     // The texts stay as written for the messages that quote them.
     EXPECT_EQ(plan.Keyword, c.type);
     EXPECT_EQ(plan.Source.Text, c.source);
+  }
+}
+
+// What the designer writes reads back as what it meant, for every kind and every source it can hold.
+TEST(SourceText, ReadsBackAsTheSameSourceForEveryKind) {
+  std::vector<SceneSource> sources;
+  for (SourceIndex slot = 1; slot <= kSourceCount; ++slot) sources.push_back(SceneSource{slot, {}, {}, {}});
+  for (int d = 0; d <= static_cast<int>(ShadeDirection::Bottom); ++d)
+    sources.push_back(SceneSource{-1, static_cast<ShadeDirection>(d), {}, {}});
+  for (const char* text : {"clCream", "$202020", "16711680", "jewel case hinge.png"})
+    sources.push_back(SceneSource{-1, ShadeDirection::Bottom, {}, text});
+  for (int t = 0; t < static_cast<int>(LayerType::Other); ++t) {
+    const auto type = static_cast<LayerType>(t);
+    for (const SceneSource& source : sources) {
+      const std::string text = SourceText(type, source);
+      SCOPED_TRACE(std::string(LayerTypeKeyword(type)) + " " + text);
+      const LayerPlan plan = ResolveLayerPlan(LayerTypeKeyword(type), text);
+      EXPECT_EQ(plan.Kind, type);
+      switch (SourceKindOf(type)) {
+        case SourceKind::Slot:
+          if (source.Slot >= 1) {
+            EXPECT_EQ(plan.Source.Slot, source.Slot);
+          }
+          break;
+        case SourceKind::Direction:
+          EXPECT_EQ(plan.Source.Direction, source.Direction);
+          break;
+        case SourceKind::Color:
+        case SourceKind::FileName:
+          EXPECT_EQ(plan.Source.Text, source.Text);
+          break;
+        case SourceKind::Nothing:
+          EXPECT_EQ(text, "none");
+          break;
+      }
+    }
   }
 }
 

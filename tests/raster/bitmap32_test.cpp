@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -354,6 +355,32 @@ TEST(Bitmap32, FlipsAndRotations) {
   b.Rotate270();
   EXPECT_EQ(a.PixelAt(1, 0), 0xFFFFFFFFu);
   EXPECT_EQ(b.PixelAt(0, 2), 0xFFFFFFFFu);
+}
+
+// Turns compose as turns do, on any shape of surface: four quarters or two halves are no turn, a
+// quarter and three quarters undo each other, two quarters are a half.
+TEST(Bitmap32, TurnsComposeOnEveryShape) {
+  std::mt19937 rng(7);
+  for (const auto& [w, h] :
+       std::vector<std::pair<int32_t, int32_t>>{{1, 1}, {1, 9}, {9, 1}, {7, 3}, {4, 4}, {3, 8}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    TBitmap32 original(w, h);
+    for (size_t i = 0; i < original.PixelCount(); ++i) original.Bits()[i] = rng();
+    const auto turned = [&](std::initializer_list<void (TBitmap32::*)(TBitmap32*)> turns) {
+      TBitmap32 b;
+      b.Assign(&original);
+      for (auto turn : turns) (b.*turn)(nullptr);
+      return b;
+    };
+    const std::vector<TColor32> pixels = PixelsOf(original);
+    using B = TBitmap32;
+    EXPECT_EQ(PixelsOf(turned({&B::Rotate90, &B::Rotate90, &B::Rotate90, &B::Rotate90})), pixels);
+    EXPECT_EQ(PixelsOf(turned({&B::Rotate180, &B::Rotate180})), pixels);
+    EXPECT_EQ(PixelsOf(turned({&B::Rotate90, &B::Rotate270})), pixels);
+    EXPECT_EQ(PixelsOf(turned({&B::Rotate90, &B::Rotate90})), PixelsOf(turned({&B::Rotate180})));
+    EXPECT_EQ(PixelsOf(turned({&B::Rotate270})), PixelsOf(turned({&B::Rotate180, &B::Rotate90})));
+    EXPECT_EQ(PixelsOf(turned({&B::FlipHorizontal, &B::FlipVertical})), PixelsOf(turned({&B::Rotate180})));
+  }
 }
 
 TEST(Bitmap32, QuarterTurnInPlaceNotifiesAfterThePixelsAreThere) {

@@ -6,11 +6,13 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <string>
 
 #include "compose/layer_kind.h"
 #include "raster/error.h"
+#include "templates/ini_file.h"
 #include "templates/render_template.h"
 #include "templates/shot_designer.h"
 #include "templates/template.h"
@@ -67,6 +69,61 @@ Box2 Bounds(const DesignedLayer& l) {
 
 DesignedTemplate Design(ShotShape shape, ShotProportions size, ShotCamera camera) {
   return DesignShot(SingleObjectDesign(shape, size, camera));
+}
+
+TEST(ShotShapes, KeywordsReadBackAndNamesAreTheirOwn) {
+  std::vector<std::string_view> names;
+  for (ShotShape shape : AllShotShapes()) {
+    EXPECT_EQ(ShotShapeOf(ShotShapeKeyword(shape)), shape);
+    EXPECT_FALSE(ShotShapeName(shape).empty());
+    EXPECT_EQ(std::count(names.begin(), names.end(), ShotShapeName(shape)), 0) << ShotShapeName(shape);
+    names.push_back(ShotShapeName(shape));
+  }
+  EXPECT_EQ(ShotShapeOf("Box"), std::nullopt) << "keywords in exact case";
+  EXPECT_EQ(ShotShapeOf("DVD case"), std::nullopt) << "a name is not a keyword";
+}
+
+TEST(ShotProportions, PositiveFiniteAndAtMostAThousandfold) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::pair<ShotProportions, bool> cases[] = {
+      {{1, 1, 1}, true},  {{1, 1000, 1}, true}, {{0.001, 1, 0.5}, true}, {{1, 1000.01, 1}, false},
+      {{0, 1, 1}, false}, {{1, -1, 1}, false},  {{1, 1, inf}, false},    {{1, std::nan(""), 1}, false},
+  };
+  for (const auto& [p, allowed] : cases) {
+    EXPECT_EQ(ProportionsAllowed(p), allowed) << p.Width << ":" << p.Height << ":" << p.Depth;
+    if (allowed)
+      EXPECT_NO_THROW(CheckShotProportions(p));
+    else
+      EXPECT_THROW(CheckShotProportions(p), Error);
+  }
+}
+
+// The template text a design is saved as reads back as the very layers designed.
+TEST(ShotDesigner, SavedTextReadsBackAsTheDesignedLayers) {
+  for (ShotShape shape : AllShotShapes()) {
+    for (const bool lying : {false, true}) {
+      if (lying && !ShapeCanLie(shape)) continue;
+      SCOPED_TRACE(std::string(ShotShapeKeyword(shape)) + (lying ? " lying" : ""));
+      const DesignedTemplate t = DesignShot(SingleObjectDesign(
+          shape, ProportionsFromArtwork(shape, std::nullopt, std::nullopt), {30, 25, 40}, lying));
+      const Scene scene = SceneOf(ReadTemplate(IniFile::FromText(TemplateText(t))), "designed");
+      EXPECT_EQ(scene.Width, t.Width);
+      EXPECT_EQ(scene.Height, t.Height);
+      ASSERT_EQ(scene.Layers.size(), t.Layers.size());
+      for (size_t i = 0; i < t.Layers.size(); ++i) {
+        const DesignedLayer& designed = t.Layers[i];
+        const LayerPlan& read = scene.Layers[i];
+        EXPECT_EQ(read.Kind, designed.Type) << i;
+        EXPECT_EQ(read.Source.Slot, designed.Source.Slot) << i;
+        EXPECT_EQ(read.Source.Direction, designed.Source.Direction) << i;
+        const TemplatePoint corners[4] = {read.A, read.B, read.C, read.D};
+        for (int k = 0; k < 4; ++k) {
+          EXPECT_EQ(corners[k].X, designed.Corners[k].X) << i << "/" << k;
+          EXPECT_EQ(corners[k].Y, designed.Corners[k].Y) << i << "/" << k;
+        }
+      }
+    }
+  }
 }
 
 TEST(ShotDesigner, StraightOnTheFrontIsAnUprightRectangleInTheArtworksProportions) {
