@@ -202,6 +202,7 @@ BatchSummary RunBatch(const CliOptions& options, const fs::path& root, std::ostr
   const std::vector<size_t> layerCounts = LayerCounts(todo);
 
   BatchPictures pictures(WarningLoader(progress));
+  const WarningSink warn = WarningPrinter(progress);
   for (const BatchRow* row : todo) pictures.Expect(PicturesOf(*row));
 
   MemoryGate gate(kSceneMemoryBudget);
@@ -215,7 +216,7 @@ BatchSummary RunBatch(const CliOptions& options, const fs::path& root, std::ostr
       gate.Acquire(bytes);
       std::string failure;
       try {
-        RenderShot(row.Options, root, pictures.Loader(), layerWorkers, pictures.SizeOf());
+        RenderShot(row.Options, root, pictures.Loader(), layerWorkers, pictures.SizeOf(), warn);
       } catch (const std::exception& e) {
         failure = e.what();
         if (failure.empty()) failure = "failed without a reason";

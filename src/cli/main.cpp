@@ -34,13 +34,13 @@ std::filesystem::path ExecutableFolder(const char* argv0) {
   return std::filesystem::absolute(argv0, ec).parent_path();
 }
 
-// Why a listing came out empty: no folder at all, or a folder without template files.
-std::string MissingTemplatesMessage(const std::filesystem::path& folder) {
+// The window's words for an empty catalogue, with what stands for its Design… button here, and
+// why the folder may be empty: it is not there at all.
+std::string NoTemplatesHere(const std::filesystem::path& root) {
   std::error_code ec;
-  if (!std::filesystem::is_directory(folder, ec))
-    return "No templates: there is no folder \"" + folder.string() +
-           "\" (use --root DIR to name the folder that holds it)";
-  return "No templates: the folder \"" + folder.string() + "\" holds no template files";
+  const bool folder = std::filesystem::is_directory(root / "Templates", ec);
+  return NoTemplatesMessage(root) + " in the window; here --shape designs a shot" +
+         (folder ? "" : " (there is no such folder: --root DIR names the folder that holds Templates)");
 }
 
 // --shape: the designed template is rendered from its own text by the template reader, so that a
@@ -49,7 +49,7 @@ int RenderDesigned(CliOptions& o, const std::filesystem::path& root) {
   if (!o.Output.empty()) SaveFormatFor(o.Output);  // a name no writer takes fails before any work
   const DesignRequest& d = o.Design;
   std::unique_ptr<TBitmap32> picture;
-  if (!o.Output.empty()) picture = RenderShotPicture(o, root, WarningLoader(std::cerr));
+  if (!o.Output.empty()) picture = RenderShotPicture(o, root, WarningLoader(std::cerr), 0, {}, WarningPrinter(std::cerr));
   if (!d.SaveTemplate.empty()) WriteTemplateFile(d.SaveTemplate, DesignedShotText(DesignedShotRequest(o)));
   if (picture) SaveShot(*picture, o.Output, o.State, SaveQualityOf(o));
   return 0;
@@ -73,7 +73,7 @@ int Run(const CliOptions& options, const char* argv0) {
       return 0;
     case CliAction::List: {
       const std::vector<CatalogueEntry> entries = ListCatalogue(root, userData);
-      if (entries.empty()) throw Error(MissingTemplatesMessage(root / "Templates"));
+      if (entries.empty()) throw Error(NoTemplatesHere(root));
       for (size_t i = 0; i < entries.size(); ++i) std::cout << (i + 1) << '\t' << entries[i].Name << '\n';
       return 0;
     }
@@ -91,7 +91,8 @@ int Run(const CliOptions& options, const char* argv0) {
       break;
   }
   if (o.Design.Shape) return RenderDesigned(o, root);
-  RenderShot(o, root, WarningLoader(std::cerr));
+  if (ListCatalogue(root, userData).empty()) throw Error(NoTemplatesHere(root));
+  RenderShot(o, root, WarningLoader(std::cerr), 0, {}, WarningPrinter(std::cerr));
   return 0;
 }
 

@@ -61,7 +61,7 @@ ShotRequest DesignedShotRequest(const CliOptions& options, const ArtworkSizeOf& 
 
 std::unique_ptr<TBitmap32> RenderShotPicture(const CliOptions& options, const std::filesystem::path& root,
                                              const PictureLoader& loader, unsigned workers,
-                                             const ArtworkSizeOf& sizeOf) {
+                                             const ArtworkSizeOf& sizeOf, const WarningSink& warn) {
   EditingState state = options.State;
   if (!options.TemplateName.empty())
     state.TemplateIndex = PositionOfName(root, options.TemplateName, options.UserData);
@@ -73,13 +73,15 @@ std::unique_ptr<TBitmap32> RenderShotPicture(const CliOptions& options, const st
                        DesignedShotText(DesignedShotRequest(options, sizeOf)), "designed shot");
   else
     RenderTemplate(view, state.OutputWidth, state.OutputHeight, context);
+  if (warn)
+    for (const std::string& warning : context.Warnings) warn(warning);
   return FinishedShot(view, state);
 }
 
 void RenderShot(const CliOptions& options, const std::filesystem::path& root, const PictureLoader& loader,
-                unsigned workers, const ArtworkSizeOf& sizeOf) {
+                unsigned workers, const ArtworkSizeOf& sizeOf, const WarningSink& warn) {
   SaveFormatFor(options.Output);  // a name no writer takes fails before any work
-  SaveShot(*RenderShotPicture(options, root, loader, workers, sizeOf), options.Output, options.State,
+  SaveShot(*RenderShotPicture(options, root, loader, workers, sizeOf, warn), options.Output, options.State,
            SaveQualityOf(options));
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/cli_options.h"
+#include "cli/picture_warnings.h"
 #include "compose/slot_pictures.h"
 #include "templates/template_writer.h"
 
@@ -27,16 +28,18 @@ std::filesystem::path TemplateFileOf(const CliOptions& options, const std::files
 ShotRequest DesignedShotRequest(const CliOptions& options, const ArtworkSizeOf& sizeOf = {});
 
 // The options' template (or their designed shot) rendered and finished as it is saved (flattened, mirrored
-// when asked); loader, workers and sizeOf as for RenderShot.
+// when asked); loader, workers, sizeOf and warn as for RenderShot.
 std::unique_ptr<TBitmap32> RenderShotPicture(const CliOptions& options, const std::filesystem::path& root,
                                              const PictureLoader& loader = {}, unsigned workers = 0,
-                                             const ArtworkSizeOf& sizeOf = {});
+                                             const ArtworkSizeOf& sizeOf = {}, const WarningSink& warn = {});
 
 // Renders the options' template (or their designed shot) and saves the flattened picture at Output, mirrored
 // when asked. loader: decodes the slot pictures (empty: read each from its file); workers: cores for the
-// layers (0: all); sizeOf: the slot pictures' sizes for a designed shot (empty: read from the files).
-// Throws Error, leaving no file behind, when anything fails.
+// layers (0: all); sizeOf: the slot pictures' sizes for a designed shot (empty: read from the files);
+// warn: takes what the render left out (empty: nobody is told). Throws Error, leaving no file behind,
+// when anything fails.
 void RenderShot(const CliOptions& options, const std::filesystem::path& root,
-                const PictureLoader& loader = {}, unsigned workers = 0, const ArtworkSizeOf& sizeOf = {});
+                const PictureLoader& loader = {}, unsigned workers = 0, const ArtworkSizeOf& sizeOf = {},
+                const WarningSink& warn = {});
 
 }  // namespace mirelane

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "compose/slot_pictures.h"
 #include "raster/color_names.h"
 #include "raster/shade_maps.h"
 
@@ -125,6 +126,17 @@ ShadeMapChoice ShadeMapFor(ShadeDirection direction) {
   for (const DirectionInfo& info : kDirections)
     if (info.direction == direction) return info.map;
   return kBottomShade;
+}
+
+std::vector<std::string> LeftOutLayers(const Scene& scene) {
+  std::vector<std::string> warnings;
+  for (size_t i = 0; i < scene.Layers.size(); ++i) {
+    const LayerPlan& layer = scene.Layers[i];
+    if (layer.Kind != LayerType::Other) continue;
+    warnings.push_back(LayerContext(i + 1, layer.Keyword, scene.Name) + ": the type \"" + layer.Keyword +
+                       "\" is not one this program draws; the layer is left out");
+  }
+  return warnings;
 }
 
 LayerPlan ResolveLayerPlan(std::string_view typeKeyword, std::string_view sourceText) {

@@ -81,4 +81,8 @@ struct Scene {
   std::vector<LayerPlan> Layers;  // in template order, the first drawn lowest
 };
 
+// A warning for each layer the scene leaves out because its type names nothing this program draws,
+// naming the template, the layer and the type; the shot is drawn without them.
+std::vector<std::string> LeftOutLayers(const Scene& scene);
+
 }  // namespace mirelane

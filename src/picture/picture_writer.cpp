@@ -447,6 +447,20 @@ void SaveWebp(const TBitmap32& picture, const std::string& fileName, const TWebp
   WriteFileAtomically(fileName, EncodeWebp(picture, options));
 }
 
+std::string_view SaveFormatName(TSaveFormat format) {
+  switch (format) {
+    case TSaveFormat::Png:
+      return "PNG";
+    case TSaveFormat::Jpeg:
+      return "JPEG";
+    case TSaveFormat::Bmp:
+      return "BMP";
+    case TSaveFormat::Webp:
+      return "WebP";
+  }
+  return "?";
+}
+
 TSaveFormat SaveFormatFor(const std::string& fileName) {
   const std::string extension = Lower(FileExtension(fileName));
   if (extension == "png") return TSaveFormat::Png;

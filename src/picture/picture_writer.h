@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mirelane {
@@ -50,6 +51,10 @@ void SaveJpg(const TBitmap32& picture, const std::string& fileName, int dpi,
 void SaveWebp(const TBitmap32& picture, const std::string& fileName, const TWebpOptions& options = {});
 
 enum class TSaveFormat { Png, Jpeg, Bmp, Webp };
+inline constexpr TSaveFormat kSaveFormats[] = {TSaveFormat::Png, TSaveFormat::Jpeg, TSaveFormat::Bmp,
+                                               TSaveFormat::Webp};
+// The format's name as people write it: "PNG", "JPEG", "BMP", "WebP".
+std::string_view SaveFormatName(TSaveFormat format);
 
 // The writer for a file name's extension (case ignored): .png, .jpg/.jpeg/.jpe/.jfif, .bmp, .webp.
 // Any other extension fails with a message naming the four formats.

@@ -58,6 +58,10 @@ TemplateEntry TemplateAt(const std::filesystem::path& root, int32_t templateInde
 }
 
 void RenderTemplate(TImgView32& view, int32_t width, int32_t height, RenderContext& context) {
+  if (!context.ShotText.empty()) {
+    RenderTemplateText(view, width, height, context, context.ShotText, "designed shot");
+    return;
+  }
   view.PrepareBase(width, height);
   view.Layers().Clear();
   RenderTemplateFile(
@@ -74,6 +78,7 @@ void RenderScene(TImgView32& view, int32_t width, int32_t height, RenderContext&
                  ReadSceneFn readScene) {
   view.PrepareBase(width, height);
   view.Layers().Clear();
+  context.Warnings.clear();
   // Each slot's picture is decoded once for the whole render and released when it ends.
   std::optional<SlotPictures> pictures;
   if (context.Loader)
@@ -84,7 +89,9 @@ void RenderScene(TImgView32& view, int32_t width, int32_t height, RenderContext&
   SceneInputs inputs{context.State, context.Sources, context.Root / "custom"};
   inputs.Pictures = &*pictures;
   inputs.Workers = context.Workers;
-  BuildScene(readScene(), view, inputs);
+  const Scene scene = readScene();
+  context.Warnings = LeftOutLayers(scene);
+  BuildScene(scene, view, inputs);
 }
 
 }  // namespace

@@ -26,6 +26,12 @@ struct RenderContext {
   unsigned Workers = 0;
   // The user's data folder whose Templates follow the shipped ones in the catalogue; empty: none.
   std::filesystem::path UserData = {};
+  // A shot given as template text (a designed shot in use without a file) instead of the catalogue's
+  // template at TemplateIndex; empty: the catalogue's.
+  std::string ShotText = {};
+  // Filled by each render: what it left out of the shot and why, one line each (a layer of a type
+  // nothing draws). The shot is made all the same; the caller shows these to the user.
+  std::vector<std::string> Warnings = {};
 };
 
 // The names of the files (not folders) in a folder, hidden ones included, ascending by name
@@ -47,7 +53,7 @@ struct TemplateEntry {
 TemplateEntry TemplateAt(const std::filesystem::path& root, int32_t templateIndex,
                          const std::filesystem::path& userData = {});
 
-// Builds the current template's scene in the view at width x height.
+// Builds the current template's scene (or the context's ShotText) in the view at width x height.
 void RenderTemplate(TImgView32& view, int32_t width, int32_t height, RenderContext& context);
 
 // The same for a template file named directly; the context's TemplateIndex is not read.

@@ -7,6 +7,7 @@
 #include "picture/picture_writer.h"
 #include "raster/error.h"
 #include "templates/render_template.h"
+#include "templates/template.h"
 #include "templates/template_writer.h"
 
 namespace mirelane {
@@ -56,9 +57,23 @@ std::vector<CatalogueEntry> ListCatalogue(const std::filesystem::path& root,
   return entries;
 }
 
+std::string NoTemplatesMessage(const std::filesystem::path& root) {
+  return "No templates in " + (root / "Templates").string() + "; Design\u2026 makes one";
+}
+
+std::string TemplateProblem(const CatalogueEntry& entry) {
+  try {
+    ReadTemplate(entry.TemplateFile);
+    return {};
+  } catch (const Error& e) {
+    return e.what();
+  }
+}
+
 CatalogueEntry CatalogueEntryAt(const std::filesystem::path& root, const std::filesystem::path& userData,
                                 int32_t templateIndex) {
   std::vector<CatalogueEntry> entries = ListCatalogue(root, userData);
+  if (entries.empty()) throw Error(NoTemplatesMessage(root));
   const int64_t entry = static_cast<int64_t>(templateIndex) - 1;
   if (entry < 0 || entry >= static_cast<int64_t>(entries.size()))
     throw Error("List index out of bounds (" + std::to_string(entry) + ")");

@@ -32,7 +32,16 @@ struct CatalogueEntry {
 std::vector<CatalogueEntry> ListCatalogue(const std::filesystem::path& root,
                                           const std::filesystem::path& userData);
 
-// Entry templateIndex - 1 of the catalogue; fails with "List index out of bounds (%d)".
+// What a person is told when the catalogue lists nothing: "No templates in FOLDER; Design… makes one",
+// FOLDER being the shipped templates' folder under root.
+std::string NoTemplatesMessage(const std::filesystem::path& root);
+
+// Why a listed template cannot be used, as ReadTemplate words it; empty when it reads. The file is
+// read each time: the user may mend it while the program runs.
+std::string TemplateProblem(const CatalogueEntry& entry);
+
+// Entry templateIndex - 1 of the catalogue; fails with NoTemplatesMessage when the catalogue is empty,
+// otherwise with "List index out of bounds (%d)".
 CatalogueEntry CatalogueEntryAt(const std::filesystem::path& root, const std::filesystem::path& userData,
                                 int32_t templateIndex);
 

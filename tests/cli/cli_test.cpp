@@ -104,7 +104,7 @@ TEST_F(CliTest, ListPrintsPositionTabName) {
   EXPECT_EQ(r.out, "1\tA plain\n2\tb colour\n3\tc effects\n");
 }
 
-TEST_F(CliTest, ListWithoutTemplatesExitsOneSayingWhatIsMissingWhere) {
+TEST_F(CliTest, WithoutTemplatesExitsOneSayingWhatIsMissingWhere) {
   const fs::path noFolder = dir_ / "bare";
   fs::create_directories(noFolder);
   const fs::path emptyFolder = dir_ / "empty";
@@ -114,16 +114,25 @@ TEST_F(CliTest, ListWithoutTemplatesExitsOneSayingWhatIsMissingWhere) {
     std::string expected;
   };
   const Case cases[] = {
-      {noFolder, "No templates: there is no folder \"" + (noFolder / "Templates").string() + "\""},
-      {emptyFolder,
-       "No templates: the folder \"" + (emptyFolder / "Templates").string() + "\" holds no template files"},
+      {noFolder, "No templates in " + (noFolder / "Templates").string() +
+                     "; Design\u2026 makes one in the window; here --shape designs a shot (there is no such "
+                     "folder: --root DIR names the folder that holds Templates)"},
+      {emptyFolder, "No templates in " + (emptyFolder / "Templates").string() +
+                        "; Design\u2026 makes one in the window; here --shape designs a shot\n"},
   };
+  // Listing and rendering without --template say the same.
   for (const Case& c : cases) {
-    const CliResult r = Run({"--root", c.root.string(), "--list"});
-    EXPECT_EQ(r.exitCode, 1) << c.root;
-    EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--list"}, std::vector<std::string>{"--output", (dir_ / "o.png").string()}}) {
+      std::vector<std::string> all = {"--root", c.root.string()};
+      all.insert(all.end(), args.begin(), args.end());
+      const CliResult r = Run(all);
+      EXPECT_EQ(r.exitCode, 1) << c.root;
+      EXPECT_EQ(r.out, "");
+      EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
+    }
   }
+  EXPECT_FALSE(fs::exists(dir_ / "o.png"));
 }
 
 TEST_F(CliTest, BrokenTemplatesExitOneNamingTheFileAndWriteNothing) {
