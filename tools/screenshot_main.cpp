@@ -42,6 +42,9 @@ class ConsoleDialogs : public mirelane::Dialogs {
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
     ++errors;
   }
+  void ShowWarning(QWidget*, const QString& caption, const QString& text) override {
+    std::fprintf(stderr, "%s: warning: %s\n", qPrintable(caption), qPrintable(text));
+  }
   bool OpenAddress(const QString&) override { return false; }
   int errors = 0;
 };

@@ -100,6 +100,9 @@ TDesignDialog::TDesignDialog(Shell& shell, const EditingState& state, const Laye
   DepthEdit = SizeEdit(this);
   Preview = new TPictureBox(this);
   Preview->setFixedSize(kPreviewWidth, kPreviewHeight);
+  UseButton = new QPushButton(QStringLiteral("Use"), this);
+  UseButton->setToolTip(QStringLiteral("Show this shot in the window without saving a template"));
+  UseButton->setDefault(true);
   SaveButton = new QPushButton(QStringLiteral("Save as template"), this);
   CloseButton = new QPushButton(QStringLiteral("Close"), this);
 
@@ -123,6 +126,7 @@ TDesignDialog::TDesignDialog(Shell& shell, const EditingState& state, const Laye
   controls->addRow(QStringLiteral("W : H : D"), sizes);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
+  buttons->addWidget(UseButton);
   buttons->addWidget(SaveButton);
   buttons->addWidget(CloseButton);
   auto* top = new QHBoxLayout;
@@ -140,6 +144,7 @@ TDesignDialog::TDesignDialog(Shell& shell, const EditingState& state, const Laye
   connect(FromArtworkButton, &QRadioButton::toggled, this, changed);
   for (QDoubleSpinBox* edit : {WidthEdit, HeightEdit, DepthEdit})
     connect(edit, &QDoubleSpinBox::valueChanged, this, changed);
+  connect(UseButton, &QPushButton::clicked, this, [this] { UseClick(); });
   connect(SaveButton, &QPushButton::clicked, this, [this] { SaveAsTemplateClick(); });
   connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
   UpdatePreview();
@@ -210,6 +215,14 @@ void TDesignDialog::SaveAsTemplateClick() {
         RenderText(text, state_, sources_, shell_, kCataloguePreviewWidth, kCataloguePreviewHeight);
     SaveUserTemplate(shell_.userData, name->trimmed().toStdString(), text, *preview);
     emit TemplateSaved(name->trimmed());
+  });
+}
+
+void TDesignDialog::UseClick() {
+  RunReported(shell_, this, [this] {
+    const QString text = QString::fromStdString(DesignedShotText(Request()));
+    accept();
+    emit ShotUsed(text);
   });
 }
 

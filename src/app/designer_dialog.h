@@ -35,6 +35,8 @@ class TDesignDialog : public QDialog {
   void UpdatePreview();
   // Asks a name and writes the template and its preview picture into the user's templates.
   void SaveAsTemplateClick();
+  // Hands the shot to the window as it stands, without a file, and closes.
+  void UseClick();
 
   // Asks the template's name; nothing when the user cancels. Tests replace it.
   std::function<std::optional<QString>(QWidget*)> AskName;
@@ -53,12 +55,15 @@ class TDesignDialog : public QDialog {
   QDoubleSpinBox* HeightEdit;
   QDoubleSpinBox* DepthEdit;
   TPictureBox* Preview;
+  QPushButton* UseButton;
   QPushButton* SaveButton;
   QPushButton* CloseButton;
 
  signals:
   // A template was written into the user's folder.
   void TemplateSaved(const QString& name);
+  // "Use": the designed shot's template text, for the window to show.
+  void ShotUsed(const QString& text);
 
  private:
   void ShowArtworkProportions();

@@ -94,6 +94,10 @@ void QtDialogs::ShowError(QWidget* parent, const QString& caption, const QString
   QMessageBox::critical(parent, caption, text);
 }
 
+void QtDialogs::ShowWarning(QWidget* parent, const QString& caption, const QString& text) {
+  QMessageBox::warning(parent, caption, text);
+}
+
 bool QtDialogs::OpenAddress(const QString& address) {
   return QDesktopServices::openUrl(QUrl::fromUserInput(address));
 }

@@ -49,6 +49,8 @@ class Dialogs {
   virtual TransparentSaveChoice AskTransparentSave(QWidget* parent, const QString& fileName) = 0;
   virtual std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) = 0;
   virtual void ShowError(QWidget* parent, const QString& caption, const QString& text) = 0;
+  // The same for what went wrong without stopping anything (a warning, not an error).
+  virtual void ShowWarning(QWidget* parent, const QString& caption, const QString& text) = 0;
   // The shell's "open" for an address; false when nothing (no browser) could open it.
   virtual bool OpenAddress(const QString& address) = 0;
 };
@@ -63,6 +65,7 @@ class QtDialogs : public Dialogs {
   TransparentSaveChoice AskTransparentSave(QWidget* parent, const QString& fileName) override;
   std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) override;
   void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
+  void ShowWarning(QWidget* parent, const QString& caption, const QString& text) override;
   bool OpenAddress(const QString& address) override;
 };
 

@@ -84,7 +84,10 @@ void TImgViewWidget::SetFrozen(bool frozen) {
 
 double TImgViewWidget::Zoom() const {
   if (!fit_) return zoom_;
-  const QSize picture = PictureSize();
+  return FitZoomFor(PictureSize());
+}
+
+double TImgViewWidget::FitZoomFor(QSize picture) const {
   const QSize space = SpaceSize();
   if (picture.isEmpty() || space.isEmpty()) return 1.0;
   return std::min(static_cast<double>(space.width()) / picture.width(),

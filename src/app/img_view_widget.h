@@ -35,6 +35,8 @@ class TImgViewWidget : public QAbstractScrollArea {
   double Zoom() const;
   // As large as the space allows, enlarged or reduced.
   void SetFit();
+  // The zoom Fit gives a picture of this size in the space there is now.
+  double FitZoomFor(QSize picture) const;
   // A fixed zoom, keeping the picture point under anchor (viewport coordinates) where it is.
   void SetZoom(double zoom);
   void SetZoom(double zoom, QPointF anchor);

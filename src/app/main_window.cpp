@@ -3,11 +3,13 @@
 #include "app/main_window.h"
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QStatusBar>
+#include <QTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QToolButton>
 #include <algorithm>
@@ -29,6 +31,7 @@
 #include "compose/editing_settings.h"
 #include "raster/error.h"
 #include "templates/finished_shot.h"
+#include "templates/template_catalogue.h"
 
 namespace mirelane {
 
@@ -37,11 +40,18 @@ TForm1::TForm1(Shell& shell, EditingState& state, LayerSources& sources, QWidget
   setWindowTitle(QString::fromUtf8(kDesignTitle.data(), static_cast<qsizetype>(kDesignTitle.size())));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-  setMinimumSize(kClientWidth, kClientHeight);
-  resize(kClientWidth, kClientHeight);
-  move(312, 222);
   setFont(WindowFont(11));
   CreateControls();
+  // The base size holds every control between the menu bar and the status line.
+  const int frameHeight = MenuHeight() + StatusHeight();
+  setMinimumSize(kClientWidth, kClientHeight + frameHeight);
+  resize(kClientWidth, kClientHeight + frameHeight);
+  LayOut();  // a hidden window gets no resize event until it is shown
+  move(312, 222);
+  refitTimer_ = new QTimer(this);
+  refitTimer_->setSingleShot(true);
+  refitTimer_->setInterval(200);
+  connect(refitTimer_, &QTimer::timeout, this, [this] { RunReported(shell_, this, [this] { Rerender(); }); });
   SetToolTips();
   WireEvents();
   SetTabOrder();
@@ -61,7 +71,39 @@ TImgView32& TForm1::View() {
   return ImgView->View();
 }
 
+QString TForm1::StatusText() const {
+  return StatusMessage->text();
+}
+
+bool TForm1::StatusIsWarning() const {
+  return statusIsWarning_;
+}
+
+void TForm1::ShowStatus(const QString& text) {
+  statusIsWarning_ = false;
+  StatusIcon->hide();
+  StatusMessage->setText(text);
+  StatusMessage->setToolTip(text);
+}
+
+void TForm1::ShowWarnings(const std::vector<std::string>& warnings, const QString& lead) {
+  if (warnings.empty()) {
+    // A warning stays until the next render that has none; other news stays until replaced.
+    if (statusIsWarning_) ShowStatus(QString());
+    return;
+  }
+  QString text = lead + QString::fromStdString(warnings.front());
+  if (warnings.size() > 1) text += QStringLiteral(" (and %1 more)").arg(warnings.size() - 1);
+  QStringList all;
+  for (const std::string& warning : warnings) all << lead + QString::fromStdString(warning);
+  statusIsWarning_ = true;
+  StatusIcon->show();
+  StatusMessage->setText(text);
+  StatusMessage->setToolTip(all.join(QLatin1Char('\n')));
+}
+
 void TForm1::ShowZoom() {
+  FollowScreenScale();
   const double zoom = ImgView->Zoom();
   ZoomLabel->setText(QStringLiteral("%1 %").arg(static_cast<int>(std::lround(zoom * 100))));
   FitButton->setChecked(ImgView->FitMode());
@@ -71,6 +113,8 @@ void TForm1::ShowZoom() {
 void TForm1::ShowUndoState() {
   UndoButton->setEnabled(history_.CanUndo());
   RedoButton->setEnabled(history_.CanRedo());
+  UndoAction->setEnabled(history_.CanUndo());
+  RedoAction->setEnabled(history_.CanRedo());
 }
 
 void TForm1::WireEvents() {
@@ -88,19 +132,6 @@ void TForm1::WireEvents() {
   connect(LayerSourceImg, &TPictureBox::Click, this, &TForm1::LayerSourceImgClick);
   connect(LayerSourceImg, &TPictureBox::FileDropped, this, &TForm1::LayerSourceImgFileDropped);
   connect(LayerSourceColorSelect, &TColorSelect::Change, this, &TForm1::LayerSourceColorSelectChange);
-  const auto addShortcut = [this](QKeySequence keys, void (TForm1::*operation)()) {
-    auto* shortcut = new QShortcut(keys, this);
-    connect(shortcut, &QShortcut::activated, this, operation);
-  };
-  addShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveAgainClick);
-  addShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &TForm1::SaveButtonClick);
-  addShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::LayerSourceImgClick);
-  addShortcut(QKeySequence(Qt::CTRL | Qt::Key_C), &TForm1::CopyClick);
-  addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm1::UndoClick);
-  addShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &TForm1::RedoClick);
-  addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), &TForm1::RedoClick);
-  addShortcut(QKeySequence(Qt::CTRL | Qt::Key_0), &TForm1::FitClick);
-  addShortcut(QKeySequence(Qt::CTRL | Qt::Key_1), &TForm1::ActualSizeClick);
 }
 
 void TForm1::FormCreate() {
@@ -110,8 +141,8 @@ void TForm1::FormCreate() {
     view.SetViewSize(ImgView->width(), ImgView->height());
     view.PrepareBase(view.ViewWidth(), view.ViewHeight());
     view.Layers().Clear();
-    // The template panel shows the first template; it throws on an empty listing.
-    TemplateIndexStep();
+    // An empty catalogue is said once, here; the window stays usable and Design… can make one.
+    if (!TemplateIndexStep()) ReportError(shell_, this, NoTemplatesMessage(shell_.dataRoot));
     // The title from the executable's name.
     const std::string title = TitleFromExecutableName(shell_.executablePath.filename().string());
     shell_.title = title;
@@ -145,30 +176,39 @@ void TForm1::ShowFirstShot() {
     const std::filesystem::path examples = FindExamplesFolder(shell_.dataRoot);
     if (examples.empty() || FillSlotsFromExamples(examples, sources_) == 0) return;
   }
-  if (!restored.GonePictures.empty()) {
-    std::string message = "These pictures are gone since the last run; their slots use their colours now:";
-    for (const std::string& gone : restored.GonePictures) message += "\n" + gone;
-    ReportError(shell_, this, message);
-  }
   RunReported(shell_, this, [this] {
     ShowSettings();
     Rerender();
   });
   history_.Reset(CurrentSettings());
   ShowUndoState();
+  // Said over the window as it now stands: the slots already show their colours.
+  if (!restored.GonePictures.empty()) {
+    std::string message = "These pictures are gone since the last run; their slots use their colours now:";
+    for (const std::string& gone : restored.GonePictures) message += "\n" + gone;
+    ReportWarning(shell_, this, message);
+  }
 }
 
 void TForm1::RestoreWindowGeometry() {
-  if (shell_.settings == nullptr || !shell_.settings->contains(QStringLiteral("Window/Geometry"))) return;
-  restoreGeometry(shell_.settings->value(QStringLiteral("Window/Geometry")).toByteArray());
+  if (shell_.settings == nullptr) return;
+  const QSettings& settings = *shell_.settings;
+  if (settings.contains(QStringLiteral("Window/Page")))
+    SettingsPageControl->setCurrentIndex(
+        std::clamp(settings.value(QStringLiteral("Window/Page")).toInt(), 0, SettingsPageControl->count() - 1));
+  if (settings.contains(QStringLiteral("Window/Geometry")))
+    restoreGeometry(settings.value(QStringLiteral("Window/Geometry")).toByteArray());
 }
 
 void TForm1::StoreRemembered() {
   if (shell_.settings == nullptr) return;
   QSettings& settings = *shell_.settings;
-  const SettingsSnapshot now = CurrentSettings();
+  SettingsSnapshot now = CurrentSettings();
+  // A template that failed to apply would show its error again at every start.
+  now.State.TemplateIndex = appliedTemplate_;
   StoreSettings(settings, now.State, now.Sources);
   settings.setValue(QStringLiteral("Window/Geometry"), saveGeometry());
+  settings.setValue(QStringLiteral("Window/Page"), SettingsPageControl->currentIndex());
   settings.setValue(QStringLiteral("Folders/LastSaveFile"), lastSaveFileName_);
   settings.setValue(QStringLiteral("Folders/LastSaveFilter"), lastSaveFilter_);
   settings.setValue(QStringLiteral("Folders/LastOpenFolder"), lastOpenFolder_);
@@ -212,9 +252,75 @@ void TForm1::ShowSettings() {
   RunReported(shell_, this, [this] { ShowCurrentSlot(); });
 }
 
+namespace {
+
+// The state of a render at scale times the output size; blur radii are in pixels, so scaled with
+// the picture the draft looks like the shot.
+EditingState ScaledState(const EditingState& state, double scale) {
+  EditingState scaled = state;
+  scaled.ReflectionBlur = static_cast<uint8_t>(std::min(255L, std::lround(state.ReflectionBlur * scale)));
+  scaled.ShadowBlur = static_cast<uint8_t>(std::min(255L, std::lround(state.ShadowBlur * scale)));
+  return scaled;
+}
+
+int32_t Scaled(int32_t side, double scale) {
+  return std::max(1, static_cast<int32_t>(std::lround(side * scale)));
+}
+
+QString SizeText(int32_t width, int32_t height) {
+  return QStringLiteral("%1 \u00D7 %2").arg(width).arg(height);
+}
+
+}  // namespace
+
+double TForm1::ScreenScale() const {
+  if (!ImgView->FitMode()) return 1.0;
+  // No larger than a screen needs: the preview is at most the window's size.
+  return std::clamp(ImgView->FitZoomFor(QSize(state_.OutputWidth, state_.OutputHeight)), 1.0, 8.0);
+}
+
+void TForm1::FollowScreenScale() {
+  // While a slider is dragged the release renders anyway.
+  if (draftShown_ || View().Bitmap().Empty() || std::abs(ScreenScale() - drawnScale_) < 0.01) return;
+  refitTimer_->start();
+}
+
 void TForm1::Rerender() {
-  ImgView->SetNominalSize(QSize());
-  RenderAt(state_.OutputWidth, state_.OutputHeight, state_, true);
+  const int32_t width = state_.OutputWidth, height = state_.OutputHeight;
+  if (designedShot_.empty() && ListCatalogue(shell_.dataRoot, shell_.userData).empty()) {
+    View().Layers().Clear();
+    View().PrepareBase(0, 0);
+    ImgView->SetNominalSize(QSize());
+    RenderInfo->clear();
+    return;
+  }
+  const double scale = ScreenScale();
+  QElapsedTimer clock;
+  clock.start();
+  try {
+    RenderAt(Scaled(width, scale), Scaled(height, scale), ScaledState(state_, scale), true);
+  } catch (...) {
+    ImgView->SetNominalSize(QSize());
+    RenderInfo->clear();
+    throw;
+  }
+  // Cleared only now: meanwhile the zoom shown still reads the size the preview stands for.
+  ImgView->SetNominalSize(scale > 1.0 ? QSize(width, height) : QSize());
+  drawnScale_ = scale;
+  draftShown_ = false;
+  if (designedShot_.empty()) appliedTemplate_ = state_.TemplateIndex;
+  const QString time = QStringLiteral("%1 ms").arg(clock.elapsed());
+  if (scale > 1.0) {
+    RenderInfo->setText(QStringLiteral("Draft at screen size, %1 \u00B7 %2")
+                            .arg(SizeText(Scaled(width, scale), Scaled(height, scale)), time));
+    RenderInfo->setToolTip(QStringLiteral("The preview is drawn at the size it is shown; Save and Copy "
+                                          "make the shot at %1")
+                               .arg(SizeText(width, height)));
+  } else {
+    RenderInfo->setText(QStringLiteral("Rendered in %1").arg(time));
+    RenderInfo->setToolTip(QStringLiteral("How long the last preview took to render"));
+  }
+  ShowWarnings(lastWarnings_);
 }
 
 void TForm1::RenderDraft() {
@@ -222,15 +328,10 @@ void TForm1::RenderDraft() {
   const int32_t height = state_.OutputHeight;
   // The preview shows the shot at its zoom; a render at that size is all it can show.
   const double scale = std::min(1.0, ImgView->Zoom());
-  const int32_t draftWidth = std::max(1, static_cast<int32_t>(std::lround(width * scale)));
-  const int32_t draftHeight = std::max(1, static_cast<int32_t>(std::lround(height * scale)));
-  EditingState draft = state_;
-  // Blur radii are in pixels: scaled with the picture, the draft looks like the shot.
-  draft.ReflectionBlur = static_cast<uint8_t>(std::lround(state_.ReflectionBlur * scale));
-  draft.ShadowBlur = static_cast<uint8_t>(std::lround(state_.ShadowBlur * scale));
   ImgView->SetNominalSize(QSize(width, height));
+  draftShown_ = true;
   try {
-    RenderAt(draftWidth, draftHeight, draft, false);
+    RenderAt(Scaled(width, scale), Scaled(height, scale), ScaledState(state_, scale), false);
   } catch (const std::exception&) {
     // The render at the release meets the same error and reports it once.
   }
@@ -240,6 +341,8 @@ void TForm1::RenderAt(int32_t width, int32_t height, const EditingState& state, 
   TImgView32& view = View();
   RenderContext context{state, sources_, shell_.dataRoot};
   context.UserData = shell_.userData;
+  context.ShotText = designedShot_;
+  lastWarnings_.clear();
   WaitCursor wait;
   try {
     if (busy) {
@@ -251,6 +354,7 @@ void TForm1::RenderAt(int32_t width, int32_t height, const EditingState& state, 
     } else {
       renderer_(view, width, height, context);
     }
+    lastWarnings_ = context.Warnings;
   } catch (...) {
     ImgView->SetFrozen(false);
     throw;
@@ -275,46 +379,108 @@ void TForm1::ToggleLayers(LayerGroup group, bool visible) {
 // Template panel.
 
 void TForm1::TemplateUpDownClick() {
-  // Paging applies the template shown at once.
+  // Paging applies the template shown at once; unreadable ones are stepped over in the direction
+  // of the click, and the status line says which and why.
+  designedShot_.clear();
+  const int direction = TemplateUpDown->Position() >= state_.TemplateIndex ? +1 : -1;
+  std::vector<std::string> skipped;
+  while (true) {
+    const std::vector<CatalogueEntry> entries = ListCatalogue(shell_.dataRoot, shell_.userData);
+    const int position = TemplateUpDown->Position();
+    if (position < 1 || position > static_cast<int>(entries.size())) break;
+    const std::string problem = TemplateProblem(entries[static_cast<size_t>(position) - 1]);
+    if (problem.empty()) break;
+    skipped.push_back(problem);
+    const int next = position + direction;
+    if (next < 1 || next > static_cast<int>(entries.size())) {
+      // Only unreadable templates that way: back to where the click started.
+      TemplateUpDown->SetPosition(state_.TemplateIndex);
+      break;
+    }
+    TemplateUpDown->SetPosition(next);
+  }
   RunReported(shell_, this, [this] {
     TemplateIndexStep();
     Rerender();
   });
+  if (!skipped.empty()) ShowWarnings(skipped, QStringLiteral("Skipped: "));
   Commit();
 }
 
-void TForm1::TemplateIndexStep() {
+bool TForm1::TemplateIndexStep() {
   // The stepper ends at the last template listed now: the folder may have changed since the
-  // previous listing. An empty folder keeps one position, whose failure is then reported.
-  const auto count = static_cast<int>(ListCatalogue(shell_.dataRoot, shell_.userData).size());
+  // previous listing.
+  const std::vector<CatalogueEntry> entries = ListCatalogue(shell_.dataRoot, shell_.userData);
+  const auto count = static_cast<int>(entries.size());
   TemplateUpDown->SetRange(1, std::max(1, count));
+  TemplateUpDown->setEnabled(count > 1);
+  ApplyTempButton->setEnabled(count > 0);
+  if (count == 0) {
+    SetWrappedCaption(TemplateCaption, QStringLiteral("No templates"), 19);
+    TemplateImage->SetPicture(TemplatePlaceholder(QSize(120, 90), false));
+    TemplateImage->setToolTip(QString::fromStdString(NoTemplatesMessage(shell_.dataRoot)));
+    return false;
+  }
   state_.TemplateIndex = TemplateUpDown->Position();
-  const TemplateEntry entry = TemplateAt(shell_.dataRoot, state_.TemplateIndex, shell_.userData);
-  TemplateImage->SetPicture(ReadPictureImage(entry.PreviewPath));
+  const CatalogueEntry& entry = entries[static_cast<size_t>(state_.TemplateIndex) - 1];
   SetWrappedCaption(TemplateCaption, QString::fromStdString(entry.Name), 19);
+  // An unreadable template shows a warning sign with the reason; a missing preview only a frame.
+  const std::string problem = TemplateProblem(entry);
+  QImage preview;
+  if (problem.empty()) {
+    try {
+      preview = ReadPictureImage(entry.PreviewPath);
+    } catch (const std::exception&) {
+    }
+  }
+  TemplateImage->SetPicture(preview.isNull() ? TemplatePlaceholder(QSize(120, 90), !problem.empty())
+                                             : preview);
+  TemplateImage->setToolTip(problem.empty()
+                                ? (preview.isNull() ? QStringLiteral("This template has no preview picture")
+                                                    : QStringLiteral("Preview of the template shown"))
+                                : QString::fromStdString(problem));
+  return true;
 }
 
 void TForm1::DesignButtonClick() {
   // The designed canvas takes the proportions of the size fields.
   TDesignDialog dialog(shell_, state_, sources_, this);
   connect(&dialog, &TDesignDialog::TemplateSaved, this, &TForm1::ShowSavedTemplate);
+  connect(&dialog, &TDesignDialog::ShotUsed, this, [this, &dialog](const QString& text) {
+    UseDesignedShot(text, dialog.Preview->Picture());
+  });
   dialog.exec();
 }
 
 void TForm1::ShowSavedTemplate(const QString& name) {
-  RunReported(shell_, this, [&] {
-    const std::vector<CatalogueEntry> entries = ListCatalogue(shell_.dataRoot, shell_.userData);
-    for (size_t i = 0; i < entries.size(); ++i) {
-      if (!entries[i].UserOwn || QString::fromStdString(entries[i].Name) != name) continue;
-      TemplateUpDown->SetRange(1, static_cast<int>(entries.size()));
-      TemplateUpDown->SetPosition(static_cast<int>(i) + 1);
+  // The saved template becomes the current one, and the preview its shot.
+  const std::vector<CatalogueEntry> entries = ListCatalogue(shell_.dataRoot, shell_.userData);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!entries[i].UserOwn || QString::fromStdString(entries[i].Name) != name) continue;
+    designedShot_.clear();
+    TemplateUpDown->SetRange(1, static_cast<int>(entries.size()));
+    TemplateUpDown->SetPosition(static_cast<int>(i) + 1);
+    RunReported(shell_, this, [this] {
       TemplateIndexStep();
-      return;
-    }
-  });
+      Rerender();
+    });
+    Commit();
+    return;
+  }
+}
+
+void TForm1::UseDesignedShot(const QString& text, const QImage& preview) {
+  designedShot_ = text.toStdString();
+  SetWrappedCaption(TemplateCaption, QStringLiteral("Designed shot"), 19);
+  TemplateImage->SetPicture(preview.isNull() ? TemplatePlaceholder(QSize(120, 90), false) : preview);
+  TemplateImage->setToolTip(
+      QStringLiteral("The shot from the designer, not saved as a template; a template chosen replaces it"));
+  ApplyTempButton->setEnabled(true);
+  RunReported(shell_, this, [this] { Rerender(); });
 }
 
 void TForm1::ShowTemplatePanel() {
+  if (!designedShot_.empty()) return;
   const auto count = static_cast<int>(ListCatalogue(shell_.dataRoot, shell_.userData).size());
   TemplateUpDown->SetRange(1, std::max(1, count));
   TemplateUpDown->SetPosition(state_.TemplateIndex);

@@ -19,9 +19,13 @@
 #include "templates/render_template.h"
 #include "templates/template_catalogue.h"
 
+class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QMenuBar;
+class QStatusBar;
+class QTimer;
 class QPushButton;
 class QTabWidget;
 class QToolBar;
@@ -74,8 +78,12 @@ class TForm1 : public QWidget {
   void TemplateUpDownClick();
   void ApplyTempButtonClick();
   void DesignButtonClick();
-  // Steps the template panel to the user's template of this name, just saved by the designer.
+  // The user's template of this name, just saved by the designer, becomes the current template
+  // and the preview its shot.
   void ShowSavedTemplate(const QString& name);
+  // The designer's shot (template text) in the window without a file: rendered, saved and copied
+  // like a template's until a template is chosen again.
+  void UseDesignedShot(const QString& text, const QImage& preview);
   void LayerSourceUpDownClick();
   void LayerSourceImgClick();
   void LayerSourceImgFileDropped(const QString& fileName);
@@ -97,10 +105,21 @@ class TForm1 : public QWidget {
   bool CanRedo() const { return history_.CanRedo(); }
 
   TImgView32& View();
+  // What the status line says now, and whether it is a warning.
+  QString StatusText() const;
+  bool StatusIsWarning() const;
   // The file name proposed by the next save dialog.
   const QString& LastSaveFileName() const { return lastSaveFileName_; }
 
   // Controls, by their names in the window's layout.
+  QMenuBar* MenuBar;
+  QAction* UndoAction;
+  QAction* RedoAction;
+  QWidget* Content;  // everything between the menu bar and the status line
+  QStatusBar* StatusLine;
+  QLabel* StatusIcon;
+  QLabel* StatusMessage;
+  QLabel* RenderInfo;  // the last preview's render time, and whether it is a draft at screen size
   QToolBar* sToolBar1;
   QToolButton* SaveButton;
   QToolButton* AboutToolButton;
@@ -152,6 +171,14 @@ class TForm1 : public QWidget {
   };
   void CreateControls();
   void CreateToolButtons();
+  void CreateMenus();
+  void CreateStatusLine();
+  // The window's own height above and below Content.
+  int MenuHeight() const;
+  int StatusHeight() const;
+  void ShowStatus(const QString& text);
+  // The first warning in the status line (and how many more), all of them in its tooltip.
+  void ShowWarnings(const std::vector<std::string>& warnings, const QString& lead = QString());
   void WireEvents();
   void SetTabOrder();
   // A tooltip on every control but the settings', which carry their own.
@@ -160,8 +187,14 @@ class TForm1 : public QWidget {
   void LayOut();
   void ShowZoom();
   QLabel* AddLabel(QWidget* parent, const QString& text, int left, int top);
-  // The re-render step: wait cursor, RenderTemplate at the size fields' values, cursor back.
+  // The re-render step: wait cursor, RenderTemplate at the size fields' values, cursor back. In Fit,
+  // a shot smaller than the preview is drawn at the size shown instead (a draft at screen size);
+  // without templates nor a designed shot there is nothing to draw.
   void Rerender();
+  // How much larger than the output the preview shows the shot now: above 1 only in Fit.
+  double ScreenScale() const;
+  // In Fit, the window resized: the shot is drawn again at its new size once resizing rests.
+  void FollowScreenScale();
   // While a slider is dragged: the shot at the size the preview shows it, blur scaled alike.
   void RenderDraft();
   // Renders at width x height from state; busy: on a worker thread with a busy indicator.
@@ -195,8 +228,10 @@ class TForm1 : public QWidget {
   QImage ReadSlotThumbnail(const std::string& file);
   // Shows the current slot: its picture when it uses it, else its colour in the picture area.
   void ShowCurrentSlot();
-  // Steps 1 to 5 of showing the template at the stepper's position; throws on failure.
-  void TemplateIndexStep();
+  // Shows the template at the stepper's position: its name, and its preview, a placeholder when
+  // it has none, a warning sign (the reason in the tooltip) when it cannot be read. False when the
+  // catalogue is empty.
+  bool TemplateIndexStep();
 
   Shell& shell_;
   EditingState& state_;
@@ -213,6 +248,16 @@ class TForm1 : public QWidget {
   // Why the last slot picture read kept its colours as they were stored; empty when nothing went wrong.
   QString lastColourWarning_;
   EditHistory history_;
+  // The last template that rendered (or that the last run remembered and reads): what is remembered.
+  int32_t appliedTemplate_ = 1;
+  // The designer's shot in use instead of the catalogue's; empty: none.
+  std::string designedShot_;
+  // What the last render left out, for the status line.
+  std::vector<std::string> lastWarnings_;
+  double drawnScale_ = 1.0;  // the screen scale the preview's stack was drawn at
+  bool draftShown_ = false;  // the stack is a drag's draft, smaller than the shot
+  QTimer* refitTimer_ = nullptr;
+  bool statusIsWarning_ = false;
   std::vector<Placement> placements_;
   SettingControls* controls_ = nullptr;
 };

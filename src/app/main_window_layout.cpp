@@ -4,6 +4,8 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QStyle>
 #include <QTabWidget>
@@ -61,7 +63,10 @@ QLabel* TForm1::AddLabel(QWidget* parent, const QString& text, int left, int top
 }
 
 void TForm1::CreateControls() {
-  sToolBar1 = new QToolBar(this);
+  CreateMenus();
+  Content = new QWidget(this);
+  CreateStatusLine();
+  sToolBar1 = new QToolBar(Content);
   sToolBar1->setGeometry(0, 0, kClientWidth, 49);
   sToolBar1->setMovable(false);
   sToolBar1->setIconSize(QSize(16, 16));
@@ -82,7 +87,7 @@ void TForm1::CreateControls() {
   sToolBar1->addWidget(AboutToolButton);
   CreateToolButtons();
 
-  TemplatePanel = new QFrame(this);
+  TemplatePanel = new QFrame(Content);
   TemplatePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
   TemplatePanel->setGeometry(8, 64, 153, 249);
   TemplateCaption = new QLabel(QStringLiteral("BOX1"), TemplatePanel);
@@ -94,18 +99,18 @@ void TForm1::CreateControls() {
   TemplateImage->setGeometry(16, 104, 120, 90);
   ApplyTempButton = new QPushButton(QStringLiteral("APPLY >>"), TemplatePanel);
   ApplyTempButton->setGeometry(40, 208, 99, 25);
-  TemplateUpDown = new THorizontalUpDown(1, 1, 1, this);
+  TemplateUpDown = new THorizontalUpDown(1, 1, 1, Content);
   TemplateUpDown->setGeometry(8, 320, 153, 33);
-  DesignButton = new QPushButton(QStringLiteral("Design") + QChar(0x2026), this);
+  DesignButton = new QPushButton(QStringLiteral("Design") + QChar(0x2026), Content);
   DesignButton->setGeometry(8, 362, 153, 25);
   DesignButton->setToolTip(
       QStringLiteral("Design a shot of your own: a box, book, case, disc or card, turned and "
                      "tilted, in your artwork's proportions"));
 
-  ImgView = new TImgViewWidget(this);
+  ImgView = new TImgViewWidget(Content);
   ImgView->setGeometry(168, 64, 297, 297);
 
-  LayerSourcePanel = new TCaptionPanel(QStringLiteral("Click to load image"), this);
+  LayerSourcePanel = new TCaptionPanel(QStringLiteral("Click to load image"), Content);
   LayerSourcePanel->setFont(PixelFont(font(), 15));
   LayerSourcePanel->setGeometry(472, 64, 153, 249);
   LayerSourceCaption = new QLabel(QStringLiteral("BACKGROUND"), LayerSourcePanel);
@@ -128,17 +133,17 @@ void TForm1::CreateControls() {
   LayerSourceColorSelect = new TColorSelect(shell_.dialogs, 40, sources_[1].Color, LayerSourcePanel);
   LayerSourceColorSelect->setGeometry(48, 192, 57, 49);
   LayerSourcePanel->SetCaptionFill(QColorFromTColor(sources_[1].Color));
-  LayerSourceUpDown = new THorizontalUpDown(1, kSourceCount, 1, this);
+  LayerSourceUpDown = new THorizontalUpDown(1, kSourceCount, 1, Content);
   LayerSourceUpDown->setGeometry(472, 320, 153, 33);
 
-  sPanel2 = new QFrame(this);
+  sPanel2 = new QFrame(Content);
   sPanel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
   sPanel2->setGeometry(168, 360, 297, 57);
-  OptionsPanel = new QWidget(this);
+  OptionsPanel = new QWidget(Content);
   // The effect pages start right below the boxes and would take the clicks of whatever overlaps them.
   OptionsPanel->setGeometry(480, 357, 145, kSettingsTop - 357);
 
-  SettingsPageControl = new QTabWidget(this);
+  SettingsPageControl = new QTabWidget(Content);
   SettingsPageControl->setGeometry(0, kSettingsTop, kClientWidth, 105);
   ReflectionPage = new QWidget;
   ShadowPage = new QWidget;
@@ -151,7 +156,7 @@ void TForm1::CreateControls() {
   controls_ = new SettingControls(shell_.dialogs, state_,
                                   {sPanel2, OptionsPanel, ReflectionPage, ShadowPage, ObjectPage}, this);
   connect(controls_, &SettingControls::Changed, this, &TForm1::SettingChanged);
-  auto* resamplerLists = new ResamplerListBoxes(this, View());
+  auto* resamplerLists = new ResamplerListBoxes(Content, View());
   ResamplerClassNamesList = resamplerLists->Resamplers();
   KernelClassNamesList = resamplerLists->Kernels();
 
@@ -162,6 +167,23 @@ void TForm1::CreateControls() {
   Place(sPanel2, false, true, true, false);
   Place(OptionsPanel, true, true, false, false);
   Place(SettingsPageControl, false, true, true, false);
+}
+
+void TForm1::CreateStatusLine() {
+  StatusLine = new QStatusBar(this);
+  StatusLine->setSizeGripEnabled(false);
+  StatusIcon = new QLabel(StatusLine);
+  const int side = StatusLine->fontMetrics().height();
+  StatusIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(side, side));
+  StatusIcon->hide();
+  StatusMessage = new QLabel(StatusLine);
+  // A long path or warning is cut at the window's edge, not allowed to widen the window.
+  StatusMessage->setMinimumWidth(1);
+  StatusMessage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  RenderInfo = new QLabel(StatusLine);
+  StatusLine->addWidget(StatusIcon);
+  StatusLine->addWidget(StatusMessage, 1);
+  StatusLine->addPermanentWidget(RenderInfo);
 }
 
 void TForm1::CreateToolButtons() {
@@ -213,9 +235,20 @@ void TForm1::Place(QWidget* widget, bool followRight, bool followBottom, bool gr
   placements_.push_back({widget, widget->geometry(), followRight, followBottom, growWidth, growHeight});
 }
 
+int TForm1::MenuHeight() const {
+  return MenuBar->sizeHint().height();
+}
+
+int TForm1::StatusHeight() const {
+  return StatusLine->sizeHint().height();
+}
+
 void TForm1::LayOut() {
-  const int extraWidth = std::max(0, width() - kClientWidth);
-  const int extraHeight = std::max(0, height() - kClientHeight);
+  MenuBar->setGeometry(0, 0, width(), MenuHeight());
+  Content->setGeometry(0, MenuHeight(), width(), std::max(0, height() - MenuHeight() - StatusHeight()));
+  StatusLine->setGeometry(0, height() - StatusHeight(), width(), StatusHeight());
+  const int extraWidth = std::max(0, Content->width() - kClientWidth);
+  const int extraHeight = std::max(0, Content->height() - kClientHeight);
   for (const Placement& p : placements_) {
     QRect r = p.design;
     if (p.followRight) r.translate(extraWidth, 0);

@@ -30,7 +30,15 @@
 namespace mirelane {
 
 std::unique_ptr<TBitmap32> TForm1::ShotPicture() {
-  return FinishedShot(View(), state_);
+  if (!draftShown_ && drawnScale_ == 1.0) return FinishedShot(View(), state_);
+  // The preview holds a draft (while dragging, or at screen size): the shot is made at its own size.
+  TImgView32 shot;
+  RenderContext context{state_, sources_, shell_.dataRoot};
+  context.UserData = shell_.userData;
+  context.ShotText = designedShot_;
+  WaitCursor wait;
+  renderer_(shot, state_.OutputWidth, state_.OutputHeight, context);
+  return FinishedShot(shot, state_);
 }
 
 namespace {
@@ -122,6 +130,12 @@ void TForm1::SaveShot(bool askName) {
     RunBusy(this, QStringLiteral("Saving %1...").arg(QFileInfo(*file).fileName()),
             [&] { mirelane::SaveShot(*picture, path.string(), state_, quality); });
     lastSavedFile_ = *file;
+    const std::string_view format = SaveFormatName(SaveFormatFor(path.string()));
+    ShowStatus(QStringLiteral("Saved %1 (%2 \u00D7 %3 %4)")
+                   .arg(QDir::toNativeSeparators(*file))
+                   .arg(picture->Width())
+                   .arg(picture->Height())
+                   .arg(QString::fromUtf8(format.data(), static_cast<qsizetype>(format.size()))));
     // The next save starts in the same folder with the same format; a save that failed is not
     // offered again.
     if (asked) {
@@ -144,6 +158,9 @@ void TForm1::CopyClick() {
     image.save(&buffer, "PNG");
     data->setData(QStringLiteral("image/png"), png);
     QGuiApplication::clipboard()->setMimeData(data);
+    ShowStatus(QStringLiteral("Copied the shot (%1 \u00D7 %2, with its transparency)")
+                   .arg(picture->Width())
+                   .arg(picture->Height()));
   });
 }
 

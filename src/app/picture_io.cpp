@@ -1,6 +1,9 @@
 // Picture files for the windows, through the engine's readers.
 #include "app/picture_io.h"
 
+#include <QApplication>
+#include <QPainter>
+#include <QStyle>
 #include <cstring>
 
 #include "app/shell_text.h"
@@ -33,6 +36,22 @@ QString ColourNoteText(const TColourNote& note) {
 
 QString PictureOpenFilter() {
   return QString::fromStdString(QtFilterFromPipeFilter(PictureFileFilter()));
+}
+
+QImage TemplatePlaceholder(QSize size, bool warning) {
+  QImage picture(size, QImage::Format_ARGB32);
+  picture.fill(QColor(214, 214, 214));
+  QPainter painter(&picture);
+  painter.setPen(QColor(150, 150, 150));
+  painter.drawRect(picture.rect().adjusted(0, 0, -1, -1));
+  if (warning) {
+    const int side = std::min(size.width(), size.height()) / 2;
+    const QPixmap sign = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(side, side);
+    painter.drawPixmap((size.width() - sign.width()) / 2, (size.height() - sign.height()) / 2, sign);
+  } else {
+    painter.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("No preview"));
+  }
+  return picture;
 }
 
 }  // namespace mirelane

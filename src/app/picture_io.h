@@ -14,6 +14,9 @@ namespace mirelane {
 
 // A copy of a surface as a QImage (straight alpha, the surface's own byte order).
 QImage ImageFromBitmap(const TBitmap32& bitmap);
+// What stands for a template's preview picture it lacks: a framed grey area, with a warning sign
+// when the template itself cannot be read.
+QImage TemplatePlaceholder(QSize size, bool warning);
 
 // Reads a picture file with the engine's readers, its colours in sRGB; fails with the reader's
 // message. note, when given, learns which colour profile the colours came through.

@@ -14,6 +14,11 @@ void ReportError(Shell& shell, QWidget* parent, std::string_view message) {
                           QString::fromStdString(ErrorReportText(message)));
 }
 
+void ReportWarning(Shell& shell, QWidget* parent, std::string_view message) {
+  shell.dialogs.ShowWarning(parent, QString::fromStdString(shell.title),
+                            QString::fromStdString(ErrorReportText(message)));
+}
+
 WaitCursor::WaitCursor() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
 }

@@ -31,6 +31,9 @@ struct Shell {
 // to a message that ends in a letter or digit.
 void ReportError(Shell& shell, QWidget* parent, std::string_view message);
 
+// The same with the warning box, for what went wrong while the work went on.
+void ReportWarning(Shell& shell, QWidget* parent, std::string_view message);
+
 // Runs one operation; an error ends it there and is reported, the program goes on.
 // Returns whether the operation ran to its end.
 template <typename Operation>

@@ -63,6 +63,12 @@ std::optional<QColor> ScriptedDialogs::ChooseColor(QWidget*, const QColor& initi
 void ScriptedDialogs::ShowError(QWidget*, const QString& caption, const QString& text) {
   errors.emplace_back(caption, text);
   waitCursorAtError.push_back(WaitCursorShown());
+  if (whileReported) whileReported();
+}
+
+void ScriptedDialogs::ShowWarning(QWidget*, const QString& caption, const QString& text) {
+  warnings.emplace_back(caption, text);
+  if (whileReported) whileReported();
 }
 
 bool ScriptedDialogs::OpenAddress(const QString& address) {
@@ -143,7 +149,7 @@ void AppTest::MakeStandardData() {
 }
 
 void AppTest::CreateWindow(const std::string& executableName) {
-  shell_ = std::make_unique<Shell>(Shell{dialogs_, "Mirelane Creator 1.0", root_ / executableName, root_});
+  shell_ = std::make_unique<Shell>(Shell{dialogs_, std::string(kDesignTitle), root_ / executableName, root_});
   form_ = std::make_unique<TForm1>(*shell_, state_, sources_);
   form_->SetRenderer([this](TImgView32& view, int32_t width, int32_t height, RenderContext& context) {
     ++renders_;

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QCursor>
 #include <deque>
+#include <functional>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -36,6 +37,7 @@ class ScriptedDialogs : public Dialogs {
   TransparentSaveChoice AskTransparentSave(QWidget*, const QString& fileName) override;
   std::optional<QColor> ChooseColor(QWidget*, const QColor& initial) override;
   void ShowError(QWidget*, const QString& caption, const QString& text) override;
+  void ShowWarning(QWidget*, const QString& caption, const QString& text) override;
   bool OpenAddress(const QString& address) override;
 
   // A null QString stands for the user cancelling; an empty script cancels too.
@@ -48,8 +50,11 @@ class ScriptedDialogs : public Dialogs {
   // Answers to the transparent-save warning; without one the user keeps the chosen format.
   std::deque<TransparentSaveChoice> transparentAnswers;
   bool browserOpens = true;
+  // Runs while an error or warning box is up, to see the window behind it.
+  std::function<void()> whileReported;
 
-  std::vector<std::pair<QString, QString>> errors;  // caption, text
+  std::vector<std::pair<QString, QString>> errors;    // caption, text
+  std::vector<std::pair<QString, QString>> warnings;  // caption, text
   std::vector<bool> waitCursorAtError;              // was the wait cursor still set when reported
   std::vector<QString> openTitles;
   std::vector<QString> openFilters;

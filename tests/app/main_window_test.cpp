@@ -51,7 +51,7 @@ TEST_F(MainWindowTest, StartUp_ShowsFirstTemplateBackgroundSlotEmptyPreviewAndOb
   EXPECT_EQ(form_->SettingsPageControl->tabText(2), "Object");
   EXPECT_EQ(form_->windowTitle(), "Mirelane Creator");
   EXPECT_EQ(shell_->title, "Mirelane Creator");
-  EXPECT_EQ(form_->size(), QSize(633, 523));
+  EXPECT_EQ(form_->Content->size(), QSize(633, 523)) << "between the menu bar and the status line";
   // Nothing rendered: an empty, transparent base of the view's size and no layers.
   EXPECT_EQ(renders_, 0);
   const TImgView32& view = form_->View();
@@ -130,15 +130,22 @@ TEST_F(MainWindowTest, StartUp_ExeNameGivesTitleWithoutExtension) {
   EXPECT_EQ(shell_->title, "Shots");
 }
 
-TEST_F(MainWindowTest, StartUp_EmptyTemplatesFolder_ReportsOnceAndKeepsDesignTitle) {
+TEST_F(MainWindowTest, StartUp_EmptyTemplatesFolder_SaysSoOnceAndLeavesTheDesignerAtHand) {
   MakeStandardData();
   for (const auto& entry : fs::directory_iterator(root_ / "Templates")) fs::remove(entry.path());
   CreateWindow();
+  form_->ShowFirstShot();
+  form_->ApplyTempButtonClick();
   ASSERT_EQ(dialogs_.errors.size(), 1u);
-  EXPECT_EQ(dialogs_.errors[0].first, "Mirelane Creator 1.0");
-  EXPECT_EQ(dialogs_.errors[0].second, "List index out of bounds (0)");
-  EXPECT_EQ(form_->windowTitle(), "Mirelane Creator " MIRELANE_VERSION);
-  EXPECT_EQ(form_->TemplateCaption->text(), "BOX1");
+  EXPECT_EQ(dialogs_.errors[0].first, "Mirelane Creator " MIRELANE_VERSION);
+  EXPECT_EQ(dialogs_.errors[0].second,
+            QString::fromStdString("No templates in " + (root_ / "Templates").string()) +
+                QStringLiteral("; Design\u2026 makes one."));
+  EXPECT_EQ(renders_, 0);
+  EXPECT_EQ(form_->TemplateCaption->text(), "No templates");
+  EXPECT_FALSE(form_->TemplateImage->Picture().isNull()) << "a placeholder, not a blank";
+  EXPECT_FALSE(form_->ApplyTempButton->isEnabled());
+  EXPECT_TRUE(form_->DesignButton->isEnabled());
 }
 
 // Paging applies the template shown at once, without "APPLY >>".

@@ -266,7 +266,7 @@ class AboutTest : public AppTest {
  protected:
   std::unique_ptr<TForm2> CreateAbout() {
     shell_ =
-        std::make_unique<Shell>(Shell{dialogs_, "Mirelane Creator 1.0", root_ / "mirelane-creator", root_});
+        std::make_unique<Shell>(Shell{dialogs_, std::string(kDesignTitle), root_ / "mirelane-creator", root_});
     auto about = std::make_unique<TForm2>(*shell_);
     about->FormCreate();
     return about;
@@ -333,7 +333,7 @@ TEST_F(AboutTest, AboutDatMissing_ReportsAndSkipsLinkAndLogo) {
   fs::remove(root_ / "Data" / "About.dat");
   auto about = CreateAbout();
   ASSERT_EQ(dialogs_.errors.size(), 1u);
-  EXPECT_EQ(dialogs_.errors[0].first, "Mirelane Creator 1.0");
+  EXPECT_EQ(dialogs_.errors[0].first, "Mirelane Creator " MIRELANE_VERSION);
   EXPECT_EQ(dialogs_.errors[0].second,
             QString::fromStdString("Cannot open file \"" + (root_ / "Data" / "About.dat").string() +
                                    "\". No such file or directory."));

@@ -5,11 +5,13 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -67,8 +69,11 @@ TEST_F(WindowTest, Resize_PreviewGrowsAndTheOtherControlsMoveAlongInTheirOrder) 
   MakeStandardData();
   CreateWindow();
   form_->show();
-  EXPECT_EQ(form_->minimumSize(), QSize(633, 523));
-  form_->resize(1200, 900);
+  // The menu bar and the status line take their own height above and below the controls.
+  const int frame = form_->MenuBar->height() + form_->StatusLine->height();
+  EXPECT_GT(frame, 20);
+  EXPECT_EQ(form_->minimumSize(), QSize(633, 523 + frame));
+  form_->resize(1200, 900 + frame);
   const int dx = 1200 - 633, dy = 900 - 523;
   const struct {
     const char* name;
@@ -85,7 +90,7 @@ TEST_F(WindowTest, Resize_PreviewGrowsAndTheOtherControlsMoveAlongInTheirOrder) 
   for (const auto& c : cases) EXPECT_EQ(c.widget->geometry(), c.expected) << c.name;
   EXPECT_EQ(form_->OptionsPanel->geometry(), QRect(480 + dx, 357 + dy, 145, 59)) << "option boxes";
   // Back at the smallest size every control is where the layout puts it.
-  form_->resize(633, 523);
+  form_->resize(633, 523 + frame);
   EXPECT_EQ(form_->ImgView->geometry(), QRect(168, 64, 297, 297));
   EXPECT_EQ(form_->SettingsPageControl->geometry(), QRect(0, 416, 633, 105));
 }
@@ -98,7 +103,7 @@ TEST_F(WindowTest, Zoom_FitGrowsWithThePreview_100PercentShowsPixels_CtrlWheelZo
   TImgViewWidget* view = form_->ImgView;
   EXPECT_TRUE(view->FitMode());
   EXPECT_EQ(view->PictureRect().size(), QSize(297, 223));
-  form_->resize(633 + 503, 523 + 303);
+  form_->resize(633 + 503, form_->minimumHeight() + 303);
   EXPECT_EQ(view->PictureRect().size(), QSize(800, 600)) << "fitted into 800 x 600, as large as fits";
   form_->ActualSizeButton->click();
   EXPECT_FALSE(view->FitMode());
@@ -251,7 +256,7 @@ TEST_F(WindowTest, RememberedSettings_ComeBackAtTheNextStartAndRender) {
   EXPECT_FALSE(form_->CanUndo()) << "a new run starts a new history";
 }
 
-TEST_F(WindowTest, RememberedSettings_APictureGoneSince_IsReportedOnceAndTheSlotUsesItsColour) {
+TEST_F(WindowTest, RememberedSettings_APictureGoneSince_IsWarnedOnceOverTheRestoredWindow) {
   MakeStandardData();
   const fs::path side = root_ / "side.png";
   WriteTestPicture(side, *HalfAndHalf(20, 10));
@@ -261,15 +266,20 @@ TEST_F(WindowTest, RememberedSettings_APictureGoneSince_IsReportedOnceAndTheSlot
   form_->LayerSourceUpDown->Step(+2);  // SIDE
   dialogs_.openAnswers.push_back(QString::fromStdString(side.string()));
   form_->LayerSourceImgClick();
+  form_->SettingsPageControl->setCurrentWidget(form_->ShadowPage);
   fs::remove(side);
+  int rendersWhileWarned = -1;
+  dialogs_.whileReported = [&] { rendersWhileWarned = renders_; };
   Restart();
-  ASSERT_EQ(dialogs_.errors.size(), 1u);
-  EXPECT_NE(dialogs_.errors[0].second.indexOf(QString::fromStdString(side.string())), -1);
-  EXPECT_NE(dialogs_.errors[0].second.indexOf("SIDE"), -1);
+  EXPECT_TRUE(dialogs_.errors.empty());
+  ASSERT_EQ(dialogs_.warnings.size(), 1u);
+  EXPECT_NE(dialogs_.warnings[0].second.indexOf(QString::fromStdString(side.string())), -1);
+  EXPECT_NE(dialogs_.warnings[0].second.indexOf("SIDE"), -1);
   EXPECT_TRUE(sources_[3].UseColor);
-  EXPECT_EQ(renders_, 1);
+  EXPECT_EQ(rendersWhileWarned, 1) << "the restored shot is behind the warning";
+  EXPECT_EQ(form_->SettingsPageControl->currentWidget(), form_->ShadowPage) << "the open page comes back";
   Restart();
-  EXPECT_EQ(dialogs_.errors.size(), 1u) << "told once";
+  EXPECT_EQ(dialogs_.warnings.size(), 1u) << "told once";
 }
 
 TEST_F(WindowTest, RememberedSettings_ValuesOutOfRangeOrNotNumbers_AreLeftAtTheirDefaults) {
