@@ -2,8 +2,8 @@
 # Starts the application's windows under a virtual X display as a first start does (the first
 # template rendered with the sample artwork in examples/, no remembered settings), and saves
 # pictures of the main window at its smallest size (output.png, and -reflection.png with that
-# page shown), enlarged to 1200 x 900 (-large.png), and of the About window (-about.png,
-# -libraries.png).
+# page shown), enlarged to 1600 x 1000 (-large.png), of the About window (-about.png,
+# -libraries.png), and of a start whose Templates folder is empty (-no-templates.png).
 # Usage: tools/screenshot.sh [build folder] [output.png]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)

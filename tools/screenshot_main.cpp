@@ -1,12 +1,15 @@
 // Grabs pictures of the application's windows for tools/screenshot.sh: the main window at its
-// smallest (once with the Reflection page) and enlarged to 1200 x 900, showing the first template rendered
-// with the sample artwork as a first start does, and the About window. Not installed. Usage:
-// mirelane-creator-screenshot OUTPUT.png EXAMPLES_FOLDER
+// smallest (once with the Reflection page) and enlarged to 1600 x 1000, showing the first template
+// rendered with the sample artwork as a first start does, the About window, and a start with an
+// empty Templates folder. Not installed. Usage: mirelane-creator-screenshot OUTPUT.png EXAMPLES_FOLDER
 #include <QApplication>
+#include <QEventLoop>
+#include <QFile>
 #include <QPixmap>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -18,6 +21,7 @@
 #include "app/remembered_settings.h"
 #include "app/shell.h"
 #include "compose/layer_source.h"
+#include "templates/data_root.h"
 
 namespace {
 
@@ -49,9 +53,30 @@ class ConsoleDialogs : public mirelane::Dialogs {
   int errors = 0;
 };
 
+// Lets the window's timers run, as a user who waits a moment would see it.
+void Wait(int milliseconds) {
+  QEventLoop loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+// A copy of the installation whose Templates folder is empty: every other data folder is linked.
+std::filesystem::path InstallationWithoutTemplates(const std::filesystem::path& dataRoot,
+                                                   const std::filesystem::path& into) {
+  namespace fs = std::filesystem;
+  fs::create_directories(into / "Templates");
+  for (const fs::directory_entry& entry : fs::directory_iterator(dataRoot))
+    if (entry.is_directory() && entry.path().filename() != "Templates")
+      fs::create_directory_symlink(entry.path(), into / entry.path().filename());
+  return into / "mirelane-creator";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // No user templates either: the pictures show what the installation brings.
+  QTemporaryDir userData;
+  qputenv("XDG_DATA_HOME", QFile::encodeName(userData.path()));
   QApplication application(argc, argv);
   if (argc < 3) {
     std::fprintf(stderr, "usage: %s OUTPUT.png EXAMPLES_FOLDER\n", argv[0]);
@@ -76,7 +101,7 @@ int main(int argc, char** argv) {
     }
     std::printf("%s\n", file.c_str());
   };
-  return mirelane::RunApplication(
+  const int shown = mirelane::RunApplication(
       dialogs, executable, &settings,
       [&](mirelane::TForm1& mainWindow, mirelane::TForm2& aboutWindow, mirelane::LayerSources& sources) {
         // Slots the installation's sample artwork left empty take the given folder's pictures.
@@ -88,7 +113,8 @@ int main(int argc, char** argv) {
         mainWindow.SettingsPageControl->setCurrentWidget(mainWindow.ReflectionPage);
         grab(mainWindow, "-reflection");
         mainWindow.SettingsPageControl->setCurrentWidget(mainWindow.ObjectPage);
-        mainWindow.resize(1200, 900);
+        mainWindow.resize(1600, 1000);
+        Wait(600);  // the preview is drawn again at the size shown once the window has settled
         grab(mainWindow, "-large");
         mainWindow.resize(mirelane::TForm1::kClientWidth, mirelane::TForm1::kClientHeight);
         aboutWindow.show();
@@ -97,4 +123,23 @@ int main(int argc, char** argv) {
         grab(aboutWindow, "-libraries");
         return dialogs.errors == 0 ? 0 : 1;
       });
+  // The empty start reports its one message; that is what the picture is for, not a failure.
+  const int errorsBefore = dialogs.errors;
+  QTemporaryDir emptyInstall;
+  QSettings emptySettings(emptyInstall.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+  mirelane::RunApplication(dialogs,
+                           InstallationWithoutTemplates(
+                               mirelane::FindDataRoot(executable),
+                               mirelane::PathFromQString(emptyInstall.filePath(QStringLiteral("install")))),
+                           &emptySettings,
+                           [&](mirelane::TForm1& mainWindow, mirelane::TForm2&, mirelane::LayerSources&) {
+                             grab(mainWindow, "-no-templates");
+                             return 0;
+                           });
+  if (dialogs.errors != errorsBefore + 1) {
+    std::fprintf(stderr, "the start without templates gave %d messages, not one\n",
+                 dialogs.errors - errorsBefore);
+    return 1;
+  }
+  return shown;
 }

@@ -10,6 +10,7 @@
 #include "app/picture_io.h"
 #include "app/shell.h"
 #include "app/shell_text.h"
+#include "picture/picture_writer.h"
 #include "raster/error.h"
 
 namespace mirelane {
@@ -25,6 +26,17 @@ QPlainTextEdit* AddMemo(QWidget* page, int left, int top, int width, int height,
   palette.setColor(QPalette::Text, Qt::black);
   memo->setPalette(palette);
   return memo;
+}
+
+// "PNG, JPEG, BMP or WebP"
+std::string SaveFormatList() {
+  std::string text;
+  const std::size_t count = std::size(kSaveFormats);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0) text += i + 1 == count ? " or " : ", ";
+    text += SaveFormatName(kSaveFormats[i]);
+  }
+  return text;
 }
 
 }  // namespace
@@ -50,9 +62,8 @@ TForm2::TForm2(Shell& shell, QWidget* parent) : QDialog(parent), shell_(shell) {
   LogoImage->setCursor(Qt::PointingHandCursor);
   connect(LogoImage, &TPictureBox::Click, this, &TForm2::LogoImageClick);
 
-  QFont arial(QStringLiteral("Arial"));
-  arial.setPixelSize(12);
-  sMemo1 = AddMemo(LibrariesPage, 0, 0, 300, 197, arial);
+  // The window's own face: asking for one the system lacks made the first show wait on font fallback.
+  sMemo1 = AddMemo(LibrariesPage, 0, 0, 300, 197, WindowFont(12));
   sMemo1->setReadOnly(true);
   sMemo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   sMemo1->setPlainText(QString::fromStdString(UsedLibrariesText()));
@@ -69,10 +80,13 @@ void TForm2::FormCreate() {
     const std::filesystem::path data = shell_.dataRoot / "Data";
     const std::vector<std::string> about = ReadTextLines(data / "About.dat");
     QStringList lines;
-    // "%VERSION%" in the text stands for the program's version, kept in one place.
+    // The version and the saved formats are filled in from where the program keeps them.
+    const QString version = QStringLiteral(MIRELANE_VERSION);
+    const QString formats = QString::fromStdString(SaveFormatList());
     for (const std::string& line : about)
-      lines << QString::fromStdString(line).replace(QStringLiteral("%VERSION%"),
-                                                    QStringLiteral(MIRELANE_VERSION));
+      lines << QString::fromStdString(line)
+                   .replace(QStringLiteral("%VERSION%"), version)
+                   .replace(QStringLiteral("%SAVEFORMATS%"), formats);
     sMemo2->setPlainText(lines.join(QLatin1Char('\n')));
     const std::vector<std::string> link = ReadTextLines(data / "LinkAdr.dat");
     if (link.empty()) throw Error("List index out of bounds (0)");

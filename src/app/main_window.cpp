@@ -4,13 +4,13 @@
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
-#include <QStatusBar>
-#include <QTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
@@ -142,7 +142,11 @@ void TForm1::FormCreate() {
     view.PrepareBase(view.ViewWidth(), view.ViewHeight());
     view.Layers().Clear();
     // An empty catalogue is said once, here; the window stays usable and Design… can make one.
-    if (!TemplateIndexStep()) ReportError(shell_, this, NoTemplatesMessage(shell_.dataRoot));
+    if (!TemplateIndexStep()) {
+      const std::string message = NoTemplatesMessage(shell_.dataRoot);
+      ReportError(shell_, this, message);
+      ShowWarnings({message});  // still there once the box is closed
+    }
     // The title from the executable's name.
     const std::string title = TitleFromExecutableName(shell_.executablePath.filename().string());
     shell_.title = title;
@@ -194,8 +198,8 @@ void TForm1::RestoreWindowGeometry() {
   if (shell_.settings == nullptr) return;
   const QSettings& settings = *shell_.settings;
   if (settings.contains(QStringLiteral("Window/Page")))
-    SettingsPageControl->setCurrentIndex(
-        std::clamp(settings.value(QStringLiteral("Window/Page")).toInt(), 0, SettingsPageControl->count() - 1));
+    SettingsPageControl->setCurrentIndex(std::clamp(settings.value(QStringLiteral("Window/Page")).toInt(), 0,
+                                                    SettingsPageControl->count() - 1));
   if (settings.contains(QStringLiteral("Window/Geometry")))
     restoreGeometry(settings.value(QStringLiteral("Window/Geometry")).toByteArray());
 }
@@ -446,9 +450,8 @@ void TForm1::DesignButtonClick() {
   // The designed canvas takes the proportions of the size fields.
   TDesignDialog dialog(shell_, state_, sources_, this);
   connect(&dialog, &TDesignDialog::TemplateSaved, this, &TForm1::ShowSavedTemplate);
-  connect(&dialog, &TDesignDialog::ShotUsed, this, [this, &dialog](const QString& text) {
-    UseDesignedShot(text, dialog.Preview->Picture());
-  });
+  connect(&dialog, &TDesignDialog::ShotUsed, this,
+          [this, &dialog](const QString& text) { UseDesignedShot(text, dialog.Preview->Picture()); });
   dialog.exec();
 }
 

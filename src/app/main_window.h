@@ -52,6 +52,8 @@ class TForm1 : public QWidget {
   // The base size: the smallest that shows every control. The window may grow from it.
   static constexpr int kClientWidth = 633;
   static constexpr int kClientHeight = 523;
+  // The template and slot columns at the base size.
+  static constexpr int kColumnWidth = 153;
 
   TForm1(Shell& shell, EditingState& state, LayerSources& sources, QWidget* parent = nullptr);
   ~TForm1() override;
@@ -184,6 +186,15 @@ class TForm1 : public QWidget {
   // A tooltip on every control but the settings', which carry their own.
   void SetToolTips();
   void Place(QWidget* widget, bool followRight, bool followBottom, bool growWidth, bool growHeight);
+  // The side columns, top to bottom: a panel grows with its pictures, a button keeps its height.
+  struct ColumnPart {
+    QWidget* widget;
+    QRect design;
+    bool grows;
+  };
+  void PlaceInColumn(std::vector<ColumnPart>& column, QWidget* widget, bool grows);
+  // A grown panel's children: frames and pictures scale, buttons keep their size at their place.
+  void PlaceInPanel(QWidget* child, bool keepsSize);
   void LayOut();
   void ShowZoom();
   QLabel* AddLabel(QWidget* parent, const QString& text, int left, int top);
@@ -259,6 +270,9 @@ class TForm1 : public QWidget {
   QTimer* refitTimer_ = nullptr;
   bool statusIsWarning_ = false;
   std::vector<Placement> placements_;
+  std::vector<ColumnPart> leftColumn_;
+  std::vector<ColumnPart> rightColumn_;
+  std::vector<ColumnPart> panelChildren_;
   SettingControls* controls_ = nullptr;
 };
 

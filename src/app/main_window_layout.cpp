@@ -5,8 +5,8 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
-#include <QStatusBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
@@ -162,11 +162,20 @@ void TForm1::CreateControls() {
 
   Place(sToolBar1, false, false, true, false);
   Place(ImgView, false, false, true, true);
-  Place(LayerSourcePanel, true, false, false, false);
-  Place(LayerSourceUpDown, true, false, false, false);
   Place(sPanel2, false, true, true, false);
-  Place(OptionsPanel, true, true, false, false);
   Place(SettingsPageControl, false, true, true, false);
+  PlaceInColumn(leftColumn_, TemplatePanel, true);
+  PlaceInColumn(leftColumn_, TemplateUpDown, false);
+  PlaceInColumn(leftColumn_, DesignButton, false);
+  PlaceInColumn(rightColumn_, LayerSourcePanel, true);
+  PlaceInColumn(rightColumn_, LayerSourceUpDown, false);
+  PlaceInColumn(rightColumn_, OptionsPanel, false);
+  for (QWidget* child : {static_cast<QWidget*>(TemplateCaption), static_cast<QWidget*>(TemplateBevel),
+                         static_cast<QWidget*>(TemplateImage), static_cast<QWidget*>(LayerSourceCaption),
+                         static_cast<QWidget*>(LayerSourceBevel), static_cast<QWidget*>(LayerSourceImg)})
+    PlaceInPanel(child, false);
+  PlaceInPanel(ApplyTempButton, true);
+  PlaceInPanel(LayerSourceColorSelect, true);
 }
 
 void TForm1::CreateStatusLine() {
@@ -249,14 +258,54 @@ void TForm1::LayOut() {
   StatusLine->setGeometry(0, height() - StatusHeight(), width(), StatusHeight());
   const int extraWidth = std::max(0, Content->width() - kClientWidth);
   const int extraHeight = std::max(0, Content->height() - kClientHeight);
+  // Half again as large at most: the thumbnails gain detail, the preview keeps most of the room.
+  const double scale = std::clamp(1.0 + std::min(extraWidth / 900.0, extraHeight / 480.0), 1.0, 1.5);
+  const int columnGrowth = static_cast<int>(std::lround(kColumnWidth * scale)) - kColumnWidth;
   for (const Placement& p : placements_) {
     QRect r = p.design;
     if (p.followRight) r.translate(extraWidth, 0);
     if (p.followBottom) r.translate(0, extraHeight);
     if (p.growWidth) r.setWidth(r.width() + extraWidth);
     if (p.growHeight) r.setHeight(r.height() + extraHeight);
+    // What lies between the columns gives up the room they take.
+    if (p.widget == ImgView || p.widget == sPanel2) r.adjust(columnGrowth, 0, -columnGrowth, 0);
     p.widget->setGeometry(r);
   }
+  const auto layOutColumn = [&](const std::vector<ColumnPart>& column, bool followRight) {
+    int top = column.front().design.top();
+    int designBottom = top;
+    for (const ColumnPart& part : column) {
+      top += part.design.top() - designBottom;
+      const int width = static_cast<int>(std::lround(part.design.width() * scale));
+      const int height =
+          part.grows ? static_cast<int>(std::lround(part.design.height() * scale)) : part.design.height();
+      const int left = followRight ? part.design.right() + 1 + extraWidth - width : part.design.left();
+      part.widget->setGeometry(left, top, width, height);
+      top += height;
+      designBottom = part.design.bottom() + 1;
+    }
+  };
+  layOutColumn(leftColumn_, false);
+  layOutColumn(rightColumn_, true);
+  for (const ColumnPart& child : panelChildren_) {
+    const QRect& d = child.design;
+    const auto scaled = [scale](int v) { return static_cast<int>(std::lround(v * scale)); };
+    if (child.grows) {
+      child.widget->setGeometry(scaled(d.left()), scaled(d.top()), scaled(d.width()), scaled(d.height()));
+    } else {
+      const QPoint centre(scaled(d.left() + d.width() / 2), scaled(d.top() + d.height() / 2));
+      child.widget->setGeometry(QRect(centre - QPoint(d.width() / 2, d.height() / 2), d.size()));
+    }
+  }
+  LayerSourcePanel->SetCaptionArea(LayerSourceImg->geometry());
+}
+
+void TForm1::PlaceInColumn(std::vector<ColumnPart>& column, QWidget* widget, bool grows) {
+  column.push_back({widget, widget->geometry(), grows});
+}
+
+void TForm1::PlaceInPanel(QWidget* child, bool keepsSize) {
+  panelChildren_.push_back({child, child->geometry(), !keepsSize});
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

@@ -86,8 +86,10 @@ TEST_F(DesignerDialogTest, SaveAsTemplateJoinsTheUsersTemplatesAndThePanelShowsI
   TDesignDialog dialog(*shell_, state_, sources_, form_.get());
   QObject::connect(&dialog, &TDesignDialog::TemplateSaved, form_.get(), &TForm1::ShowSavedTemplate);
   dialog.AskName = [](QWidget*) { return std::optional<QString>(QStringLiteral("My box")); };
+  const int rendersBefore = renders_;
   dialog.SaveAsTemplateClick();
   ASSERT_TRUE(dialogs_.errors.empty()) << dialogs_.errors.front().second.toStdString();
+  EXPECT_EQ(renders_, rendersBefore + 1) << "the preview shows the saved template's shot";
   const fs::path ini = root_ / "user" / "Templates" / "My box.ini";
   const fs::path preview = root_ / "user" / "Pics" / "My box.jpg";
   ASSERT_TRUE(fs::exists(ini));
@@ -111,6 +113,21 @@ TEST_F(DesignerDialogTest, SaveAsTemplateJoinsTheUsersTemplatesAndThePanelShowsI
   dialog.SaveAsTemplateClick();
   EXPECT_EQ(dialogs_.errors.size(), 2u);
   EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "user" / "Templates"), fs::directory_iterator()), 1);
+}
+
+TEST_F(DesignerDialogTest, UseShowsTheDesignedShotWithoutSavingAndPagingReturnsToTheTemplates) {
+  TDesignDialog dialog(*shell_, state_, sources_, form_.get());
+  QObject::connect(&dialog, &TDesignDialog::ShotUsed, form_.get(),
+                   [&](const QString& text) { form_->UseDesignedShot(text, dialog.Preview->Picture()); });
+  const int rendersBefore = renders_;
+  dialog.UseButton->click();
+  ASSERT_TRUE(dialogs_.errors.empty()) << dialogs_.errors.front().second.toStdString();
+  EXPECT_EQ(renders_, rendersBefore + 1);
+  EXPECT_EQ(form_->TemplateCaption->text(), QStringLiteral("Designed shot"));
+  EXPECT_GT(form_->View().Layers().Count(), 0);
+  EXPECT_FALSE(fs::exists(root_ / "user" / "Templates"));
+  form_->TemplateUpDown->Step(+1);
+  EXPECT_EQ(form_->TemplateCaption->text(), QStringLiteral("BOX2"));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <QWheelEvent>
 #include <functional>
 #include <map>
+#include <tuple>
 
 #include "app/controls.h"
 #include "app/img_view_widget.h"
@@ -146,6 +147,7 @@ TEST_F(MainWindowTest, StartUp_EmptyTemplatesFolder_SaysSoOnceAndLeavesTheDesign
   EXPECT_FALSE(form_->TemplateImage->Picture().isNull()) << "a placeholder, not a blank";
   EXPECT_FALSE(form_->ApplyTempButton->isEnabled());
   EXPECT_TRUE(form_->DesignButton->isEnabled());
+  EXPECT_TRUE(form_->StatusIsWarning()) << "the message stays in the status line";
 }
 
 // Paging applies the template shown at once, without "APPLY >>".
@@ -166,6 +168,38 @@ TEST_F(MainWindowTest, TemplateStepper_ShowsAndRendersEachTemplateAtOnce) {
   EXPECT_EQ(testing::SceneKinds(form_->View()), (std::vector<LayerType>{LayerType::Normal}));
   EXPECT_EQ(form_->View().Bitmap().Width(), 400);
   EXPECT_EQ(form_->View().Bitmap().Height(), 300);
+}
+
+TEST_F(MainWindowTest, TemplateStepper_StepsOverAnUnreadableTemplateEitherWayAndSaysWhichInTheStatusLine) {
+  MakeStandardData();
+  WriteText(root_ / "Templates" / "BOX2.ini", "");
+  CreateWindow();
+  for (const auto& [step, caption, index] : {std::tuple{+1, "CD1", 3}, std::tuple{-1, "BOX1", 1}}) {
+    form_->TemplateUpDown->Step(step);
+    EXPECT_EQ(form_->TemplateCaption->text(), caption);
+    EXPECT_EQ(state_.TemplateIndex, index);
+    EXPECT_EQ(form_->TemplateUpDown->Position(), index);
+    EXPECT_TRUE(form_->StatusIsWarning());
+    EXPECT_TRUE(form_->StatusText().contains("BOX2.ini")) << form_->StatusText().toStdString();
+  }
+  EXPECT_TRUE(dialogs_.errors.empty());
+}
+
+TEST_F(MainWindowTest, TemplateStepper_MissingPreviewAndUnknownLayerType_ApplyWithAWarningNotAnError) {
+  MakeStandardData();
+  fs::remove(root_ / "Pics" / "CD1.jpg");
+  WriteText(root_ / "Templates" / "CD1.ini", TemplateText({{"banana", "FRONT"}, {"normal", "DISC"}}));
+  CreateWindow();
+  form_->TemplateUpDown->Step(+1);
+  form_->TemplateUpDown->Step(+1);
+  EXPECT_TRUE(dialogs_.errors.empty());
+  EXPECT_EQ(form_->TemplateCaption->text(), "CD1");
+  EXPECT_FALSE(form_->TemplateImage->Picture().isNull()) << "a placeholder";
+  EXPECT_EQ(renders_, 2);
+  EXPECT_TRUE(form_->StatusIsWarning());
+  const std::string status = form_->StatusText().toStdString();
+  for (const char* part : {"Layer 1", "\"banana\"", "\"CD1\""})
+    EXPECT_NE(status.find(part), std::string::npos) << part << " in " << status;
 }
 
 TEST_F(MainWindowTest, TemplateStepper_StopsAtTheEndsOfTheListing) {

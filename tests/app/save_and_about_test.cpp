@@ -265,8 +265,8 @@ TEST_F(SaveTest, CtrlS_SavesToo) {
 class AboutTest : public AppTest {
  protected:
   std::unique_ptr<TForm2> CreateAbout() {
-    shell_ =
-        std::make_unique<Shell>(Shell{dialogs_, std::string(kDesignTitle), root_ / "mirelane-creator", root_});
+    shell_ = std::make_unique<Shell>(
+        Shell{dialogs_, std::string(kDesignTitle), root_ / "mirelane-creator", root_});
     auto about = std::make_unique<TForm2>(*shell_);
     about->FormCreate();
     return about;
@@ -296,10 +296,11 @@ TEST_F(AboutTest, AboutButton_ShowsTheWindowModallyCentredOnTheMainWindow) {
 
 TEST_F(AboutTest, AllFilesPresent_ShowsTextLogoAndOpensTheLink) {
   MakeStandardData();
-  WriteText(root_ / "Data" / "About.dat", "Mirelane Creator %VERSION%\r\nline two\r\n");
+  WriteText(root_ / "Data" / "About.dat", "Mirelane Creator %VERSION%\r\nsaved as %SAVEFORMATS%.\r\n");
   auto about = CreateAbout();
   EXPECT_TRUE(dialogs_.errors.empty());
-  EXPECT_EQ(about->sMemo2->toPlainText(), "Mirelane Creator " MIRELANE_VERSION "\nline two");
+  EXPECT_EQ(about->sMemo2->toPlainText(),
+            "Mirelane Creator " MIRELANE_VERSION "\nsaved as PNG, JPEG, BMP or WebP.");
   EXPECT_FALSE(about->LogoImage->Picture().isNull());
   EXPECT_EQ(about->LinkAddress(), "https://example.org/mirelane");
   EXPECT_EQ(about->AboutPageControl->tabText(0), "About");

@@ -75,20 +75,24 @@ TEST_F(WindowTest, Resize_PreviewGrowsAndTheOtherControlsMoveAlongInTheirOrder) 
   EXPECT_EQ(form_->minimumSize(), QSize(633, 523 + frame));
   form_->resize(1200, 900 + frame);
   const int dx = 1200 - 633, dy = 900 - 523;
+  // The side columns grow half again (230 wide) and the preview gives up that room; buttons keep
+  // their height and the check boxes stay under the slot stepper.
   const struct {
     const char* name;
     QWidget* widget;
     QRect expected;
   } cases[] = {
-      {"template panel", form_->TemplatePanel, QRect(8, 64, 153, 249)},
-      {"preview", form_->ImgView, QRect(168, 64, 297 + dx, 297 + dy)},
-      {"layer source panel", form_->LayerSourcePanel, QRect(472 + dx, 64, 153, 249)},
-      {"layer source stepper", form_->LayerSourceUpDown, QRect(472 + dx, 320, 153, 33)},
-      {"size fields", form_->sPanel2, QRect(168, 360 + dy, 297 + dx, 57)},
+      {"template panel", form_->TemplatePanel, QRect(8, 64, 230, 374)},
+      {"template thumbnail", form_->TemplateImage, QRect(24, 156, 180, 135)},
+      {"template stepper", form_->TemplateUpDown, QRect(8, 445, 230, 33)},
+      {"preview", form_->ImgView, QRect(168 + 77, 64, 297 + dx - 154, 297 + dy)},
+      {"layer source panel", form_->LayerSourcePanel, QRect(472 + dx - 77, 64, 230, 374)},
+      {"layer source stepper", form_->LayerSourceUpDown, QRect(472 + dx - 77, 445, 230, 33)},
+      {"option boxes", form_->OptionsPanel, QRect(625 + dx - 218, 482, 218, 59)},
+      {"size fields", form_->sPanel2, QRect(168 + 77, 360 + dy, 297 + dx - 154, 57)},
       {"effect pages", form_->SettingsPageControl, QRect(0, 416 + dy, 633 + dx, 105)},
   };
   for (const auto& c : cases) EXPECT_EQ(c.widget->geometry(), c.expected) << c.name;
-  EXPECT_EQ(form_->OptionsPanel->geometry(), QRect(480 + dx, 357 + dy, 145, 59)) << "option boxes";
   // Back at the smallest size every control is where the layout puts it.
   form_->resize(633, 523 + frame);
   EXPECT_EQ(form_->ImgView->geometry(), QRect(168, 64, 297, 297));
@@ -103,7 +107,8 @@ TEST_F(WindowTest, Zoom_FitGrowsWithThePreview_100PercentShowsPixels_CtrlWheelZo
   TImgViewWidget* view = form_->ImgView;
   EXPECT_TRUE(view->FitMode());
   EXPECT_EQ(view->PictureRect().size(), QSize(297, 223));
-  form_->resize(633 + 503, form_->minimumHeight() + 303);
+  // 800 x 600 of preview once the side columns have taken their share.
+  form_->resize(633 + 657, form_->minimumHeight() + 303);
   EXPECT_EQ(view->PictureRect().size(), QSize(800, 600)) << "fitted into 800 x 600, as large as fits";
   form_->ActualSizeButton->click();
   EXPECT_FALSE(view->FitMode());
@@ -128,6 +133,27 @@ TEST_F(WindowTest, Zoom_FitGrowsWithThePreview_100PercentShowsPixels_CtrlWheelZo
   EXPECT_TRUE(view->FitMode());
   EXPECT_EQ(view->PictureRect().size(), QSize(800, 600));
   EXPECT_EQ(renders_, 1) << "zooming shows, it does not render";
+}
+
+TEST_F(WindowTest, Fit_LargerThanTheOutput_DrawsADraftAtScreenSizeWhileSavingWritesTheOutputSize) {
+  MakeStandardData();
+  CreateWindow();
+  form_->show();
+  form_->ApplyTempButton->click();
+  EXPECT_EQ(form_->View().Bitmap().Width(), 400);
+  form_->resize(633 + 657, form_->minimumHeight() + 303);  // an 800 x 600 preview: twice the output
+  QTest::qWait(400);                                       // drawn again once resizing rests
+  EXPECT_EQ(form_->View().Bitmap().Width(), 800);
+  EXPECT_EQ(form_->View().Bitmap().Height(), 600);
+  EXPECT_TRUE(form_->RenderInfo->text().startsWith("Draft at screen size, 800 \u00d7 600"))
+      << form_->RenderInfo->text().toStdString();
+  dialogs_.saveAnswers.push_back(Name("shot.png"));
+  form_->SaveButton->click();
+  ASSERT_TRUE(dialogs_.errors.empty());
+  TBitmap32 saved;
+  LoadFromFile(saved, (root_ / "shot.png").string());
+  EXPECT_EQ(QSize(saved.Width(), saved.Height()), QSize(400, 300));
+  EXPECT_EQ(form_->StatusText(), "Saved " + Name("shot.png") + " (400 \u00d7 300 PNG)");
 }
 
 TEST_F(WindowTest, Zoom_PastThePreview_ScrollsToEveryPartOfThePicture) {
@@ -280,6 +306,24 @@ TEST_F(WindowTest, RememberedSettings_APictureGoneSince_IsWarnedOnceOverTheResto
   EXPECT_EQ(form_->SettingsPageControl->currentWidget(), form_->ShadowPage) << "the open page comes back";
   Restart();
   EXPECT_EQ(dialogs_.warnings.size(), 1u) << "told once";
+}
+
+TEST_F(WindowTest, RememberedSettings_ATemplateThatFailedToRender_IsNotTheOneRemembered) {
+  MakeStandardData();
+  WriteText(root_ / "custom" / "broken.png", "not a PNG at all");
+  WriteText(root_ / "Templates" / "CD1.ini",
+            "[Image]\nwidth=100\nheight=75\n[Layer1]\ntype=customfile\nsource=broken.png\n"
+            "A.X=1\nA.Y=1\nB.X=9\nB.Y=1\nC.X=9\nC.Y=9\n");
+  CreateWindow();
+  UseSettings();
+  form_->ShowFirstShot();
+  form_->TemplateUpDown->Step(+1);
+  form_->TemplateUpDown->Step(+1);
+  ASSERT_EQ(dialogs_.errors.size(), 1u) << "CD1 cannot be drawn";
+  Restart();
+  EXPECT_EQ(dialogs_.errors.size(), 1u) << "no error again at the next start";
+  EXPECT_EQ(state_.TemplateIndex, 2);
+  EXPECT_EQ(form_->TemplateCaption->text(), "BOX2");
 }
 
 TEST_F(WindowTest, RememberedSettings_ValuesOutOfRangeOrNotNumbers_AreLeftAtTheirDefaults) {

@@ -104,6 +104,18 @@ TEST_F(CliTest, ListPrintsPositionTabName) {
   EXPECT_EQ(r.out, "1\tA plain\n2\tb colour\n3\tc effects\n");
 }
 
+TEST_F(CliTest, ALayerOfAnUnknownTypeIsLeftOutWithAWarningAndTheRenderSucceeds) {
+  std::ofstream(dir_ / "root" / "Templates" / "d banana.ini")
+      << "[Image]\nwidth=80\nheight=60\n[Layer1]\ntype=banana\nsource=FRONT\n";
+  const fs::path out = Out("banana.png");
+  const CliResult r = Run({"--root", Root(), "--template", "d banana", "-o", out.string()});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(fs::exists(out));
+  EXPECT_NE(r.err.find("warning: Layer 1 (\"banana\") of the template \"d banana\": the type \"banana\""),
+            std::string::npos)
+      << r.err;
+}
+
 TEST_F(CliTest, WithoutTemplatesExitsOneSayingWhatIsMissingWhere) {
   const fs::path noFolder = dir_ / "bare";
   fs::create_directories(noFolder);
@@ -123,7 +135,8 @@ TEST_F(CliTest, WithoutTemplatesExitsOneSayingWhatIsMissingWhere) {
   // Listing and rendering without --template say the same.
   for (const Case& c : cases) {
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--list"}, std::vector<std::string>{"--output", (dir_ / "o.png").string()}}) {
+         {std::vector<std::string>{"--list"},
+          std::vector<std::string>{"--output", (dir_ / "o.png").string()}}) {
       std::vector<std::string> all = {"--root", c.root.string()};
       all.insert(all.end(), args.begin(), args.end());
       const CliResult r = Run(all);
