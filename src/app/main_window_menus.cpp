@@ -20,12 +20,12 @@ void TForm1::CreateMenus() {
     return action;
   };
   QMenu* file = MenuBar->addMenu(QStringLiteral("&File"));
-  add(file, QStringLiteral("&Open Picture for This Slot") + QChar(0x2026), {QKeySequence(Qt::CTRL | Qt::Key_O)},
-      &TForm1::LayerSourceImgClick);
+  add(file, QStringLiteral("&Open Picture for This Slot") + QChar(0x2026),
+      {QKeySequence(Qt::CTRL | Qt::Key_O)}, &TForm1::LayerSourceImgClick);
   file->addSeparator();
   add(file, QStringLiteral("&Save"), {QKeySequence(Qt::CTRL | Qt::Key_S)}, &TForm1::SaveAgainClick);
-  add(file, QStringLiteral("Save Picture &As") + QChar(0x2026), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
-      &TForm1::SaveButtonClick);
+  add(file, QStringLiteral("Save Picture &As") + QChar(0x2026),
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, &TForm1::SaveButtonClick);
   file->addSeparator();
   add(file, QStringLiteral("&Design a Shot") + QChar(0x2026), {QKeySequence(Qt::CTRL | Qt::Key_D)},
       &TForm1::DesignButtonClick);

@@ -49,7 +49,8 @@ int RenderDesigned(CliOptions& o, const std::filesystem::path& root) {
   if (!o.Output.empty()) SaveFormatFor(o.Output);  // a name no writer takes fails before any work
   const DesignRequest& d = o.Design;
   std::unique_ptr<TBitmap32> picture;
-  if (!o.Output.empty()) picture = RenderShotPicture(o, root, WarningLoader(std::cerr), 0, {}, WarningPrinter(std::cerr));
+  if (!o.Output.empty())
+    picture = RenderShotPicture(o, root, WarningLoader(std::cerr), 0, {}, WarningPrinter(std::cerr));
   if (!d.SaveTemplate.empty()) WriteTemplateFile(d.SaveTemplate, DesignedShotText(DesignedShotRequest(o)));
   if (picture) SaveShot(*picture, o.Output, o.State, SaveQualityOf(o));
   return 0;

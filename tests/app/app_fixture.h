@@ -8,8 +8,8 @@
 #include <QColor>
 #include <QCursor>
 #include <deque>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,7 +55,7 @@ class ScriptedDialogs : public Dialogs {
 
   std::vector<std::pair<QString, QString>> errors;    // caption, text
   std::vector<std::pair<QString, QString>> warnings;  // caption, text
-  std::vector<bool> waitCursorAtError;              // was the wait cursor still set when reported
+  std::vector<bool> waitCursorAtError;                // was the wait cursor still set when reported
   std::vector<QString> openTitles;
   std::vector<QString> openFilters;
   std::vector<QString> openFolders;
